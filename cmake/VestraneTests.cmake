@@ -1,0 +1,15 @@
+# vestrane_add_test(NAME SOURCES... LIBRARIES...)
+# One GoogleTest program. Under MinGW the tests are discovered and run through the Wine
+# emulator when ctest starts (PRE_TEST keeps Wine out of the build). The x86 build only
+# compiles and links them: 32-bit code cannot run on these machines.
+function(vestrane_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+        return()
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES TIMEOUT 120)
+endfunction()

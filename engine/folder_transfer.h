@@ -1,0 +1,10 @@
+// Copies or moves the collected files into a folder that the user chooses in the
+// shell's folder browser, then reports the count in a message box.
+#pragma once
+
+#include "shellext/extension_record.h"
+
+void CopyOrMoveToFolder(ExtensionRecord& extension, HWND owner);
+
+// The folder browser's callback: opens the browser with the folder whose path is data.
+int CALLBACK FolderBrowseCallback(HWND window, UINT message, LPARAM lParam, LPARAM data);

@@ -1,0 +1,48 @@
+#include "engine/pattern_line.h"
+
+#include "text/dbcs.h"
+#include "text/wildcard.h"
+
+#include <cstring>
+
+namespace {
+
+const char kSeparators[] = "\t ";
+// A token is copied with at most this many bytes, one less when a star goes in front.
+constexpr int kTokenCap = 260;
+
+bool IsSeparator(char c) { return c == '\t' || c == ' '; }
+
+} // namespace
+
+int MatchPatternLine(const char* patternLine, const char* name) {
+    // Room for the longest token, ".*" behind it and the terminator.
+    char pattern[kTokenCap + 3];
+    const char* position = patternLine;
+    for (;;) {
+        while (IsSeparator(*position))
+            ++position;
+        if (*position == '.') {
+            pattern[0] = '*';
+            position = NextToken(pattern + 1, position, kSeparators, kTokenCap - 1);
+        } else {
+            position = NextToken(pattern, position, kSeparators, kTokenCap);
+        }
+        if (position == nullptr)
+            return 0;
+
+        if (FindChar(pattern, '.') == -1) {
+            if (WildcardMatch(pattern, name))
+                return 1;
+            std::strcat(pattern, ".*");
+        }
+        const std::size_t length = std::strlen(pattern);
+        if (pattern[length - 1] == '.') {
+            pattern[length - 1] = '\0';
+            if (WildcardMatch(pattern, name) && FindChar(name, '.') == -1)
+                return 1;
+        } else if (WildcardMatch(pattern, name)) {
+            return 1;
+        }
+    }
+}

@@ -1,0 +1,9 @@
+// Decides whether one name is selected by a typed pattern line such as "*.txt .doc readme".
+#pragma once
+
+// 1 when name matches at least one blank- or tab-separated pattern of the line, else 0.
+// A pattern that begins with a dot stands for an extension (".txt" is tried as "*.txt");
+// one without a dot also matches the same name with any extension ("readme" is tried as
+// "readme", then "readme.*"); one that ends with a dot matches only names without a dot.
+// Neither string is changed and nothing is allocated.
+int MatchPatternLine(const char* patternLine, const char* name);

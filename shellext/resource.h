@@ -1,0 +1,2 @@
+// Resource and control ids of the extension DLL.
+#pragma once
