@@ -1,6 +1,107 @@
 #include "engine/folder_transfer.h"
 
-// Placeholder until the folder transfer is written.
-void CopyOrMoveToFolder(ExtensionRecord&, HWND) {}
+#include <shlobj.h>
 
-int CALLBACK FolderBrowseCallback(HWND, UINT, LPARAM, LPARAM) { return 0; }
+#include <cstring>
+
+#include "text/dbcs.h"
+
+namespace {
+
+const char kCopyTitle[] = "コピー先のフォルダを選択してください";
+const char kMoveTitle[] = "移動先のフォルダを選択してください";
+const char kResultFormat[] = "%d 個のファイルを%sしました。";
+const char kCopyVerb[] = "コピー";
+const char kMoveVerb[] = "移動";
+const char kCaption[] = "Vestrane";
+
+// Drops a trailing single-byte backslash ("C:\" becomes "C:"). The scan steps over the
+// second byte of each double-byte character, so a folder ending in 表 (0x95 0x5C) keeps it.
+void RemoveTrailingBackslash(char* folder) {
+    char* lastSingleByte = nullptr;
+    for (char* at = folder; *at != '\0'; ++at) {
+        if (IsLeadByte(*at)) {
+            lastSingleByte = nullptr;
+            if (at[1] == '\0')
+                break;
+            ++at;
+        } else {
+            lastSingleByte = at;
+        }
+    }
+    if (lastSingleByte != nullptr && *lastSingleByte == '\\' && lastSingleByte[1] == '\0')
+        *lastSingleByte = '\0';
+}
+
+// Writes folder + "\" + name into target. False, with target untouched, when the result
+// would not fit in MAX_PATH bytes with its terminator.
+bool FormTargetPath(char (&target)[MAX_PATH], const char* folder, const char* name) {
+    const std::size_t folderLength = std::strlen(folder);
+    const std::size_t nameLength = std::strlen(name);
+    if (folderLength + 1 + nameLength + 1 > sizeof target)
+        return false;
+    std::memcpy(target, folder, folderLength);
+    target[folderLength] = '\\';
+    std::memcpy(target + folderLength + 1, name, nameLength + 1);
+    return true;
+}
+
+// The chosen folder's path without a trailing backslash, or false when the user cancelled
+// or the chosen item has no file-system path.
+bool AskTargetFolder(ExtensionRecord& extension, HWND owner, char (&folder)[MAX_PATH]) {
+    BROWSEINFOA browse = {};
+    browse.hwndOwner = owner;
+    browse.pidlRoot = nullptr;
+    browse.pszDisplayName = nullptr;
+    browse.lpszTitle = extension.Action == CopyToFolder ? kCopyTitle : kMoveTitle;
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    browse.lpfn = FolderBrowseCallback;
+    browse.lParam = reinterpret_cast<LPARAM>(extension.SourceFolder);
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&browse);
+    if (chosen == nullptr)
+        return false;
+    folder[0] = '\0';
+    const BOOL hasPath = SHGetPathFromIDListA(chosen, folder);
+    CoTaskMemFree(chosen);
+    // Copying into whatever the buffer held before would be worse than doing nothing.
+    if (!hasPath || folder[0] == '\0')
+        return false;
+    folder[MAX_PATH - 1] = '\0';
+    RemoveTrailingBackslash(folder);
+    return true;
+}
+
+} // namespace
+
+void CopyOrMoveToFolder(ExtensionRecord& extension, HWND owner) {
+    char folder[MAX_PATH];
+    if (!AskTargetFolder(extension, owner, folder))
+        return;
+
+    int count = 0;
+    char target[MAX_PATH];
+    if (extension.SelectedPaths != nullptr) {
+        StringList& paths = *extension.SelectedPaths;
+        for (const char* source = paths.GetFirst(); source != nullptr; source = paths.GetNext()) {
+            // A target that does not fit is skipped like a copy that fails.
+            if (!FormTargetPath(target, folder, FileNamePart(source)))
+                continue;
+            if (!CopyFileA(source, target, FALSE))
+                continue;
+            ++count;
+            if (extension.Action == MoveToFolder)
+                DeleteFileA(source);
+        }
+    }
+
+    // The count has at most 11 characters, so the text fits the buffer.
+    wsprintfA(target, kResultFormat, count,
+              extension.Action == CopyToFolder ? kCopyVerb : kMoveVerb);
+    MessageBoxA(owner, target, kCaption, MB_OK);
+}
+
+int CALLBACK FolderBrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED)
+        SendMessageA(window, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
