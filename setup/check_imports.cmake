@@ -1,0 +1,21 @@
+# cmake -DOBJDUMP=... -DFILE=... -P check_imports.cmake
+cmake_minimum_required(VERSION 3.25)
+# Fails when FILE imports a DLL that a bare Windows does not have (a MinGW runtime, say).
+execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} cannot read ${FILE}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" lines "${dump}")
+set(system_dlls kernel32.dll user32.dll advapi32.dll msvcrt.dll gdi32.dll shell32.dll
+                comctl32.dll ole32.dll)
+foreach(line IN LISTS lines)
+    string(REPLACE "DLL Name: " "" dll "${line}")
+    string(STRIP "${dll}" dll)
+    string(TOLOWER "${dll}" dll)
+    if(dll MATCHES "^api-ms-win-crt-")
+        continue()
+    endif()
+    if(NOT dll IN_LIST system_dlls)
+        message(FATAL_ERROR "${FILE} imports ${dll}, which is not a system DLL")
+    endif()
+endforeach()

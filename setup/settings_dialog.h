@@ -1,0 +1,19 @@
+// The setup program's modeless settings dialog (template IDD_SETTINGS) and its reader
+// and writer of the extension's defaults "mode" and "select".
+#pragma once
+
+#include <windows.h>
+
+// SetupMode and SetupSelect from HKCU "Software\Nembrok\Vestrane"; 0 for whatever
+// cannot be read.
+void ReadSetupSettings();
+// Writes SetupMode and SetupSelect as REG_DWORD; silently nothing when the key cannot be
+// created.
+void WriteSetupSettings();
+
+// Where the dialog goes: centred on the cursor, pulled back by half its size where it
+// would pass the work area's right or bottom edge, never at a negative coordinate.
+POINT PlaceNearCursor(POINT cursor, SIZE dialog, const RECT& workArea);
+
+// The dialog procedure. Destroying the dialog posts WM_QUIT, which ends the program.
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

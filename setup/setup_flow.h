@@ -1,0 +1,11 @@
+// The setup program's entry: finds the DLL beside the program and chooses between
+// removal, installation and the settings dialog.
+#pragma once
+
+#include <windows.h>
+
+// Everything the program does, from finding its own path to the end of the settings
+// dialog's message loop. arguments is the command line without the program's name; one
+// that begins with a lower-case "u" removes the extension. instance holds the dialog
+// template and icon. Returns the exit code.
+int RunSetup(HINSTANCE instance, const char* arguments);
