@@ -1,0 +1,447 @@
+// PutFilesOnClipboard against Wine's real clipboard: the blocks are read back from the
+// clipboard while this process still lives (Wine empties it once the last windowed
+// process is gone), byte for byte and through DragQueryFileA.
+#include "engine/clipboard_transfer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/support/clipboard_reader.h"
+#include "tests/support/import_patch.h"
+
+namespace {
+
+const char kPrivateFormatName[] = "Vestrane Test Private";
+const std::string kSeedText = "kept text";
+const std::string kSeedPrivate = std::string("\x01\x02\x00\x03", 4);
+
+std::string Header() {
+    // pFiles = 20, pt = (0, 0), fNC = 0, fWide = 0.
+    std::string header(20, '\0');
+    header[0] = 20;
+    return header;
+}
+
+std::string ListBytes(const std::vector<std::string>& paths) {
+    std::string bytes;
+    for (const std::string& path : paths) {
+        bytes += path;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+class ClipboardTransfer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        owner_ = CreateWindowExA(0, "STATIC", "clipboard owner", WS_OVERLAPPED, 0, 0, 100, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(owner_, nullptr);
+        privateFormat_ = RegisterClipboardFormatA(kPrivateFormatName);
+        ASSERT_NE(privateFormat_, 0u);
+    }
+
+    void TearDown() override {
+        delete record_.SelectedPaths;
+        DestroyWindow(owner_);
+    }
+
+    // Fills SelectedPaths and PathBytesTotal as the selection pass leaves them.
+    void Collect(const std::vector<std::string>& paths) {
+        record_.SelectedPaths = new StringList;
+        record_.PathBytesTotal = 0;
+        for (const std::string& path : paths) {
+            record_.SelectedPaths->Append(path.c_str());
+            record_.PathBytesTotal += static_cast<DWORD>(path.size() + 1);
+        }
+    }
+
+    void Seed() { ASSERT_TRUE(SeedClipboard(owner_, kSeedText, privateFormat_, kSeedPrivate)); }
+
+    // The clipboard still holds exactly what Seed put there.
+    void ExpectSeedKept() {
+        std::string text;
+        ASSERT_TRUE(ClipboardBlock(CF_TEXT, &text));
+        EXPECT_STREQ(text.c_str(), kSeedText.c_str());
+        std::string privateBytes;
+        ASSERT_TRUE(ClipboardBlock(privateFormat_, &privateBytes));
+        EXPECT_EQ(privateBytes, kSeedPrivate);
+        std::string drop;
+        EXPECT_FALSE(ClipboardBlock(CF_HDROP, &drop));
+    }
+
+    // The names that DragQueryFileA reads from the clipboard's list.
+    static void ExpectDropNames(const std::vector<std::string>& paths) {
+        const std::vector<std::string> names = ClipboardDropNames();
+        if (paths.empty()) {
+            // Wine 8 counts an empty list as one empty name; Windows counts none.
+            for (const std::string& name : names)
+                EXPECT_EQ(name, "");
+            EXPECT_LE(names.size(), 1u);
+        } else {
+            EXPECT_EQ(names, paths);
+        }
+    }
+
+    HWND owner_ = nullptr;
+    UINT privateFormat_ = 0;
+    ExtensionRecord record_;
+};
+
+struct TransferCase {
+    const char* Name;
+    std::vector<std::string> Paths;
+    DWORD Action;
+    DWORD Effect;
+};
+void PrintTo(const TransferCase& row, std::ostream* out) {
+    *out << row.Name;
+}
+
+class ClipboardTransferCases : public ClipboardTransfer,
+                               public ::testing::WithParamInterface<TransferCase> {};
+
+TEST_P(ClipboardTransferCases, PutsTheFileListAndTheEffect) {
+    const TransferCase& row = GetParam();
+    Seed();
+    Collect(row.Paths);
+    record_.Action = row.Action;
+
+    PutFilesOnClipboard(record_, owner_);
+
+    std::string drop;
+    ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
+    EXPECT_EQ(drop.size(), record_.PathBytesTotal + 21);
+    EXPECT_EQ(drop, Header() + ListBytes(row.Paths) + std::string(1, '\0'));
+    ExpectDropNames(row.Paths);
+
+    std::string effect;
+    ASSERT_TRUE(ClipboardBlock(DropEffectFormat(), &effect));
+    ASSERT_EQ(effect.size(), 4u);
+    DWORD value = 0;
+    std::memcpy(&value, effect.data(), sizeof value);
+    EXPECT_EQ(value, row.Effect);
+
+    // Whatever was there before is gone, in every format.
+    std::string old;
+    EXPECT_FALSE(ClipboardBlock(CF_TEXT, &old));
+    EXPECT_FALSE(ClipboardBlock(privateFormat_, &old));
+    EXPECT_EQ(ClipboardFormats(), (std::vector<UINT>{CF_HDROP, DropEffectFormat()}));
+}
+
+// Lengths 10, 12 and 15: PathBytesTotal 40, a block of 61 bytes.
+const std::vector<std::string> kThreePaths = {"C:\\a\\b.txt", "C:\\ab\\cd.txt",
+                                              "C:\\abc\\def.text"};
+// 表 (0x95 0x5C), ソ (0x83 0x5C) and テスト: second bytes that look like a backslash.
+const std::vector<std::string> kShiftJisPaths = {
+    "C:\\\x95\x5C\\\x83\x5C.txt",
+    "C:\\work\\\x83\x65\x83\x58\x83\x67\\\x95\x5C",
+    "C:\\\x83\x65\x83\x58\x83\x67.doc",
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ClipboardTransferCases,
+    ::testing::Values(TransferCase{"EmptyListCopy", {}, ClipboardCopy, DROPEFFECT_COPY},
+                      TransferCase{"EmptyListCut", {}, ClipboardCut, DROPEFFECT_MOVE},
+                      TransferCase{"ThreePathsCopy", kThreePaths, ClipboardCopy, DROPEFFECT_COPY},
+                      TransferCase{"ThreePathsCut", kThreePaths, ClipboardCut, DROPEFFECT_MOVE},
+                      TransferCase{"ShiftJisCopy", kShiftJisPaths, ClipboardCopy, DROPEFFECT_COPY},
+                      TransferCase{"ShiftJisCut", kShiftJisPaths, ClipboardCut, DROPEFFECT_MOVE}),
+    [](const ::testing::TestParamInfo<TransferCase>& row) { return row.param.Name; });
+
+TEST_F(ClipboardTransfer, EmptyListIsTwentyOneBytes) {
+    Collect({});
+    record_.Action = ClipboardCopy;
+    PutFilesOnClipboard(record_, owner_);
+    std::string drop;
+    ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
+    EXPECT_EQ(drop, Header() + std::string(1, '\0'));
+    EXPECT_EQ(drop.size(), 21u);
+    ExpectDropNames({});
+}
+
+TEST_F(ClipboardTransfer, ThreePathsMakeSixtyOneBytesEndingInTwoZeros) {
+    ASSERT_EQ(kThreePaths[0].size(), 10u);
+    ASSERT_EQ(kThreePaths[1].size(), 12u);
+    ASSERT_EQ(kThreePaths[2].size(), 15u);
+    Collect(kThreePaths);
+    ASSERT_EQ(record_.PathBytesTotal, 40u);
+    record_.Action = ClipboardCut;
+    PutFilesOnClipboard(record_, owner_);
+    std::string drop;
+    ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
+    ASSERT_EQ(drop.size(), 61u);
+    EXPECT_EQ(drop[59], '\0');
+    EXPECT_EQ(drop[60], '\0');
+    EXPECT_EQ(drop.substr(20 + 11 + 13, 15), kThreePaths[2]);
+}
+
+TEST_F(ClipboardTransfer, ShiftJisNamesComeBackByteForByte) {
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the ANSI code page 932";
+    Collect(kShiftJisPaths);
+    record_.Action = ClipboardCopy;
+    PutFilesOnClipboard(record_, owner_);
+    // DragQueryFileA on an ANSI list hands the bytes back as they are.
+    EXPECT_EQ(ClipboardDropNames(), kShiftJisPaths);
+}
+
+TEST_F(ClipboardTransfer, TheOwnerWindowOpensTheClipboard) {
+    Collect(kThreePaths);
+    record_.Action = ClipboardCopy;
+    PutFilesOnClipboard(record_, owner_);
+    EXPECT_EQ(GetClipboardOwner(), owner_);
+    // The selection pass passes the desktop window.
+    PutFilesOnClipboard(record_, GetDesktopWindow());
+    EXPECT_EQ(ClipboardDropNames(), kThreePaths);
+}
+
+TEST_F(ClipboardTransfer, WithoutAListAnEmptyFileListIsPut) {
+    record_.SelectedPaths = nullptr;
+    record_.PathBytesTotal = 0;
+    record_.Action = ClipboardCut;
+    PutFilesOnClipboard(record_, owner_);
+    std::string drop;
+    ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
+    EXPECT_EQ(drop, Header() + std::string(1, '\0'));
+}
+
+// The block is sized from the strings themselves: a stale or wrong total can neither cut
+// the list nor make the copy run past the block.
+TEST_F(ClipboardTransfer, ATotalThatDisagreesWithTheListNeverOverruns) {
+    for (DWORD total : {0u, 5u, 39u, 41u, 1000u}) {
+        SCOPED_TRACE(total);
+        Collect(kThreePaths);
+        record_.PathBytesTotal = total;
+        record_.Action = ClipboardCopy;
+        PutFilesOnClipboard(record_, owner_);
+        std::string drop;
+        ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
+        EXPECT_EQ(drop, Header() + ListBytes(kThreePaths) + std::string(1, '\0'));
+        delete record_.SelectedPaths;
+        record_.SelectedPaths = nullptr;
+    }
+}
+
+// --- Failures: injected at the test program's import table --------------------------------
+
+enum class Fault {
+    DropAllocFails,
+    DropLockFails,
+    EffectAllocFails,
+    EffectLockFails,
+    ClipboardBusy,
+    FileListRefused,
+    EffectRefused,
+};
+
+struct FaultState {
+    int AllocCalls = 0;
+    int LockCalls = 0;
+    int FailAllocCall = 0;
+    int FailLockCall = 0;
+    UINT RefusedFormat = 0;
+    std::vector<HGLOBAL> Allocated;
+    std::vector<HGLOBAL> Freed;
+    decltype(&GlobalAlloc) RealAlloc = nullptr;
+    decltype(&GlobalLock) RealLock = nullptr;
+    decltype(&GlobalFree) RealFree = nullptr;
+    decltype(&SetClipboardData) RealSetData = nullptr;
+};
+FaultState faults;
+
+HGLOBAL WINAPI FaultyGlobalAlloc(UINT flags, SIZE_T bytes) {
+    if (++faults.AllocCalls == faults.FailAllocCall) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    HGLOBAL block = faults.RealAlloc(flags, bytes);
+    faults.Allocated.push_back(block);
+    return block;
+}
+
+LPVOID WINAPI FaultyGlobalLock(HGLOBAL block) {
+    if (++faults.LockCalls == faults.FailLockCall)
+        return nullptr;
+    return faults.RealLock(block);
+}
+
+HGLOBAL WINAPI RecordingGlobalFree(HGLOBAL block) {
+    faults.Freed.push_back(block);
+    return faults.RealFree(block);
+}
+
+HANDLE WINAPI RefusingSetClipboardData(UINT format, HANDLE block) {
+    if (format == faults.RefusedFormat)
+        return nullptr;
+    return faults.RealSetData(format, block);
+}
+
+// Holds the clipboard open from another thread, as another program would.
+class ClipboardHolder {
+public:
+    ClipboardHolder() {
+        opened_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+        WaitForSingleObject(opened_, 5000);
+    }
+    ~ClipboardHolder() {
+        SetEvent(release_);
+        WaitForSingleObject(thread_, 5000);
+        CloseHandle(thread_);
+        CloseHandle(opened_);
+        CloseHandle(release_);
+    }
+    bool Holding() const { return holding_; }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        auto* holder = static_cast<ClipboardHolder*>(self);
+        HWND window = CreateWindowExA(0, "STATIC", "holder", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                      nullptr, nullptr, nullptr);
+        holder->holding_ = OpenClipboard(window) != 0;
+        SetEvent(holder->opened_);
+        WaitForSingleObject(holder->release_, 10000);
+        if (holder->holding_)
+            CloseClipboard();
+        DestroyWindow(window);
+        return 0;
+    }
+
+    HANDLE opened_ = nullptr;
+    HANDLE release_ = nullptr;
+    HANDLE thread_ = nullptr;
+    bool holding_ = false;
+};
+
+struct FaultCase {
+    const char* Name;
+    Fault Kind;
+};
+void PrintTo(const FaultCase& row, std::ostream* out) {
+    *out << row.Name;
+}
+
+class ClipboardTransferFaults : public ClipboardTransfer,
+                                public ::testing::WithParamInterface<FaultCase> {
+protected:
+    // Runs PutFilesOnClipboard with the fault in place; the patches live only for the call,
+    // since the test's own helpers use the same functions.
+    void RunWithFault(Fault kind) {
+        faults = FaultState{};
+        switch (kind) {
+        case Fault::DropAllocFails:
+            faults.FailAllocCall = 1;
+            break;
+        case Fault::DropLockFails:
+            faults.FailLockCall = 1;
+            break;
+        case Fault::EffectAllocFails:
+            faults.FailAllocCall = 2;
+            break;
+        case Fault::EffectLockFails:
+            faults.FailLockCall = 2;
+            break;
+        case Fault::FileListRefused:
+            faults.RefusedFormat = CF_HDROP;
+            break;
+        case Fault::EffectRefused:
+            faults.RefusedFormat = DropEffectFormat();
+            break;
+        case Fault::ClipboardBusy:
+            break;
+        }
+        std::unique_ptr<ClipboardHolder> holder;
+        if (kind == Fault::ClipboardBusy) {
+            holder = std::make_unique<ClipboardHolder>();
+            ASSERT_TRUE(holder->Holding());
+        }
+        {
+            ImportPatch alloc("kernel32.dll", "GlobalAlloc",
+                              reinterpret_cast<void*>(&FaultyGlobalAlloc));
+            ImportPatch lock("kernel32.dll", "GlobalLock",
+                             reinterpret_cast<void*>(&FaultyGlobalLock));
+            ImportPatch freeing("kernel32.dll", "GlobalFree",
+                                reinterpret_cast<void*>(&RecordingGlobalFree));
+            ImportPatch setData("user32.dll", "SetClipboardData",
+                                reinterpret_cast<void*>(&RefusingSetClipboardData));
+            ASSERT_TRUE(alloc.Active() && lock.Active() && freeing.Active() && setData.Active());
+            faults.RealAlloc = alloc.OriginalAs<decltype(&GlobalAlloc)>();
+            faults.RealLock = lock.OriginalAs<decltype(&GlobalLock)>();
+            faults.RealFree = freeing.OriginalAs<decltype(&GlobalFree)>();
+            faults.RealSetData = setData.OriginalAs<decltype(&SetClipboardData)>();
+            PutFilesOnClipboard(record_, owner_);
+        }
+    }
+
+    bool WasFreed(HGLOBAL block) const {
+        for (HGLOBAL freed : faults.Freed) {
+            if (freed == block)
+                return true;
+        }
+        return false;
+    }
+};
+
+TEST_P(ClipboardTransferFaults, NothingLeaksAndNothingIsHalfDone) {
+    const Fault kind = GetParam().Kind;
+    Seed();
+    Collect(kThreePaths);
+    record_.Action = ClipboardCut;
+    RunWithFault(kind);
+
+    switch (kind) {
+    case Fault::DropAllocFails:
+    case Fault::DropLockFails:
+    case Fault::EffectAllocFails:
+    case Fault::EffectLockFails:
+    case Fault::ClipboardBusy:
+        // Nothing reached the clipboard: it keeps what it had, and every block made for
+        // it is freed again.
+        ExpectSeedKept();
+        for (HGLOBAL block : faults.Allocated)
+            EXPECT_TRUE(WasFreed(block));
+        if (kind == Fault::ClipboardBusy) {
+            EXPECT_EQ(faults.Allocated.size(), 2u);
+        }
+        break;
+    case Fault::FileListRefused: {
+        // The clipboard was emptied; a refused file list and the effect that belongs to
+        // it are both freed.
+        ASSERT_EQ(faults.Allocated.size(), 2u);
+        EXPECT_TRUE(WasFreed(faults.Allocated[0]));
+        EXPECT_TRUE(WasFreed(faults.Allocated[1]));
+        EXPECT_TRUE(ClipboardFormats().empty());
+        break;
+    }
+    case Fault::EffectRefused: {
+        ASSERT_EQ(faults.Allocated.size(), 2u);
+        EXPECT_FALSE(WasFreed(faults.Allocated[0])) << "the clipboard owns the file list";
+        EXPECT_TRUE(WasFreed(faults.Allocated[1]));
+        EXPECT_EQ(ClipboardDropNames(), kThreePaths);
+        std::string effect;
+        EXPECT_FALSE(ClipboardBlock(DropEffectFormat(), &effect));
+        break;
+    }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, ClipboardTransferFaults,
+                         ::testing::Values(FaultCase{"DropAllocFails", Fault::DropAllocFails},
+                                           FaultCase{"DropLockFails", Fault::DropLockFails},
+                                           FaultCase{"EffectAllocFails", Fault::EffectAllocFails},
+                                           FaultCase{"EffectLockFails", Fault::EffectLockFails},
+                                           FaultCase{"ClipboardBusy", Fault::ClipboardBusy},
+                                           FaultCase{"FileListRefused", Fault::FileListRefused},
+                                           FaultCase{"EffectRefused", Fault::EffectRefused}),
+                         [](const ::testing::TestParamInfo<FaultCase>& row) {
+                             return row.param.Name;
+                         });
+
+} // namespace

@@ -1,0 +1,203 @@
+// Japanese text appears as code page 932 byte escapes: 表 95 5C, ア 83 41, ヂ 83 61.
+#include "engine/pattern_line.h"
+
+#include "tests/engine/reference_pattern_line.h"
+
+#include "tests/text/byte_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace {
+
+using testtext::Hex;
+
+struct LineCase {
+    const char* label;
+    std::string line;
+    std::string name;
+    int expected;
+};
+
+class MatchPatternLineTest : public testing::TestWithParam<LineCase> {};
+
+TEST_P(MatchPatternLineTest, DecidesTheName) {
+    const LineCase& c = GetParam();
+    const std::string line = c.line;
+    const std::string name = c.name;
+    EXPECT_EQ(MatchPatternLine(line.c_str(), name.c_str()), c.expected)
+        << "line \"" << Hex(c.line) << "\", name \"" << Hex(c.name) << "\"";
+    EXPECT_EQ(line, c.line) << "the line is not changed";
+    EXPECT_EQ(name, c.name) << "the name is not changed";
+}
+
+// What the user is promised, one row per example.
+const LineCase kWorkedExamples[] = {
+    {"StarTxt_memo", "*.txt", "memo.txt", 1},
+    {"StarTxt_UpperCaseName", "*.txt", "MEMO.TXT", 1},
+    {"UpperCasePattern_memo", "*.TXT", "memo.txt", 1},
+    {"StarTxt_WholeNameMustBeCovered", "*.txt", "memo.txt.bak", 0},
+    {"DotTxt_TriedAsStarTxt", ".txt", "memo.txt", 1},
+    {"BareTxt_IsNoExtension", "txt", "memo.txt", 0},
+    {"Readme_FirstTryUnchanged", "readme", "README", 1},
+    {"Readme_SecondTryWithAnyExtension", "readme", "readme.txt", 1},
+    {"Readme_StarSpansTheRest", "readme", "readme.first.txt", 1},
+    {"Readme_OtherName", "readme", "readme1.txt", 0},
+    {"ReadmeDot_NameWithoutDot", "readme.", "readme", 1},
+    {"Dot_NameWithoutDot", ".", "Makefile", 1},
+    {"Dot_NameWithDot", ".", "a.txt", 0},
+    {"StarDot_NameWithoutDot", "*.", "Makefile", 1},
+    {"ADot_abc", "a*.", "abc", 1},
+    {"ADot_NameWithDot", "a*.", "abc.txt", 0},
+    {"StarTxtDot_MatchesNoName", "*.txt.", "memo.txt", 0},
+    {"DotDot_Makefile", "..", "Makefile", 0},
+    {"DotDot_aTxt", "..", "a.txt", 0},
+    {"DotDot_NameEndingInDot", "..", "a.", 0},
+    {"DotDot_Dots", "..", "..", 0},
+    {"DotDot_EmptyName", "..", "", 0},
+    {"Star_DotProfile", "*", ".profile", 1},
+    {"StarDotStar_Makefile", "*.*", "Makefile", 0},
+    {"DotStar_Makefile", ".*", "Makefile", 0},
+    {"Question_OneByte", "?", "a", 1},
+    {"Question_SecondTry", "?", "a.c", 1},
+    {"QuestionDotC_IsOneByte", "?.c", "ab.c", 0},
+    {"Line_SecondToken", "*.txt .doc readme", "report.doc", 1},
+    {"Line_ThirdToken", "*.txt .doc readme", "readme.md", 1},
+    {"Line_NoToken", "*.txt .doc readme", "memo.xls", 0},
+    {"TabSeparates", "*.c\t*.h", "util.h", 1},
+    {"LeadingBlanksBeforeDotToken", "  .txt", "memo.txt", 1},
+    {"CommaDoesNotSeparate", "*.txt,*.doc", "a.doc", 0},
+    {"EmptyLine_memo", "", "memo.txt", 0},
+    {"EmptyLine_EmptyName", "", "", 0},
+    {"EmptyLine_Makefile", "", "Makefile", 0},
+    {"BlanksOnly_memo", "   ", "memo.txt", 0},
+    {"BlanksOnly_EmptyName", "   ", "", 0},
+    {"BlanksAndTabsOnly_Makefile", " \t \t", "Makefile", 0},
+    {"QuestionTxt_HyouIsTwoBytes", "?.txt", "\x95\x5C.txt", 0},
+    {"TwoQuestionsTxt_Hyou", "??.txt", "\x95\x5C.txt", 1},
+    {"ATxt_DiTxt_SecondBytesFold", "\x83\x41.txt", "\x83\x61.txt", 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(WorkedExamples, MatchPatternLineTest, testing::ValuesIn(kWorkedExamples),
+                         testtext::RowLabel());
+
+const LineCase kMoreCases[] = {
+    {"TrailingBlank", "*.txt ", "memo.txt", 1},
+    {"TrailingTab", "*.txt\t", "memo.txt", 1},
+    {"TrailingBlanksAndTabs", "*.txt \t \t", "memo.txt", 1},
+    {"LeadingTab", "\t*.txt", "memo.txt", 1},
+    {"LeadingTabBeforeDotToken", "\t .txt", "memo.txt", 1},
+    {"LeadingBlanksBeforeDotToken_OtherName", "  .txt", "memo.doc", 0},
+    {"RepeatedSeparatorsBetweenTokens", "*.c \t\t  *.h", "util.h", 1},
+    {"FullWidthBlankDoesNotSeparate",
+     "a\x81\x40"
+     "b",
+     "a", 0},
+    {"FullWidthBlankIsPartOfTheToken",
+     "a\x81\x40"
+     "b",
+     "a\x81\x40"
+     "B",
+     1},
+    {"SemicolonDoesNotSeparate", "*.txt;*.doc", "a.doc", 0},
+    {"DotTokenNeedsTheExtensionAtTheEnd", ".txt", "memo.txt.bak", 0},
+    {"DotTokenMatchesDotName", ".txt", ".txt", 1},
+    {"NoDotTokenDoesNotMatchOtherExtensionPrefix", "memo", "memorandum.txt", 0},
+    {"StarMatchesEveryName", "*", "Makefile", 1},
+    {"StarMatchesEmptyName", "*", "", 1},
+    {"DotTokenNotTriedWithDotStar", "a.b", "a.b.c", 0},
+    {"DotEndedTokenNeverTriedWithItsDot", "memo.", "memo.", 0},
+    {"DotRuleLooksAtTheWholeName", "*c.", "a.bc", 0},
+    {"JapaneseBareNameWithExtension", "\x95\x5C", "\x95\x5C.txt", 1},
+    {"JapaneseDotExtension", ".\x95\x5C", "memo.\x95\x5C", 1},
+    {"FirstMatchingTokenWins", "nomatch *", "x.y", 1},
+    {"BracketIsLiteral", "[ab].txt", "a.txt", 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(EdgeCases, MatchPatternLineTest, testing::ValuesIn(kMoreCases),
+                         testtext::RowLabel());
+
+TEST(MatchPatternLine, OneLineServesEveryNameInTurn) {
+    const std::string line = "*.txt .doc readme";
+    const char* names[] = {"a.txt", "b.doc", "readme", "c.xls", "README.md", "d.TXT"};
+    const int expected[] = {1, 1, 1, 0, 1, 1};
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(MatchPatternLine(line.c_str(), names[i]), expected[i]) << names[i];
+    }
+    EXPECT_EQ(line, "*.txt .doc readme");
+}
+
+// The dialog delivers at most 259 bytes, so the longest token is 259 bytes long; with
+// the star in front or ".*" behind it must still be tried whole.
+TEST(MatchPatternLine, LongestTokensAreTriedWhole) {
+    const std::string dotToken = "." + std::string(258, 'x');
+    EXPECT_EQ(MatchPatternLine(dotToken.c_str(), ("a" + dotToken).c_str()), 1);
+    EXPECT_EQ(MatchPatternLine(dotToken.c_str(), dotToken.c_str()), 1);
+
+    const std::string bare(259, 'n');
+    EXPECT_EQ(MatchPatternLine(bare.c_str(), bare.c_str()), 1);
+    EXPECT_EQ(MatchPatternLine(bare.c_str(), (bare + ".txt").c_str()), 1);
+    EXPECT_EQ(MatchPatternLine(bare.c_str(), (bare + "n").c_str()), 0);
+
+    const std::string dotEnded = std::string(258, 'd') + ".";
+    EXPECT_EQ(MatchPatternLine(dotEnded.c_str(), std::string(258, 'D').c_str()), 1);
+}
+
+// A token longer than the cap (only possible for lines that did not come from the
+// dialog) is cut, and its rest is read as the next token.
+TEST(MatchPatternLine, OverlongTokenIsCutAndItsRestIsTheNextToken) {
+    const std::string head(260, 'h');
+    const std::string line = head + "tail";
+    EXPECT_EQ(MatchPatternLine(line.c_str(), head.c_str()), 1);
+    EXPECT_EQ(MatchPatternLine(line.c_str(), "tail"), 1);
+    EXPECT_EQ(MatchPatternLine(line.c_str(), "tail.txt"), 1);
+    EXPECT_EQ(MatchPatternLine(line.c_str(), line.c_str()), 0);
+
+    // With the star in front the cap is one byte less.
+    const std::string dotHead = "." + std::string(258, 'e');
+    const std::string dotLine = dotHead + "rest";
+    EXPECT_EQ(MatchPatternLine(dotLine.c_str(), ("memo" + dotHead).c_str()), 1);
+    EXPECT_EQ(MatchPatternLine(dotLine.c_str(), "rest"), 1);
+}
+
+TEST(MatchPatternLine, VeryLongLinesAreReadToTheEnd) {
+    std::string line;
+    for (int i = 0; i < 500; ++i)
+        line += "*.n" + std::to_string(i) + " \t";
+    line += "  .last";
+    EXPECT_EQ(MatchPatternLine(line.c_str(), "memo.last"), 1);
+    EXPECT_EQ(MatchPatternLine(line.c_str(), "memo.n499"), 1);
+    EXPECT_EQ(MatchPatternLine(line.c_str(), "memo.other"), 0);
+}
+
+// ----------------------------------------------------------------------------------------
+// Property: the line rule agrees with an independent reading of the rules, built on the
+// recursive definition of the wildcard match.
+
+TEST(MatchPatternLineProperty, AgreesWithTheRulesOnRandomLines) {
+    std::mt19937 random(1969);
+    const char lineBytes[] = "*?.. \taAbB\x95\x5C";
+    const char nameBytes[] = "..aAbBc\x95\x5C";
+    int matches = 0;
+    constexpr int kPairs = 100000;
+    for (int i = 0; i < kPairs; ++i) {
+        std::string line(random() % 12, ' ');
+        for (char& c : line)
+            c = lineBytes[random() % (sizeof lineBytes - 1)];
+        std::string name(random() % 8, ' ');
+        for (char& c : name)
+            c = nameBytes[random() % (sizeof nameBytes - 1)];
+        const int expected = reference::ReferenceMatchPatternLine(line, name);
+        matches += expected;
+        ASSERT_EQ(MatchPatternLine(line.c_str(), name.c_str()), expected)
+            << "line \"" << Hex(line) << "\", name \"" << Hex(name) << "\"";
+    }
+    EXPECT_GT(matches, kPairs / 10);
+    EXPECT_LT(matches, kPairs * 9 / 10);
+}
+
+} // namespace

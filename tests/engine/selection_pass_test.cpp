@@ -1,0 +1,454 @@
+// The selection pass against a real SysListView32: which items end up selected, what else
+// stays untouched, which paths are collected, and how the shared item page is used.
+#include "engine/selection_pass.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "tests/support/modal_driver.h"
+#include "tests/support/process_lock.h"
+#include "tests/support/test_list_view.h"
+
+// The nothrow allocations of the program come here, so a test can make the n-th one fail.
+namespace {
+int nothrowFailCountdown = 0;
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    if (nothrowFailCountdown > 0 && --nothrowFailCountdown == 0)
+        return nullptr;
+    return std::malloc(size != 0 ? size : 1);
+}
+
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+
+namespace {
+
+// What the list view was asked, in order; only the pass's own messages are kept.
+struct SentMessage {
+    UINT Message = 0;
+    WPARAM WParam = 0;
+    LPARAM LParam = 0;
+    int Item = -1;
+    UINT Mask = 0;
+    UINT State = 0;
+    UINT StateMask = 0;
+    int SubItem = -1;
+    int TextMax = 0;
+    std::ptrdiff_t TextToItem = 0;
+    bool TextPageAligned = false;
+};
+
+struct Observation {
+    ExtensionRecord* Record = nullptr;
+    std::vector<SentMessage> Messages;
+    // SelectedPaths as it stood when the repaint was asked for.
+    std::vector<std::string> PathsAtRepaint;
+    bool PageNamedMyMap = false;
+    int FocusMessages = 0;
+    // Dialogs (such as a folder browser) that appeared during the pass; each is cancelled.
+    int Dialogs = 0;
+    // Answers for LVM_GETITEMA that replace the list view's own, by item index.
+    int UnreadableItem = -1;
+    int OwnTextItem = -1;
+    const char* OwnText = nullptr;
+    int UnterminatedItem = -1;
+};
+
+std::vector<std::string> ListContents(StringList* list) {
+    std::vector<std::string> contents;
+    if (list == nullptr)
+        return contents;
+    for (const char* text = list->GetFirst(); text != nullptr; text = list->GetNext())
+        contents.push_back(text);
+    return contents;
+}
+
+// True when the mapping named "MyMap" shows the same item record as the pass's page.
+bool ItemIsInNamedPage(const LVITEMA* item, const char* pageStart) {
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSelectionPageName);
+    if (mapping == nullptr)
+        return false;
+    const char* view = static_cast<const char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+    bool same = false;
+    if (view != nullptr) {
+        const auto* named = reinterpret_cast<const LVITEMA*>(
+            view + (reinterpret_cast<const char*>(item) - pageStart));
+        same = named->iItem == item->iItem && named->mask == item->mask;
+        UnmapViewOfFile(view);
+    }
+    CloseHandle(mapping);
+    return same;
+}
+
+LRESULT Observe(WindowProcHook& hook, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto& seen = *static_cast<Observation*>(hook.Context());
+    switch (message) {
+    case LVM_GETNEXTITEM:
+    case LVM_GETITEMCOUNT:
+        seen.Messages.push_back({message, wParam, lParam});
+        break;
+    case LVM_REDRAWITEMS:
+        seen.Messages.push_back({message, wParam, lParam});
+        seen.PathsAtRepaint = ListContents(seen.Record->SelectedPaths);
+        break;
+    case WM_SETFOCUS:
+        ++seen.FocusMessages;
+        break;
+    case LVM_GETITEMA:
+    case LVM_SETITEMA: {
+        auto* item = reinterpret_cast<LVITEMA*>(lParam);
+        SentMessage sent{message, wParam, lParam};
+        sent.Item = item->iItem;
+        sent.Mask = item->mask;
+        sent.State = item->state;
+        sent.StateMask = item->stateMask;
+        sent.SubItem = item->iSubItem;
+        sent.TextMax = item->cchTextMax;
+        sent.TextToItem = reinterpret_cast<char*>(item) - item->pszText;
+        sent.TextPageAligned = reinterpret_cast<std::uintptr_t>(item->pszText) % 4096 == 0;
+        seen.Messages.push_back(sent);
+        if (message == LVM_GETITEMA && item->iItem == 0)
+            seen.PageNamedMyMap = ItemIsInNamedPage(item, item->pszText);
+        if (message == LVM_GETITEMA && item->iItem == seen.UnreadableItem)
+            return FALSE;
+        if (message == LVM_GETITEMA && item->iItem == seen.OwnTextItem) {
+            item->pszText = const_cast<char*>(seen.OwnText);
+            return TRUE;
+        }
+        if (message == LVM_GETITEMA && item->iItem == seen.UnterminatedItem) {
+            std::memset(item->pszText, 'x', item->cchTextMax);
+            return TRUE;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return hook.CallOriginal(window, message, wParam, lParam);
+}
+
+// A record ready for one pass; the text fields hold what Initialize and the dialog set.
+ExtensionRecord MakeRecord(const char* patternLine, DWORD action, const char* folder) {
+    ExtensionRecord record;
+    lstrcpynA(record.PatternLine, patternLine, sizeof record.PatternLine);
+    lstrcpynA(record.SourceFolder, folder, sizeof record.SourceFolder);
+    record.Action = action;
+    record.PathBytesTotal = 0xDEADBEEF;
+    return record;
+}
+
+DWORD BytesOf(const std::vector<std::string>& paths) {
+    DWORD total = 0;
+    for (const std::string& path : paths)
+        total += static_cast<DWORD>(path.size() + 1);
+    return total;
+}
+
+// Runs the pass on list with the observer attached and a driver that cancels any window an
+// action might open.
+Observation RunObserved(ExtensionRecord& record, TestListView& list,
+                        const Observation& answers = {}) {
+    Observation seen = answers;
+    seen.Record = &record;
+    SetFocus(list.Host());
+    ModalDriver cancel([&seen](HWND window) {
+        ++seen.Dialogs;
+        ClickButton(window, IDCANCEL);
+    });
+    WindowProcHook hook(list.ListView(), Observe, &seen);
+    RunSelection(record, list.ListView());
+    return seen;
+}
+
+// 表 is 0x95 0x5C: its second byte is a backslash.
+const char kOmoteTxt[] = "\x95\x5C.txt";
+
+const std::vector<std::string> kLabels = {"a.txt", "b.doc",     "readme", "README.md",
+                                          "c.TXT", "d.txt.bak", "folder", kOmoteTxt};
+
+struct SelectionRow {
+    const char* Name;
+    const char* PatternLine;
+    std::vector<int> Selected;
+};
+
+class SelectionRows : public testing::TestWithParam<SelectionRow> {};
+
+TEST_P(SelectionRows, SelectsExactlyTheMatchesAndKeepsEveryOtherState) {
+    const SelectionRow& row = GetParam();
+    TestListView list(kLabels);
+    for (int index : {1, 3, 6})
+        list.SetState(index, LVIS_SELECTED, LVIS_SELECTED);
+    list.SetState(5, LVIS_FOCUSED, LVIS_FOCUSED);
+    list.SetState(2, LVIS_CUT, LVIS_CUT);
+    list.SetState(4, LVIS_DROPHILITED, LVIS_DROPHILITED);
+    std::vector<UINT> before;
+    for (int index = 0; index < list.Count(); ++index)
+        before.push_back(list.State(index) & ~LVIS_SELECTED);
+
+    ExtensionRecord record = MakeRecord(row.PatternLine, SelectOnly, "C:\\dir");
+    RunObserved(record, list);
+
+    EXPECT_EQ(list.SelectedIndexes(), row.Selected);
+    for (int index = 0; index < list.Count(); ++index)
+        EXPECT_EQ(list.State(index) & ~LVIS_SELECTED, before[index]) << "item " << index;
+    EXPECT_TRUE(list.State(5) & LVIS_FOCUSED);
+    EXPECT_EQ(record.SelectedPaths, nullptr);
+    EXPECT_EQ(record.PathBytesTotal, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PatternLines, SelectionRows,
+    testing::Values(SelectionRow{"TxtInAnyCase", "*.txt", {0, 4, 7}},
+                    SelectionRow{"ExtensionsAndName", "*.txt .doc readme", {0, 1, 2, 3, 4, 7}},
+                    SelectionRow{"EmptyLineSelectsNothing", "", {}},
+                    SelectionRow{"NoMatch", "*.xls", {}},
+                    SelectionRow{"Star", "*", {0, 1, 2, 3, 4, 5, 6, 7}},
+                    SelectionRow{"QuestionMark", "?.doc", {1}},
+                    SelectionRow{"NamesWithoutDot", "*.", {2, 6}},
+                    SelectionRow{"JapaneseLeadByte", "\x95\x5C*", {7}}),
+    [](const testing::TestParamInfo<SelectionRow>& info) { return info.param.Name; });
+
+TEST(SelectionPass, SendsEachItemOneReadAndOneWriteInIndexOrderThenRepaints) {
+    ProcessLock lock("Vestrane MyMap");
+    TestListView list({"a.txt", "b.doc", "c.txt"});
+    ExtensionRecord record = MakeRecord("*.txt", SelectOnly, "C:\\dir");
+    const Observation seen = RunObserved(record, list);
+
+    const auto& m = seen.Messages;
+    ASSERT_EQ(m.size(), 3u * 3 + 1 + 2);
+    for (int index = 0; index < 3; ++index) {
+        const SentMessage& next = m[index * 3];
+        EXPECT_EQ(next.Message, static_cast<UINT>(LVM_GETNEXTITEM));
+        EXPECT_EQ(static_cast<int>(next.WParam), index - 1);
+        EXPECT_EQ(next.LParam, LVNI_ALL);
+
+        const SentMessage& read = m[index * 3 + 1];
+        EXPECT_EQ(read.Message, static_cast<UINT>(LVM_GETITEMA));
+        EXPECT_EQ(read.Item, index);
+        EXPECT_EQ(read.Mask, static_cast<UINT>(LVIF_TEXT));
+        EXPECT_EQ(read.SubItem, 0);
+        EXPECT_EQ(read.TextMax, 260);
+        // The text buffer opens the page; the record follows at its natural alignment.
+        EXPECT_TRUE(read.TextPageAligned);
+        EXPECT_EQ(read.TextToItem, static_cast<std::ptrdiff_t>(sizeof(void*) == 8 ? 264 : 260));
+
+        const SentMessage& write = m[index * 3 + 2];
+        EXPECT_EQ(write.Message, static_cast<UINT>(LVM_SETITEMA));
+        EXPECT_EQ(write.Item, index);
+        EXPECT_EQ(write.Mask, static_cast<UINT>(LVIF_STATE));
+        EXPECT_EQ(write.StateMask, static_cast<UINT>(LVIS_SELECTED));
+        EXPECT_EQ(write.State, index == 1 ? 0u : static_cast<UINT>(LVIS_SELECTED));
+    }
+    EXPECT_EQ(m[9].Message, static_cast<UINT>(LVM_GETNEXTITEM));
+    EXPECT_EQ(static_cast<int>(m[9].WParam), 2);
+    EXPECT_EQ(m[10].Message, static_cast<UINT>(LVM_GETITEMCOUNT));
+    EXPECT_EQ(m[11].Message, static_cast<UINT>(LVM_REDRAWITEMS));
+    EXPECT_EQ(m[11].WParam, 0u);
+    EXPECT_EQ(m[11].LParam, 2);
+    EXPECT_TRUE(seen.PageNamedMyMap);
+    // The page exists only during the pass.
+    HANDLE after = OpenFileMappingA(FILE_MAP_READ, FALSE, kSelectionPageName);
+    EXPECT_EQ(after, nullptr);
+    if (after != nullptr)
+        CloseHandle(after);
+}
+
+TEST(SelectionPass, GivesTheListViewTheFocusWhateverTheAction) {
+    for (DWORD action : {SelectOnly, UsePrevious, CopyToFolder, MoveToFolder}) {
+        TestListView list({"a.txt", "b.doc"});
+        HWND other = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                                     list.Host(), nullptr, nullptr, nullptr);
+        SetFocus(other);
+        ASSERT_EQ(GetFocus(), other);
+        ExtensionRecord record = MakeRecord("*.doc", action, "C:\\dir");
+        const Observation seen = RunObserved(record, list);
+        EXPECT_EQ(GetFocus(), list.ListView()) << "action " << action;
+        EXPECT_EQ(seen.FocusMessages, 1) << "action " << action;
+        EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{1}) << "action " << action;
+    }
+}
+
+TEST(SelectionPass, EmptyListViewStillRepaintsAndTakesFocus) {
+    TestListView list;
+    ExtensionRecord record = MakeRecord("*", UsePrevious, "C:\\dir");
+    const Observation seen = RunObserved(record, list);
+    ASSERT_EQ(seen.Messages.size(), 3u);
+    EXPECT_EQ(seen.Messages[0].Message, static_cast<UINT>(LVM_GETNEXTITEM));
+    EXPECT_EQ(seen.Messages[2].Message, static_cast<UINT>(LVM_REDRAWITEMS));
+    EXPECT_EQ(seen.Messages[2].LParam, -1);
+    EXPECT_EQ(seen.FocusMessages, 1);
+    EXPECT_TRUE(seen.PathsAtRepaint.empty());
+    EXPECT_EQ(record.PathBytesTotal, 0u);
+}
+
+struct CollectRow {
+    const char* Name;
+    const char* Folder;
+    const char* PatternLine;
+    DWORD Action;
+    std::vector<std::string> Paths;
+};
+
+class CollectRows : public testing::TestWithParam<CollectRow> {};
+
+TEST_P(CollectRows, CollectsFullPathsInIndexOrderAndCountsTheirBytes) {
+    const CollectRow& row = GetParam();
+    TestListView list({"a.txt", "b.doc", "readme", kOmoteTxt, "folder"});
+    ExtensionRecord record = MakeRecord(row.PatternLine, row.Action, row.Folder);
+    const Observation seen = RunObserved(record, list);
+    EXPECT_EQ(seen.PathsAtRepaint, row.Paths);
+    EXPECT_EQ(record.PathBytesTotal, BytesOf(row.Paths));
+    // The list lives for the pass only.
+    EXPECT_EQ(record.SelectedPaths, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, CollectRows,
+    testing::Values(
+        CollectRow{"SelectOnlyCollectsNothing", "C:\\dir", "*", SelectOnly, {}},
+        CollectRow{"Txt",
+                   "C:\\dir",
+                   "*.txt",
+                   CopyToFolder,
+                   {"C:\\dir\\a.txt", std::string("C:\\dir\\") + kOmoteTxt}},
+        CollectRow{"DriveRootGetsOneBackslash",
+                   "C:",
+                   "readme .doc",
+                   MoveToFolder,
+                   {"C:\\b.doc", "C:\\readme"}},
+        CollectRow{"FoldersAreItemsToo", "C:\\dir", "folder", UsePrevious, {"C:\\dir\\folder"}},
+        CollectRow{"NoMatchLeavesTheListEmpty", "C:\\dir", "*.xls", CopyToFolder, {}},
+        CollectRow{"JapaneseFolderKeepsItsBytes",
+                   "C:\\\x95\x5C",
+                   "*.doc",
+                   UsePrevious,
+                   {"C:\\\x95\x5C\\b.doc"}}),
+    [](const testing::TestParamInfo<CollectRow>& info) { return info.param.Name; });
+
+TEST(SelectionPass, PathLongerThanMaxPathIsSelectedButNotCollected) {
+    // 253 + "\" + "x.txt" is 259 bytes, the longest path that fits 260 with its terminator;
+    // "yy.txt" makes it 260.
+    const std::string folder = "C:\\" + std::string(250, 'd');
+    ASSERT_EQ(folder.size(), 253u);
+    TestListView list({"x.txt", "yy.txt"});
+    ExtensionRecord record = MakeRecord("*.txt", UsePrevious, folder.c_str());
+    const Observation seen = RunObserved(record, list);
+    EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 1}));
+    ASSERT_EQ(seen.PathsAtRepaint.size(), 1u);
+    EXPECT_EQ(seen.PathsAtRepaint[0], folder + "\\x.txt");
+    EXPECT_EQ(seen.PathsAtRepaint[0].size(), 259u);
+    EXPECT_EQ(record.PathBytesTotal, 260u);
+}
+
+TEST(SelectionPass, UnreadableLabelIsTestedAsEmptyNotAsThePreviousOne) {
+    TestListView list({"a.txt", "b.txt", "c.doc"});
+    list.SetState(1, LVIS_SELECTED, LVIS_SELECTED);
+    ExtensionRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
+    Observation answers;
+    answers.UnreadableItem = 1;
+    const Observation seen = RunObserved(record, list, answers);
+    EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{0});
+    EXPECT_EQ(seen.PathsAtRepaint, std::vector<std::string>{"C:\\dir\\a.txt"});
+}
+
+TEST(SelectionPass, LabelAnsweredWithTheListViewsOwnTextIsHonoured) {
+    TestListView list({"a.doc", "placeholder", "c.doc"});
+    ExtensionRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
+    Observation answers;
+    answers.OwnTextItem = 1;
+    answers.OwnText = "own.txt";
+    const Observation seen = RunObserved(record, list, answers);
+    EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{1});
+    EXPECT_EQ(seen.PathsAtRepaint, std::vector<std::string>{"C:\\dir\\own.txt"});
+    EXPECT_EQ(record.PathBytesTotal, 16u);
+}
+
+TEST(SelectionPass, LabelFillingTheWholeBufferIsCutNotOverrun) {
+    TestListView list({"a.txt", "full", "c.txt"});
+    ExtensionRecord record = MakeRecord("x* *.txt", UsePrevious, "C:");
+    Observation answers;
+    answers.UnterminatedItem = 1;
+    const Observation seen = RunObserved(record, list, answers);
+    EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 1, 2}));
+    // "C:\" + 259 bytes would need 263: only the two short names are collected.
+    EXPECT_EQ(seen.PathsAtRepaint, (std::vector<std::string>{"C:\\a.txt", "C:\\c.txt"}));
+    // The item record behind the buffer was not overwritten: every write reached its item.
+    int writes = 0;
+    for (const SentMessage& sent : seen.Messages)
+        writes += sent.Message == LVM_SETITEMA ? 1 : 0;
+    EXPECT_EQ(writes, 3);
+}
+
+// Another pass (here: the test) holding "MyMap" keeps its page to itself.
+TEST(SelectionPass, NameAlreadyTakenByAnotherPageUsesAPageOfItsOwn) {
+    ProcessLock lock("Vestrane MyMap");
+    HANDLE taken = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096,
+                                      kSelectionPageName);
+    ASSERT_NE(taken, nullptr);
+    auto* page = static_cast<unsigned char*>(MapViewOfFile(taken, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    ASSERT_NE(page, nullptr);
+    std::memset(page, 0xAB, 4096);
+
+    TestListView list({"a.txt", "b.doc", "c.txt"});
+    ExtensionRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
+    const Observation seen = RunObserved(record, list);
+
+    EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 2}));
+    EXPECT_EQ(seen.PathsAtRepaint, (std::vector<std::string>{"C:\\dir\\a.txt", "C:\\dir\\c.txt"}));
+    int untouched = 0;
+    for (int offset = 0; offset < 4096; ++offset)
+        untouched += page[offset] == 0xAB ? 1 : 0;
+    EXPECT_EQ(untouched, 4096);
+    UnmapViewOfFile(page);
+    CloseHandle(taken);
+}
+
+TEST(SelectionPass, NameTakenByAnotherKindOfObjectStillRunsThePass) {
+    ProcessLock lock("Vestrane MyMap");
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, kSelectionPageName);
+    ASSERT_NE(event, nullptr);
+    TestListView list({"a.txt", "b.doc"});
+    ExtensionRecord record = MakeRecord("*.doc", SelectOnly, "C:\\dir");
+    RunObserved(record, list);
+    EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{1});
+    CloseHandle(event);
+}
+
+TEST(SelectionPass, WithoutMemoryForThePathListItSelectsButCollectsNothingAndSkipsTheAction) {
+    TestListView list({"a.txt", "b.doc", "c.txt"});
+    ExtensionRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
+    nothrowFailCountdown = 1;
+    const Observation seen = RunObserved(record, list);
+    nothrowFailCountdown = 0;
+    EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 2}));
+    EXPECT_TRUE(seen.PathsAtRepaint.empty());
+    EXPECT_EQ(record.PathBytesTotal, 0u);
+    EXPECT_EQ(record.SelectedPaths, nullptr);
+    EXPECT_EQ(seen.Dialogs, 0);
+    EXPECT_EQ(GetFocus(), list.ListView());
+}
+
+TEST(SelectionPass, PathThatCannotBeStoredEndsCollectingAndTheTotalDescribesTheList) {
+    TestListView list({"a.txt", "b.txt", "c.txt"});
+    ExtensionRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
+    // The list itself, then the first path's entry; the second path's entry fails.
+    nothrowFailCountdown = 3;
+    const Observation seen = RunObserved(record, list);
+    nothrowFailCountdown = 0;
+    EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(seen.PathsAtRepaint, std::vector<std::string>{"C:\\dir\\a.txt"});
+    EXPECT_EQ(record.PathBytesTotal, BytesOf(seen.PathsAtRepaint));
+}
+
+} // namespace
