@@ -1,0 +1,105 @@
+#include "tests/support/clipboard_reader.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+namespace {
+
+// Wine may refuse briefly while another program holds the clipboard.
+bool OpenWithRetry(HWND owner) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (OpenClipboard(owner))
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+HGLOBAL BlockOf(const std::string& bytes) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (block == nullptr)
+        return nullptr;
+    void* data = GlobalLock(block);
+    if (data == nullptr) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    std::memcpy(data, bytes.data(), bytes.size());
+    GlobalUnlock(block);
+    return block;
+}
+
+bool Put(UINT format, const std::string& bytes) {
+    HGLOBAL block = BlockOf(bytes);
+    if (block == nullptr)
+        return false;
+    if (SetClipboardData(format, block) == nullptr) {
+        GlobalFree(block);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+UINT DropEffectFormat() {
+    return RegisterClipboardFormatA("Preferred DropEffect");
+}
+
+std::vector<UINT> ClipboardFormats() {
+    std::vector<UINT> formats;
+    if (!OpenWithRetry(nullptr))
+        return formats;
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format))
+        formats.push_back(format);
+    CloseClipboard();
+    return formats;
+}
+
+bool ClipboardBlock(UINT format, std::string* bytes) {
+    bytes->clear();
+    if (!OpenWithRetry(nullptr))
+        return false;
+    bool found = false;
+    HANDLE block = GetClipboardData(format);
+    if (block != nullptr) {
+        const SIZE_T size = GlobalSize(block);
+        const char* data = static_cast<const char*>(GlobalLock(block));
+        if (data != nullptr) {
+            bytes->assign(data, size);
+            GlobalUnlock(block);
+            found = true;
+        }
+    }
+    CloseClipboard();
+    return found;
+}
+
+std::vector<std::string> ClipboardDropNames() {
+    std::vector<std::string> names;
+    if (!OpenWithRetry(nullptr))
+        return names;
+    HDROP drop = static_cast<HDROP>(GetClipboardData(CF_HDROP));
+    if (drop != nullptr) {
+        const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT index = 0; index < count; ++index) {
+            char name[MAX_PATH * 2] = {};
+            DragQueryFileA(drop, index, name, sizeof name);
+            names.push_back(name);
+        }
+    }
+    CloseClipboard();
+    return names;
+}
+
+bool SeedClipboard(HWND owner, const std::string& text, UINT privateFormat,
+                   const std::string& privateBytes) {
+    if (!OpenWithRetry(owner))
+        return false;
+    EmptyClipboard();
+    const bool textPut = Put(CF_TEXT, text + '\0');
+    const bool privatePut = Put(privateFormat, privateBytes);
+    CloseClipboard();
+    return textPut && privatePut;
+}

@@ -1,0 +1,21 @@
+// Reads and seeds the real clipboard the way another program would, for tests of what a
+// paste would find. Every call opens and closes the clipboard itself.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The format number of "Preferred DropEffect".
+UINT DropEffectFormat();
+// Every format on the clipboard, in the clipboard's order.
+std::vector<UINT> ClipboardFormats();
+// The whole global block of one format (GlobalSize bytes); false when it is not there.
+bool ClipboardBlock(UINT format, std::string* bytes);
+// The names of the CF_HDROP list as DragQueryFileA gives them.
+std::vector<std::string> ClipboardDropNames();
+// Empties the clipboard and puts text under CF_TEXT and the given bytes under a private
+// registered format, owned by owner. True when both were accepted.
+bool SeedClipboard(HWND owner, const std::string& text, UINT privateFormat,
+                   const std::string& privateBytes);
