@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "tests/support/modal_driver.h"
-#include "tests/support/process_lock.h"
 #include "tests/support/test_list_view.h"
 
 // The nothrow allocations of the program come here, so a test can make the n-th one fail.
@@ -32,6 +32,26 @@ void operator delete(void* block, const std::nothrow_t&) noexcept {
 }
 
 namespace {
+
+// Keeps test processes that create or look for "MyMap" from running side by side.
+class PageNameLock {
+public:
+    PageNameLock() : mutex_(CreateMutexA(nullptr, FALSE, "VestraneTest.MyMap")) {
+        if (mutex_ != nullptr)
+            WaitForSingleObject(mutex_, 60000);
+    }
+    ~PageNameLock() {
+        if (mutex_ != nullptr) {
+            ReleaseMutex(mutex_);
+            CloseHandle(mutex_);
+        }
+    }
+    PageNameLock(const PageNameLock&) = delete;
+    PageNameLock& operator=(const PageNameLock&) = delete;
+
+private:
+    HANDLE mutex_;
+};
 
 // What the list view was asked, in order; only the pass's own messages are kept.
 struct SentMessage {
@@ -182,6 +202,10 @@ struct SelectionRow {
     std::vector<int> Selected;
 };
 
+void PrintTo(const SelectionRow& row, std::ostream* out) {
+    *out << row.Name;
+}
+
 class SelectionRows : public testing::TestWithParam<SelectionRow> {};
 
 TEST_P(SelectionRows, SelectsExactlyTheMatchesAndKeepsEveryOtherState) {
@@ -217,10 +241,10 @@ INSTANTIATE_TEST_SUITE_P(
                     SelectionRow{"QuestionMark", "?.doc", {1}},
                     SelectionRow{"NamesWithoutDot", "*.", {2, 6}},
                     SelectionRow{"JapaneseLeadByte", "\x95\x5C*", {7}}),
-    [](const testing::TestParamInfo<SelectionRow>& info) { return info.param.Name; });
+    [](const testing::TestParamInfo<SelectionRow>& row) { return row.param.Name; });
 
 TEST(SelectionPass, SendsEachItemOneReadAndOneWriteInIndexOrderThenRepaints) {
-    ProcessLock lock("Vestrane MyMap");
+    PageNameLock lock;
     TestListView list({"a.txt", "b.doc", "c.txt"});
     ExtensionRecord record = MakeRecord("*.txt", SelectOnly, "C:\\dir");
     const Observation seen = RunObserved(record, list);
@@ -300,6 +324,10 @@ struct CollectRow {
     std::vector<std::string> Paths;
 };
 
+void PrintTo(const CollectRow& row, std::ostream* out) {
+    *out << row.Name;
+}
+
 class CollectRows : public testing::TestWithParam<CollectRow> {};
 
 TEST_P(CollectRows, CollectsFullPathsInIndexOrderAndCountsTheirBytes) {
@@ -334,7 +362,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "*.doc",
                    UsePrevious,
                    {"C:\\\x95\x5C\\b.doc"}}),
-    [](const testing::TestParamInfo<CollectRow>& info) { return info.param.Name; });
+    [](const testing::TestParamInfo<CollectRow>& row) { return row.param.Name; });
 
 TEST(SelectionPass, PathLongerThanMaxPathIsSelectedButNotCollected) {
     // 253 + "\" + "x.txt" is 259 bytes, the longest path that fits 260 with its terminator;
@@ -371,7 +399,7 @@ TEST(SelectionPass, LabelAnsweredWithTheListViewsOwnTextIsHonoured) {
     const Observation seen = RunObserved(record, list, answers);
     EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{1});
     EXPECT_EQ(seen.PathsAtRepaint, std::vector<std::string>{"C:\\dir\\own.txt"});
-    EXPECT_EQ(record.PathBytesTotal, 16u);
+    EXPECT_EQ(record.PathBytesTotal, 15u);
 }
 
 TEST(SelectionPass, LabelFillingTheWholeBufferIsCutNotOverrun) {
@@ -392,7 +420,7 @@ TEST(SelectionPass, LabelFillingTheWholeBufferIsCutNotOverrun) {
 
 // Another pass (here: the test) holding "MyMap" keeps its page to itself.
 TEST(SelectionPass, NameAlreadyTakenByAnotherPageUsesAPageOfItsOwn) {
-    ProcessLock lock("Vestrane MyMap");
+    PageNameLock lock;
     HANDLE taken = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096,
                                       kSelectionPageName);
     ASSERT_NE(taken, nullptr);
@@ -415,7 +443,7 @@ TEST(SelectionPass, NameAlreadyTakenByAnotherPageUsesAPageOfItsOwn) {
 }
 
 TEST(SelectionPass, NameTakenByAnotherKindOfObjectStillRunsThePass) {
-    ProcessLock lock("Vestrane MyMap");
+    PageNameLock lock;
     HANDLE event = CreateEventA(nullptr, TRUE, FALSE, kSelectionPageName);
     ASSERT_NE(event, nullptr);
     TestListView list({"a.txt", "b.doc"});
