@@ -1,0 +1,216 @@
+#include "tools/explorer_host/context_menu_builder.h"
+
+#include <cstdio>
+
+#include "tools/explorer_host/report_writer.h"
+
+namespace {
+// Command ids stay below 0x8000: menus hand ids back in a 16-bit word.
+constexpr UINT kLastCommandId = 0x7FFF;
+
+std::string WithoutAccessKey(const std::string& label) {
+    std::string out;
+    for (size_t i = 0; i < label.size(); ++i) {
+        if (label[i] == '&' && i + 1 < label.size() && label[i + 1] != '&')
+            continue;
+        out += label[i];
+    }
+    return out;
+}
+
+std::string HresultText(HRESULT hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
+    return text;
+}
+
+// A handler key names its class in its default value, or is itself named by the class id.
+bool ReadHandlerClass(HKEY handlers, const char* name, CLSID* clsid) {
+    char value[128] = {};
+    LONG size = sizeof value;
+    std::string text;
+    if (RegQueryValueA(handlers, name, value, &size) == ERROR_SUCCESS && value[0] == '{')
+        text = value;
+    else
+        text = name;
+    wchar_t wide[128] = {};
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 127);
+    return SUCCEEDED(CLSIDFromString(wide, clsid));
+}
+} // namespace
+
+ContextMenuBuilder::~ContextMenuBuilder() {
+    for (Part& part : parts_)
+        part.Menu->Release();
+    if (menu_ != nullptr)
+        DestroyMenu(menu_);
+}
+
+HRESULT ContextMenuBuilder::Build(IShellView* view, PCIDLIST_ABSOLUTE folder) {
+    IDataObject* data = nullptr;
+    HRESULT hr =
+        view->GetItemObject(SVGIO_SELECTION, IID_IDataObject, reinterpret_cast<void**>(&data));
+    if (FAILED(hr) || data == nullptr)
+        return FAILED(hr) ? hr : E_FAIL;
+    menu_ = CreatePopupMenu();
+    if (menu_ == nullptr) {
+        data->Release();
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+
+    // The folder's own entries (open, cut, copy, delete, properties...) come first.
+    IContextMenu* own = nullptr;
+    if (SUCCEEDED(view->GetItemObject(SVGIO_SELECTION, IID_IContextMenu,
+                                      reinterpret_cast<void**>(&own))) &&
+        own != nullptr) {
+        const HRESULT added = own->QueryContextMenu(menu_, 0, nextId_, kLastCommandId, CMF_NORMAL);
+        if (SUCCEEDED(added)) {
+            parts_.push_back({own, nextId_, HRESULT_CODE(added), "folder"});
+            nextId_ += HRESULT_CODE(added);
+        } else {
+            own->Release();
+        }
+    }
+
+    HKEY classKey = nullptr;
+    RegOpenKeyExA(HKEY_CLASSES_ROOT, "*", 0, KEY_READ, &classKey);
+    HKEY handlers = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers", 0, KEY_READ,
+                      &handlers) == ERROR_SUCCESS) {
+        bool separated = false;
+        for (DWORD index = 0;; ++index) {
+            char name[256] = {};
+            DWORD nameSize = sizeof name;
+            if (RegEnumKeyExA(handlers, index, name, &nameSize, nullptr, nullptr, nullptr,
+                              nullptr) != ERROR_SUCCESS)
+                break;
+            CLSID clsid;
+            if (!ReadHandlerClass(handlers, name, &clsid)) {
+                problems_.push_back(std::string(name) + ": no class id");
+                continue;
+            }
+            if (!separated && GetMenuItemCount(menu_) > 0) {
+                AppendMenuA(menu_, MF_SEPARATOR, 0, nullptr);
+                separated = true;
+            }
+            AddHandler(name, clsid, data, folder, classKey);
+        }
+        RegCloseKey(handlers);
+    }
+    if (classKey != nullptr)
+        RegCloseKey(classKey);
+    data->Release();
+    return S_OK;
+}
+
+void ContextMenuBuilder::AddHandler(const std::string& name, const CLSID& clsid, IDataObject* data,
+                                    PCIDLIST_ABSOLUTE folder, HKEY classKey) {
+    IShellExtInit* init = nullptr;
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                                  reinterpret_cast<void**>(&init));
+    if (FAILED(hr)) {
+        problems_.push_back(name + ": CoCreateInstance " + HresultText(hr));
+        return;
+    }
+    hr = init->Initialize(folder, data, classKey);
+    IContextMenu* menu = nullptr;
+    if (SUCCEEDED(hr))
+        hr = init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu));
+    init->Release();
+    if (FAILED(hr)) {
+        problems_.push_back(name + ": Initialize " + HresultText(hr));
+        return;
+    }
+    hr = menu->QueryContextMenu(menu_, static_cast<UINT>(GetMenuItemCount(menu_)), nextId_,
+                                kLastCommandId, CMF_NORMAL);
+    if (FAILED(hr)) {
+        problems_.push_back(name + ": QueryContextMenu " + HresultText(hr));
+        menu->Release();
+        return;
+    }
+    parts_.push_back({menu, nextId_, HRESULT_CODE(hr), name});
+    nextId_ += HRESULT_CODE(hr);
+}
+
+UINT ContextMenuBuilder::FindByLabel(const std::string& label) const {
+    const int count = GetMenuItemCount(menu_);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < count; ++i) {
+            const UINT id = GetMenuItemID(menu_, i);
+            if (id == 0 || id == static_cast<UINT>(-1))
+                continue;
+            const std::string shown = LabelOf(id);
+            if (pass == 0 ? shown == label : WithoutAccessKey(shown) == WithoutAccessKey(label))
+                return id;
+        }
+    }
+    return 0;
+}
+
+std::string ContextMenuBuilder::LabelOf(UINT id) const {
+    char text[512] = {};
+    GetMenuStringA(menu_, id, text, sizeof text, MF_BYCOMMAND);
+    return text;
+}
+
+int ContextMenuBuilder::PositionOf(UINT id) const {
+    const int count = GetMenuItemCount(menu_);
+    for (int i = 0; i < count; ++i) {
+        if (GetMenuItemID(menu_, i) == id)
+            return i;
+    }
+    return -1;
+}
+
+void ContextMenuBuilder::ReportEntries() const {
+    for (const Part& part : parts_) {
+        if (part.Name != "folder")
+            ReportLine("handler", part.Name);
+    }
+    for (const std::string& problem : problems_)
+        ReportLine("handler-failed", problem);
+    const int count = GetMenuItemCount(menu_);
+    for (int i = 0; i < count; ++i) {
+        const UINT id = GetMenuItemID(menu_, i);
+        char text[512] = {};
+        GetMenuStringA(menu_, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        if (text[0] != '\0')
+            ReportLine("menu", text);
+        else if (id == 0)
+            ReportLine("menu", "-");
+    }
+}
+
+const ContextMenuBuilder::Part* ContextMenuBuilder::Owner(UINT id) const {
+    for (const Part& part : parts_) {
+        if (id >= part.First && id < part.First + part.Count)
+            return &part;
+    }
+    return nullptr;
+}
+
+std::wstring ContextMenuBuilder::HelpText(UINT id) const {
+    const Part* part = Owner(id);
+    if (part == nullptr)
+        return std::wstring();
+    // Explorer on the NT family asks for wide text. The buffer is larger than the size given,
+    // so a handler that writes one character too many still writes into our memory.
+    wchar_t text[MAX_PATH + 8] = {};
+    if (FAILED(part->Menu->GetCommandString(id - part->First, GCS_HELPTEXTW, nullptr,
+                                            reinterpret_cast<LPSTR>(text), MAX_PATH)))
+        return std::wstring();
+    text[MAX_PATH] = L'\0';
+    return text;
+}
+
+HRESULT ContextMenuBuilder::Invoke(UINT id, HWND owner) const {
+    const Part* part = Owner(id);
+    if (part == nullptr)
+        return E_INVALIDARG;
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = owner;
+    info.lpVerb = MAKEINTRESOURCEA(id - part->First);
+    info.nShow = SW_SHOWNORMAL;
+    return part->Menu->InvokeCommand(&info);
+}

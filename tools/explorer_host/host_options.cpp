@@ -1,0 +1,101 @@
+#include "tools/explorer_host/host_options.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+
+#include "tools/explorer_host/report_writer.h"
+
+const char kHostUsage[] =
+    "explorer-host [options] [FOLDER]\n"
+    "  --folder PATH      folder to show (default: the current folder)\n"
+    "  --select LABEL     select the item with this label (repeatable; default: the first item)\n"
+    "  --invoke LABEL     build the context menu of the selection and invoke this entry\n"
+    "  --show-menu        show the popup menu before invoking (for a screenshot)\n"
+    "  --answer STEPS     answer the next dialog: set:ID=TEXT;click:ID;folder:PATH;pause:NAME;\n"
+    "                     wait:MS (repeatable, in the order the dialogs appear)\n"
+    "  --report FILE      write the report to FILE instead of standard output\n"
+    "  --stage-file FILE  pause at each stage until FILE is deleted (screenshots)\n"
+    "  --clear-clipboard  empty the clipboard first\n"
+    "  --keep-open        leave the window open after the run\n"
+    "  --timeout SECONDS  give up after this long (default with --invoke: 90)\n"
+    "  --view details|list|icons|smallicons\n"
+    "  --size WIDTHxHEIGHT\n";
+
+std::vector<std::string> CommandLineArguments() {
+    std::vector<std::string> arguments;
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr)
+        return arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(WideToAnsi(wide[i]));
+    LocalFree(wide);
+    return arguments;
+}
+
+bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* options,
+                      std::string* error) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& name = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        auto value = [&]() -> const std::string& { return arguments[++i]; };
+        if (name == "--show-menu") {
+            options->ShowMenu = true;
+        } else if (name == "--clear-clipboard") {
+            options->ClearClipboard = true;
+        } else if (name == "--keep-open") {
+            options->KeepOpen = true;
+        } else if (name.rfind("--", 0) == 0 && !hasValue) {
+            *error = "missing value after " + name;
+            return false;
+        } else if (name == "--folder") {
+            options->Folder = value();
+        } else if (name == "--select") {
+            options->Select.push_back(value());
+        } else if (name == "--invoke") {
+            options->Invoke = value();
+        } else if (name == "--answer") {
+            options->Answers.push_back(value());
+        } else if (name == "--report") {
+            options->ReportPath = value();
+        } else if (name == "--stage-file") {
+            options->StageFile = value();
+        } else if (name == "--timeout") {
+            options->TimeoutSeconds = std::atoi(value().c_str());
+        } else if (name == "--view") {
+            const std::string& mode = value();
+            if (mode == "details")
+                options->ViewMode = FVM_DETAILS;
+            else if (mode == "list")
+                options->ViewMode = FVM_LIST;
+            else if (mode == "icons")
+                options->ViewMode = FVM_ICON;
+            else if (mode == "smallicons")
+                options->ViewMode = FVM_SMALLICON;
+            else {
+                *error = "unknown view " + mode;
+                return false;
+            }
+        } else if (name == "--size") {
+            const std::string& size = value();
+            const size_t x = size.find('x');
+            options->Width = std::atoi(size.c_str());
+            options->Height = x == std::string::npos ? 0 : std::atoi(size.c_str() + x + 1);
+            if (options->Width < 200 || options->Height < 150) {
+                *error = "bad size " + size;
+                return false;
+            }
+        } else if (name.rfind("--", 0) == 0) {
+            *error = "unknown option " + name;
+            return false;
+        } else if (options->Folder.empty()) {
+            options->Folder = name;
+        } else {
+            *error = "more than one folder given";
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,33 @@
+// The stand-in Explorer's command line.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+struct HostOptions {
+    std::string Folder;               // shown folder; the current folder when empty
+    std::vector<std::string> Select;  // labels of the items to select before the menu
+    std::string Invoke;               // label of the menu entry to invoke; empty: interactive
+    bool ShowMenu = false;            // show the popup menu (for a screenshot) before invoking
+    std::vector<std::string> Answers; // answers for the dialogs of the run, in order
+    std::string ReportPath;           // report file; standard output when empty
+    std::string StageFile;            // stage pauses for screenshots
+    bool ClearClipboard = false;      // empty the clipboard before the run
+    bool KeepOpen = false;            // leave the window open after a command-line run
+    int TimeoutSeconds = -1;          // give up after this long; -1: 90 s with --invoke
+    UINT ViewMode = FVM_DETAILS;
+    int Width = 820;
+    int Height = 560;
+};
+
+// Parses the arguments (in the ANSI code page). On a mistake returns false and sets `error`.
+bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* options,
+                      std::string* error);
+
+// The program's arguments without its own name, in the ANSI code page.
+std::vector<std::string> CommandLineArguments();
+
+extern const char kHostUsage[];

@@ -1,0 +1,371 @@
+#include "tools/explorer_host/host_window.h"
+
+#include <commctrl.h>
+
+#include "tools/explorer_host/context_menu_builder.h"
+#include "tools/explorer_host/dialog_actions.h"
+#include "tools/explorer_host/dialog_answerer.h"
+#include "tools/explorer_host/report_writer.h"
+#include "tools/explorer_host/run_report.h"
+
+namespace {
+const char kWindowClass[] = "CabinetWClass";
+// Explorer answers this message with its IShellBrowser; code in the process may ask for it.
+constexpr UINT kGetShellBrowser = WM_USER + 7;
+constexpr UINT kRunCommandLine = WM_APP + 1;
+constexpr UINT_PTR kMenuTimer = 1;
+const char kHostProperty[] = "VestraneHostWindow";
+} // namespace
+
+HostWindow::HostWindow(const HostOptions& options) : options_(options) {}
+
+HostWindow::~HostWindow() {
+    CloseFolderView();
+    delete browser_;
+}
+
+bool HostWindow::Create(HINSTANCE instance) {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassExA(&windowClass);
+
+    std::string title = options_.Folder;
+    window_ =
+        CreateWindowExA(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40,
+                        30, options_.Width, options_.Height, nullptr, nullptr, instance, this);
+    if (window_ == nullptr) {
+        ReportLine("error", "cannot create the window");
+        return false;
+    }
+    status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0,
+                              0, 0, window_, nullptr, instance, nullptr);
+    if (!OpenFolderView()) {
+        DestroyWindow(window_);
+        return false;
+    }
+    ShowWindow(window_, SW_SHOWNORMAL);
+    UpdateWindow(window_);
+    if (!options_.Invoke.empty())
+        PostMessageA(window_, kRunCommandLine, 0, 0);
+    return true;
+}
+
+int HostWindow::Run() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (view_ != nullptr && view_->TranslateAccelerator(&message) == S_OK)
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return exitCode_;
+}
+
+bool HostWindow::OpenFolderView() {
+    wchar_t path[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, options_.Folder.c_str(), -1, path, MAX_PATH - 1);
+    IShellFolder* desktop = nullptr;
+    HRESULT hr = SHGetDesktopFolder(&desktop);
+    if (SUCCEEDED(hr)) {
+        hr = desktop->ParseDisplayName(window_, nullptr, path, nullptr, &folderPidl_, nullptr);
+        if (SUCCEEDED(hr))
+            hr = desktop->BindToObject(folderPidl_, nullptr, IID_IShellFolder,
+                                       reinterpret_cast<void**>(&folder_));
+        desktop->Release();
+    }
+    if (SUCCEEDED(hr))
+        hr = folder_->CreateViewObject(window_, IID_IShellView, reinterpret_cast<void**>(&view_));
+    if (FAILED(hr)) {
+        ReportLine("error", "cannot open the folder " + options_.Folder);
+        return false;
+    }
+    browser_ = new (std::nothrow) HostShellBrowser(window_);
+    if (browser_ == nullptr)
+        return false;
+    browser_->SetActiveView(view_);
+    FOLDERSETTINGS settings = {options_.ViewMode, 0};
+    RECT area = {0, 0, options_.Width, options_.Height};
+    hr = view_->CreateViewWindow(nullptr, &settings, browser_, &area, &viewWindow_);
+    if (FAILED(hr) || viewWindow_ == nullptr) {
+        ReportLine("error", "the folder view cannot be created");
+        return false;
+    }
+    // Wine's folder view shows a menu of its own on a right-click; this window builds the
+    // menu instead, as Explorer does, so the view's WM_CONTEXTMENU comes here first.
+    // The view keeps its own object in GWLP_USERDATA; ours goes into a window property.
+    SetPropA(viewWindow_, kHostProperty, this);
+    viewProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(viewWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ViewProc)));
+    view_->UIActivate(SVUIA_ACTIVATE_FOCUS);
+    Layout();
+    return true;
+}
+
+void HostWindow::CloseFolderView() {
+    if (viewWindow_ != nullptr && viewProc_ != nullptr) {
+        SetWindowLongPtrA(viewWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(viewProc_));
+        RemovePropA(viewWindow_, kHostProperty);
+        viewProc_ = nullptr;
+    }
+    if (view_ != nullptr) {
+        view_->UIActivate(SVUIA_DEACTIVATE);
+        view_->DestroyViewWindow();
+        view_->Release();
+        view_ = nullptr;
+    }
+    if (folder_ != nullptr) {
+        folder_->Release();
+        folder_ = nullptr;
+    }
+    if (folderPidl_ != nullptr) {
+        CoTaskMemFree(folderPidl_);
+        folderPidl_ = nullptr;
+    }
+    viewWindow_ = nullptr;
+}
+
+void HostWindow::Layout() {
+    if (window_ == nullptr)
+        return;
+    RECT client;
+    GetClientRect(window_, &client);
+    int statusHeight = 0;
+    if (status_ != nullptr) {
+        SendMessageA(status_, WM_SIZE, 0, 0);
+        RECT statusRect;
+        GetWindowRect(status_, &statusRect);
+        statusHeight = statusRect.bottom - statusRect.top;
+    }
+    if (viewWindow_ != nullptr)
+        MoveWindow(viewWindow_, 0, 0, client.right, client.bottom - statusHeight, TRUE);
+}
+
+HWND HostWindow::ListView() const {
+    return viewWindow_ == nullptr ? nullptr
+                                  : FindWindowExA(viewWindow_, nullptr, "SysListView32", nullptr);
+}
+
+LRESULT CALLBACK HostWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        auto* self = static_cast<HostWindow*>(create->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<HostWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self == nullptr)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return self->Handle(message, wParam, lParam);
+}
+
+LRESULT CALLBACK HostWindow::ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<HostWindow*>(GetPropA(window, kHostProperty));
+    if (message == WM_CONTEXTMENU && self != nullptr) {
+        POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        // From the keyboard (Shift+F10, the menu key) the point is (-1, -1).
+        if (point.x == -1 && point.y == -1)
+            point = self->SelectionPoint();
+        self->ShowContextMenu(point);
+        return 0;
+    }
+    if (self == nullptr || self->viewProc_ == nullptr)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return CallWindowProcA(self->viewProc_, window, message, wParam, lParam);
+}
+
+LRESULT HostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        Layout();
+        return 0;
+    case WM_SETFOCUS:
+        if (viewWindow_ != nullptr)
+            SetFocus(viewWindow_);
+        return 0;
+    case kGetShellBrowser:
+        return reinterpret_cast<LRESULT>(static_cast<IShellBrowser*>(browser_));
+    case WM_MENUSELECT:
+        if (shownMenu_ != nullptr && status_ != nullptr) {
+            const UINT id = LOWORD(wParam);
+            const std::wstring help = (HIWORD(wParam) & MF_POPUP) ? L"" : shownMenu_->HelpText(id);
+            SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(help.c_str()));
+        }
+        return 0;
+    case WM_ENTERIDLE:
+        if (wParam == MSGF_MENU && !menuStageDone_)
+            HighlightAndCloseMenu();
+        return 0;
+    case WM_TIMER:
+        if (wParam == kMenuTimer) {
+            KillTimer(window_, kMenuTimer);
+            if (!menuStageDone_)
+                HighlightAndCloseMenu();
+        }
+        return 0;
+    case kRunCommandLine:
+        RunCommandLine();
+        return 0;
+    case WM_DESTROY:
+        CloseFolderView();
+        PostQuitMessage(exitCode_);
+        return 0;
+    default:
+        return DefWindowProcA(window_, message, wParam, lParam);
+    }
+}
+
+POINT HostWindow::SelectionPoint() const {
+    POINT point = {0, 0};
+    HWND listView = ListView();
+    if (listView == nullptr)
+        return point;
+    int index = static_cast<int>(
+        SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    RECT rect = {};
+    rect.left = LVIR_LABEL;
+    if (index >= 0 &&
+        SendMessageA(listView, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect))) {
+        point.x = rect.left + 16;
+        point.y = (rect.top + rect.bottom) / 2;
+    }
+    ClientToScreen(listView, &point);
+    return point;
+}
+
+void HostWindow::ShowContextMenu(POINT screen) {
+    ContextMenuBuilder menu;
+    if (FAILED(menu.Build(view_, folderPidl_)))
+        return;
+    shownMenu_ = &menu;
+    const UINT id = static_cast<UINT>(TrackPopupMenuEx(menu.Menu(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                                       screen.x, screen.y, window_, nullptr));
+    shownMenu_ = nullptr;
+    SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L""));
+    if (id == 0)
+        return;
+    ReportLine("invoke", menu.LabelOf(id));
+    menu.Invoke(id, window_);
+    HWND listView = ListView();
+    if (listView != nullptr)
+        ReportListView(listView);
+    ReportClipboard(window_);
+}
+
+bool HostWindow::SelectRequestedItems() {
+    HWND listView = ListView();
+    if (listView == nullptr) {
+        ReportLine("error", "the folder view has no list view");
+        return false;
+    }
+    LVITEMA clear = {};
+    clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&clear));
+    const std::vector<std::string> labels = ListViewLabels(listView, false);
+    std::vector<int> chosen;
+    if (options_.Select.empty()) {
+        if (labels.empty()) {
+            ReportLine("error", "the folder is empty");
+            return false;
+        }
+        chosen.push_back(0);
+    }
+    for (const std::string& wanted : options_.Select) {
+        int found = -1;
+        for (size_t i = 0; i < labels.size() && found < 0; ++i) {
+            if (labels[i] == wanted)
+                found = static_cast<int>(i);
+        }
+        if (found < 0) {
+            ReportLine("error", "no item " + wanted);
+            return false;
+        }
+        chosen.push_back(found);
+    }
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        LVITEMA state = {};
+        state.state = LVIS_SELECTED | (i == 0 ? LVIS_FOCUSED : 0);
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(chosen[i]),
+                     reinterpret_cast<LPARAM>(&state));
+    }
+    SendMessageA(listView, LVM_ENSUREVISIBLE, static_cast<WPARAM>(chosen[0]), FALSE);
+    SetFocus(listView);
+    return true;
+}
+
+void HostWindow::HighlightAndCloseMenu() {
+    menuStageDone_ = true;
+    const int position = shownMenu_ == nullptr ? -1 : shownMenu_->PositionOf(menuTarget_);
+    if (position >= 0)
+        HiliteMenuItem(window_, shownMenu_->Menu(), static_cast<UINT>(position),
+                       MF_BYPOSITION | MF_HILITE);
+    PauseForStage("menu");
+    EndMenu();
+}
+
+void HostWindow::RunCommandLine() {
+    if (options_.ClearClipboard)
+        ClearClipboard(window_);
+    if (!SelectRequestedItems()) {
+        Finish(1);
+        return;
+    }
+    ContextMenuBuilder menu;
+    if (FAILED(menu.Build(view_, folderPidl_))) {
+        ReportLine("error", "no context menu for the selection");
+        Finish(1);
+        return;
+    }
+    menu.ReportEntries();
+    const UINT id = menu.FindByLabel(options_.Invoke);
+    if (id == 0) {
+        ReportLine("error", "no menu entry " + options_.Invoke);
+        Finish(2);
+        return;
+    }
+    ReportLineW("help", menu.HelpText(id).c_str());
+    if (options_.ShowMenu) {
+        // The menu is shown as a user would see it, with the entry highlighted, and closed
+        // again once the stage is over; the entry is then invoked below.
+        menuTarget_ = id;
+        menuStageDone_ = false;
+        shownMenu_ = &menu;
+        SetTimer(window_, kMenuTimer, 500, nullptr);
+        const POINT point = SelectionPoint();
+        TrackPopupMenuEx(menu.Menu(), TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, window_,
+                         nullptr);
+        KillTimer(window_, kMenuTimer);
+        shownMenu_ = nullptr;
+        menuStageDone_ = true;
+    }
+    ReportLine("invoke", menu.LabelOf(id));
+    HRESULT hr;
+    {
+        DialogAnswerer answerer(options_.Answers);
+        hr = menu.Invoke(id, window_);
+        ReportLine("dialogs", std::to_string(answerer.Seen()));
+    }
+    ReportLine("invoke-result", hr == S_OK ? "S_OK" : std::to_string(static_cast<long>(hr)));
+    HWND listView = ListView();
+    if (listView != nullptr) {
+        UpdateWindow(listView);
+        ReportListView(listView);
+    }
+    ReportClipboard(window_);
+    PauseForStage("result");
+    Finish(0);
+}
+
+void HostWindow::Finish(int exitCode) {
+    exitCode_ = exitCode;
+    ReportLine("done", std::to_string(exitCode));
+    if (!options_.KeepOpen)
+        DestroyWindow(window_);
+}

@@ -1,0 +1,58 @@
+// The stand-in Explorer's folder window: a top-level window that holds the shell's own folder
+// view (window tree: this window -> "SHELLDLL_DefView" -> "SysListView32") and a status bar.
+// A right-click in the view, or a command-line run, builds the context menu the way Explorer
+// does and invokes the chosen entry with this window as the invoking window.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "tools/explorer_host/host_options.h"
+#include "tools/explorer_host/shell_browser.h"
+
+class ContextMenuBuilder;
+
+class HostWindow {
+public:
+    explicit HostWindow(const HostOptions& options);
+    ~HostWindow();
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+
+    // Creates and shows the window and its folder view. Reports why when it fails.
+    bool Create(HINSTANCE instance);
+    // Runs the message loop; returns the exit code.
+    int Run();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    bool OpenFolderView();
+    void CloseFolderView();
+    void Layout();
+    HWND ListView() const;
+    void ShowContextMenu(POINT screen);
+    void RunCommandLine();
+    bool SelectRequestedItems();
+    POINT SelectionPoint() const;
+    void HighlightAndCloseMenu();
+    void Finish(int exitCode);
+
+    HostOptions options_;
+    HWND window_ = nullptr;
+    HWND status_ = nullptr;
+    HWND viewWindow_ = nullptr;
+    WNDPROC viewProc_ = nullptr;
+    HostShellBrowser* browser_ = nullptr;
+    IShellFolder* folder_ = nullptr;
+    IShellView* view_ = nullptr;
+    PIDLIST_ABSOLUTE folderPidl_ = nullptr;
+    // The menu being shown, for help texts in the status bar.
+    ContextMenuBuilder* shownMenu_ = nullptr;
+    // In a command-line run with --show-menu: the entry to highlight while the menu is open.
+    UINT menuTarget_ = 0;
+    bool menuStageDone_ = true;
+    int exitCode_ = 0;
+};
