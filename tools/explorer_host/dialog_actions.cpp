@@ -79,7 +79,7 @@ void DescribeDialog(HWND dialog) {
     ReportLine("dialog", ControlTextA(dialog));
     // A message box keeps its text in the static control 0xFFFF.
     HWND message = GetDlgItem(dialog, 0xFFFF);
-    if (message != nullptr)
+    if (message != nullptr && lstrcmpiA(ClassOf(message).c_str(), "Static") == 0)
         ReportLine("dialog-text", ControlTextA(message));
     EnumChildWindows(dialog, DescribeChild, 0);
 }
