@@ -1,0 +1,212 @@
+// FindExplorerListView on real window trees: the three layouts of a folder window built
+// from windows of those class names, every missing level, and Wine's own shell view.
+#include "shellext/explorer_window.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/shellext/shell_view_host.h"
+
+namespace {
+
+const char* const kDummyClasses[] = {
+    "SHELLDLL_DefView", "Internet Explorer_Server", "ATL Shell Embedding", "DUIViewWndClassName",
+    "DirectUIHWND",     "CtrlNotifySink",           "VestraneTestOther"};
+
+// Windows of the searched class names, registered by this program; the list view is the
+// real one of the common controls.
+void RegisterClasses() {
+    static bool registered = false;
+    if (registered)
+        return;
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    for (const char* name : kDummyClasses) {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = name;
+        RegisterClassA(&windowClass);
+    }
+    registered = true;
+}
+
+// A tree of windows under one top-level window. Each path is a '/'-separated chain of
+// class names below the top; equal prefixes share their windows.
+class WindowTree {
+public:
+    explicit WindowTree(const std::vector<std::string>& paths) {
+        RegisterClasses();
+        top_ = CreateWindowExA(0, "VestraneTestOther", "top", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
+                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        for (const std::string& path : paths)
+            Add(path);
+    }
+    ~WindowTree() { DestroyWindow(top_); }
+    WindowTree(const WindowTree&) = delete;
+    WindowTree& operator=(const WindowTree&) = delete;
+
+    HWND Top() const { return top_; }
+    // The window at the end of the path, or null.
+    HWND At(const std::string& path) const {
+        for (const auto& entry : made_) {
+            if (entry.first == path)
+                return entry.second;
+        }
+        return nullptr;
+    }
+
+private:
+    void Add(const std::string& path) {
+        HWND parent = top_;
+        std::string prefix;
+        std::size_t start = 0;
+        while (start <= path.size()) {
+            std::size_t end = path.find('/', start);
+            if (end == std::string::npos)
+                end = path.size();
+            const std::string name = path.substr(start, end - start);
+            prefix += (prefix.empty() ? "" : "/") + name;
+            HWND existing = At(prefix);
+            if (existing == nullptr) {
+                existing =
+                    CreateWindowExA(0, name.c_str(), "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
+                                    parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+                made_.push_back({prefix, existing});
+            }
+            parent = existing;
+            start = end + 1;
+        }
+    }
+
+    HWND top_ = nullptr;
+    std::vector<std::pair<std::string, HWND>> made_;
+};
+
+const char kDefView[] = "SHELLDLL_DefView";
+const std::string kWeb = "SHELLDLL_DefView/Internet Explorer_Server";
+const std::string kDui = "SHELLDLL_DefView/DUIViewWndClassName";
+
+struct LayoutRow {
+    const char* Name;
+    std::vector<std::string> Windows;
+    ExplorerListView::Outcome Result;
+    // The path of the list view that must be found, when Result is Found.
+    std::string ListView;
+};
+
+void PrintTo(const LayoutRow& row, std::ostream* out) {
+    *out << row.Name;
+}
+
+class Layouts : public testing::TestWithParam<LayoutRow> {};
+
+TEST_P(Layouts, FindsTheListViewOrSaysWhichLevelIsMissing) {
+    const LayoutRow& row = GetParam();
+    WindowTree tree(row.Windows);
+    for (const std::string& path : row.Windows)
+        ASSERT_NE(tree.At(path), nullptr) << path;
+
+    const ExplorerListView found = FindExplorerListView(tree.Top());
+    EXPECT_EQ(found.Result, row.Result);
+    if (row.Result == ExplorerListView::Found) {
+        EXPECT_EQ(found.ListView, tree.At(row.ListView));
+        EXPECT_NE(found.ListView, nullptr);
+    } else {
+        EXPECT_EQ(found.ListView, nullptr);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FolderWindows, Layouts,
+    testing::Values(
+        LayoutRow{"ListViewBelowFolderView",
+                  {"SHELLDLL_DefView/SysListView32"},
+                  ExplorerListView::Found,
+                  "SHELLDLL_DefView/SysListView32"},
+        LayoutRow{"WebView",
+                  {kWeb + "/ATL Shell Embedding/SysListView32"},
+                  ExplorerListView::Found,
+                  kWeb + "/ATL Shell Embedding/SysListView32"},
+        LayoutRow{"DirectUI",
+                  {kDui + "/DirectUIHWND/CtrlNotifySink/SysListView32"},
+                  ExplorerListView::Found,
+                  kDui + "/DirectUIHWND/CtrlNotifySink/SysListView32"},
+        LayoutRow{"WebViewIsTriedBeforeDirectUI",
+                  {kDui + "/DirectUIHWND/CtrlNotifySink/SysListView32",
+                   kWeb + "/ATL Shell Embedding/SysListView32"},
+                  ExplorerListView::Found,
+                  kWeb + "/ATL Shell Embedding/SysListView32"},
+        LayoutRow{"FirstOfTwoListViewsCounts",
+                  {"SHELLDLL_DefView/SysListView32", "SHELLDLL_DefView/VestraneTestOther"},
+                  ExplorerListView::Found,
+                  "SHELLDLL_DefView/SysListView32"},
+        LayoutRow{"NoFolderView",
+                  {"VestraneTestOther/SysListView32"},
+                  ExplorerListView::NoFolderView,
+                  ""},
+        LayoutRow{"FolderViewDeeperThanAChild",
+                  {"VestraneTestOther/SHELLDLL_DefView/SysListView32"},
+                  ExplorerListView::NoFolderView,
+                  ""},
+        LayoutRow{"FolderViewWithoutListView", {kDefView}, ExplorerListView::NoListView, ""},
+        LayoutRow{"ListViewOnlyAsGrandchild",
+                  {"SHELLDLL_DefView/VestraneTestOther/SysListView32"},
+                  ExplorerListView::NoListView,
+                  ""},
+        LayoutRow{"WebViewWithoutEmbedding", {kWeb}, ExplorerListView::NoListView, ""},
+        LayoutRow{"WebViewEmbeddingWithoutListView",
+                  {kWeb + "/ATL Shell Embedding"},
+                  ExplorerListView::NoListView,
+                  ""},
+        LayoutRow{"WebViewIncompleteBesideADirectListView",
+                  {kWeb, "SHELLDLL_DefView/SysListView32"},
+                  ExplorerListView::NoListView,
+                  ""},
+        LayoutRow{"DirectUIWithoutDirectUIHWND", {kDui}, ExplorerListView::NoListView, ""},
+        LayoutRow{"DirectUIWithoutNotifySink",
+                  {kDui + "/DirectUIHWND"},
+                  ExplorerListView::NoListView,
+                  ""},
+        LayoutRow{"DirectUINotifySinkWithoutListView",
+                  {kDui + "/DirectUIHWND/CtrlNotifySink"},
+                  ExplorerListView::NoListView,
+                  ""},
+        LayoutRow{"DirectUIListViewOneLevelTooHigh",
+                  {kDui + "/DirectUIHWND/SysListView32"},
+                  ExplorerListView::NoListView,
+                  ""}),
+    [](const testing::TestParamInfo<LayoutRow>& row) { return row.param.Name; });
+
+TEST(FindExplorerListView, NoWindowHasNoFolderView) {
+    const ExplorerListView found = FindExplorerListView(nullptr);
+    EXPECT_EQ(found.Result, ExplorerListView::NoFolderView);
+    EXPECT_EQ(found.ListView, nullptr);
+}
+
+TEST(FindExplorerListView, FindsTheListViewOfWinesOwnShellView) {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    {
+        TempFolder folder;
+        ASSERT_FALSE(folder.Path().empty());
+        ASSERT_TRUE(folder.AddFile("one.txt"));
+        ShellViewHost host(folder.Path());
+        ASSERT_TRUE(host.Valid());
+        ASSERT_NE(host.ListView(), nullptr);
+        char viewClass[64] = {};
+        GetClassNameA(host.ViewWindow(), viewClass, sizeof viewClass);
+        ASSERT_STREQ(viewClass, "SHELLDLL_DefView");
+
+        const ExplorerListView found = FindExplorerListView(host.Host());
+        EXPECT_EQ(found.Result, ExplorerListView::Found);
+        EXPECT_EQ(found.ListView, host.ListView());
+        EXPECT_EQ(SendMessageA(found.ListView, LVM_GETITEMCOUNT, 0, 0), 1);
+    }
+    OleUninitialize();
+}
+
+} // namespace
