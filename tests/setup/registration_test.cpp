@@ -1,0 +1,333 @@
+// Installation and removal against the test prefix's real registry and file system.
+#include "setup/registration.h"
+
+#include <gtest/gtest.h>
+#include <sddl.h>
+
+#include "setup/setup_state.h"
+#include "setup/system_facts.h"
+#include "tests/setup/setup_fixture.h"
+
+namespace {
+
+class RegistrationTest : public SetupTest {
+protected:
+    void SetUp() override {
+        SetupTest::SetUp();
+        if (!CodePageIs932())
+            GTEST_SKIP() << "needs code page 932";
+        // A folder with a blank in its name, as under "Program Files".
+        folder_ = std::make_unique<ScratchFolder>("Vest inst");
+        program_ = *folder_ / "Vestinst.exe";
+        dll_ = *folder_ / "Vestrane.dll";
+        folder_->WriteFile("Vestinst.exe", "MZ program");
+        folder_->WriteFile("Vestrane.dll", "MZ library");
+        lstrcpyA(ProgramPath, program_.c_str());
+        lstrcpyA(DllPath, dll_.c_str());
+    }
+    void TearDown() override {
+        ClearSystemFactOverrides();
+        folder_.reset();
+        SetupTest::TearDown();
+    }
+
+    void Install() {
+        WindowScript script({Press(IDYES)});
+        ASSERT_EQ(InstallExtension(GetDesktopWindow()), 1);
+        ASSERT_EQ(script.Seen().size(), 1u);
+    }
+
+    std::unique_ptr<ScratchFolder> folder_;
+    std::string program_;
+    std::string dll_;
+};
+
+void ExpectString(HKEY root, const char* key, const char* name, const std::string& text) {
+    const StoredValue value = ReadStoredValue(root, key, name);
+    ASSERT_TRUE(value.Exists) << key << " " << (name ? name : "(default)");
+    EXPECT_EQ(value.Type, static_cast<DWORD>(REG_SZ)) << key;
+    // The size counts the terminator.
+    EXPECT_EQ(value.Data, WithTerminator(text)) << key;
+}
+
+TEST_F(RegistrationTest, InstallAsksThenWritesEveryEntryExactly) {
+    WindowScript script({Press(IDYES)});
+    EXPECT_EQ(InstallExtension(GetDesktopWindow()), 1);
+
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(script.Seen()[0].Caption, shown::Vestrane);
+    EXPECT_EQ(script.Seen()[0].Text, shown::InstallQuestion);
+    EXPECT_EQ(script.Seen()[0].Owner, nullptr); // owned by the desktop
+
+    ExpectString(HKEY_CLASSES_ROOT, kClassKey, nullptr, "Vestrane");
+    ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll_);
+    ExpectString(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel", "Apartment");
+    ExpectString(HKEY_CLASSES_ROOT, kHandlerKey, nullptr, kClassIdText);
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Vestrane");
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + program_ + "\" u");
+    // Installation leaves the settings to the dialog.
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+}
+
+TEST_F(RegistrationTest, InstallDeclinedWritesNothing) {
+    WindowScript script({Press(IDNO)});
+    EXPECT_EQ(InstallExtension(GetDesktopWindow()), 0);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(script.Seen()[0].Text, shown::InstallQuestion);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST_F(RegistrationTest, InstallOverAnExistingRegistrationOverwritesSilently) {
+    StoreRegistration("C:\\Elsewhere\\Vestrane.dll");
+    Install();
+    ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll_);
+}
+
+// A key whose security denies setting values and creating subkeys to everyone: opening
+// it for writing fails as it does for a user without rights. false when the registry
+// does not enforce it.
+bool CreateWriteProtectedKey(HKEY root, const char* path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            "D:(D;;0x6;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    HKEY key = nullptr;
+    const LONG created =
+        RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_QUERY_VALUE, &attributes, &key, nullptr);
+    LocalFree(descriptor);
+    if (created != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    if (RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegCloseKey(key);
+        return false;
+    }
+    return true;
+}
+
+TEST_F(RegistrationTest, InstallWithoutRightsOnTheUninstallEntryStillSucceeds) {
+    if (!CreateWriteProtectedKey(HKEY_LOCAL_MACHINE, kUninstallKey))
+        GTEST_SKIP() << "the registry does not enforce key security here";
+    WindowScript script({Press(IDYES)});
+    EXPECT_EQ(InstallExtension(GetDesktopWindow()), 1);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
+    EXPECT_FALSE(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").Exists);
+    EXPECT_FALSE(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Exists);
+}
+
+TEST_F(RegistrationTest, InstallWithoutRightsOnTheClassKeyShowsTheErrorAndWritesNothing) {
+    if (!CreateWriteProtectedKey(HKEY_CLASSES_ROOT, kClassKey))
+        GTEST_SKIP() << "the registry does not enforce key security here";
+    WindowScript script({Press(IDYES), Press(IDOK)});
+    EXPECT_EQ(InstallExtension(GetDesktopWindow()), 0);
+    ASSERT_EQ(script.Seen().size(), 2u);
+    EXPECT_EQ(script.Seen()[1].Caption, shown::Error);
+    EXPECT_EQ(script.Seen()[1].Text, shown::CannotInstall);
+    EXPECT_EQ(script.Seen()[1].Owner, nullptr);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST_F(RegistrationTest, RemovalDeletesEveryEntryButKeepsTheSettingsParent) {
+    Install();
+    StoreSettings(5, 1);
+    folder_->WriteFile("Vestrane.txt", "read me");
+
+    WindowScript script({Press(IDOK)});
+    UninstallExtension();
+
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(script.Seen()[0].Caption, shown::Vestrane);
+    EXPECT_EQ(script.Seen()[0].Text, shown::Uninstalled);
+    EXPECT_EQ(script.Seen()[0].Owner, nullptr); // owned by the desktop
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsParent));
+    // The text file goes at once; the program and the DLL stay until the restart.
+    EXPECT_FALSE(FileExists(*folder_ / "Vestrane.txt"));
+    EXPECT_TRUE(FileExists(program_));
+    EXPECT_TRUE(FileExists(dll_));
+}
+
+TEST_F(RegistrationTest, RemovalKeepsWhatElseLivesUnderTheSettingsParent) {
+    Install();
+    HKEY other = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Nembrok\\Other", 0, nullptr, 0,
+                              KEY_SET_VALUE, nullptr, &other, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(other);
+    WindowScript script({Press(IDOK)});
+    UninstallExtension();
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Nembrok\\Other"));
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Nembrok\\Other");
+}
+
+TEST_F(RegistrationTest, RemovalWithoutInprocServerRemovesNothing) {
+    Install();
+    StoreSettings(1, 0);
+    folder_->WriteFile("Vestrane.txt", "read me");
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey), ERROR_SUCCESS);
+    const auto pendingBefore = PendingRenames();
+
+    WindowScript script({Press(IDOK)});
+    UninstallExtension();
+
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(script.Seen()[0].Caption, shown::Error);
+    EXPECT_EQ(script.Seen()[0].Text, shown::CannotUninstall);
+    EXPECT_EQ(script.Seen()[0].Owner, nullptr); // owned by the desktop
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    EXPECT_TRUE(FileExists(*folder_ / "Vestrane.txt"));
+    EXPECT_EQ(PendingRenames(), pendingBefore);
+}
+
+TEST_F(RegistrationTest, RemovalWhereNothingWasInstalledStillSchedulesAndReports) {
+    WindowScript script({Press(IDOK)});
+    UninstallExtension();
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(script.Seen()[0].Text, shown::Uninstalled);
+    const auto pending = PendingRenames();
+    ASSERT_GE(pending.size(), 4u);
+    EXPECT_EQ(pending[pending.size() - 4], "\\??\\" + program_);
+    EXPECT_EQ(pending[pending.size() - 2], "\\??\\" + dll_);
+}
+
+TEST_F(RegistrationTest, RemovalOnNtSchedulesProgramThenDllWithMoveFileEx) {
+    OverridePlatformId(VER_PLATFORM_WIN32_NT);
+    Install();
+    const auto before = PendingRenames();
+    WindowScript script({Press(IDOK)});
+    UninstallExtension();
+
+    const auto after = PendingRenames();
+    ASSERT_EQ(after.size(), before.size() + 4);
+    // Each entry: the source, then an empty target (delete).
+    EXPECT_EQ(after[before.size()], "\\??\\" + program_);
+    EXPECT_EQ(after[before.size() + 1], "");
+    EXPECT_EQ(after[before.size() + 2], "\\??\\" + dll_);
+    EXPECT_EQ(after[before.size() + 3], "");
+    EXPECT_FALSE(FileExists(WininitPath()));
+}
+
+// The other platform family: entries of WININIT.INI's "Rename" section.
+class WininitRemovalTest : public RegistrationTest {
+protected:
+    void SetUp() override {
+        RegistrationTest::SetUp();
+        if (IsSkipped())
+            return;
+        OverridePlatformId(VER_PLATFORM_WIN32_WINDOWS);
+        DeleteFileA(WininitPath().c_str());
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, WininitPath().c_str());
+    }
+
+    static std::string ShortPath(const std::string& path) {
+        char shortPath[MAX_PATH] = {};
+        GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+        return shortPath;
+    }
+
+    static void WriteWininit(const std::string& text) {
+        HANDLE file = CreateFileA(WininitPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, WininitPath().c_str());
+    }
+
+    // The section's entries, each with its NUL.
+    static std::string RenameSection() {
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, WininitPath().c_str());
+        std::string buffer(65536, '\0');
+        const DWORD read = GetPrivateProfileSectionA(
+            "Rename", buffer.data(), static_cast<DWORD>(buffer.size()), WininitPath().c_str());
+        return buffer.substr(0, read);
+    }
+
+    void Remove() {
+        WindowScript script({Press(IDOK)});
+        UninstallExtension();
+        ASSERT_EQ(script.Seen().size(), 1u);
+        EXPECT_EQ(script.Seen()[0].Text, shown::Uninstalled);
+    }
+
+    std::string NewEntries() const {
+        return "Nul=" + ShortPath(program_) + '\0' + "Nul=" + ShortPath(dll_) + '\0';
+    }
+};
+
+TEST_F(WininitRemovalTest, MissingFileGetsASectionOfExactlyTheTwoEntries) {
+    const auto pendingBefore = PendingRenames();
+    Remove();
+    ASSERT_FALSE(ShortPath(program_).empty());
+    EXPECT_EQ(RenameSection(), NewEntries());
+    EXPECT_EQ(PendingRenames(), pendingBefore);
+}
+
+TEST_F(WininitRemovalTest, EmptySectionGetsTheTwoEntries) {
+    WriteWininit("[Rename]\r\n");
+    Remove();
+    EXPECT_EQ(RenameSection(), NewEntries());
+}
+
+TEST_F(WininitRemovalTest, ExistingEntriesStayFirstAndInOrder) {
+    WriteWininit("[Other]\r\nkeep=1\r\n[Rename]\r\nNUL=C:\\OLD.TMP\r\n"
+                 "C:\\NEW.DAT=C:\\TEMP.DAT\r\n");
+    Remove();
+    EXPECT_EQ(RenameSection(), std::string("NUL=C:\\OLD.TMP") + '\0' + "C:\\NEW.DAT=C:\\TEMP.DAT" +
+                                   '\0' + NewEntries());
+    char other[16] = {};
+    GetPrivateProfileStringA("Other", "keep", "", other, sizeof other, WininitPath().c_str());
+    EXPECT_STREQ(other, "1");
+}
+
+TEST_F(WininitRemovalTest, SectionTooFullForTheNewEntriesIsLeftUnchanged) {
+    // Entries that leave room in the 32,000-byte buffer for the program's entry but not
+    // for the DLL's as well: neither is written.
+    const size_t programEntry = NewEntries().find('\0') + 1;
+    const size_t bothEntries = NewEntries().size();
+    std::string text = "[Rename]\r\n";
+    std::string entries;
+    for (int i = 0; entries.size() + bothEntries + 1 <= 32000; ++i) {
+        const std::string entry = "NUL=C:\\FULL" + std::to_string(100000 + i) + ".TMP";
+        text += entry + "\r\n";
+        entries += entry + '\0';
+    }
+    ASSERT_LE(entries.size() + programEntry + 1, 32000u);
+    WriteWininit(text);
+    ASSERT_EQ(RenameSection().size(), entries.size());
+    Remove();
+    const std::string after = RenameSection();
+    EXPECT_EQ(after.size(), entries.size());
+    EXPECT_TRUE(after == entries) << after.substr(after.size() > 200 ? after.size() - 200 : 0);
+}
+
+TEST_F(WininitRemovalTest, FileWhoseShortPathCannotBeFormedGetsNoEntry) {
+    // The DLL is gone before the removal: no short path, so only the program is scheduled.
+    DeleteFileA(dll_.c_str());
+    Remove();
+    EXPECT_EQ(RenameSection(), "Nul=" + ShortPath(program_) + '\0');
+}
+
+TEST_F(WininitRemovalTest, NoShortPathAtAllWritesNothing) {
+    DeleteFileA(dll_.c_str());
+    DeleteFileA(program_.c_str());
+    Remove();
+    EXPECT_FALSE(FileExists(WininitPath()));
+}
+
+} // namespace

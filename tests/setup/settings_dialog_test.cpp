@@ -1,0 +1,342 @@
+// The settings dialog, created from this test program's copy of the setup resources and
+// driven on the test's thread.
+#include "setup/settings_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include "setup/resource.h"
+#include "setup/setup_state.h"
+#include "tests/setup/setup_fixture.h"
+
+namespace {
+
+class SettingsDialogTest : public SetupTest {
+protected:
+    void SetUp() override {
+        SetupTest::SetUp();
+        if (!CodePageIs932())
+            GTEST_SKIP() << "needs code page 932";
+        SetupInstance = GetModuleHandleA(nullptr);
+        WasInstalled = TRUE;
+        SetCursorPos(400, 300);
+    }
+    void TearDown() override {
+        if (dialog_ != nullptr && IsWindow(dialog_))
+            DestroyWindow(dialog_);
+        DrainQuit();
+        SetupTest::TearDown();
+    }
+
+    HWND Open() {
+        dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS),
+                                     GetDesktopWindow(), SettingsDialogProc, 0);
+        EXPECT_NE(dialog_, nullptr);
+        if (dialog_ != nullptr)
+            ShowWindow(dialog_, SW_SHOW);
+        return dialog_;
+    }
+
+    // true when the dialog's end posted WM_QUIT with exit code 0.
+    static bool DrainQuit() {
+        MSG message;
+        bool quit = false;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT && message.wParam == 0)
+                quit = true;
+        }
+        return quit;
+    }
+
+    StoredValue Mode() const { return ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "mode"); }
+    StoredValue Select() const {
+        return ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "select");
+    }
+
+    HWND dialog_ = nullptr;
+};
+
+constexpr int kModeIds[] = {IDC_MODE_COPY_TO_FOLDER, IDC_MODE_MOVE_TO_FOLDER,
+                            IDC_MODE_CLIPBOARD_COPY, IDC_MODE_CLIPBOARD_CUT,
+                            IDC_MODE_SELECT_ONLY,    IDC_MODE_PREVIOUS};
+
+struct StoredChoice {
+    const char* Name;
+    bool Stored; // false: no settings key at all
+    DWORD Mode;
+    DWORD Select;
+    int ModeButton;
+    int SelectButton;
+};
+
+class InitialChoiceTest : public SettingsDialogTest,
+                          public ::testing::WithParamInterface<StoredChoice> {};
+
+TEST_P(InitialChoiceTest, ChecksTheButtonsOfTheStoredValues) {
+    const StoredChoice& row = GetParam();
+    if (row.Stored)
+        StoreSettings(row.Mode, row.Select);
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    for (int id : kModeIds)
+        EXPECT_EQ(IsChecked(dialog, id), id == row.ModeButton) << "button " << id;
+    EXPECT_EQ(IsChecked(dialog, IDC_START_EXTENSION), row.SelectButton == IDC_START_EXTENSION);
+    EXPECT_EQ(IsChecked(dialog, IDC_START_HISTORY), row.SelectButton == IDC_START_HISTORY);
+    // Opening reads, it does not write.
+    if (!row.Stored) {
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StoredValues, InitialChoiceTest,
+    ::testing::Values(
+        StoredChoice{"NoKey", false, 0, 0, IDC_MODE_SELECT_ONLY, IDC_START_EXTENSION},
+        StoredChoice{"SelectOnly", true, 0, 0, IDC_MODE_SELECT_ONLY, IDC_START_EXTENSION},
+        StoredChoice{"ClipboardCopy", true, 1, 1, IDC_MODE_CLIPBOARD_COPY, IDC_START_HISTORY},
+        StoredChoice{"ClipboardCut", true, 2, 0, IDC_MODE_CLIPBOARD_CUT, IDC_START_EXTENSION},
+        StoredChoice{"UsePrevious", true, 3, 1, IDC_MODE_PREVIOUS, IDC_START_HISTORY},
+        StoredChoice{"CopyToFolder", true, 4, 0, IDC_MODE_COPY_TO_FOLDER, IDC_START_EXTENSION},
+        StoredChoice{"MoveToFolder", true, 5, 1, IDC_MODE_MOVE_TO_FOLDER, IDC_START_HISTORY},
+        StoredChoice{"Mode7Select2", true, 7, 2, IDC_MODE_PREVIOUS, IDC_START_HISTORY}),
+    [](const ::testing::TestParamInfo<StoredChoice>& row) { return row.param.Name; });
+
+struct ConfirmedChoice {
+    const char* Name;
+    int ModeButton;
+    int SelectButton;
+    DWORD Mode;
+    DWORD Select;
+};
+
+class ConfirmTest : public SettingsDialogTest,
+                    public ::testing::WithParamInterface<ConfirmedChoice> {};
+
+TEST_P(ConfirmTest, OkStoresTheCheckedButtonsAsDwords) {
+    const ConfirmedChoice& row = GetParam();
+    StoreSettings(7, 9);
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    ClickButton(dialog, row.ModeButton);
+    ClickButton(dialog, row.SelectButton);
+    ASSERT_TRUE(IsChecked(dialog, row.ModeButton));
+    ClickButton(dialog, IDOK);
+
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_TRUE(DrainQuit());
+    const StoredValue mode = Mode();
+    const StoredValue select = Select();
+    ASSERT_TRUE(mode.Exists);
+    ASSERT_TRUE(select.Exists);
+    EXPECT_EQ(mode.Type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(mode.Data, DwordBytes(row.Mode));
+    EXPECT_EQ(select.Type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(select.Data, DwordBytes(row.Select));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, ConfirmTest,
+    ::testing::Values(
+        ConfirmedChoice{"ClipboardCopy", IDC_MODE_CLIPBOARD_COPY, IDC_START_EXTENSION, 1, 0},
+        ConfirmedChoice{"ClipboardCut", IDC_MODE_CLIPBOARD_CUT, IDC_START_HISTORY, 2, 1},
+        ConfirmedChoice{"SelectOnly", IDC_MODE_SELECT_ONLY, IDC_START_EXTENSION, 0, 0},
+        ConfirmedChoice{"CopyToFolder", IDC_MODE_COPY_TO_FOLDER, IDC_START_HISTORY, 4, 1},
+        ConfirmedChoice{"MoveToFolder", IDC_MODE_MOVE_TO_FOLDER, IDC_START_EXTENSION, 5, 0},
+        ConfirmedChoice{"Previous", IDC_MODE_PREVIOUS, IDC_START_HISTORY, 3, 1}),
+    [](const ::testing::TestParamInfo<ConfirmedChoice>& row) { return row.param.Name; });
+
+TEST_F(SettingsDialogTest, OkAfterOddStoredValuesStoresTheirMeaning) {
+    StoreSettings(7, 2);
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    ClickButton(dialog, IDOK);
+    EXPECT_EQ(Mode().Data, DwordBytes(3));
+    EXPECT_EQ(Select().Data, DwordBytes(1));
+}
+
+TEST_F(SettingsDialogTest, CancelAfterAFreshInstallationStoresZeros) {
+    WasInstalled = FALSE;
+    StoreSettings(5, 1);
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    ClickButton(dialog, IDC_MODE_CLIPBOARD_CUT);
+    ClickButton(dialog, IDCANCEL);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_TRUE(DrainQuit());
+    EXPECT_EQ(Mode().Type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(Mode().Data, DwordBytes(0));
+    EXPECT_EQ(Select().Data, DwordBytes(0));
+}
+
+TEST_F(SettingsDialogTest, CancelOnAnInstalledSystemWritesNothing) {
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    ClickButton(dialog, IDC_MODE_CLIPBOARD_CUT);
+    ClickButton(dialog, IDCANCEL);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_TRUE(DrainQuit());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+}
+
+TEST_F(SettingsDialogTest, EscapeCancelsThroughTheDialogMessage) {
+    StoreSettings(4, 0);
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    MSG escape = {dialog, WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
+    EXPECT_TRUE(IsDialogMessageA(dialog, &escape));
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(Mode().Data, DwordBytes(4));
+}
+
+class CloseBoxTest : public SettingsDialogTest, public ::testing::WithParamInterface<BOOL> {};
+
+TEST_P(CloseBoxTest, WritesNothingWhateverWasInstalled) {
+    WasInstalled = GetParam();
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    ClickButton(dialog, IDC_MODE_CLIPBOARD_CUT);
+    SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_TRUE(DrainQuit());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+}
+
+INSTANTIATE_TEST_SUITE_P(Installed, CloseBoxTest, ::testing::Values(FALSE, TRUE),
+                         [](const ::testing::TestParamInfo<BOOL>& row) {
+                             return row.param ? "AfterEarlierInstall" : "AfterFreshInstall";
+                         });
+
+TEST_F(SettingsDialogTest, OtherSystemCommandsAndCommandsLeaveItOpen) {
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE + 1, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MODE_PREVIOUS, BN_CLICKED), 0);
+    SendMessageA(dialog, WM_COMMAND, 4242, 0);
+    EXPECT_TRUE(IsWindow(dialog));
+    EXPECT_FALSE(DrainQuit());
+}
+
+TEST_F(SettingsDialogTest, TemplateShowsTheJapaneseTextsAndIcon) {
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowTextA(dialog), shown::DialogCaption);
+    struct Control {
+        int Id;
+        const char* Text;
+    };
+    const Control controls[] = {
+        {IDOK, "OK"},
+        {IDCANCEL, "ｷｬﾝｾﾙ"},
+        {IDC_MODE_COPY_TO_FOLDER, "場所を指定してコピー(&P)"},
+        {IDC_MODE_MOVE_TO_FOLDER, "場所を指定して移動(&M)"},
+        {IDC_MODE_CLIPBOARD_COPY, "クリップボードにコピー(&C)"},
+        {IDC_MODE_CLIPBOARD_CUT, "クリップボードに切り取り(&T)"},
+        {IDC_MODE_SELECT_ONLY, "選択のみ(&N)"},
+        {IDC_MODE_PREVIOUS, "前回の設定(&L)"},
+        {IDC_START_EXTENSION, "選択しているファイルの拡張子(&E)"},
+        {IDC_START_HISTORY, "履歴の先頭(&T)"},
+    };
+    for (const Control& control : controls)
+        EXPECT_EQ(WindowTextA(GetDlgItem(dialog, control.Id)), control.Text) << control.Id;
+    const LONG style = GetWindowLongA(dialog, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_FALSE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+    EXPECT_NE(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0), 0);
+}
+
+struct Placement {
+    const char* Name;
+    POINT Cursor;
+    SIZE Dialog;
+    RECT WorkArea;
+    POINT Expected;
+};
+
+class PlacementTest : public ::testing::TestWithParam<Placement> {};
+
+TEST_P(PlacementTest, CentresOnTheCursorWithinTheWorkArea) {
+    const Placement& row = GetParam();
+    const POINT at = PlaceNearCursor(row.Cursor, row.Dialog, row.WorkArea);
+    EXPECT_EQ(at.x, row.Expected.x);
+    EXPECT_EQ(at.y, row.Expected.y);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cursor, PlacementTest,
+    ::testing::Values(
+        Placement{"Middle", {500, 400}, {200, 300}, {0, 0, 1024, 768}, {400, 250}},
+        Placement{"OddSizeTruncates", {500, 400}, {201, 301}, {0, 0, 1024, 768}, {400, 250}},
+        Placement{"RightEdge", {1000, 400}, {200, 300}, {0, 0, 1024, 768}, {800, 250}},
+        Placement{"BottomEdge", {500, 700}, {200, 300}, {0, 0, 1024, 768}, {400, 400}},
+        Placement{"BottomRightCorner", {1020, 760}, {200, 300}, {0, 0, 1024, 768}, {820, 460}},
+        Placement{"ExactlyAtTheEdge", {924, 618}, {200, 300}, {0, 0, 1024, 768}, {824, 468}},
+        Placement{"TopLeftClampsToZero", {10, 20}, {200, 300}, {0, 0, 1024, 768}, {0, 0}},
+        Placement{"TaskbarAtTheBottom", {500, 700}, {200, 300}, {0, 0, 1024, 728}, {400, 400}}),
+    [](const ::testing::TestParamInfo<Placement>& row) { return row.param.Name; });
+
+TEST_F(SettingsDialogTest, OpensCentredOnTheCursor) {
+    ASSERT_TRUE(SetCursorPos(500, 400));
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    RECT frame = {};
+    GetWindowRect(dialog, &frame);
+    const LONG width = frame.right - frame.left;
+    const LONG height = frame.bottom - frame.top;
+    EXPECT_EQ(frame.left, 500 - width / 2);
+    EXPECT_EQ(frame.top, 400 - height / 2);
+}
+
+TEST_F(SettingsDialogTest, NearTheBottomRightCornerEndsAtTheCursor) {
+    RECT workArea = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    const POINT cursor = {workArea.right - 5, workArea.bottom - 5};
+    ASSERT_TRUE(SetCursorPos(cursor.x, cursor.y));
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    RECT frame = {};
+    GetWindowRect(dialog, &frame);
+    const LONG width = frame.right - frame.left;
+    const LONG height = frame.bottom - frame.top;
+    EXPECT_EQ(frame.left, cursor.x - width / 2 - width / 2);
+    EXPECT_EQ(frame.top, cursor.y - height / 2 - height / 2);
+    EXPECT_LE(frame.right, workArea.right);
+    EXPECT_LE(frame.bottom, workArea.bottom);
+}
+
+TEST_F(SettingsDialogTest, ReadAndWriteKeepFourByteDwords) {
+    SetupMode = 99;
+    SetupSelect = 99;
+    ReadSetupSettings();
+    EXPECT_EQ(SetupMode, 0u);
+    EXPECT_EQ(SetupSelect, 0u);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+
+    SetupMode = 4;
+    SetupSelect = 1;
+    WriteSetupSettings();
+    EXPECT_EQ(Mode().Data, DwordBytes(4));
+    EXPECT_EQ(Select().Data, DwordBytes(1));
+    SetupMode = 0;
+    SetupSelect = 0;
+    ReadSetupSettings();
+    EXPECT_EQ(SetupMode, 4u);
+    EXPECT_EQ(SetupSelect, 1u);
+}
+
+TEST_F(SettingsDialogTest, ReadLeavesZeroForValuesThatCannotBeRead) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const char tooLong[] = "longer than four bytes";
+    RegSetValueExA(key, "mode", 0, REG_SZ, reinterpret_cast<const BYTE*>(tooLong), sizeof tooLong);
+    RegCloseKey(key);
+    SetupMode = 99;
+    SetupSelect = 99;
+    ReadSetupSettings();
+    EXPECT_EQ(SetupMode, 0u);
+    EXPECT_EQ(SetupSelect, 0u);
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+#include "tests/setup/setup_fixture.h"
+
+#include <cstring>
+
+void ClearInstallation() {
+    DeleteKeyTree(HKEY_CLASSES_ROOT, kClassKey);
+    DeleteKeyTree(HKEY_CLASSES_ROOT, kHandlerKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteKeyTree(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+void StoreSettings(DWORD mode, DWORD select) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "mode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mode), 4);
+    RegSetValueExA(key, "select", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&select), 4);
+    RegCloseKey(key);
+}
+
+void StoreRegistration(const std::string& dllPath) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kServerKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dllPath.c_str()),
+                   static_cast<DWORD>(dllPath.size() + 1));
+    RegCloseKey(key);
+}
+
+std::string WininitPath() {
+    char folder[MAX_PATH] = {};
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\WinInit.ini";
+}
+
+std::vector<std::string> PendingRenames() {
+    std::vector<std::string> entries;
+    const StoredValue value =
+        ReadStoredValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, "PendingFileRenameOperations");
+    if (!value.Exists)
+        return entries;
+    // REG_MULTI_SZ: source, target, source, target ... each with its NUL.
+    size_t at = 0;
+    while (at < value.Data.size()) {
+        const size_t end = value.Data.find('\0', at);
+        if (end == std::string::npos)
+            break;
+        entries.push_back(value.Data.substr(at, end - at));
+        at = end + 1;
+    }
+    while (!entries.empty() && entries.back().empty() && entries.size() % 2 == 1)
+        entries.pop_back();
+    return entries;
+}
+
+bool CodePageIs932() {
+    return GetACP() == 932;
+}
+
+void SetupTest::SetUp() {
+    ClearInstallation();
+    hadSettingsParent_ = KeyExists(HKEY_CURRENT_USER, kSettingsParent);
+    pendingRenames_ =
+        ReadStoredValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, "PendingFileRenameOperations");
+    hadWininit_ = FileExists(WininitPath());
+    if (hadWininit_)
+        wininit_ = ReadWholeFile(WininitPath());
+}
+
+void SetupTest::TearDown() {
+    ClearInstallation();
+    if (!hadSettingsParent_)
+        RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsParent);
+    HKEY session = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_SET_VALUE, &session) ==
+        ERROR_SUCCESS) {
+        if (pendingRenames_.Exists) {
+            RegSetValueExA(session, "PendingFileRenameOperations", 0, pendingRenames_.Type,
+                           reinterpret_cast<const BYTE*>(pendingRenames_.Data.data()),
+                           static_cast<DWORD>(pendingRenames_.Data.size()));
+        } else {
+            RegDeleteValueA(session, "PendingFileRenameOperations");
+        }
+        RegCloseKey(session);
+    }
+    // The profile functions may hold the file's contents cached; flush before touching it.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, WininitPath().c_str());
+    if (hadWininit_) {
+        HANDLE file = CreateFileA(WininitPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(file, wininit_.data(), static_cast<DWORD>(wininit_.size()), &written, nullptr);
+        CloseHandle(file);
+    } else {
+        DeleteFileA(WininitPath().c_str());
+    }
+}
+
+WindowScript::WindowScript(std::vector<Step> steps) : steps_(std::move(steps)) {
+    driver_ = std::make_unique<ModalDriver>([this](HWND window) {
+        SeenWindow seen;
+        seen.Owner = GetWindow(window, GW_OWNER);
+        seen.Caption = WindowTextA(window);
+        if (GetDlgItem(window, 0xFFFF) != nullptr)
+            seen.Text = MessageBoxTextA(window);
+        seen_.push_back(seen);
+        const size_t index = seen_.size() - 1;
+        if (index < steps_.size()) {
+            steps_[index](window);
+            return;
+        }
+        ADD_FAILURE() << "unexpected window \"" << seen.Caption << "\": " << seen.Text;
+        if (GetDlgItem(window, 0xFFFF) != nullptr) {
+            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+            PostMessageA(window, WM_COMMAND, IDNO, 0);
+        } else
+            DestroyWindow(window);
+    });
+}
+
+WindowScript::Step Press(int button) {
+    return [button](HWND window) { ClickButton(window, button); };
+}
+
+WindowScript::Step CloseBox() {
+    return [](HWND window) { SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); };
+}
+
+bool IsChecked(HWND dialog, int id) {
+    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}

@@ -1,0 +1,101 @@
+// What the setup program's tests share: the expected texts and registry names, a fixture
+// that leaves the machine as it found it, and a script for the windows a run shows.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/modal_driver.h"
+#include "tests/support/registry_probe.h"
+#include "tests/support/scratch_folder.h"
+
+// Message texts and captions as the user sees them, in code page 932.
+namespace shown {
+constexpr char Error[] = "Error";
+constexpr char Vestrane[] = "Vestrane";
+constexpr char DllMissing[] = "Vestrane.DLL を同じフォルダに入れて実行して下さい。";
+constexpr char NotHardDisk[] =
+    "Vestinst.exe, Vestrane.DLL はハードディスクにコピーして実行して下さい。";
+constexpr char Installed[] = "インストール終了しました。続けて設定を行います。";
+constexpr char PathTooLong[] = "フォルダのパスが長すぎます。Vestinst.exe, Vestrane.DLL "
+                               "を短いパスのフォルダに入れて実行して下さい。";
+constexpr char InstallQuestion[] = "Vestrane をインストールしますか？";
+constexpr char CannotInstall[] = "インストールできません。\nNT/2000 の場合、Administrator "
+                                 "権限をもつユーザーでログインして実行してください。";
+constexpr char CannotUninstall[] = "アンインストールできません。\nNT/2000 の場合、Administrator "
+                                   "権限をもつユーザーでログインして実行してください。";
+constexpr char Uninstalled[] =
+    "アンインストールしました。\nVestrane.DLL, Vestinst.exe は再起動後に削除されます。";
+constexpr char DialogCaption[] = "Vestrane 設定";
+} // namespace shown
+
+constexpr char kClassIdText[] = "{76F7FE62-BCEE-11d5-96CD-444553540000}";
+constexpr char kClassKey[] = "CLSID\\{76F7FE62-BCEE-11d5-96CD-444553540000}";
+constexpr char kServerKey[] = "CLSID\\{76F7FE62-BCEE-11d5-96CD-444553540000}\\InprocServer32";
+constexpr char kHandlerKey[] = "*\\shellex\\ContextMenuHandlers\\Vestrane";
+constexpr char kUninstallKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vestrane";
+constexpr char kSettingsKey[] = "Software\\Nembrok\\Vestrane";
+constexpr char kSettingsParent[] = "Software\\Nembrok";
+constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
+
+// Removes the registration, the uninstall entry and the settings key.
+void ClearInstallation();
+// Writes "mode" and "select" of the settings key.
+void StoreSettings(DWORD mode, DWORD select);
+// Writes a registration as installation would, pointing at dllPath.
+void StoreRegistration(const std::string& dllPath);
+// The path of WININIT.INI in the Windows folder.
+std::string WininitPath();
+// The entries of PendingFileRenameOperations: pairs of (source, target) as stored.
+std::vector<std::string> PendingRenames();
+// Code page 932 is the premise of every text comparison.
+bool CodePageIs932();
+
+// Every setup test starts and ends without an installation, and puts back what the
+// machine held in PendingFileRenameOperations and WININIT.INI.
+class SetupTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+private:
+    StoredValue pendingRenames_;
+    bool hadWininit_ = false;
+    std::string wininit_;
+    bool hadSettingsParent_ = false;
+};
+
+// One window a run showed, as the user saw it.
+struct SeenWindow {
+    HWND Owner = nullptr;
+    std::string Caption;
+    std::string Text; // a message box's text; empty for the settings dialog
+};
+
+// Answers the windows a run shows on this thread, in order, with the given steps. A
+// window beyond the steps fails the test and is closed, so the run cannot hang.
+class WindowScript {
+public:
+    using Step = std::function<void(HWND window)>;
+    explicit WindowScript(std::vector<Step> steps);
+    const std::vector<SeenWindow>& Seen() const { return seen_; }
+
+private:
+    std::vector<Step> steps_;
+    std::vector<SeenWindow> seen_;
+    std::unique_ptr<ModalDriver> driver_;
+};
+
+// Clicks a button (IDOK, IDYES, IDNO, IDCANCEL...).
+WindowScript::Step Press(int button);
+// The close box of the settings dialog.
+WindowScript::Step CloseBox();
+
+bool IsChecked(HWND dialog, int id);

@@ -1,0 +1,83 @@
+#include "tests/support/scratch_folder.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+ScratchFolder::ScratchFolder(const std::string& name, const std::string& parent) {
+    std::string base = parent;
+    if (base.empty()) {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        base = temp;
+    }
+    if (!base.empty() && base.back() == '\\')
+        base.pop_back();
+    static std::atomic<unsigned> counter{0};
+    for (;;) {
+        path_ = base + "\\" + name + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(counter++);
+        if (CreateDirectoryA(path_.c_str(), nullptr))
+            break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            path_.clear();
+            break;
+        }
+    }
+}
+
+ScratchFolder::~ScratchFolder() {
+    if (!path_.empty())
+        DeleteFolderTree(path_);
+}
+
+std::string ScratchFolder::WriteFile(const std::string& name, const std::string& bytes) const {
+    const std::string path = *this / name;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    return path;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+void DeleteFolderTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string child = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteFolderTree(child);
+            } else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}

@@ -1,0 +1,27 @@
+// A folder of the test's own, deleted with everything in it when the test ends.
+#pragma once
+
+#include <string>
+
+class ScratchFolder {
+public:
+    // Creates <parent>\<name>-<unique number>. parent defaults to the temporary folder.
+    explicit ScratchFolder(const std::string& name, const std::string& parent = "");
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Path() + "\" + name.
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+    // Writes a file of the given bytes into the folder; returns its path.
+    std::string WriteFile(const std::string& name, const std::string& bytes = "") const;
+
+private:
+    std::string path_;
+};
+
+bool FileExists(const std::string& path);
+std::string ReadWholeFile(const std::string& path);
+// Deletes a folder and everything in it.
+void DeleteFolderTree(const std::string& path);
