@@ -11,7 +11,9 @@ const char kSeparators[] = "\t ";
 // A token is copied with at most this many bytes, one less when a star goes in front.
 constexpr int kTokenCap = 260;
 
-bool IsSeparator(char c) { return c == '\t' || c == ' '; }
+bool IsSeparator(char c) {
+    return c == '\t' || c == ' ';
+}
 
 } // namespace
 
@@ -31,12 +33,14 @@ int MatchPatternLine(const char* patternLine, const char* name) {
         if (position == nullptr)
             return 0;
 
+        std::size_t length = std::strlen(pattern);
         if (FindChar(pattern, '.') == -1) {
             if (WildcardMatch(pattern, name))
                 return 1;
-            std::strcat(pattern, ".*");
+            pattern[length++] = '.';
+            pattern[length++] = '*';
+            pattern[length] = '\0';
         }
-        const std::size_t length = std::strlen(pattern);
         if (pattern[length - 1] == '.') {
             pattern[length - 1] = '\0';
             if (WildcardMatch(pattern, name) && FindChar(name, '.') == -1)

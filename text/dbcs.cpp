@@ -61,7 +61,11 @@ const char* NextToken(char* destination, const char* source, const char* separat
     if (source == nullptr)
         return nullptr;
     const auto isSeparator = [separators](char c) {
-        return c != '\0' && std::strchr(separators, c) != nullptr;
+        for (const char* separator = separators; *separator != '\0'; ++separator) {
+            if (*separator == c)
+                return true;
+        }
+        return false;
     };
     while (isSeparator(*source))
         ++source;

@@ -2,9 +2,15 @@
 
 namespace {
 
-unsigned char FoldAsciiLetter(unsigned char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - ('a' - 'A')) : c;
-}
+// The ASCII letters a-z map to A-Z; every other byte, 0x80-0xFF included, to itself.
+struct FoldTable {
+    unsigned char folded[256];
+    constexpr FoldTable() : folded() {
+        for (int c = 0; c < 256; ++c)
+            folded[c] = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+    }
+};
+constexpr FoldTable kFold;
 
 } // namespace
 
@@ -18,15 +24,25 @@ int WildcardMatch(const char* pattern, const char* name) {
     const unsigned char* afterStar = nullptr;
     const unsigned char* starCoversUpTo = nullptr;
     while (*n != '\0') {
-        if (*p == '*') {
+        const unsigned char c = *p;
+        if (c == '*') {
             afterStar = ++p;
             starCoversUpTo = n;
-        } else if (*p != '\0' && (*p == '?' || FoldAsciiLetter(*p) == FoldAsciiLetter(*n))) {
+        } else if (c != '\0' && (c == '?' || kFold.folded[c] == kFold.folded[*n])) {
             ++p;
             ++n;
         } else if (afterStar != nullptr) {
+            // The star takes one more byte. When a literal follows the star, a retry can
+            // only succeed at a name byte equal to it, so the star takes the others at once.
+            ++starCoversUpTo;
+            const unsigned char literal = *afterStar;
+            if (literal != '?' && literal != '\0') {
+                const unsigned char wanted = kFold.folded[literal];
+                while (*starCoversUpTo != '\0' && kFold.folded[*starCoversUpTo] != wanted)
+                    ++starCoversUpTo;
+            }
             p = afterStar;
-            n = ++starCoversUpTo;
+            n = starCoversUpTo;
         } else {
             return 0;
         }
