@@ -1,1 +1,161 @@
-// Placeholder until written.
+#include "shellext/selection_dialog.h"
+
+#include <cstring>
+
+#include "shellext/resource.h"
+#include "shellext/select_extension.h"
+
+namespace {
+
+// Room of the text read from the combo box: MAX_PATH, so at most 259 bytes of text.
+constexpr int kLineBufferSize = MAX_PATH;
+
+ExtensionRecord* RecordOf(HWND dialog) {
+    return reinterpret_cast<ExtensionRecord*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+void SetIcons(HWND dialog) {
+    HICON icon = LoadIconA(ModuleInstance, MAKEINTRESOURCEA(IDI_VESTRANE));
+    if (icon == nullptr)
+        return;
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+}
+
+// The dialog opens under the mouse: centred across, with the pointer near its bottom edge
+// (over the buttons), kept off the left and top screen edges.
+void PlaceAtCursor(HWND dialog) {
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    RECT frame = {};
+    GetWindowRect(dialog, &frame);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    int x = cursor.x - width / 2;
+    int y = cursor.y - (height / 8) * 7;
+    if (x < 0)
+        x = 0;
+    if (y < 0)
+        y = 0;
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+int RadioForMode(DWORD mode) {
+    switch (mode) {
+    case ClipboardCopy:
+        return IDC_CLIPBOARD_COPY;
+    case ClipboardCut:
+        return IDC_CLIPBOARD_CUT;
+    case CopyToFolder:
+        return IDC_COPY_TO_FOLDER;
+    case MoveToFolder:
+        return IDC_MOVE_TO_FOLDER;
+    default:
+        // SelectOnly, an UsePrevious without a recorded action, or anything unknown.
+        return IDC_SELECT_ONLY;
+    }
+}
+
+// First checked wins, in this order; with none checked the run only selects.
+DWORD CheckedAction(HWND dialog) {
+    static const struct {
+        int Radio;
+        DWORD Action;
+    } order[] = {
+        {IDC_CLIPBOARD_CUT, ClipboardCut},
+        {IDC_CLIPBOARD_COPY, ClipboardCopy},
+        {IDC_COPY_TO_FOLDER, CopyToFolder},
+        {IDC_MOVE_TO_FOLDER, MoveToFolder},
+    };
+    for (const auto& entry : order) {
+        if (IsDlgButtonChecked(dialog, entry.Radio) == BST_CHECKED)
+            return entry.Action;
+    }
+    return SelectOnly;
+}
+
+void Initialize(HWND dialog, ExtensionRecord& extension) {
+    SetIcons(dialog);
+    PlaceAtCursor(dialog);
+
+    const int radio = RadioForMode(extension.ConfiguredMode);
+    SendDlgItemMessageA(dialog, radio, BM_SETCHECK, BST_CHECKED, 0);
+
+    // The default pattern counts as an initial text even when it is empty; the history's
+    // first entry only when there is one.
+    char defaultPattern[kRecordTextSize];
+    std::memcpy(defaultPattern, extension.DefaultPattern, sizeof defaultPattern);
+    defaultPattern[sizeof defaultPattern - 1] = '\0';
+    StringList* history = extension.History;
+    const char* initial = nullptr;
+    if (extension.InitFromHistory == 0) {
+        initial = defaultPattern;
+    } else if (history != nullptr) {
+        initial = history->GetFirst();
+    }
+
+    if (initial == nullptr) {
+        SetFocus(GetDlgItem(dialog, radio));
+        return;
+    }
+    HWND combo = GetDlgItem(dialog, IDC_PATTERN_COMBO);
+    SetWindowTextA(combo, initial);
+    if (history != nullptr) {
+        for (const char* entry = history->GetFirst(); entry != nullptr; entry = history->GetNext())
+            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    }
+    SetFocus(combo);
+}
+
+void Confirm(HWND dialog, ExtensionRecord& extension) {
+    char line[kLineBufferSize] = {};
+    GetWindowTextA(GetDlgItem(dialog, IDC_PATTERN_COMBO), line, sizeof line);
+    line[sizeof line - 1] = '\0';
+    lstrcpynA(extension.PatternLine, line, sizeof extension.PatternLine);
+    extension.Action = CheckedAction(dialog);
+}
+
+} // namespace
+
+INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        // The record comes with the dialog, so that a SelectExtension created meanwhile
+        // (another context menu, another Explorer thread) cannot take this run's place.
+        // CurrentExtension serves callers that hand over nothing.
+        ExtensionRecord* extension = reinterpret_cast<ExtensionRecord*>(lParam);
+        if (extension == nullptr && CurrentExtension != nullptr)
+            extension = static_cast<ExtensionRecord*>(CurrentExtension);
+        if (extension == nullptr) {
+            EndDialog(dialog, IDCANCEL);
+            return 0;
+        }
+        SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(extension));
+        Initialize(dialog, *extension);
+        return 0;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK: {
+            ExtensionRecord* extension = RecordOf(dialog);
+            if (extension != nullptr)
+                Confirm(dialog, *extension);
+            EndDialog(dialog, IDOK);
+            break;
+        }
+        case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            break;
+        default:
+            break;
+        }
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+INT_PTR ShowSelectionDialog(ExtensionRecord& extension, HWND owner) {
+    return DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SELECTION), owner, SelectionDialog,
+                           reinterpret_cast<LPARAM>(&extension));
+}
