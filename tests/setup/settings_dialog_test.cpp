@@ -40,9 +40,14 @@ protected:
     static bool DrainQuit() {
         MSG message;
         bool quit = false;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT && message.wParam == 0)
-                quit = true;
+        // Paint messages come back until dispatched, so everything else is dispatched.
+        for (int i = 0; i < 1000 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
+            if (message.message == WM_QUIT) {
+                quit = message.wParam == 0;
+                continue;
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
         }
         return quit;
     }
@@ -67,6 +72,10 @@ struct StoredChoice {
     int ModeButton;
     int SelectButton;
 };
+
+void PrintTo(const StoredChoice& row, std::ostream* out) {
+    *out << row.Name;
+}
 
 class InitialChoiceTest : public SettingsDialogTest,
                           public ::testing::WithParamInterface<StoredChoice> {};
@@ -107,6 +116,10 @@ struct ConfirmedChoice {
     DWORD Mode;
     DWORD Select;
 };
+
+void PrintTo(const ConfirmedChoice& row, std::ostream* out) {
+    *out << row.Name;
+}
 
 class ConfirmTest : public SettingsDialogTest,
                     public ::testing::WithParamInterface<ConfirmedChoice> {};
@@ -205,10 +218,9 @@ INSTANTIATE_TEST_SUITE_P(Installed, CloseBoxTest, ::testing::Values(FALSE, TRUE)
                              return row.param ? "AfterEarlierInstall" : "AfterFreshInstall";
                          });
 
-TEST_F(SettingsDialogTest, OtherSystemCommandsAndCommandsLeaveItOpen) {
+TEST_F(SettingsDialogTest, OtherCommandsLeaveItOpen) {
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);
-    SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE + 1, 0);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MODE_PREVIOUS, BN_CLICKED), 0);
     SendMessageA(dialog, WM_COMMAND, 4242, 0);
     EXPECT_TRUE(IsWindow(dialog));
@@ -252,6 +264,10 @@ struct Placement {
     RECT WorkArea;
     POINT Expected;
 };
+
+void PrintTo(const Placement& row, std::ostream* out) {
+    *out << row.Name;
+}
 
 class PlacementTest : public ::testing::TestWithParam<Placement> {};
 
