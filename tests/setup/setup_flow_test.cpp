@@ -1,0 +1,324 @@
+// Every course of the setup program's entry, run in-process with the program placed in a
+// scratch folder; message boxes and the settings dialog are answered from the test.
+#include "setup/setup_flow.h"
+
+#include <gtest/gtest.h>
+
+#include "setup/resource.h"
+#include "setup/setup_state.h"
+#include "setup/system_facts.h"
+#include "tests/setup/setup_fixture.h"
+#include "tests/support/wine_drive.h"
+
+namespace {
+
+class SetupFlowTest : public SetupTest {
+protected:
+    void SetUp() override {
+        SetupTest::SetUp();
+        if (!CodePageIs932())
+            GTEST_SKIP() << "needs code page 932";
+        folder_ = std::make_unique<ScratchFolder>("Vest flow");
+        PlaceProgramIn(folder_->Path());
+        folder_->WriteFile("Vestrane.dll", "MZ library");
+    }
+    void TearDown() override {
+        ClearSystemFactOverrides();
+        folder_.reset();
+        SetupTest::TearDown();
+    }
+
+    void PlaceProgramIn(const std::string& folder) {
+        program_ = folder + "\\Vestinst.exe";
+        OverrideProgramPath(program_.c_str());
+    }
+
+    int Run(const char* arguments) { return RunSetup(GetModuleHandleA(nullptr), arguments); }
+
+    static void ExpectBox(const SeenWindow& seen, const char* caption, const char* text) {
+        EXPECT_EQ(seen.Caption, caption);
+        EXPECT_EQ(seen.Text, text);
+    }
+
+    std::unique_ptr<ScratchFolder> folder_;
+    std::string program_;
+};
+
+// The settings dialog step: checks the given buttons and presses `button`.
+WindowScript::Step Settings(std::vector<int> checks, int button) {
+    return [checks, button](HWND dialog) {
+        EXPECT_EQ(WindowTextA(dialog), shown::DialogCaption);
+        for (int id : checks)
+            ClickButton(dialog, id);
+        if (button == SC_CLOSE)
+            SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        else
+            ClickButton(dialog, button);
+    };
+}
+
+struct MissingDll {
+    const char* Name;
+    const char* Arguments;
+};
+
+class MissingDllTest : public SetupFlowTest, public ::testing::WithParamInterface<MissingDll> {};
+
+TEST_P(MissingDllTest, ShowsMessageAAndDoesNothingElse) {
+    DeleteFileA((*folder_ / "Vestrane.dll").c_str());
+    StoreRegistration(*folder_ / "Vestrane.dll");
+    WindowScript script({Press(IDOK)});
+    EXPECT_EQ(Run(GetParam().Arguments), 0);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    ExpectBox(script.Seen()[0], shown::Error, shown::DllMissing);
+    EXPECT_EQ(script.Seen()[0].Owner, nullptr); // owned by the desktop
+    // Removal did not run.
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
+}
+
+void PrintTo(const MissingDll& row, std::ostream* out) {
+    *out << row.Name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments, MissingDllTest,
+                         ::testing::Values(MissingDll{"None", ""}, MissingDll{"Removal", "u"}),
+                         [](const ::testing::TestParamInfo<MissingDll>& row) {
+                             return row.param.Name;
+                         });
+
+TEST_F(SetupFlowTest, DllOpenForWritingElsewhereCountsAsMissing) {
+    HANDLE held = CreateFileA((*folder_ / "Vestrane.dll").c_str(), GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    WindowScript script({Press(IDOK)});
+    EXPECT_EQ(Run(""), 0);
+    CloseHandle(held);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    ExpectBox(script.Seen()[0], shown::Error, shown::DllMissing);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+}
+
+struct RemovalArgument {
+    const char* Name;
+    const char* Arguments;
+};
+
+class RemovalArgumentTest : public SetupFlowTest,
+                            public ::testing::WithParamInterface<RemovalArgument> {};
+
+TEST_P(RemovalArgumentTest, RemovesTheExtension) {
+    StoreRegistration(*folder_ / "Vestrane.dll");
+    StoreSettings(2, 1);
+    WindowScript script({Press(IDOK)});
+    EXPECT_EQ(Run(GetParam().Arguments), 0);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    ExpectBox(script.Seen()[0], shown::Vestrane, shown::Uninstalled);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+}
+
+void PrintTo(const RemovalArgument& row, std::ostream* out) {
+    *out << row.Name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments, RemovalArgumentTest,
+                         ::testing::Values(RemovalArgument{"U", "u"},
+                                           RemovalArgument{"Uninstall", "uninstall"},
+                                           RemovalArgument{"UAndMore", "u more"}),
+                         [](const ::testing::TestParamInfo<RemovalArgument>& row) {
+                             return row.param.Name;
+                         });
+
+TEST_F(SetupFlowTest, UpperCaseUDoesNotRemove) {
+    StoreRegistration(*folder_ / "Vestrane.dll");
+    WindowScript script({Settings({}, IDCANCEL)});
+    EXPECT_EQ(Run("U"), 0);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(script.Seen()[0].Caption, shown::DialogCaption);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
+}
+
+TEST_F(SetupFlowTest, InstallDeclinedEndsWithoutDialog) {
+    WindowScript script({Press(IDNO)});
+    EXPECT_EQ(Run(""), 0);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    ExpectBox(script.Seen()[0], shown::Vestrane, shown::InstallQuestion);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+}
+
+TEST_F(SetupFlowTest, InstallThenSettingsConfirmed) {
+    WindowScript script(
+        {Press(IDYES), Press(IDOK), Settings({IDC_MODE_MOVE_TO_FOLDER, IDC_START_HISTORY}, IDOK)});
+    EXPECT_EQ(Run(""), 0);
+    ASSERT_EQ(script.Seen().size(), 3u);
+    ExpectBox(script.Seen()[0], shown::Vestrane, shown::InstallQuestion);
+    ExpectBox(script.Seen()[1], shown::Vestrane, shown::Installed);
+    EXPECT_EQ(script.Seen()[2].Caption, shown::DialogCaption);
+    EXPECT_FALSE(WasInstalled);
+    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
+              WithTerminator(*folder_ / "Vestrane.dll"));
+    EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
+              WithTerminator("\"" + program_ + "\" u"));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "mode").Data, DwordBytes(5));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "select").Data, DwordBytes(1));
+}
+
+TEST_F(SetupFlowTest, InstallThenCancelStoresZeros) {
+    StoreSettings(4, 1);
+    WindowScript script({Press(IDYES), Press(IDOK), Settings({}, IDCANCEL)});
+    EXPECT_EQ(Run(""), 0);
+    ASSERT_EQ(script.Seen().size(), 3u);
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "mode").Data, DwordBytes(0));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "select").Data, DwordBytes(0));
+}
+
+TEST_F(SetupFlowTest, InstallThenCloseBoxWritesNoSettings) {
+    WindowScript script({Press(IDYES), Press(IDOK), Settings({}, SC_CLOSE)});
+    EXPECT_EQ(Run(""), 0);
+    ASSERT_EQ(script.Seen().size(), 3u);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+}
+
+TEST_F(SetupFlowTest, SettingsOnlyWhenRegisteredElsewhere) {
+    // A registration that points at another folder still counts as installed.
+    StoreRegistration("D:\\Other\\Vestrane.dll");
+    StoreSettings(7, 2);
+    WindowScript script({[](HWND dialog) {
+        EXPECT_TRUE(IsChecked(dialog, IDC_MODE_PREVIOUS));
+        EXPECT_TRUE(IsChecked(dialog, IDC_START_HISTORY));
+        ClickButton(dialog, IDCANCEL);
+    }});
+    EXPECT_EQ(Run(""), 0);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_TRUE(WasInstalled);
+    // Cancel on an installed system writes nothing; the registration is untouched.
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "mode").Data, DwordBytes(7));
+    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
+              WithTerminator("D:\\Other\\Vestrane.dll"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST_F(SetupFlowTest, SettingsOnlyConfirmed) {
+    StoreRegistration(*folder_ / "Vestrane.dll");
+    WindowScript script({Settings({IDC_MODE_CLIPBOARD_CUT}, IDOK)});
+    EXPECT_EQ(Run(""), 0);
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "mode").Data, DwordBytes(2));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "select").Data, DwordBytes(0));
+}
+
+TEST_F(SetupFlowTest, ProgramNameWithBackslashSecondByteFindsTheDllBesideIt) {
+    // 表 ends in the byte 0x5C: the folder is still cut at the real last backslash.
+    ScratchFolder japanese("表ソ");
+    ASSERT_FALSE(japanese.Path().empty());
+    japanese.WriteFile("Vestrane.dll", "MZ");
+    const std::string program = japanese / "表.exe";
+    OverrideProgramPath(program.c_str());
+    WindowScript script({Press(IDYES), Press(IDOK), Settings({}, IDOK)});
+    EXPECT_EQ(Run(""), 0);
+    EXPECT_EQ(DllPath, japanese / "Vestrane.dll");
+    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
+              WithTerminator(japanese / "Vestrane.dll"));
+}
+
+TEST_F(SetupFlowTest, PathTooLongForTheBuffersIsRefused) {
+    // 255 bytes is the longest program path whose uninstall command still fits.
+    std::string folder = "C:\\";
+    folder += std::string(255 - folder.size() - 13, 'a');
+    const std::string longest = folder + "\\Vestinst.exe";
+    ASSERT_EQ(longest.size(), 255u);
+    const std::string tooLong = folder + "a\\Vestinst.exe";
+    OverrideProgramPath(tooLong.c_str());
+    WindowScript script({Press(IDOK)});
+    EXPECT_EQ(Run(""), 0);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    ExpectBox(script.Seen()[0], shown::Error, shown::PathTooLong);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+
+    // The longest path that fits gets past the check to the DLL test.
+    OverrideProgramPath(longest.c_str());
+    WindowScript next({Press(IDOK)});
+    EXPECT_EQ(Run(""), 0);
+    ASSERT_EQ(next.Seen().size(), 1u);
+    ExpectBox(next.Seen()[0], shown::Error, shown::DllMissing);
+}
+
+TEST_F(SetupFlowTest, PathBeyondMaxPathIsRefused) {
+    const std::string beyond = "C:\\" + std::string(300, 'b') + "\\Vestinst.exe";
+    OverrideProgramPath(beyond.c_str());
+    WindowScript script({Press(IDOK)});
+    EXPECT_EQ(Run("u"), 0);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    ExpectBox(script.Seen()[0], shown::Error, shown::PathTooLong);
+}
+
+TEST_F(SetupFlowTest, UncPathIsNoFixedDisk) {
+    OverrideProgramPath("\\\\server\\share\\Vestinst.exe");
+    WindowScript script({Press(IDOK)});
+    EXPECT_EQ(Run(""), 0);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    // The share does not exist, so the DLL test refuses first.
+    ExpectBox(script.Seen()[0], shown::Error, shown::DllMissing);
+}
+
+TEST_F(SetupFlowTest, ModuleWithoutTheDialogEndsInsteadOfWaitingForever) {
+    StoreRegistration(*folder_ / "Vestrane.dll");
+    WindowScript script({});
+    EXPECT_EQ(RunSetup(GetModuleHandleA("kernel32.dll"), ""), 1);
+    EXPECT_TRUE(script.Seen().empty());
+}
+
+struct OtherDrive {
+    const char* Name;
+    UINT Type;
+};
+
+class OtherDriveTest : public SetupFlowTest, public ::testing::WithParamInterface<OtherDrive> {
+protected:
+    void SetUp() override {
+        SetupFlowTest::SetUp();
+        if (IsSkipped())
+            return;
+        drive_ = std::make_unique<MappedDrive>(FreeDriveLetter(), GetParam().Type, folder_->Path());
+        if (!drive_->Mapped())
+            GTEST_SKIP() << "no drive letter could be mapped";
+        ASSERT_EQ(GetDriveTypeA((drive_->Root() + "\\").c_str()), GetParam().Type);
+        PlaceProgramIn(drive_->Root());
+    }
+    void TearDown() override {
+        drive_.reset();
+        SetupFlowTest::TearDown();
+    }
+    std::unique_ptr<MappedDrive> drive_;
+};
+
+TEST_P(OtherDriveTest, InstallIsRefusedWithMessageB) {
+    WindowScript script({Press(IDOK)});
+    EXPECT_EQ(Run(""), 0);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    ExpectBox(script.Seen()[0], shown::Error, shown::NotHardDisk);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+}
+
+TEST_P(OtherDriveTest, RemovalStillRuns) {
+    StoreRegistration(drive_->Root() + "\\Vestrane.dll");
+    WindowScript script({Press(IDOK)});
+    EXPECT_EQ(Run("u"), 0);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    ExpectBox(script.Seen()[0], shown::Vestrane, shown::Uninstalled);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+}
+
+void PrintTo(const OtherDrive& row, std::ostream* out) {
+    *out << row.Name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, OtherDriveTest,
+                         ::testing::Values(OtherDrive{"CdRom", DRIVE_CDROM},
+                                           OtherDrive{"Network", DRIVE_REMOTE}),
+                         [](const ::testing::TestParamInfo<OtherDrive>& row) {
+                             return row.param.Name;
+                         });
+
+} // namespace
