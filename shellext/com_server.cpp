@@ -1,8 +1,90 @@
-#include <windows.h>
+#include "shellext/com_server.h"
 
-// Placeholders until the COM server is written.
-extern "C" HRESULT __stdcall DllCanUnloadNow() { return S_OK; }
-extern "C" HRESULT __stdcall DllGetClassObject(REFCLSID, REFIID, void** ppv) {
+#include <new>
+
+#include "shellext/extension_record.h"
+#include "shellext/select_extension.h"
+
+const CLSID VestraneClassId = {
+    0x76F7FE62, 0xBCEE, 0x11D5, {0x96, 0xCD, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+
+ExtensionFactory::ExtensionFactory() {
+    InterlockedIncrement(&ModuleObjectCount);
+}
+
+ExtensionFactory::~ExtensionFactory() {
+    InterlockedDecrement(&ModuleObjectCount);
+}
+
+STDMETHODIMP ExtensionFactory::QueryInterface(REFIID riid, void** ppv) {
+    if (ppv == nullptr)
+        return E_POINTER;
     *ppv = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory))
+        return E_NOINTERFACE;
+    *ppv = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) ExtensionFactory::AddRef() {
+    return ++RefCount;
+}
+
+STDMETHODIMP_(ULONG) ExtensionFactory::Release() {
+    const ULONG count = --RefCount;
+    if (count == 0)
+        delete this;
+    return count;
+}
+
+// The caller's QueryInterface decides whether the new object lives: a reference is held
+// around it, so an interface the object does not offer destroys it again instead of
+// leaving an unreachable object that keeps the DLL loaded.
+STDMETHODIMP ExtensionFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) {
+    if (ppv == nullptr)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (pUnkOuter != nullptr)
+        return CLASS_E_NOAGGREGATION;
+    SelectExtension* extension = new (std::nothrow) SelectExtension;
+    if (extension == nullptr) {
+        CurrentExtension = nullptr;
+        return E_OUTOFMEMORY;
+    }
+    extension->AddRef();
+    const HRESULT hr = extension->QueryInterface(riid, ppv);
+    if (SUCCEEDED(hr))
+        CurrentExtension = extension;
+    extension->Release();
+    return hr;
+}
+
+STDMETHODIMP ExtensionFactory::LockServer(BOOL) {
+    return S_OK;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE hinstDLL, DWORD fdwReason, LPVOID) {
+    if (fdwReason == DLL_PROCESS_ATTACH)
+        ModuleInstance = hinstDLL;
+    return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+    return ModuleObjectCount == 0 ? S_OK : S_FALSE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
+    if (ppv == nullptr)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (!IsEqualCLSID(rclsid, VestraneClassId))
+        return CLASS_E_CLASSNOTAVAILABLE;
+    ExtensionFactory* factory = new (std::nothrow) ExtensionFactory;
+    if (factory == nullptr)
+        return E_OUTOFMEMORY;
+    factory->AddRef();
+    const HRESULT hr = factory->QueryInterface(riid, ppv);
+    factory->Release();
+    return hr;
 }

@@ -1,1 +1,214 @@
-// Placeholder until written.
+#include "shellext/select_extension.h"
+
+#include <shellapi.h>
+
+#include <new>
+
+#include "engine/selection_pass.h"
+#include "shellext/explorer_window.h"
+#include "shellext/selection_dialog.h"
+#include "shellext/settings_store.h"
+#include "text/dbcs.h"
+
+const char kMenuEntryText[] = "ワイルドカードで一括選択(&W)";
+const char kMenuHelpText[] = "ワイルドカードでファイルを一括選択します。";
+
+namespace {
+
+const char kNoExplorerWindowText[] = "エクスプローラのウインドウが検索できません。";
+const char kErrorCaption[] = "Error";
+
+// Room for the help text in UTF-16, terminator included, with a margin.
+constexpr int kWideHelpTextRoom = 64;
+
+// Copies text into a buffer of room bytes: whole characters only, always terminated.
+void CopyAnsiBounded(char* destination, UINT room, const char* text) {
+    UINT used = 0;
+    while (text[used] != '\0') {
+        const UINT width = (IsLeadByte(text[used]) && text[used + 1] != '\0') ? 2 : 1;
+        if (used + width > room - 1)
+            break;
+        used += width;
+    }
+    CopyMemory(destination, text, used);
+    destination[used] = '\0';
+}
+
+// Copies the ANSI text as UTF-16 into a buffer of room characters, always terminated.
+// The help text holds no surrogate pairs, so a cut never splits a character.
+void CopyWideBounded(wchar_t* destination, UINT room, const char* text) {
+    wchar_t wide[kWideHelpTextRoom] = {};
+    int length = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, wide, kWideHelpTextRoom);
+    length = length > 0 ? length - 1 : 0;
+    const UINT used = static_cast<UINT>(length) < room - 1 ? static_cast<UINT>(length) : room - 1;
+    CopyMemory(destination, wide, used * sizeof(wchar_t));
+    destination[used] = L'\0';
+}
+
+// The first selected file's full path from a CF_HDROP medium, or false when the list is
+// empty or its first path cannot be read whole into a MAX_PATH buffer. A path that would be
+// cut is refused: its folder would be wrong.
+bool ReadFirstDroppedFile(const STGMEDIUM& medium, char (&path)[MAX_PATH]) {
+    if (medium.tymed != TYMED_HGLOBAL || medium.hGlobal == nullptr)
+        return false;
+    if (GlobalLock(medium.hGlobal) == nullptr)
+        return false;
+    HDROP drop = static_cast<HDROP>(medium.hGlobal);
+    bool read = false;
+    if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) != 0) {
+        const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+        if (length != 0 && length < MAX_PATH)
+            read = DragQueryFileA(drop, 0, path, MAX_PATH) != 0;
+    }
+    GlobalUnlock(medium.hGlobal);
+    return read;
+}
+
+// Frees the run's History however the run ends.
+class RunHistory {
+public:
+    explicit RunHistory(ExtensionRecord& record) : record_(record) {
+        record_.History = new (std::nothrow) StringList;
+    }
+    ~RunHistory() {
+        delete record_.History;
+        record_.History = nullptr;
+    }
+    RunHistory(const RunHistory&) = delete;
+    RunHistory& operator=(const RunHistory&) = delete;
+    bool Created() const { return record_.History != nullptr; }
+
+private:
+    ExtensionRecord& record_;
+};
+
+} // namespace
+
+SelectExtension::SelectExtension() {
+    InterlockedIncrement(&ModuleObjectCount);
+}
+
+SelectExtension::~SelectExtension() {
+    if (HeldDataObject != nullptr)
+        HeldDataObject->Release();
+    InterlockedDecrement(&ModuleObjectCount);
+}
+
+STDMETHODIMP SelectExtension::QueryInterface(REFIID riid, void** ppv) {
+    if (ppv == nullptr)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (IsEqualIID(riid, IID_IShellExtInit) || IsEqualIID(riid, IID_IUnknown)) {
+        *ppv = static_cast<IShellExtInit*>(this);
+    } else if (IsEqualIID(riid, IID_IContextMenu)) {
+        *ppv = static_cast<IContextMenu*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) SelectExtension::AddRef() {
+    return ++RefCount;
+}
+
+STDMETHODIMP_(ULONG) SelectExtension::Release() {
+    const ULONG count = --RefCount;
+    if (count == 0)
+        delete this;
+    return count;
+}
+
+// Explorer may initialise the same object again before it invokes a command; the latest
+// selection wins. A failed Initialize leaves DefaultPattern and SourceFolder empty, so a
+// later command never works on an earlier selection's folder.
+STDMETHODIMP SelectExtension::Initialize(LPCITEMIDLIST, IDataObject* pdtobj, HKEY) {
+    if (HeldDataObject != nullptr) {
+        HeldDataObject->Release();
+        HeldDataObject = nullptr;
+    }
+    DefaultPattern[0] = '\0';
+    SourceFolder[0] = '\0';
+    if (pdtobj == nullptr)
+        return E_INVALIDARG;
+    HeldDataObject = pdtobj;
+    HeldDataObject->AddRef();
+
+    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    if (FAILED(pdtobj->GetData(&format, &medium)))
+        return E_INVALIDARG;
+    char firstFile[MAX_PATH] = {};
+    const bool read = ReadFirstDroppedFile(medium, firstFile);
+    ReleaseStgMedium(&medium);
+    if (!read)
+        return E_INVALIDARG;
+
+    // firstFile is shorter than MAX_PATH, so both results fit the record's fields.
+    MakeExtensionPattern(DefaultPattern, firstFile);
+    lstrcpynA(SourceFolder, firstFile, sizeof SourceFolder);
+    CutAtLastBackslash(SourceFolder);
+    return S_OK;
+}
+
+STDMETHODIMP SelectExtension::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT,
+                                               UINT uFlags) {
+    // Only the exact value counts: CMF_DEFAULTONLY combined with other flags still gets
+    // the entry.
+    if (uFlags == CMF_DEFAULTONLY)
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    InsertMenuA(hmenu, indexMenu, MF_BYPOSITION, idCmdFirst, kMenuEntryText);
+    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1);
+}
+
+// Runs the whole command on the calling thread: dialog, selection pass and action. The
+// shell never sees a failure; whatever happens, the answer is S_OK.
+STDMETHODIMP SelectExtension::InvokeCommand(CMINVOKECOMMANDINFO* lpici) {
+    if (lpici == nullptr)
+        return S_OK;
+    // Only command offset 0 runs; a verb string (a pointer) or another offset does nothing.
+    if (reinterpret_cast<ULONG_PTR>(lpici->lpVerb) != 0)
+        return S_OK;
+    try {
+        RunCommand(lpici->hwnd);
+    } catch (...) {
+        // Nothing may unwind into the shell.
+    }
+    return S_OK;
+}
+
+void SelectExtension::RunCommand(HWND owner) {
+    const ExplorerListView found = FindExplorerListView(owner);
+    if (found.Result == ExplorerListView::NoFolderView)
+        return;
+    if (found.Result == ExplorerListView::NoListView) {
+        MessageBoxA(owner, kNoExplorerWindowText, kErrorCaption, MB_OK);
+        return;
+    }
+    // Settings, dialog and saving all work on History; without it there is no run.
+    RunHistory history(*this);
+    if (!history.Created())
+        return;
+    LoadSettings(*this);
+    if (ShowSelectionDialog(*this, owner) != IDOK)
+        return;
+    SaveSettings(*this);
+    RunSelection(*this, found.ListView);
+}
+
+// The help text is written in the form the caller asks for: UTF-16 when uType carries
+// GCS_UNICODE, code page 932 bytes otherwise. cchMax counts characters of that form; the
+// text is cut at a whole character to fit and is always terminated. A missing buffer gets
+// nothing written.
+STDMETHODIMP SelectExtension::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, LPSTR pszName,
+                                               UINT cchMax) {
+    if (idCmd != 0 || pszName == nullptr || cchMax == 0)
+        return S_OK;
+    if ((uType & GCS_UNICODE) != 0) {
+        CopyWideBounded(reinterpret_cast<wchar_t*>(pszName), cchMax, kMenuHelpText);
+    } else {
+        CopyAnsiBounded(pszName, cchMax, kMenuHelpText);
+    }
+    return S_OK;
+}

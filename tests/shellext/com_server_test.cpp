@@ -1,0 +1,288 @@
+// The COM contract of the built Vestrane.dll, reached the way Explorer reaches it: through
+// LoadLibrary and the exported DllGetClassObject, and through CoCreateInstance with a
+// registration in the registry.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/registry_key_guard.h"
+
+namespace {
+
+const CLSID kVestraneClassId = {
+    0x76F7FE62, 0xBCEE, 0x11D5, {0x96, 0xCD, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const char kClassKey[] = "CLSID\\{76F7FE62-BCEE-11d5-96CD-444553540000}";
+
+void* const kPoison = reinterpret_cast<void*>(static_cast<ULONG_PTR>(0xDEADBEEF));
+
+// The built DLL as a Windows path (Wine's drive Z: is the Linux root).
+std::string DllPath() {
+    std::string path = std::string("Z:") + VESTRANE_DLL_PATH;
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+void* Export(HMODULE module, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(module, name));
+}
+
+using CanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
+using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+
+class ComServer : public testing::Test {
+protected:
+    void SetUp() override {
+        module_ = LoadLibraryA(DllPath().c_str());
+        ASSERT_NE(module_, nullptr) << DllPath() << " error " << GetLastError();
+        canUnloadNow_ = reinterpret_cast<CanUnloadNowFunction>(Export(module_, "DllCanUnloadNow"));
+        getClassObject_ =
+            reinterpret_cast<GetClassObjectFunction>(Export(module_, "DllGetClassObject"));
+        ASSERT_NE(canUnloadNow_, nullptr);
+        ASSERT_NE(getClassObject_, nullptr);
+    }
+    void TearDown() override {
+        // Whatever a test did, it left no object alive.
+        if (canUnloadNow_ != nullptr) {
+            EXPECT_EQ(canUnloadNow_(), S_OK);
+        }
+        if (module_ != nullptr)
+            FreeLibrary(module_);
+    }
+
+    IClassFactory* Factory() {
+        void* factory = kPoison;
+        EXPECT_EQ(getClassObject_(kVestraneClassId, IID_IClassFactory, &factory), S_OK);
+        return static_cast<IClassFactory*>(factory);
+    }
+
+    HMODULE module_ = nullptr;
+    CanUnloadNowFunction canUnloadNow_ = nullptr;
+    GetClassObjectFunction getClassObject_ = nullptr;
+};
+
+TEST_F(ComServer, ExportsAreReachableByOrdinal) {
+    EXPECT_EQ(Export(module_, MAKEINTRESOURCEA(1)), Export(module_, "DllCanUnloadNow"));
+    EXPECT_EQ(Export(module_, MAKEINTRESOURCEA(2)), Export(module_, "DllGetClassObject"));
+    EXPECT_EQ(Export(module_, MAKEINTRESOURCEA(3)), nullptr);
+}
+
+TEST_F(ComServer, CanUnloadRightAfterLoad) {
+    EXPECT_EQ(canUnloadNow_(), S_OK);
+}
+
+TEST_F(ComServer, OtherClassIsNotAvailable) {
+    void* object = kPoison;
+    EXPECT_EQ(getClassObject_(IID_IClassFactory, IID_IClassFactory, &object),
+              CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(canUnloadNow_(), S_OK);
+}
+
+TEST_F(ComServer, MissingOutParameterIsRefused) {
+    EXPECT_EQ(getClassObject_(kVestraneClassId, IID_IClassFactory, nullptr), E_POINTER);
+}
+
+TEST_F(ComServer, FactoryKeepsTheDllLoadedUntilReleased) {
+    IClassFactory* factory = Factory();
+    ASSERT_NE(factory, nullptr);
+    EXPECT_EQ(factory->AddRef(), 2u);
+    EXPECT_EQ(factory->Release(), 1u);
+    EXPECT_EQ(canUnloadNow_(), S_FALSE);
+    EXPECT_EQ(factory->Release(), 0u);
+    EXPECT_EQ(canUnloadNow_(), S_OK);
+}
+
+TEST_F(ComServer, EveryCallMakesANewFactory) {
+    IClassFactory* first = Factory();
+    IClassFactory* second = Factory();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first->Release(), 0u);
+    EXPECT_EQ(canUnloadNow_(), S_FALSE);
+    EXPECT_EQ(second->Release(), 0u);
+}
+
+TEST_F(ComServer, FactoryAnswersIUnknownAndIClassFactoryWithOneIdentity) {
+    void* unknown = kPoison;
+    ASSERT_EQ(getClassObject_(kVestraneClassId, IID_IUnknown, &unknown), S_OK);
+    auto* factory = static_cast<IUnknown*>(unknown);
+    void* classFactory = kPoison;
+    EXPECT_EQ(factory->QueryInterface(IID_IClassFactory, &classFactory), S_OK);
+    EXPECT_EQ(classFactory, unknown);
+    void* other = kPoison;
+    EXPECT_EQ(factory->QueryInterface(IID_IContextMenu, &other), E_NOINTERFACE);
+    EXPECT_EQ(other, nullptr);
+    EXPECT_EQ(factory->QueryInterface(IID_IClassFactory, nullptr), E_POINTER);
+    EXPECT_EQ(static_cast<IUnknown*>(classFactory)->Release(), 1u);
+    EXPECT_EQ(factory->Release(), 0u);
+}
+
+// A factory that the caller's interface cannot reach would never be released.
+TEST_F(ComServer, FactoryForAnInterfaceItLacksIsNotLeftAlive) {
+    void* object = kPoison;
+    EXPECT_EQ(getClassObject_(kVestraneClassId, IID_IShellExtInit, &object), E_NOINTERFACE);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(canUnloadNow_(), S_OK);
+}
+
+TEST_F(ComServer, AggregationIsRefused) {
+    IClassFactory* factory = Factory();
+    ASSERT_NE(factory, nullptr);
+    void* object = kPoison;
+    EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory), IID_IUnknown, &object),
+              CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(factory->Release(), 0u);
+    EXPECT_EQ(canUnloadNow_(), S_OK);
+}
+
+TEST_F(ComServer, CreatedObjectStartsWithOneReferenceAndKeepsTheDllLoaded) {
+    IClassFactory* factory = Factory();
+    ASSERT_NE(factory, nullptr);
+    void* object = kPoison;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, &object), S_OK);
+    auto* menu = static_cast<IContextMenu*>(object);
+    EXPECT_EQ(factory->Release(), 0u);
+    EXPECT_EQ(canUnloadNow_(), S_FALSE);
+    EXPECT_EQ(menu->AddRef(), 2u);
+    EXPECT_EQ(menu->Release(), 1u);
+    EXPECT_EQ(menu->Release(), 0u);
+}
+
+TEST_F(ComServer, ObjectHasOneIdentityAndOneCountAcrossItsInterfaces) {
+    IClassFactory* factory = Factory();
+    ASSERT_NE(factory, nullptr);
+    void* object = kPoison;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, &object), S_OK);
+    factory->Release();
+    auto* init = static_cast<IShellExtInit*>(object);
+
+    void* unknown = kPoison;
+    void* menu = kPoison;
+    void* initAgain = kPoison;
+    ASSERT_EQ(init->QueryInterface(IID_IUnknown, &unknown), S_OK);
+    ASSERT_EQ(init->QueryInterface(IID_IContextMenu, &menu), S_OK);
+    EXPECT_EQ(unknown, object);
+    EXPECT_NE(menu, object);
+    ASSERT_EQ(static_cast<IContextMenu*>(menu)->QueryInterface(IID_IShellExtInit, &initAgain),
+              S_OK);
+    EXPECT_EQ(initAgain, object);
+    void* unknownFromMenu = kPoison;
+    ASSERT_EQ(static_cast<IContextMenu*>(menu)->QueryInterface(IID_IUnknown, &unknownFromMenu),
+              S_OK);
+    EXPECT_EQ(unknownFromMenu, object);
+
+    for (const IID* lacking : {&IID_IClassFactory, &IID_IContextMenu2, &IID_IContextMenu3,
+                               &IID_IDataObject, &IID_IShellFolder}) {
+        void* none = kPoison;
+        EXPECT_EQ(static_cast<IContextMenu*>(menu)->QueryInterface(*lacking, &none), E_NOINTERFACE);
+        EXPECT_EQ(none, nullptr);
+    }
+    // One count: 1 from CreateInstance and 4 from the successful QueryInterface calls.
+    EXPECT_EQ(static_cast<IContextMenu*>(menu)->AddRef(), 6u);
+    ULONG count = 6;
+    count = static_cast<IContextMenu*>(menu)->Release();
+    EXPECT_EQ(count, 5u);
+    static_cast<IContextMenu*>(menu)->Release();
+    static_cast<IUnknown*>(unknown)->Release();
+    static_cast<IShellExtInit*>(initAgain)->Release();
+    static_cast<IUnknown*>(unknownFromMenu)->Release();
+    EXPECT_EQ(init->Release(), 0u);
+}
+
+TEST_F(ComServer, ObjectForAnInterfaceItLacksIsDestroyed) {
+    IClassFactory* factory = Factory();
+    ASSERT_NE(factory, nullptr);
+    void* object = kPoison;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDataObject, &object), E_NOINTERFACE);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
+    EXPECT_EQ(factory->Release(), 0u);
+    EXPECT_EQ(canUnloadNow_(), S_OK);
+}
+
+TEST_F(ComServer, LockServerKeepsNoCount) {
+    IClassFactory* factory = Factory();
+    ASSERT_NE(factory, nullptr);
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(factory->Release(), 0u);
+    EXPECT_EQ(canUnloadNow_(), S_OK);
+    IClassFactory* again = Factory();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->LockServer(FALSE), S_OK);
+    EXPECT_EQ(again->Release(), 0u);
+}
+
+// The class registration as the setup program writes it. Wine 8's COM does not look at
+// per-user classes (HKEY_CURRENT_USER\Software\Classes gives REGDB_E_CLASSNOTREG), so it
+// goes under HKEY_CLASSES_ROOT, with a guard that saves and restores whatever was there.
+class Registration {
+public:
+    Registration(HKEY root, const char* classKey, const std::string& dllPath)
+        : root_(root), classKey_(classKey) {
+        HKEY key = nullptr;
+        const std::string server = std::string(classKey) + "\\InprocServer32";
+        if (RegCreateKeyExA(root, server.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS)
+            return;
+        const char apartment[] = "Apartment";
+        written_ =
+            RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dllPath.c_str()),
+                           static_cast<DWORD>(dllPath.size() + 1)) == ERROR_SUCCESS &&
+            RegSetValueExA(key, "ThreadingModel", 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(apartment),
+                           sizeof apartment) == ERROR_SUCCESS;
+        RegCloseKey(key);
+    }
+    ~Registration() {
+        RegDeleteTreeA(root_, classKey_);
+        RegDeleteKeyA(root_, classKey_);
+    }
+    Registration(const Registration&) = delete;
+    Registration& operator=(const Registration&) = delete;
+    bool Written() const { return written_; }
+
+private:
+    HKEY root_;
+    const char* classKey_;
+    bool written_ = false;
+};
+
+TEST(ComRegistration, CoCreateInstanceFindsTheClassThroughTheRegistry) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    {
+        RegistryKeyGuard guard(HKEY_CLASSES_ROOT, kClassKey);
+        Registration registration(HKEY_CLASSES_ROOT, kClassKey, DllPath());
+        ASSERT_TRUE(registration.Written());
+        IContextMenu* menu = nullptr;
+        const HRESULT hr = CoCreateInstance(kVestraneClassId, nullptr, CLSCTX_INPROC_SERVER,
+                                            IID_IContextMenu, reinterpret_cast<void**>(&menu));
+        ASSERT_EQ(hr, S_OK);
+        ASSERT_NE(menu, nullptr);
+        // The object comes from the registered DLL itself.
+        HMODULE owner = nullptr;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<const char*>(*reinterpret_cast<void**>(menu)), &owner);
+        char ownerPath[MAX_PATH] = {};
+        GetModuleFileNameA(owner, ownerPath, sizeof ownerPath);
+        EXPECT_EQ(lstrcmpiA(ownerPath, DllPath().c_str()), 0) << ownerPath;
+
+        IShellExtInit* init = nullptr;
+        EXPECT_EQ(menu->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(&init)), S_OK);
+        if (init != nullptr)
+            init->Release();
+        EXPECT_EQ(menu->Release(), 0u);
+    }
+    CoUninitialize();
+}
+
+} // namespace

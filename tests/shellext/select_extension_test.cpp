@@ -1,0 +1,645 @@
+// SelectExtension in this program, driven the way Explorer drives it: created through the
+// class factory, initialised with real shell data objects (and with data objects that fail),
+// its entry put into real menus, its help text asked for, and its command invoked.
+#include "shellext/select_extension.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "shellext/com_server.h"
+#include "shellext/settings_store.h"
+#include "tests/shellext/shell_view_host.h"
+#include "tests/support/modal_driver.h"
+#include "tests/support/registry_key_guard.h"
+
+namespace {
+
+void* const kPoison = reinterpret_cast<void*>(static_cast<ULONG_PTR>(0xDEADBEEF));
+
+// A new extension object with one reference, made through the class factory.
+SelectExtension* CreateExtension() {
+    IClassFactory* factory = nullptr;
+    if (DllGetClassObject(VestraneClassId, IID_IClassFactory, reinterpret_cast<void**>(&factory)) !=
+        S_OK)
+        return nullptr;
+    IShellExtInit* init = nullptr;
+    factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init));
+    factory->Release();
+    return static_cast<SelectExtension*>(init);
+}
+
+// Releases the extension's one reference; the object must go with it.
+void Destroy(SelectExtension* extension) {
+    EXPECT_EQ(static_cast<IShellExtInit*>(extension)->Release(), 0u);
+}
+
+bool CodePage932() {
+    return GetACP() == 932;
+}
+
+// ----- the class factory inside the module ------------------------------------------------
+
+TEST(ExtensionFactory, CountsEveryLiveObjectAndNamesTheNewestExtension) {
+    const LONG start = ModuleObjectCount;
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(
+        DllGetClassObject(VestraneClassId, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+        S_OK);
+    EXPECT_EQ(ModuleObjectCount, start + 1);
+    void* first = kPoison;
+    void* second = kPoison;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, &first), S_OK);
+    EXPECT_EQ(CurrentExtension, static_cast<SelectExtension*>(static_cast<IContextMenu*>(first)));
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, &second), S_OK);
+    auto* secondExtension = static_cast<SelectExtension*>(static_cast<IContextMenu*>(second));
+    EXPECT_EQ(CurrentExtension, secondExtension);
+    EXPECT_EQ(ModuleObjectCount, start + 3);
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+
+    // A failed request leaves neither a live object nor a changed CurrentExtension.
+    void* lacking = kPoison;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDataObject, &lacking), E_NOINTERFACE);
+    EXPECT_EQ(lacking, nullptr);
+    EXPECT_EQ(CurrentExtension, secondExtension);
+    EXPECT_EQ(ModuleObjectCount, start + 3);
+    void* aggregated = kPoison;
+    EXPECT_EQ(factory->CreateInstance(static_cast<IUnknown*>(first), IID_IUnknown, &aggregated),
+              CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(CurrentExtension, secondExtension);
+    EXPECT_EQ(ModuleObjectCount, start + 3);
+
+    EXPECT_EQ(factory->Release(), 0u);
+    EXPECT_EQ(static_cast<IContextMenu*>(first)->Release(), 0u);
+    EXPECT_EQ(static_cast<IContextMenu*>(second)->Release(), 0u);
+    EXPECT_EQ(ModuleObjectCount, start);
+    EXPECT_EQ(DllCanUnloadNow(), start == 0 ? S_OK : S_FALSE);
+}
+
+TEST(ExtensionFactory, NewObjectStartsWithEmptyTextFields) {
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    EXPECT_EQ(extension->RefCount, 1u);
+    EXPECT_EQ(extension->HeldDataObject, nullptr);
+    EXPECT_STREQ(extension->DefaultPattern, "");
+    EXPECT_STREQ(extension->SourceFolder, "");
+    EXPECT_EQ(extension->History, nullptr);
+    EXPECT_EQ(extension->SelectedPaths, nullptr);
+    Destroy(extension);
+}
+
+// ----- Initialize with real shell data objects ----------------------------------------------
+
+struct InitializeRow {
+    const char* Name;
+    // Files and folders to create ("dir\" ends a folder), relative to the scratch folder.
+    std::vector<std::string> Create;
+    // The folder whose items are selected, relative to the scratch folder ("" for itself).
+    std::string SelectIn;
+    std::vector<std::string> Selection;
+    const char* DefaultPattern;
+    // SourceFolder relative to the scratch folder ("" for itself).
+    std::string Folder;
+    bool NeedsCodePage932;
+};
+
+void PrintTo(const InitializeRow& row, std::ostream* out) {
+    *out << row.Name;
+}
+
+class InitializeWithShellData : public testing::TestWithParam<InitializeRow> {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+    void TearDown() override { OleUninitialize(); }
+};
+
+TEST_P(InitializeWithShellData, KeepsTheFirstFilesFolderAndExtensionPattern) {
+    const InitializeRow& row = GetParam();
+    if (row.NeedsCodePage932 && !CodePage932())
+        GTEST_SKIP() << "needs the ANSI code page 932";
+    TempFolder scratch;
+    ASSERT_FALSE(scratch.Path().empty());
+    for (const std::string& entry : row.Create) {
+        if (!entry.empty() && entry.back() == '\\') {
+            ASSERT_TRUE(scratch.AddFolder(entry.substr(0, entry.size() - 1))) << entry;
+        } else {
+            ASSERT_TRUE(scratch.AddFile(entry)) << entry;
+        }
+    }
+    const std::string selectIn =
+        row.SelectIn.empty() ? scratch.Path() : scratch.Path() + "\\" + row.SelectIn;
+    IShellFolder* folder = BindFolder(selectIn);
+    ASSERT_NE(folder, nullptr);
+    IDataObject* data = ShellDataObject(folder, row.Selection);
+    ASSERT_NE(data, nullptr);
+
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    EXPECT_EQ(extension->Initialize(nullptr, data, nullptr), S_OK);
+    EXPECT_STREQ(extension->DefaultPattern, row.DefaultPattern);
+    const std::string expectedFolder =
+        row.Folder.empty() ? scratch.Path() : scratch.Path() + "\\" + row.Folder;
+    EXPECT_EQ(lstrcmpiA(extension->SourceFolder, expectedFolder.c_str()), 0)
+        << extension->SourceFolder << " vs " << expectedFolder;
+    EXPECT_EQ(extension->HeldDataObject, data);
+
+    Destroy(extension);
+    // Destroying the extension gave back its reference: this is the last one.
+    EXPECT_EQ(data->Release(), 0u);
+    folder->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Selections, InitializeWithShellData,
+    testing::Values(
+        InitializeRow{"Extension", {"name.txt"}, "", {"name.txt"}, "*.txt", "", false},
+        InitializeRow{"FromTheFirstDot", {"a.tar.gz"}, "", {"a.tar.gz"}, "*.tar.gz", "", false},
+        InitializeRow{
+            "NoExtension", {"dir.d\\", "dir.d\\README"}, "dir.d", {"README"}, "", "dir.d", false},
+        InitializeRow{"OnlyTheFirstOfSeveralCounts",
+                      {"b.doc", "a.txt", "c.xls"},
+                      "",
+                      {"b.doc", "a.txt", "c.xls"},
+                      "*.doc",
+                      "",
+                      false},
+        InitializeRow{"FolderSelected", {"sub.dir\\"}, "", {"sub.dir"}, "*.dir", "", false},
+        InitializeRow{
+            "JapaneseNameEndingIn5C", {"\x95\x5C.txt"}, "", {"\x95\x5C.txt"}, "*.txt", "", true},
+        InitializeRow{"JapaneseFolderEndingIn5C",
+                      {"\x95\x5C\\", "\x95\x5C\\x.doc"},
+                      "\x95\x5C",
+                      {"x.doc"},
+                      "*.doc",
+                      "\x95\x5C",
+                      true}),
+    [](const testing::TestParamInfo<InitializeRow>& row) { return row.param.Name; });
+
+// ----- Initialize with data objects that fail -----------------------------------------------
+
+// A data object whose CF_HDROP answer the test chooses.
+class FakeDataObject final : public IDataObject {
+public:
+    enum Answer { Fails, NoFiles, Paths, StreamMedium };
+    FakeDataObject(Answer answer, std::vector<std::string> paths = {})
+        : answer_(answer), paths_(std::move(paths)) {}
+
+    ULONG References() const { return references_; }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        *ppv = nullptr;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
+            *ppv = static_cast<IDataObject*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override { return --references_; }
+
+    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        ++requests_;
+        if (format->cfFormat != CF_HDROP || format->tymed != TYMED_HGLOBAL ||
+            format->dwAspect != DVASPECT_CONTENT || format->lindex != -1 || format->ptd != nullptr)
+            return DV_E_FORMATETC;
+        if (answer_ == Fails)
+            return DV_E_FORMATETC;
+        if (answer_ == StreamMedium) {
+            medium->tymed = TYMED_ISTREAM;
+            medium->pstm = nullptr;
+            medium->pUnkForRelease = nullptr;
+            return S_OK;
+        }
+        // An ANSI DROPFILES block: the header, each path with its terminator, a closing zero.
+        std::string block(sizeof(DROPFILES), '\0');
+        for (const std::string& path : paths_)
+            block += path + '\0';
+        block += '\0';
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, block.size());
+        auto* bytes = static_cast<char*>(GlobalLock(memory));
+        std::memcpy(bytes, block.data(), block.size());
+        reinterpret_cast<DROPFILES*>(bytes)->pFiles = sizeof(DROPFILES);
+        GlobalUnlock(memory);
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = memory;
+        medium->pUnkForRelease = nullptr;
+        return S_OK;
+    }
+    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+        out->ptd = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC** out) override {
+        *out = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
+    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP EnumDAdvise(IEnumSTATDATA** out) override {
+        *out = nullptr;
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
+
+    int Requests() const { return requests_; }
+
+private:
+    Answer answer_;
+    std::vector<std::string> paths_;
+    ULONG references_ = 1;
+    int requests_ = 0;
+};
+
+struct FailingRow {
+    const char* Name;
+    FakeDataObject::Answer Answer;
+    std::vector<std::string> Paths;
+};
+
+void PrintTo(const FailingRow& row, std::ostream* out) {
+    *out << row.Name;
+}
+
+class InitializeWithFailingData : public testing::TestWithParam<FailingRow> {};
+
+TEST_P(InitializeWithFailingData, ReturnsInvalidArgKeepsTheObjectAndDerivesNothing) {
+    const FailingRow& row = GetParam();
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    // An earlier selection must not survive into this one.
+    FakeDataObject earlier(FakeDataObject::Paths, {"C:\\earlier\\old.bak"});
+    ASSERT_EQ(extension->Initialize(nullptr, &earlier, nullptr), S_OK);
+    ASSERT_STREQ(extension->SourceFolder, "C:\\earlier");
+
+    FakeDataObject data(row.Answer, row.Paths);
+    EXPECT_EQ(extension->Initialize(nullptr, &data, nullptr), E_INVALIDARG);
+    EXPECT_EQ(data.Requests(), 1);
+    EXPECT_EQ(earlier.References(), 1u);
+    EXPECT_EQ(data.References(), 2u);
+    EXPECT_EQ(extension->HeldDataObject, &data);
+    EXPECT_STREQ(extension->DefaultPattern, "");
+    EXPECT_STREQ(extension->SourceFolder, "");
+    Destroy(extension);
+    EXPECT_EQ(data.References(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DataObjects, InitializeWithFailingData,
+    testing::Values(FailingRow{"NoDropList", FakeDataObject::Fails, {}},
+                    FailingRow{"EmptyFileList", FakeDataObject::NoFiles, {}},
+                    FailingRow{"NotInGlobalMemory", FakeDataObject::StreamMedium, {}},
+                    FailingRow{"FirstPathTooLongForMaxPath",
+                               FakeDataObject::Paths,
+                               {"C:\\" + std::string(256, 'p') + ".txt", "C:\\short.txt"}}),
+    [](const testing::TestParamInfo<FailingRow>& row) { return row.param.Name; });
+
+TEST(Initialize, NoDataObjectIsInvalidAndReleasesTheHeldOne) {
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    FakeDataObject data(FakeDataObject::Paths, {"C:\\dir\\name.txt"});
+    ASSERT_EQ(extension->Initialize(nullptr, &data, nullptr), S_OK);
+    EXPECT_EQ(data.References(), 2u);
+    EXPECT_EQ(extension->Initialize(nullptr, nullptr, nullptr), E_INVALIDARG);
+    EXPECT_EQ(data.References(), 1u);
+    EXPECT_EQ(extension->HeldDataObject, nullptr);
+    Destroy(extension);
+}
+
+TEST(Initialize, FileInADriveRootGivesTheDriveWithoutBackslash) {
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    FakeDataObject data(FakeDataObject::Paths, {"C:\\x.txt", "D:\\y.doc"});
+    EXPECT_EQ(extension->Initialize(nullptr, &data, nullptr), S_OK);
+    EXPECT_STREQ(extension->DefaultPattern, "*.txt");
+    EXPECT_STREQ(extension->SourceFolder, "C:");
+    Destroy(extension);
+}
+
+TEST(Initialize, LongestPathThatFitsIsKept) {
+    // 259 bytes, the most a 260-byte buffer holds with its terminator.
+    const std::string path = "C:\\" + std::string(250, 'f') + "\\a.txt";
+    ASSERT_EQ(path.size(), 259u);
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    FakeDataObject data(FakeDataObject::Paths, {path});
+    EXPECT_EQ(extension->Initialize(nullptr, &data, nullptr), S_OK);
+    EXPECT_EQ(std::string(extension->SourceFolder), "C:\\" + std::string(250, 'f'));
+    EXPECT_STREQ(extension->DefaultPattern, "*.txt");
+    Destroy(extension);
+}
+
+// ----- QueryContextMenu -------------------------------------------------------------------
+
+struct MenuRow {
+    const char* Name;
+    UINT Flags;
+    bool Added;
+};
+
+void PrintTo(const MenuRow& row, std::ostream* out) {
+    *out << row.Name;
+}
+
+class QueryContextMenuFlags : public testing::TestWithParam<MenuRow> {};
+
+TEST_P(QueryContextMenuFlags, AddsOnePlainEntryAtTheGivenPositionUnlessOnlyDefaultsAreWanted) {
+    const MenuRow& row = GetParam();
+    HMENU menu = CreatePopupMenu();
+    ASSERT_NE(menu, nullptr);
+    AppendMenuA(menu, MF_STRING, 1, "first");
+    AppendMenuA(menu, MF_STRING, 2, "second");
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+
+    const HRESULT hr = extension->QueryContextMenu(menu, 1, 100, 200, row.Flags);
+    if (!row.Added) {
+        EXPECT_EQ(hr, MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0));
+        EXPECT_EQ(GetMenuItemCount(menu), 2);
+    } else {
+        EXPECT_EQ(hr, MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1));
+        ASSERT_EQ(GetMenuItemCount(menu), 3);
+        char text[128] = {};
+        GetMenuStringA(menu, 1, text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, kMenuEntryText);
+        if (CodePage932()) {
+            EXPECT_STREQ(text, "ワイルドカードで一括選択(&W)");
+        }
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
+        ASSERT_TRUE(GetMenuItemInfoA(menu, 1, TRUE, &info));
+        EXPECT_EQ(info.wID, 100u);
+        EXPECT_EQ(info.fType, static_cast<UINT>(MFT_STRING));
+        EXPECT_EQ(info.fState & (MFS_DISABLED | MFS_CHECKED | MFS_DEFAULT), 0u);
+        EXPECT_EQ(info.hSubMenu, nullptr);
+        EXPECT_EQ(GetMenuItemID(menu, 0), 1u);
+        EXPECT_EQ(GetMenuItemID(menu, 2), 2u);
+    }
+    Destroy(extension);
+    DestroyMenu(menu);
+}
+
+INSTANTIATE_TEST_SUITE_P(Flags, QueryContextMenuFlags,
+                         testing::Values(MenuRow{"Normal", CMF_NORMAL, true},
+                                         MenuRow{"DefaultOnly", CMF_DEFAULTONLY, false},
+                                         MenuRow{"DefaultOnlyWithExplore",
+                                                 CMF_DEFAULTONLY | CMF_EXPLORE, true},
+                                         MenuRow{"Explore", CMF_EXPLORE, true},
+                                         MenuRow{"VerbsOnly", CMF_VERBSONLY, true}),
+                         [](const testing::TestParamInfo<MenuRow>& row) { return row.param.Name; });
+
+TEST(QueryContextMenu, SecondCallAddsASecondEntry) {
+    HMENU menu = CreatePopupMenu();
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    EXPECT_EQ(extension->QueryContextMenu(menu, 0, 7, 7, CMF_NORMAL), 1);
+    EXPECT_EQ(extension->QueryContextMenu(menu, 0, 9, 9, CMF_NORMAL), 1);
+    EXPECT_EQ(GetMenuItemCount(menu), 2);
+    EXPECT_EQ(GetMenuItemID(menu, 0), 9u);
+    Destroy(extension);
+    DestroyMenu(menu);
+}
+
+// ----- GetCommandString -------------------------------------------------------------------
+
+// The help text as UTF-16: 21 characters.
+const wchar_t kWideHelp[] = L"\x30EF\x30A4\x30EB\x30C9\x30AB\x30FC\x30C9\x3067\x30D5\x30A1\x30A4"
+                            L"\x30EB\x3092\x4E00\x62EC\x9078\x629E\x3057\x307E\x3059\x3002";
+
+struct HelpRow {
+    const char* Name;
+    UINT_PTR Command;
+    UINT Type;
+    UINT Room;
+    // Characters written, terminator included; 0 when nothing may be written.
+    UINT Written;
+};
+
+void PrintTo(const HelpRow& row, std::ostream* out) {
+    *out << row.Name;
+}
+
+class HelpText : public testing::TestWithParam<HelpRow> {};
+
+TEST_P(HelpText, IsWrittenInTheAskedFormWithinTheBufferAndTerminated) {
+    const HelpRow& row = GetParam();
+    const bool wide = (row.Type & GCS_UNICODE) != 0;
+    if (wide && !CodePage932())
+        GTEST_SKIP() << "the conversion to UTF-16 needs the ANSI code page 932";
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    // Poisoned, one character beyond the given room included.
+    unsigned char buffer[600];
+    std::memset(buffer, 0xCC, sizeof buffer);
+    UINT reserved = 0;
+    EXPECT_EQ(extension->GetCommandString(row.Command, row.Type, &reserved,
+                                          reinterpret_cast<LPSTR>(buffer), row.Room),
+              S_OK);
+    const std::size_t unit = wide ? sizeof(wchar_t) : 1;
+    std::size_t untouchedFrom = row.Written * unit;
+    if (row.Written > 0) {
+        if (wide) {
+            const std::wstring expected = std::wstring(kWideHelp, row.Written - 1);
+            EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(buffer)), expected);
+        } else {
+            const std::string expected = std::string(kMenuHelpText, row.Written - 1);
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer)), expected);
+        }
+    }
+    for (std::size_t at = untouchedFrom; at < sizeof buffer; ++at)
+        ASSERT_EQ(buffer[at], 0xCC) << "byte " << at << " was written";
+    Destroy(extension);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, HelpText,
+    testing::Values(HelpRow{"WideWholeText", 0, GCS_HELPTEXTW, 260, 22},
+                    HelpRow{"WideExactRoom", 0, GCS_HELPTEXTW, 22, 22},
+                    HelpRow{"WideCut", 0, GCS_HELPTEXTW, 5, 5},
+                    HelpRow{"WideRoomForTheTerminatorOnly", 0, GCS_HELPTEXTW, 1, 1},
+                    HelpRow{"AnsiWholeText", 0, GCS_HELPTEXTA, 260, 43},
+                    HelpRow{"AnsiExactRoom", 0, GCS_HELPTEXTA, 43, 43},
+                    // Every character is two bytes: 9 bytes of room hold 4 of them.
+                    HelpRow{"AnsiCutAtAWholeCharacter", 0, GCS_HELPTEXTA, 10, 9},
+                    HelpRow{"AnsiVerbRequest", 0, GCS_VERBA, 260, 43},
+                    HelpRow{"WideVerbRequest", 0, GCS_VERBW, 260, 22},
+                    HelpRow{"NoRoom", 0, GCS_HELPTEXTW, 0, 0},
+                    HelpRow{"OtherCommand", 1, GCS_HELPTEXTW, 260, 0},
+                    HelpRow{"OtherCommandAnsi", 1, GCS_HELPTEXTA, 260, 0}),
+    [](const testing::TestParamInfo<HelpRow>& row) { return row.param.Name; });
+
+TEST(HelpTextBytes, AreTheCodePage932Text) {
+    EXPECT_EQ(std::strlen(kMenuHelpText), 42u);
+    if (CodePage932()) {
+        EXPECT_STREQ(kMenuHelpText, "ワイルドカードでファイルを一括選択します。");
+    }
+}
+
+TEST(GetCommandString, MissingBufferIsLeftAlone) {
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    EXPECT_EQ(extension->GetCommandString(0, GCS_VALIDATEA, nullptr, nullptr, 0), S_OK);
+    EXPECT_EQ(extension->GetCommandString(0, GCS_HELPTEXTW, nullptr, nullptr, 260), S_OK);
+    Destroy(extension);
+}
+
+// ----- InvokeCommand ----------------------------------------------------------------------
+
+// Classes of a folder window's inner windows, registered by this program.
+void RegisterFolderClasses() {
+    static bool registered = false;
+    if (registered)
+        return;
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    for (const char* name : {"SHELLDLL_DefView", "DUIViewWndClassName", "VestraneTestFrame"}) {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = name;
+        RegisterClassA(&windowClass);
+    }
+    registered = true;
+}
+
+HWND Child(HWND parent, const char* className) {
+    return CreateWindowExA(0, className, "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 200, parent, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+// A frame window that holds a folder view with or without the levels below it.
+struct FolderFrame {
+    enum Shape { NoFolderView, FolderViewWithListView, DirectUIWithoutDirectUIHWND };
+    explicit FolderFrame(Shape shape) {
+        RegisterFolderClasses();
+        Frame =
+            CreateWindowExA(0, "VestraneTestFrame", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                            300, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (shape == NoFolderView) {
+            ListView = Child(Frame, WC_LISTVIEWA);
+            return;
+        }
+        HWND folderView = Child(Frame, "SHELLDLL_DefView");
+        if (shape == DirectUIWithoutDirectUIHWND) {
+            Child(folderView, "DUIViewWndClassName");
+            ListView = Child(folderView, WC_LISTVIEWA);
+            return;
+        }
+        ListView = Child(folderView, WC_LISTVIEWA);
+    }
+    ~FolderFrame() { DestroyWindow(Frame); }
+    FolderFrame(const FolderFrame&) = delete;
+    FolderFrame& operator=(const FolderFrame&) = delete;
+
+    HWND Frame = nullptr;
+    HWND ListView = nullptr;
+};
+
+CMINVOKECOMMANDINFO Invocation(HWND owner, LPCSTR verb) {
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = owner;
+    info.lpVerb = verb;
+    info.nShow = SW_SHOWNORMAL;
+    return info;
+}
+
+class InvokeCommandTest : public testing::Test {
+protected:
+    void SetUp() override {
+        // The dialog template comes from this program, which carries the DLL's resources.
+        ModuleInstance = GetModuleHandleA(nullptr);
+        extension_ = CreateExtension();
+        ASSERT_NE(extension_, nullptr);
+    }
+    void TearDown() override {
+        if (extension_ != nullptr)
+            Destroy(extension_);
+    }
+    SelectExtension* extension_ = nullptr;
+    // No run may write the settings of the user running the tests.
+    RegistryKeyGuard settings_{HKEY_CURRENT_USER, kSettingsKey};
+};
+
+TEST_F(InvokeCommandTest, OtherVerbsDoNothing) {
+    FolderFrame frame(FolderFrame::FolderViewWithListView);
+    MessageBoxCatcher catcher(IDCANCEL);
+    const LPCSTR verbs[] = {"open", MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(2)};
+    for (LPCSTR verb : verbs) {
+        CMINVOKECOMMANDINFO info = Invocation(frame.Frame, verb);
+        EXPECT_EQ(extension_->InvokeCommand(&info), S_OK);
+    }
+    EXPECT_EQ(extension_->InvokeCommand(nullptr), S_OK);
+    EXPECT_TRUE(catcher.Boxes().empty());
+    EXPECT_EQ(extension_->History, nullptr);
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
+}
+
+TEST_F(InvokeCommandTest, WindowWithoutFolderViewEndsSilently) {
+    FolderFrame frame(FolderFrame::NoFolderView);
+    MessageBoxCatcher catcher(IDCANCEL);
+    CMINVOKECOMMANDINFO info = Invocation(frame.Frame, MAKEINTRESOURCEA(0));
+    EXPECT_EQ(extension_->InvokeCommand(&info), S_OK);
+    EXPECT_TRUE(catcher.Boxes().empty());
+    EXPECT_EQ(extension_->History, nullptr);
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
+}
+
+TEST_F(InvokeCommandTest, FolderViewWithoutReachableListViewSaysSo) {
+    FolderFrame frame(FolderFrame::DirectUIWithoutDirectUIHWND);
+    MessageBoxCatcher catcher(IDOK);
+    CMINVOKECOMMANDINFO info = Invocation(frame.Frame, MAKEINTRESOURCEA(0));
+    EXPECT_EQ(extension_->InvokeCommand(&info), S_OK);
+    ASSERT_EQ(catcher.Boxes().size(), 1u);
+    const CapturedMessageBox& box = catcher.Boxes()[0];
+    EXPECT_EQ(box.Caption, "Error");
+    EXPECT_EQ(box.Owner, frame.Frame);
+    if (CodePage932()) {
+        EXPECT_EQ(box.Text, "エクスプローラのウインドウが検索できません。");
+    }
+    EXPECT_EQ(extension_->History, nullptr);
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
+}
+
+TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
+    FolderFrame frame(FolderFrame::FolderViewWithListView);
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_STATE;
+    item.pszText = const_cast<char*>("a.txt");
+    item.state = LVIS_SELECTED;
+    item.stateMask = LVIS_SELECTED;
+    SendMessageA(frame.ListView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.iItem = 1;
+    item.pszText = const_cast<char*>("b.doc");
+    item.state = 0;
+    SendMessageA(frame.ListView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+
+    FakeDataObject data(FakeDataObject::Paths, {"C:\\dir\\b.doc"});
+    ASSERT_EQ(extension_->Initialize(nullptr, &data, nullptr), S_OK);
+    std::vector<std::string> captions;
+    ModalDriver cancel([&captions](HWND dialog) {
+        captions.push_back(WindowTextA(dialog));
+        ClickButton(dialog, IDCANCEL);
+    });
+    CMINVOKECOMMANDINFO info = Invocation(frame.Frame, MAKEINTRESOURCEA(0));
+    EXPECT_EQ(extension_->InvokeCommand(&info), S_OK);
+    EXPECT_EQ(captions.size(), 1u);
+    EXPECT_EQ(extension_->History, nullptr);
+    EXPECT_EQ(SendMessageA(frame.ListView, LVM_GETITEMSTATE, 0, LVIS_SELECTED), LVIS_SELECTED);
+    EXPECT_EQ(SendMessageA(frame.ListView, LVM_GETITEMSTATE, 1, LVIS_SELECTED), 0);
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
+}
+
+} // namespace
