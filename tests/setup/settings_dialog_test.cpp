@@ -7,6 +7,7 @@
 #include "setup/resource.h"
 #include "setup/setup_state.h"
 #include "tests/setup/setup_fixture.h"
+#include "tests/support/process_lock.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ protected:
         SetupTest::SetUp();
         if (!CodePageIs932())
             GTEST_SKIP() << "needs code page 932";
+        cursorLock_ = std::make_unique<ProcessLock>("cursor");
         SetupInstance = GetModuleHandleA(nullptr);
         WasInstalled = TRUE;
         SetCursorPos(400, 300);
@@ -58,6 +60,8 @@ protected:
     }
 
     HWND dialog_ = nullptr;
+    // The dialog opens at the cursor, which other tests move as well.
+    std::unique_ptr<ProcessLock> cursorLock_;
 };
 
 constexpr int kModeIds[] = {IDC_MODE_COPY_TO_FOLDER, IDC_MODE_MOVE_TO_FOLDER,

@@ -60,6 +60,11 @@ bool CodePageIs932() {
 }
 
 void SetupTest::SetUp() {
+    // Always in this order, so that two tests never wait for each other's second key.
+    guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_CLASSES_ROOT, kClassKey));
+    guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_CLASSES_ROOT, kHandlerKey));
+    guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_LOCAL_MACHINE, kUninstallKey));
+    guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_CURRENT_USER, kSettingsKey));
     ClearInstallation();
     hadSettingsParent_ = KeyExists(HKEY_CURRENT_USER, kSettingsParent);
     pendingRenames_ =
@@ -96,6 +101,9 @@ void SetupTest::TearDown() {
     } else {
         DeleteFileA(WininitPath().c_str());
     }
+    // Last in, first out: the saved keys come back in the reverse order of taking them.
+    while (!guards_.empty())
+        guards_.pop_back();
 }
 
 WindowScript::WindowScript(std::vector<Step> steps) : steps_(std::move(steps)) {

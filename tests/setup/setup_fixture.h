@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/support/modal_driver.h"
+#include "tests/support/registry_key_guard.h"
 #include "tests/support/registry_probe.h"
 #include "tests/support/scratch_folder.h"
 
@@ -59,13 +60,15 @@ std::vector<std::string> PendingRenames();
 bool CodePageIs932();
 
 // Every setup test starts and ends without an installation, and puts back what the
-// machine held in PendingFileRenameOperations and WININIT.INI.
+// machine held in the extension's keys, PendingFileRenameOperations and WININIT.INI. The
+// keys are guarded as the extension's own tests guard them, so the two never overlap.
 class SetupTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
 private:
+    std::vector<std::unique_ptr<RegistryKeyGuard>> guards_;
     StoredValue pendingRenames_;
     bool hadWininit_ = false;
     std::string wininit_;
