@@ -1,5 +1,6 @@
 #include "tools/explorer_host/dialog_actions.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstdlib>
@@ -31,6 +32,24 @@ std::string ComboItem(HWND combo, int index) {
     std::string text(static_cast<size_t>(length) + 1, '\0');
     SendTimed(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
     text.resize(lstrlenA(text.c_str()));
+    return text;
+}
+
+// The label of the folder browser's selected folder (same process only).
+std::string SelectedTreeItem(HWND dialog) {
+    HWND tree = FindWindowExA(dialog, nullptr, WC_TREEVIEWA, nullptr);
+    if (tree == nullptr)
+        return std::string();
+    const auto item =
+        reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    char text[MAX_PATH] = {};
+    TVITEMA data = {};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = MAX_PATH;
+    if (item != nullptr)
+        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
     return text;
 }
 
@@ -113,6 +132,7 @@ bool ApplyStep(HWND dialog, const std::string& step) {
     }
     if (verb == "folder") {
         SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(argument.c_str()));
+        ReportLine("dialog-folder", SelectedTreeItem(dialog));
         return true;
     }
     if (verb == "pause") {

@@ -1,0 +1,176 @@
+# Shared by the end-to-end cases and the demo: a Wine prefix of their own, the sample folder,
+# running the real programs, and reading the registry and the reports.
+# Needs: TOOLS (the tools folder), E2E_PREFIX (the prefix folder).
+
+# shellcheck source=../../tools/wine-env.sh
+source "$TOOLS/wine-env.sh" "$E2E_PREFIX"
+
+readonly VESTRANE_LABEL='ワイルドカードで一括選択(&W)'
+readonly VESTRANE_HELP='ワイルドカードでファイルを一括選択します。'
+readonly VESTRANE_CLSID='{76F7FE62-BCEE-11d5-96CD-444553540000}'
+readonly KEY_CLASS="HKCR\\CLSID\\$VESTRANE_CLSID"
+readonly KEY_HANDLER='HKCR\*\shellex\ContextMenuHandlers\Vestrane'
+readonly KEY_UNINSTALL='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Vestrane'
+readonly KEY_SETTINGS='HKCU\Software\Nembrok\Vestrane'
+readonly MAIN_LINE='*.txt .doc readme'
+# Where the setup files are installed, as a user copies them to a fixed disk.
+readonly INSTALL_WIN='C:\Tools\Vestrane'
+readonly INSTALL_DIR="$E2E_PREFIX/drive_c/Tools/Vestrane"
+
+# The sample folder: the names that the line "*.txt .doc readme" matches, and the others.
+SAMPLE_MATCHING=(
+    readme README.md readme.bak notes.txt todo.TXT readme2.txt report.doc letter.doc
+    表計算.txt ソフト.doc 報告書.doc メモ.txt 表.txt
+)
+SAMPLE_OTHERS=(
+    report.docx 写真.jpg image01.jpg image02.png photo.JPG data.csv budget.xls main.c main.h
+    util.c util.h Makefile setup.exe archive.tar.gz archive.zip index.html style.css script.js
+    txt.bak doc 予定表.xls 議事録.docx ダウンロード.zip
+)
+
+fail() {
+    echo "FAILED: $*" >&2
+    exit 1
+}
+
+# Runs a Windows program of the prefix, never longer than two minutes.
+wine_run() {
+    timeout 120 wine64 "$@"
+}
+
+# linux_path WINDOWS_PATH: where a path of drive C: lies on the Linux side.
+linux_path() {
+    local windows=${1#C:}
+    echo "$E2E_PREFIX/drive_c${windows//\\//}"
+}
+
+# make_sample WINDOWS_FOLDER: the sample files, each holding its own name.
+make_sample() {
+    local dir
+    dir=$(linux_path "$1")
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    local name
+    for name in "${SAMPLE_MATCHING[@]}" "${SAMPLE_OTHERS[@]}"; do
+        printf '%s\n' "$name" >"$dir/$name"
+    done
+}
+
+sorted() { printf '%s\n' "$@" | LC_ALL=C sort; }
+
+# reg_query KEY [reg options...]: the output of reg.exe in UTF-8; the status is reg's.
+reg_query() {
+    local out status
+    out=$(wine_run 'C:\windows\system32\reg.exe' query "$@" 2>/dev/null)
+    status=$?
+    printf '%s\n' "$out" | iconv -f CP932 -t UTF-8 | tr -d '\r'
+    return $status
+}
+
+# reg_value KEY NAME: the data of one value (after its type), or nothing.
+reg_value() {
+    reg_query "$1" /v "$2" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+}
+
+reg_default() {
+    reg_query "$1" /ve | sed -n 's/^ *([^)]*) *REG_[A-Z_]* *//p'
+}
+
+key_exists() {
+    wine_run 'C:\windows\system32\reg.exe' query "$1" >/dev/null 2>&1
+}
+
+reg_delete() {
+    wine_run 'C:\windows\system32\reg.exe' delete "$1" /f >/dev/null 2>&1 || true
+}
+
+# report_values KEY FILE: every value of the report lines "KEY: value".
+report_values() {
+    sed -n "s/^$1: //p" "$2"
+}
+
+expect_equal() {
+    local what=$1 expected=$2 actual=$3
+    [ "$expected" = "$actual" ] ||
+        fail "$what: expected [$expected], got [$actual]"
+}
+
+# expect_set WHAT FILE KEY NAMES...: the report's values for KEY are exactly NAMES, any order.
+expect_set() {
+    local what=$1 file=$2 key=$3
+    shift 3
+    local expected actual
+    expected=$(sorted "$@")
+    actual=$(report_values "$key" "$file" | LC_ALL=C sort)
+    [ "$expected" = "$actual" ] ||
+        fail "$what: expected
+$expected
+got
+$actual"
+}
+
+expect_line() {
+    local file=$1 line=$2
+    grep -qxF -- "$line" "$file" || fail "the report lacks [$line]:
+$(cat "$file")"
+}
+
+expect_no_line() {
+    local file=$1 line=$2
+    ! grep -qxF -- "$line" "$file" || fail "the report has [$line]"
+}
+
+# run_host REPORT_FILE ARGS...: the stand-in Explorer with a report file; status is the host's.
+run_host() {
+    local report=$1
+    shift
+    rm -f "$report"
+    wine_run "$HOST" --report "$(winpath "$report")" --timeout 60 "$@" >/dev/null 2>&1
+    local status=$?
+    [ -f "$report" ] || fail "explorer-host wrote no report (status $status)"
+    return $status
+}
+
+# run_driven REPORT_FILE ANSWER_OPTIONS... -- PROGRAM ARGS...: a program under the dialog driver.
+run_driven() {
+    local report=$1
+    shift
+    rm -f "$report"
+    wine_run "$DRIVER" --report "$(winpath "$report")" --timeout 60 "$@" >/dev/null 2>&1
+    local status=$?
+    [ -f "$report" ] || fail "dialog-driver wrote no report (status $status)"
+    return $status
+}
+
+# The Windows form of a Linux path (Wine's Z: drive shows the whole Linux tree).
+winpath() {
+    local path
+    path=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+    echo "Z:${path//\//\\}"
+}
+
+# The bytes of a file list in the shell's drop-file form with ANSI names: the 20-byte header
+# (pFiles = 20, no point, not wide), each name in code page 932 with its zero, one more zero.
+hdrop_hex() {
+    local hex='14000000'
+    hex+=$(printf '%032d' 0)
+    local path
+    for path in "$@"; do
+        hex+=$(printf '%s' "$path" | iconv -f UTF-8 -t CP932 | od -An -v -tx1 | tr -d ' \n')
+        hex+='00'
+    done
+    echo "${hex}00"
+}
+
+# Clean start for the prefix's settings record.
+reset_settings() {
+    reg_delete "$KEY_SETTINGS"
+}
+
+start_session() {
+    "$TOOLS/wine-session" start "$E2E_PREFIX" || fail "cannot start Wine in $E2E_PREFIX"
+    # A crash ends the program at once instead of waiting for a debugger.
+    wine_run 'C:\windows\system32\reg.exe' add \
+        'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
+        >/dev/null 2>&1
+}

@@ -1,0 +1,282 @@
+#!/usr/bin/env bash
+# End-to-end cases, one per run: e2e.sh CASE. The real Vestinst.exe installs the real
+# Vestrane.dll in a Wine prefix of their own; the stand-in Explorer shows a sample folder,
+# builds the context menu from the registration and invokes the entry; dialogs are answered
+# through their controls. Needs VESTINST, VESTRANE, HOST, DRIVER, E2E_PREFIX and TOOLS.
+set -uo pipefail
+case_name=${1:?case}
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=e2e-lib.sh
+source "$here/e2e-lib.sh"
+
+work_win="C:\\e2e\\$case_name"
+work=$(linux_path "$work_win")
+sample_win="$work_win\\sample"
+sample=$(linux_path "$sample_win")
+start_session
+mkdir -p "$work"
+
+# Full paths of the matching sample files in the order the folder view shows them.
+selected_paths() {
+    local label
+    report_values selected "$1" | while IFS= read -r label; do
+        printf '%s\n' "$sample_win\\$label"
+    done
+}
+
+# The main line through the selection dialog with one action, from a file of the sample.
+run_action() {
+    local report=$1 radio=$2
+    shift 2
+    run_host "$report" --folder "$sample_win" --select notes.txt --clear-clipboard \
+        --invoke "$VESTRANE_LABEL" --answer "set:1000=$MAIN_LINE;click:$radio;click:1" "$@" ||
+        fail "explorer-host ended with $?: $(cat "$report")"
+    expect_line "$report" "invoke-result: S_OK"
+    expect_set "selected items" "$report" selected "${SAMPLE_MATCHING[@]}"
+}
+
+expect_clipboard() {
+    local report=$1 effect=$2
+    local paths=()
+    mapfile -t paths < <(selected_paths "$report")
+    expect_equal "clipboard file count" "${#SAMPLE_MATCHING[@]}" \
+        "$(report_values clipboard-files "$report")"
+    expect_equal "clipboard files, in list order" "$(printf '%s\n' "${paths[@]}")" \
+        "$(report_values clipboard-file "$report")"
+    expect_equal "drop-file block" "$(hdrop_hex "${paths[@]}")" \
+        "$(report_values clipboard-hdrop "$report")"
+    expect_equal "Preferred DropEffect" "$effect" "$(report_values clipboard-effect "$report")"
+}
+
+expect_sample_untouched() {
+    local name
+    for name in "${SAMPLE_MATCHING[@]}" "${SAMPLE_OTHERS[@]}"; do
+        [ -f "$sample/$name" ] || fail "$name has gone from the sample folder"
+    done
+}
+
+# folder_action RADIO VERB: copy or move the matches into a folder chosen in the browser.
+folder_action() {
+    local radio=$1 verb=$2
+    local target_win="$work_win\\target"
+    local target
+    target=$(linux_path "$target_win")
+    make_sample "$sample_win"
+    rm -rf "$target"
+    mkdir -p "$target"
+    # A file of a matching name already there is replaced without a question.
+    echo stale >"$target/notes.txt"
+    # Wine's folder browser compares a folder's access time too, and Linux sets it at the
+    # first read after a change: read the folders now, as any user's look at them would.
+    ls -R "$work" >/dev/null
+    run_action "$work/host.txt" "$radio" \
+        --answer "folder:$target_win;click:1" --answer "click:1"
+    local report=$work/host.txt
+    expect_line "$report" "dialog-folder: target"
+    expect_line "$report" "dialog-text: ${#SAMPLE_MATCHING[@]} 個のファイルを${verb}しました。"
+    expect_equal "dialogs shown" 3 "$(report_values dialogs "$report")"
+    local name
+    for name in "${SAMPLE_MATCHING[@]}"; do
+        [ -f "$target/$name" ] || fail "$name was not placed in the target folder"
+        expect_equal "content of the placed $name" "$name" "$(cat "$target/$name")"
+    done
+    expect_equal "files in the target folder" "$(sorted "${SAMPLE_MATCHING[@]}")" \
+        "$(ls -1 "$target" | LC_ALL=C sort)"
+    for name in "${SAMPLE_OTHERS[@]}"; do
+        [ -f "$sample/$name" ] || fail "$name, which does not match, has gone"
+    done
+}
+
+case "$case_name" in
+install)
+    reg_delete "$KEY_CLASS"
+    reg_delete "$KEY_HANDLER"
+    reg_delete "$KEY_UNINSTALL"
+    reset_settings
+    rm -rf "$INSTALL_DIR"
+    mkdir -p "$INSTALL_DIR"
+    cp "$VESTINST" "$VESTRANE" "$INSTALL_DIR/"
+    printf 'Vestrane\r\n' >"$INSTALL_DIR/Vestrane.txt"
+    report=$work/install.txt
+    # Yes to the question, OK to "installed", then the defaults: select only, the extension.
+    run_driven "$report" --answer 'click:6' --answer 'click:1' \
+        --answer 'click:1002;click:1004;click:1' -- "$INSTALL_WIN\\Vestinst.exe" ||
+        fail "Vestinst ended with $?: $(cat "$report")"
+    expect_line "$report" "dialog-text: Vestrane をインストールしますか？"
+    expect_line "$report" "dialog-text: インストール終了しました。続けて設定を行います。"
+    expect_line "$report" "dialog: Vestrane 設定"
+    expect_line "$report" "exit: 0"
+    expect_equal "class name" Vestrane "$(reg_default "$KEY_CLASS")"
+    expect_equal "server path" "$INSTALL_WIN\\Vestrane.dll" \
+        "$(reg_default "$KEY_CLASS\\InprocServer32")"
+    expect_equal "threading model" Apartment \
+        "$(reg_value "$KEY_CLASS\\InprocServer32" ThreadingModel)"
+    expect_equal "handler" "$VESTRANE_CLSID" "$(reg_default "$KEY_HANDLER")"
+    expect_equal "uninstall name" Vestrane "$(reg_value "$KEY_UNINSTALL" DisplayName)"
+    uninstall=$(reg_value "$KEY_UNINSTALL" UninstallString)
+    case "$uninstall" in
+    *"$INSTALL_WIN\\Vestinst.exe"*" u") ;;
+    *) fail "uninstall command [$uninstall]" ;;
+    esac
+    expect_equal "configured mode" 0x0 "$(reg_value "$KEY_SETTINGS" mode)"
+    expect_equal "configured start text" 0x0 "$(reg_value "$KEY_SETTINGS" select)"
+    # Explorer's side: the menu offers the entry with its help text.
+    make_sample "$sample_win"
+    run_host "$work/menu.txt" --folder "$sample_win" --invoke "$VESTRANE_LABEL" \
+        --answer 'click:2' || fail "explorer-host: $(cat "$work/menu.txt")"
+    expect_line "$work/menu.txt" "handler: Vestrane"
+    expect_line "$work/menu.txt" "menu: $VESTRANE_LABEL"
+    expect_line "$work/menu.txt" "help: $VESTRANE_HELP"
+    ;;
+
+select_only)
+    reset_settings
+    make_sample "$sample_win"
+    report=$work/host.txt
+    # From a file without an extension the dialog starts empty; no settings: select only.
+    run_host "$report" --folder "$sample_win" --select readme --select 写真.jpg \
+        --clear-clipboard --invoke "$VESTRANE_LABEL" \
+        --answer "set:1000=$MAIN_LINE;click:1005;click:1" || fail "$(cat "$report")"
+    expect_line "$report" "dialog: ワイルドカードで一括選択"
+    expect_line "$report" "dialog-combo: 1000 "
+    expect_line "$report" "dialog-checked: 1005 選択のみ(&N)"
+    expect_set "items" "$report" item "${SAMPLE_MATCHING[@]}" "${SAMPLE_OTHERS[@]}"
+    expect_set "selected items" "$report" selected "${SAMPLE_MATCHING[@]}"
+    expect_line "$report" "clipboard-files: none"
+    expect_sample_untouched
+    expect_equal "saved line" "$MAIN_LINE" "$(reg_value "$KEY_SETTINGS" h0)"
+    expect_equal "saved action" 0x0 "$(reg_value "$KEY_SETTINGS" flag)"
+    ;;
+
+clipboard_copy)
+    reset_settings
+    make_sample "$sample_win"
+    run_action "$work/host.txt" 1001
+    # The dialog starts with the right-clicked file's extension.
+    expect_line "$work/host.txt" "dialog-combo: 1000 *.txt"
+    expect_clipboard "$work/host.txt" 1
+    expect_sample_untouched
+    expect_equal "saved action" 0x1 "$(reg_value "$KEY_SETTINGS" flag)"
+    ;;
+
+clipboard_cut)
+    reset_settings
+    make_sample "$sample_win"
+    run_action "$work/host.txt" 1002
+    expect_clipboard "$work/host.txt" 2
+    # Cutting only marks the files for a move at the next paste.
+    expect_sample_untouched
+    expect_equal "saved action" 0x2 "$(reg_value "$KEY_SETTINGS" flag)"
+    ;;
+
+copy_to_folder)
+    reset_settings
+    folder_action 1006 コピー
+    expect_sample_untouched
+    ;;
+
+move_to_folder)
+    reset_settings
+    folder_action 1007 移動
+    for name in "${SAMPLE_MATCHING[@]}"; do
+        [ ! -e "$sample/$name" ] || fail "$name was moved but is still in the sample folder"
+    done
+    ;;
+
+history)
+    reset_settings
+    make_sample "$sample_win"
+    lines=('*.txt' '*.doc readme' 'メモ*')
+    for i in 0 1 2; do
+        run_host "$work/run$i.txt" --folder "$sample_win" --select main.c \
+            --invoke "$VESTRANE_LABEL" --answer "set:1000=${lines[$i]};click:1005;click:1" ||
+            fail "run $i: $(cat "$work/run$i.txt")"
+    done
+    expect_equal "history offered to the first run" "" \
+        "$(report_values dialog-combo-item "$work/run0.txt")"
+    expect_equal "history offered to the second run" "1000 *.txt" \
+        "$(report_values dialog-combo-item "$work/run1.txt")"
+    expect_equal "history offered to the third run" "1000 *.doc readme
+1000 *.txt" "$(report_values dialog-combo-item "$work/run2.txt")"
+    expect_set "selected by the third run" "$work/run2.txt" selected メモ.txt
+    expect_equal "h0" 'メモ*' "$(reg_value "$KEY_SETTINGS" h0)"
+    expect_equal "h1" '*.doc readme' "$(reg_value "$KEY_SETTINGS" h1)"
+    expect_equal "h2" '*.txt' "$(reg_value "$KEY_SETTINGS" h2)"
+    # Choosing a line again moves it to the front instead of keeping two copies.
+    run_host "$work/run3.txt" --folder "$sample_win" --invoke "$VESTRANE_LABEL" \
+        --answer "set:1000=*.txt;click:1" || fail "$(cat "$work/run3.txt")"
+    expect_equal "h0 after reuse" '*.txt' "$(reg_value "$KEY_SETTINGS" h0)"
+    expect_equal "h1 after reuse" 'メモ*' "$(reg_value "$KEY_SETTINGS" h1)"
+    expect_equal "h2 after reuse" '*.doc readme' "$(reg_value "$KEY_SETTINGS" h2)"
+    [ -z "$(reg_value "$KEY_SETTINGS" h3)" ] || fail "h3 exists after reuse"
+    ;;
+
+settings)
+    reset_settings
+    make_sample "$sample_win"
+    run_host "$work/seed.txt" --folder "$sample_win" --invoke "$VESTRANE_LABEL" \
+        --answer "set:1000=readme;click:1" || fail "$(cat "$work/seed.txt")"
+    # Installed already: Vestinst shows its settings at once. Copy to a place, history first.
+    run_driven "$work/setup.txt" --answer 'click:1009;click:1005;click:1' \
+        -- "$INSTALL_WIN\\Vestinst.exe" || fail "Vestinst: $(cat "$work/setup.txt")"
+    expect_equal "dialogs of the settings course" "Vestrane 設定" \
+        "$(report_values dialog "$work/setup.txt")"
+    expect_equal "mode" 0x4 "$(reg_value "$KEY_SETTINGS" mode)"
+    expect_equal "select" 0x1 "$(reg_value "$KEY_SETTINGS" select)"
+    # The next run preselects that action and starts with the last line; Cancel ends it.
+    report=$work/after.txt
+    run_host "$report" --folder "$sample_win" --select main.c --invoke "$VESTRANE_LABEL" \
+        --answer 'click:2' || fail "$(cat "$report")"
+    expect_line "$report" "dialog-checked: 1006 場所を指定してコピー(&P)"
+    expect_line "$report" "dialog-combo: 1000 readme"
+    expect_equal "dialogs after Cancel" 1 "$(report_values dialogs "$report")"
+    expect_set "selection after Cancel" "$report" selected main.c
+    expect_equal "line after Cancel" readme "$(reg_value "$KEY_SETTINGS" h0)"
+    # "The previous setting": the action of the last run comes back.
+    run_driven "$work/setup2.txt" --answer 'click:1003;click:1004;click:1' \
+        -- "$INSTALL_WIN\\Vestinst.exe" || fail "Vestinst: $(cat "$work/setup2.txt")"
+    expect_line "$work/setup2.txt" "dialog-checked: 1009 場所を指定してコピー(&P)"
+    expect_line "$work/setup2.txt" "dialog-checked: 1005 履歴の先頭(&T)"
+    expect_equal "mode" 0x3 "$(reg_value "$KEY_SETTINGS" mode)"
+    run_host "$work/cut.txt" --folder "$sample_win" --clear-clipboard \
+        --invoke "$VESTRANE_LABEL" --answer "set:1000=*.c;click:1002;click:1" ||
+        fail "$(cat "$work/cut.txt")"
+    expect_set "cut" "$work/cut.txt" clipboard-file "$sample_win\\main.c" "$sample_win\\util.c"
+    run_host "$work/previous.txt" --folder "$sample_win" --select main.h \
+        --invoke "$VESTRANE_LABEL" --answer 'click:2' || fail "$(cat "$work/previous.txt")"
+    expect_line "$work/previous.txt" "dialog-checked: 1002 クリップボードに切り取り(&T)"
+    expect_line "$work/previous.txt" "dialog-combo: 1000 *.h"
+    ;;
+
+uninstall)
+    report=$work/uninstall.txt
+    run_driven "$report" --answer 'click:1' -- "$INSTALL_WIN\\Vestinst.exe" u ||
+        fail "Vestinst u ended with $?: $(cat "$report")"
+    expect_line "$report" "dialog-text: アンインストールしました。\\nVestrane.DLL, Vestinst.exe は再起動後に削除されます。"
+    for key in "$KEY_CLASS" "$KEY_HANDLER" "$KEY_UNINSTALL" "$KEY_SETTINGS"; do
+        ! key_exists "$key" || fail "$key is still there after the removal"
+    done
+    key_exists 'HKCU\Software\Nembrok' || fail "Software\\Nembrok has gone as well"
+    [ ! -e "$INSTALL_DIR/Vestrane.txt" ] || fail "Vestrane.txt was not deleted"
+    # The program and the DLL go at the next start of the system.
+    pending=$(reg_value 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+        PendingFileRenameOperations)
+    case "$pending" in
+    *Vestinst.exe*Vestrane.dll*) ;;
+    *) fail "the two files are not scheduled for deletion: [$pending]" ;;
+    esac
+    # Explorer's side: the menu no longer offers the entry.
+    make_sample "$sample_win"
+    run_host "$work/menu.txt" --folder "$sample_win" --invoke "$VESTRANE_LABEL"
+    status=$?
+    expect_equal "host status without the entry" 2 "$status"
+    expect_no_line "$work/menu.txt" "handler: Vestrane"
+    expect_no_line "$work/menu.txt" "menu: $VESTRANE_LABEL"
+    "$TOOLS/wine-session" stop "$E2E_PREFIX"
+    ;;
+
+*)
+    fail "unknown case $case_name"
+    ;;
+esac
+echo "PASSED: $case_name"
