@@ -1,6 +1,6 @@
-#include "text/string_list.h"
 // Leaks are caught by the sanitizer build (LeakSanitizer runs with every test there);
 // the allocation failures of Append are tested in string_list_alloc_test.cpp.
+#include "text/string_list.h"
 
 #include <gtest/gtest.h>
 
