@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/import_patch.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/test_list_view.h"
 
@@ -477,6 +478,57 @@ TEST(SelectionPass, PathThatCannotBeStoredEndsCollectingAndTheTotalDescribesTheL
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(seen.PathsAtRepaint, std::vector<std::string>{"C:\\dir\\a.txt"});
     EXPECT_EQ(record.PathBytesTotal, BytesOf(seen.PathsAtRepaint));
+}
+
+HANDLE WINAPI NoMapping(HANDLE, LPSECURITY_ATTRIBUTES, DWORD, DWORD, DWORD, LPCSTR) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+LPVOID WINAPI NoView(HANDLE, DWORD, DWORD, DWORD, SIZE_T) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+// Without a page the pass touches nothing: no item, no repaint, no action, no focus.
+void ExpectUntouched(const Observation& seen, const TestListView& list,
+                     const ExtensionRecord& record) {
+    EXPECT_TRUE(seen.Messages.empty());
+    EXPECT_EQ(seen.FocusMessages, 0);
+    EXPECT_EQ(seen.Dialogs, 0);
+    EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{1});
+    EXPECT_EQ(record.SelectedPaths, nullptr);
+    EXPECT_EQ(record.PathBytesTotal, 0u);
+}
+
+TEST(SelectionPass, MappingThatCannotBeCreatedEndsThePassAtOnce) {
+    PageNameLock lock;
+    TestListView list({"a.txt", "b.doc", "c.txt"});
+    list.SetState(1, LVIS_SELECTED, LVIS_SELECTED);
+    ExtensionRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
+    ImportPatch patch("KERNEL32.dll", "CreateFileMappingA", reinterpret_cast<void*>(&NoMapping));
+    ASSERT_TRUE(patch.Active());
+    const Observation seen = RunObserved(record, list);
+    ExpectUntouched(seen, list, record);
+}
+
+TEST(SelectionPass, ViewThatCannotBeMappedEndsThePassLikeAMissingMapping) {
+    PageNameLock lock;
+    TestListView list({"a.txt", "b.doc", "c.txt"});
+    list.SetState(1, LVIS_SELECTED, LVIS_SELECTED);
+    ExtensionRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
+    Observation seen;
+    {
+        ImportPatch patch("KERNEL32.dll", "MapViewOfFile", reinterpret_cast<void*>(&NoView));
+        ASSERT_TRUE(patch.Active());
+        seen = RunObserved(record, list);
+    }
+    ExpectUntouched(seen, list, record);
+    // The mapping was closed again.
+    HANDLE left = OpenFileMappingA(FILE_MAP_READ, FALSE, kSelectionPageName);
+    EXPECT_EQ(left, nullptr);
+    if (left != nullptr)
+        CloseHandle(left);
 }
 
 } // namespace
