@@ -63,6 +63,16 @@ BOOL WINAPI PathlessItem(PCIDLIST_ABSOLUTE, LPSTR) {
     return FALSE;
 }
 
+// What SHGetPathFromIDListA answered for the chosen items.
+std::vector<BOOL> pathAnswers;
+decltype(&SHGetPathFromIDListA) realPathFromItem = nullptr;
+
+BOOL WINAPI WatchedPathFromItem(PCIDLIST_ABSOLUTE item, LPSTR path) {
+    const BOOL answer = realPathFromItem(item, path);
+    pathAnswers.push_back(answer);
+    return answer;
+}
+
 // --- The folder browser as the test sees it --------------------------------------------
 
 HWND FindDescendant(HWND parent, const char* className) {
@@ -123,8 +133,9 @@ std::vector<std::string> SelectedChain(HWND tree) {
 
 // How the test answers the browser.
 struct Answer {
-    enum Kind { AcceptAsOpened, Choose, Cancel } What = AcceptAsOpened;
-    std::string Folder; // for Choose
+    enum Kind { AcceptAsOpened, Choose, ChooseItem, Cancel } What = AcceptAsOpened;
+    std::string Folder;               // for Choose
+    PCIDLIST_ABSOLUTE Item = nullptr; // for ChooseItem
 };
 
 struct BrowserSeen {
@@ -160,6 +171,12 @@ private:
             SendMessageA(window, BFFM_SETSELECTIONA, TRUE,
                          reinterpret_cast<LPARAM>(answer_.Folder.c_str()));
             ClickButton(window, IDOK);
+            break;
+        case Answer::ChooseItem:
+            SendMessageA(window, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(answer_.Item));
+            // The browser disables OK for an item outside the file system; the command
+            // still reaches it.
+            SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             break;
         case Answer::Cancel:
             ClickButton(window, IDCANCEL);
@@ -210,6 +227,9 @@ class FolderTransfer : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        // The texts of the browser and of the message are compared as code page 932 bytes.
+        if (GetACP() != 932)
+            GTEST_SKIP() << "needs the ANSI code page 932";
         owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
                                  100, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(owner_, nullptr);
@@ -276,8 +296,6 @@ protected:
     }
 
     static std::string Content(const std::string& name) { return "source " + name; }
-
-    bool CodePage932() const { return GetACP() == 932; }
 
     HWND owner_ = nullptr;
     ScratchFolder source_{"vestrane-test-source"};
@@ -409,8 +427,6 @@ TEST_F(FolderTransfer, AChosenDriveRootTakesOneBackslash) {
 }
 
 TEST_F(FolderTransfer, AFolderEndingInADoubleByteBackslashKeepsIt) {
-    if (!CodePage932())
-        GTEST_SKIP() << "needs the ANSI code page 932";
     const std::string folder = target_ / ("data" + kHyou);
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     CollectFiles({"a.txt"});
@@ -423,8 +439,6 @@ TEST_F(FolderTransfer, AFolderEndingInADoubleByteBackslashKeepsIt) {
 }
 
 TEST_F(FolderTransfer, ShiftJisFileNamesAreCopiedWhole) {
-    if (!CodePage932())
-        GTEST_SKIP() << "needs the ANSI code page 932";
     // ソ and 表 end in 0x5C: the name part must not be cut inside them.
     const std::string name = "\x83\x5C" + kHyou + ".txt";
     CollectFiles({name});
@@ -515,6 +529,30 @@ TEST_F(FolderTransfer, AnItemWithoutAFileSystemPathEndsLikeACancel) {
     EXPECT_EQ(driver.Browsers().size(), 1u);
     EXPECT_TRUE(driver.Boxes().empty());
     EXPECT_FALSE(FileExists(target_ / "a.txt"));
+    EXPECT_TRUE(FileExists(source_ / "a.txt"));
+}
+
+TEST_F(FolderTransfer, AChosenVirtualFolderEndsLikeACancel) {
+    PIDLIST_ABSOLUTE computer = nullptr;
+    ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer)));
+    CollectFiles({"a.txt"});
+    Answer answer;
+    answer.What = Answer::ChooseItem;
+    answer.Item = computer;
+    pathAnswers.clear();
+    {
+        ImportPatch watch("shell32.dll", "SHGetPathFromIDListA",
+                          reinterpret_cast<void*>(&WatchedPathFromItem));
+        ASSERT_TRUE(watch.Active());
+        realPathFromItem = watch.OriginalAs<decltype(&SHGetPathFromIDListA)>();
+        Run(MoveToFolder, answer);
+    }
+    CoTaskMemFree(computer);
+    // The browser did return the item, and it has no file-system path.
+    EXPECT_EQ(pathAnswers, std::vector<BOOL>{FALSE});
+    EXPECT_EQ(browsers_.size(), 1u);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(fileCalls.Copies.empty());
     EXPECT_TRUE(FileExists(source_ / "a.txt"));
 }
 
