@@ -20,8 +20,10 @@ const char* FileNamePart(const char* path);
 int FindChar(const char* text, int c);
 
 // Skips separators, then copies at most cap bytes of the next token plus a terminator
-// into destination (which must hold cap + 1 bytes). Returns where the next call starts,
-// or null when only separators (or nothing) were left; destination is then untouched.
+// into destination (which must hold cap + 1 bytes; cap is at least 1, so that every call
+// that finds a token moves forward). Returns where the next call starts, or null when
+// only separators (or nothing) were left; destination is then untouched. A token longer
+// than cap is cut, and its rest is the next call's token.
 const char* NextToken(char* destination, const char* source, const char* separators, int cap);
 
 // "*" followed by the path's extension, starting at the first dot of the part behind the
