@@ -183,6 +183,37 @@ move_to_folder)
     done
     ;;
 
+japanese_folder)
+    # A folder whose name ends in 表 (second byte 0x5C, the backslash code) holds the files;
+    # the matches go to the clipboard, then are moved into a folder ending in ソ (also 0x5C).
+    reset_settings
+    sample_win="$work_win\\資料表"
+    sample=$(linux_path "$sample_win")
+    make_sample "$sample_win"
+    target_win="$work_win\\ソ"
+    target=$(linux_path "$target_win")
+    rm -rf "$target"
+    mkdir -p "$target"
+    ls -R "$work" >/dev/null
+    report=$work/copy.txt
+    run_host "$report" --folder "$sample_win" --select 表.txt --clear-clipboard \
+        --invoke "$VESTRANE_LABEL" --answer "set:1000=$MAIN_LINE;click:1001;click:1" ||
+        fail "$(cat "$report")"
+    expect_line "$report" "dialog-combo: 1000 *.txt"
+    expect_set "selected items" "$report" selected "${SAMPLE_MATCHING[@]}"
+    expect_clipboard "$report" 1
+    report=$work/move.txt
+    run_host "$report" --folder "$sample_win" --select 表.txt --invoke "$VESTRANE_LABEL" \
+        --answer "set:1000=$MAIN_LINE;click:1007;click:1" \
+        --answer "folder:$target_win;click:1" --answer "click:1" || fail "$(cat "$report")"
+    expect_line "$report" "dialog-folder: ソ"
+    expect_line "$report" "dialog-text: ${#SAMPLE_MATCHING[@]} 個のファイルを移動しました。"
+    expect_equal "files in the folder ソ" "$(sorted "${SAMPLE_MATCHING[@]}")" \
+        "$(ls -1 "$target" | LC_ALL=C sort)"
+    expect_equal "files left in 資料表" "$(sorted "${SAMPLE_OTHERS[@]}")" \
+        "$(ls -1 "$sample" | LC_ALL=C sort)"
+    ;;
+
 history)
     reset_settings
     make_sample "$sample_win"
