@@ -75,36 +75,35 @@ BOOL WINAPI WatchedPathFromItem(PCIDLIST_ABSOLUTE item, LPSTR path) {
 
 // --- The folder browser as the test sees it --------------------------------------------
 
+struct ClassSearch {
+    const char* ClassName;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchClass(HWND child, LPARAM data) {
+    auto* search = reinterpret_cast<ClassSearch*>(data);
+    char name[64] = {};
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, search->ClassName) != 0)
+        return TRUE;
+    search->Found = child;
+    return FALSE;
+}
+
 HWND FindDescendant(HWND parent, const char* className) {
-    struct Search {
-        const char* ClassName;
-        HWND Found;
-    } search{className, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* state = reinterpret_cast<Search*>(data);
-            char name[64] = {};
-            GetClassNameA(child, name, sizeof name);
-            if (lstrcmpiA(name, state->ClassName) == 0) {
-                state->Found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ClassSearch search{className, nullptr};
+    EnumChildWindows(parent, MatchClass, reinterpret_cast<LPARAM>(&search));
     return search.Found;
+}
+
+BOOL CALLBACK CollectText(HWND child, LPARAM data) {
+    reinterpret_cast<std::vector<std::string>*>(data)->push_back(WindowTextA(child));
+    return TRUE;
 }
 
 std::vector<std::string> ChildTexts(HWND parent) {
     std::vector<std::string> texts;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM data) -> BOOL {
-            reinterpret_cast<std::vector<std::string>*>(data)->push_back(WindowTextA(child));
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
+    EnumChildWindows(parent, CollectText, reinterpret_cast<LPARAM>(&texts));
     return texts;
 }
 
