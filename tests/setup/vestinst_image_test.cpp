@@ -1,0 +1,202 @@
+// The built Vestinst.exe read as a file: a windowed program whose resources hold the
+// settings dialog exactly as laid out, its own 16-colour icon, the Japanese version block
+// and the manifest.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "setup/resource.h"
+#include "tests/support/dialog_template.h"
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+std::string BuiltProgram() {
+    std::string path = "Z:" VESTINST_EXE;
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+class VestinstImageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        module_ = LoadLibraryExA(BuiltProgram().c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(module_, nullptr) << BuiltProgram();
+    }
+    void TearDown() override {
+        if (module_ != nullptr)
+            FreeLibrary(module_);
+    }
+
+    std::string Resource(LPCSTR name, LPCSTR type) const {
+        HRSRC found = FindResourceA(module_, name, type);
+        if (found == nullptr)
+            return {};
+        HGLOBAL loaded = LoadResource(module_, found);
+        const char* bytes = static_cast<const char*>(LockResource(loaded));
+        return bytes == nullptr ? std::string()
+                                : std::string(bytes, SizeofResource(module_, found));
+    }
+
+    HMODULE module_ = nullptr;
+};
+
+TEST_F(VestinstImageTest, IsAWindowedProgram) {
+    const std::string file = ReadWholeFile(BuiltProgram());
+    ASSERT_GT(file.size(), 0x200u);
+    LONG headerAt = 0;
+    std::memcpy(&headerAt, file.data() + 0x3C, sizeof headerAt);
+    // The optional header's Subsystem field sits at the same place in PE32 and PE32+.
+    const size_t subsystemAt = static_cast<size_t>(headerAt) + 4 + 20 + 68;
+    ASSERT_LT(subsystemAt + 2, file.size());
+    WORD subsystem = 0;
+    std::memcpy(&subsystem, file.data() + subsystemAt, sizeof subsystem);
+    EXPECT_EQ(subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+}
+
+TEST_F(VestinstImageTest, SettingsDialogTemplateAsLaidOut) {
+    const auto dialog = ReadDialogTemplate(module_, IDD_SETTINGS);
+    ASSERT_TRUE(dialog.has_value());
+    EXPECT_EQ(dialog->Width, 146);
+    EXPECT_EQ(dialog->Height, 154);
+    EXPECT_EQ(dialog->Style & (WS_POPUP | WS_CAPTION | WS_SYSMENU),
+              static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU));
+    EXPECT_EQ(dialog->Style & DS_MODALFRAME, 0u);
+    EXPECT_EQ(dialog->Caption, "Vestrane 設定");
+    EXPECT_EQ(dialog->FontSize, 9);
+    EXPECT_EQ(dialog->FontName, "ＭＳ Ｐゴシック");
+
+    struct Expected {
+        WORD Id;
+        DWORD Kind;
+        bool Group;
+        bool TabStop;
+        const char* Text;
+        short X, Y, Width, Height;
+    };
+    const WORD none = 0xFFFF;
+    const Expected items[] = {
+        {IDOK, BS_DEFPUSHBUTTON, false, true, "OK", 61, 136, 36, 14},
+        {IDCANCEL, BS_PUSHBUTTON, false, true, "ｷｬﾝｾﾙ", 103, 136, 36, 14},
+        {none, BS_GROUPBOX, false, false, "呼び出し時のモード設定", 7, 3, 132, 85},
+        {1009, BS_AUTORADIOBUTTON, true, false, "場所を指定してコピー(&P)", 14, 14, 94, 10},
+        {1008, BS_AUTORADIOBUTTON, false, false, "場所を指定して移動(&M)", 14, 26, 90, 10},
+        {1000, BS_AUTORADIOBUTTON, false, true, "クリップボードにコピー(&C)", 14, 38, 110, 10},
+        {1001, BS_AUTORADIOBUTTON, false, true, "クリップボードに切り取り(&T)", 14, 50, 100, 10},
+        {1002, BS_AUTORADIOBUTTON, false, true, "選択のみ(&N)", 14, 62, 56, 10},
+        {1003, BS_AUTORADIOBUTTON, false, true, "前回の設定(&L)", 14, 74, 63, 10},
+        {none, BS_GROUPBOX, false, false, "ワイルドカード初期値", 7, 95, 132, 36},
+        {1004, BS_AUTORADIOBUTTON, true, true, "選択しているファイルの拡張子(&E)", 14, 105, 115,
+         10},
+        {1005, BS_AUTORADIOBUTTON, false, true, "履歴の先頭(&T)", 14, 117, 63, 10},
+    };
+    ASSERT_EQ(dialog->Items.size(), std::size(items));
+    for (size_t i = 0; i < std::size(items); ++i) {
+        const DialogItemTemplate& item = dialog->Items[i];
+        const Expected& want = items[i];
+        SCOPED_TRACE(want.Text);
+        EXPECT_EQ(item.Id, want.Id);
+        EXPECT_EQ(item.ClassName, "Button");
+        EXPECT_EQ(item.Style & BS_TYPEMASK, want.Kind);
+        EXPECT_EQ((item.Style & WS_GROUP) != 0, want.Group);
+        EXPECT_EQ((item.Style & WS_TABSTOP) != 0, want.TabStop);
+        EXPECT_EQ(item.Text, want.Text);
+        EXPECT_EQ(item.X, want.X);
+        EXPECT_EQ(item.Y, want.Y);
+        EXPECT_EQ(item.Width, want.Width);
+        EXPECT_EQ(item.Height, want.Height);
+    }
+}
+
+#pragma pack(push, 2)
+struct IconGroupEntry {
+    BYTE Width;
+    BYTE Height;
+    BYTE ColorCount;
+    BYTE Reserved;
+    WORD Planes;
+    WORD BitCount;
+    DWORD BytesInRes;
+    WORD Id;
+};
+#pragma pack(pop)
+
+TEST_F(VestinstImageTest, IconIsOne32By32ImageIn16Colours) {
+    const std::string group = Resource(MAKEINTRESOURCEA(IDI_SETUP), RT_GROUP_ICON);
+    ASSERT_EQ(group.size(), 6 + sizeof(IconGroupEntry));
+    WORD count = 0;
+    std::memcpy(&count, group.data() + 4, sizeof count);
+    EXPECT_EQ(count, 1);
+    IconGroupEntry entry;
+    std::memcpy(&entry, group.data() + 6, sizeof entry);
+    EXPECT_EQ(entry.Width, 32);
+    EXPECT_EQ(entry.Height, 32);
+    EXPECT_EQ(entry.ColorCount, 16);
+    EXPECT_EQ(entry.BitCount, 4);
+
+    const std::string image = Resource(MAKEINTRESOURCEA(entry.Id), RT_ICON);
+    ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER));
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, image.data(), sizeof header);
+    EXPECT_EQ(header.biWidth, 32);
+    EXPECT_EQ(header.biHeight, 64); // the colour image and its mask
+    EXPECT_EQ(header.biBitCount, 4);
+}
+
+std::string VersionString(const std::string& block, const char* name) {
+    char* text = nullptr;
+    UINT length = 0;
+    const std::string path = std::string("\\StringFileInfo\\041103a4\\") + name;
+    if (!VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) ||
+        text == nullptr)
+        return "<missing>";
+    return std::string(text);
+}
+
+TEST_F(VestinstImageTest, JapaneseVersionBlock) {
+    const DWORD size = GetFileVersionInfoSizeA(BuiltProgram().c_str(), nullptr);
+    ASSERT_GT(size, 0u);
+    std::string block(size, '\0');
+    ASSERT_TRUE(GetFileVersionInfoA(BuiltProgram().c_str(), 0, size, block.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 2u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 2u);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+
+    WORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translation), &length));
+    ASSERT_EQ(length, 4u);
+    EXPECT_EQ(translation[0], 0x0411);
+    EXPECT_EQ(translation[1], 932);
+
+    EXPECT_EQ(VersionString(block, "FileVersion"), "0.02");
+    EXPECT_EQ(VersionString(block, "ProductVersion"), "0.02");
+    EXPECT_EQ(VersionString(block, "FileDescription"), "Vestinst");
+    EXPECT_EQ(VersionString(block, "InternalName"), "Vestinst");
+    EXPECT_EQ(VersionString(block, "ProductName"), "Vestinst");
+    EXPECT_EQ(VersionString(block, "OriginalFilename"), "Vestinst.exe");
+    EXPECT_EQ(VersionString(block, "CompanyName"), "");
+    EXPECT_EQ(VersionString(block, "LegalTrademarks"), " ");
+}
+
+TEST_F(VestinstImageTest, ManifestAsksForCommonControls6DpiAwarenessAndAdministrator) {
+    const std::string manifest =
+        Resource(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24 /* RT_MANIFEST */));
+    ASSERT_FALSE(manifest.empty());
+    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
+    EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
+}
+
+} // namespace
