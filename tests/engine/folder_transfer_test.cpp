@@ -2,7 +2,6 @@
 // from the test's own thread, and the closing message box captured as the user sees it.
 #include "engine/folder_transfer.h"
 
-#include <commctrl.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/folder_browser.h"
 #include "tests/support/import_patch.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/scratch_folder.h"
@@ -75,61 +75,6 @@ BOOL WINAPI WatchedPathFromItem(PCIDLIST_ABSOLUTE item, LPSTR path) {
 
 // --- The folder browser as the test sees it --------------------------------------------
 
-struct ClassSearch {
-    const char* ClassName;
-    HWND Found;
-};
-
-BOOL CALLBACK MatchClass(HWND child, LPARAM data) {
-    auto* search = reinterpret_cast<ClassSearch*>(data);
-    char name[64] = {};
-    GetClassNameA(child, name, sizeof name);
-    if (lstrcmpiA(name, search->ClassName) != 0)
-        return TRUE;
-    search->Found = child;
-    return FALSE;
-}
-
-HWND FindDescendant(HWND parent, const char* className) {
-    ClassSearch search{className, nullptr};
-    EnumChildWindows(parent, MatchClass, reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
-BOOL CALLBACK CollectText(HWND child, LPARAM data) {
-    reinterpret_cast<std::vector<std::string>*>(data)->push_back(WindowTextA(child));
-    return TRUE;
-}
-
-std::vector<std::string> ChildTexts(HWND parent) {
-    std::vector<std::string> texts;
-    EnumChildWindows(parent, CollectText, reinterpret_cast<LPARAM>(&texts));
-    return texts;
-}
-
-std::string TreeLabel(HWND tree, HTREEITEM item) {
-    char text[MAX_PATH] = {};
-    TVITEMA record = {};
-    record.mask = TVIF_TEXT;
-    record.hItem = item;
-    record.pszText = text;
-    record.cchTextMax = sizeof text;
-    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&record));
-    return text;
-}
-
-// Labels from the tree's root down to its selected item.
-std::vector<std::string> SelectedChain(HWND tree) {
-    std::vector<std::string> chain;
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    while (item != nullptr) {
-        chain.insert(chain.begin(), TreeLabel(tree, item));
-        item = reinterpret_cast<HTREEITEM>(
-            SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
-    }
-    return chain;
-}
-
 // How the test answers the browser.
 struct Answer {
     enum Kind { AcceptAsOpened, Choose, ChooseItem, Cancel } What = AcceptAsOpened;
@@ -154,22 +99,20 @@ public:
 
 private:
     void Handle(HWND window) {
-        HWND tree = FindDescendant(window, WC_TREEVIEWA);
-        if (tree == nullptr) {
+        if (!IsFolderBrowser(window)) {
             boxes_.push_back(
                 {GetWindow(window, GW_OWNER), WindowTextA(window), MessageBoxTextA(window)});
             ClickButton(window, IDOK);
             return;
         }
-        browsers_.push_back({GetWindow(window, GW_OWNER), ChildTexts(window), SelectedChain(tree)});
+        browsers_.push_back(
+            {GetWindow(window, GW_OWNER), DescendantTexts(window), BrowserSelection(window)});
         switch (answer_.What) {
         case Answer::AcceptAsOpened:
             ClickButton(window, IDOK);
             break;
         case Answer::Choose:
-            SendMessageA(window, BFFM_SETSELECTIONA, TRUE,
-                         reinterpret_cast<LPARAM>(answer_.Folder.c_str()));
-            ClickButton(window, IDOK);
+            ChooseInBrowser(window, answer_.Folder);
             break;
         case Answer::ChooseItem:
             SendMessageA(window, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(answer_.Item));
@@ -188,27 +131,6 @@ private:
     std::vector<CapturedMessageBox> boxes_;
     ModalDriver driver_;
 };
-
-// Lists a folder and each folder above it once. Wine's folder browser finds a folder by
-// comparing item lists that carry the last access time; a folder that is listed for the
-// first time after a change gets a new access time, so a folder the browser lists while
-// opening may no longer match a path parsed a moment later. Listed once here, the times
-// stay put for the rest of the test.
-void SettleAccessTimes(std::string folder) {
-    while (folder.size() > 3) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            while (FindNextFileA(search, &found)) {
-            }
-            FindClose(search);
-        }
-        const size_t cut = folder.find_last_of('\\');
-        if (cut == std::string::npos)
-            break;
-        folder.resize(cut);
-    }
-}
 
 bool Contains(const std::vector<std::string>& texts, const std::string& wanted) {
     for (const std::string& text : texts) {
