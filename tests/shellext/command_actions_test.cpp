@@ -1,0 +1,308 @@
+// The whole command through the built Vestrane.dll, ending in each of the five actions: a
+// folder of real files shown in Wine's own shell view, the extension made by the DLL's class
+// factory and initialised with the shell's data object, InvokeCommand from the host window,
+// the selection dialog answered, then the folder browser and the closing message where the
+// action has them. Checked: the list view's selection, the clipboard's bytes as a paste
+// would find them, and the files copied or moved.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "shellext/extension_record.h"
+#include "shellext/resource.h"
+#include "tests/shellext/shell_view_host.h"
+#include "tests/support/clipboard_reader.h"
+#include "tests/support/folder_browser.h"
+#include "tests/support/modal_driver.h"
+#include "tests/support/process_lock.h"
+#include "tests/support/registry_key_guard.h"
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+const CLSID kVestraneClassId = {
+    0x76F7FE62, 0xBCEE, 0x11D5, {0x96, 0xCD, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const char kSettingsKey[] = "Software\\Nembrok\\Vestrane";
+const char kPatternLine[] = "*.txt readme sub";
+// 表.txt: a name whose second byte is a backslash.
+const std::string kHyouName = "\x95\x5C.txt";
+// "コピー" and "移動".
+const std::string kCopyVerb = "\x83\x52\x83\x73\x81\x5B";
+const std::string kMoveVerb = "\x88\xDA\x93\xAE";
+
+// "<count> 個のファイルを<verb>しました。"
+std::string ResultText(int count, const std::string& verb) {
+    return std::to_string(count) + " \x8C\xC2\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0" +
+           verb + "\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42";
+}
+
+std::string DllPath() {
+    std::string path = std::string("Z:") + VESTRANE_DLL_PATH;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using CanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
+
+std::string Label(HWND listView, int index) {
+    char text[MAX_PATH] = {};
+    LVITEMA item = {};
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(listView, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// Labels of the selected items in index order.
+std::vector<std::string> SelectedLabels(HWND listView) {
+    std::vector<std::string> labels;
+    const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+        if (SendMessageA(listView, LVM_GETITEMSTATE, index, LVIS_SELECTED) & LVIS_SELECTED)
+            labels.push_back(Label(listView, index));
+    }
+    return labels;
+}
+
+int IndexOf(HWND listView, const std::string& label) {
+    const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+        if (Label(listView, index) == label)
+            return index;
+    }
+    return -1;
+}
+
+struct ActionCase {
+    const char* Name;
+    DWORD Action;
+    int Radio;
+};
+void PrintTo(const ActionCase& row, std::ostream* out) {
+    *out << row.Name;
+}
+
+// What the modal windows of one run showed.
+struct RunRecord {
+    int Dialogs = 0;
+    std::vector<HWND> BrowserOwners;
+    std::vector<std::vector<std::string>> BrowserSelections;
+    std::vector<CapturedMessageBox> Boxes;
+};
+
+class CommandActions : public ::testing::TestWithParam<ActionCase> {
+protected:
+    void SetUp() override {
+        // Names, the clipboard's bytes and the message are compared as code page 932 bytes.
+        if (GetACP() != 932)
+            GTEST_SKIP() << "needs the ANSI code page 932";
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        oleStarted_ = true;
+        module_ = LoadLibraryA(DllPath().c_str());
+        ASSERT_NE(module_, nullptr) << DllPath();
+        getClassObject_ = reinterpret_cast<GetClassObjectFunction>(
+            reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));
+        canUnloadNow_ = reinterpret_cast<CanUnloadNowFunction>(
+            reinterpret_cast<void*>(GetProcAddress(module_, "DllCanUnloadNow")));
+        ASSERT_NE(getClassObject_, nullptr);
+        ASSERT_NE(canUnloadNow_, nullptr);
+    }
+
+    void TearDown() override {
+        if (module_ != nullptr)
+            FreeLibrary(module_);
+        if (oleStarted_)
+            OleUninitialize();
+    }
+
+    HMODULE module_ = nullptr;
+    bool oleStarted_ = false;
+    GetClassObjectFunction getClassObject_ = nullptr;
+    CanUnloadNowFunction canUnloadNow_ = nullptr;
+};
+
+TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
+    const ActionCase& row = GetParam();
+    RegistryKeyGuard settings(HKEY_CURRENT_USER, kSettingsKey);
+    // Other test programs of this prefix use the clipboard too.
+    ProcessLock clipboardLock("clipboard");
+
+    ScratchFolder source("vestrane-test-command");
+    ScratchFolder target("vestrane-test-chosen");
+    ASSERT_FALSE(source.Path().empty());
+    ASSERT_FALSE(target.Path().empty());
+    const std::vector<std::string> files = {"a.txt", "b.doc", "c.txt", "readme", kHyouName};
+    for (const std::string& name : files)
+        source.WriteFile(name, "content of " + name);
+    ASSERT_TRUE(CreateDirectoryA((source / "sub").c_str(), nullptr));
+    source.WriteFile("sub\\inner.txt", "inner");
+
+    RunRecord run;
+    {
+        ShellViewHost host(source.Path());
+        ASSERT_TRUE(host.Valid());
+        HWND listView = host.ListView();
+        ASSERT_NE(listView, nullptr);
+        ASSERT_EQ(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0),
+                  static_cast<LRESULT>(files.size() + 1));
+        // The menu is opened for b.doc, which the user selected.
+        const int docIndex = IndexOf(listView, "b.doc");
+        ASSERT_GE(docIndex, 0);
+        LVITEMA state = {};
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(listView, LVM_SETITEMSTATE, docIndex, reinterpret_cast<LPARAM>(&state));
+
+        const UINT privateFormat = RegisterClipboardFormatA("Vestrane Test Private");
+        ASSERT_TRUE(SeedClipboard(host.Host(), "earlier text", privateFormat, "earlier"));
+
+        IClassFactory* factory = nullptr;
+        ASSERT_EQ(getClassObject_(kVestraneClassId, IID_IClassFactory,
+                                  reinterpret_cast<void**>(&factory)),
+                  S_OK);
+        IShellExtInit* init = nullptr;
+        ASSERT_EQ(
+            factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)),
+            S_OK);
+        factory->Release();
+        IDataObject* data = ShellDataObject(host.Folder(), {"b.doc"});
+        ASSERT_NE(data, nullptr);
+        ASSERT_EQ(init->Initialize(nullptr, data, nullptr), S_OK);
+        data->Release();
+        IContextMenu* menu = nullptr;
+        ASSERT_EQ(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu)), S_OK);
+        HMENU popup = CreatePopupMenu();
+        ASSERT_EQ(menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL), 1);
+        DestroyMenu(popup);
+
+        SettleAccessTimes(source.Path());
+        SettleAccessTimes(target.Path());
+        CMINVOKECOMMANDINFO info = {};
+        info.cbSize = sizeof info;
+        info.hwnd = host.Host();
+        info.lpVerb = MAKEINTRESOURCEA(0);
+        info.nShow = SW_SHOWNORMAL;
+        {
+            ModalDriver answer([&](HWND window) {
+                if (GetDlgItem(window, IDC_PATTERN_COMBO) != nullptr) {
+                    ++run.Dialogs;
+                    SetDlgItemTextA(window, IDC_PATTERN_COMBO, kPatternLine);
+                    ClickButton(window, row.Radio);
+                    ClickButton(window, IDOK);
+                } else if (IsFolderBrowser(window)) {
+                    run.BrowserOwners.push_back(GetWindow(window, GW_OWNER));
+                    run.BrowserSelections.push_back(BrowserSelection(window));
+                    ChooseInBrowser(window, target.Path());
+                } else {
+                    run.Boxes.push_back({GetWindow(window, GW_OWNER), WindowTextA(window),
+                                         MessageBoxTextA(window)});
+                    ClickButton(window, IDOK);
+                }
+            });
+            EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+        }
+        EXPECT_EQ(run.Dialogs, 1);
+
+        // The selection: every item the line matches, the folder included, and no other.
+        std::vector<std::string> selected = SelectedLabels(listView);
+        std::vector<std::string> expected = {"a.txt", "c.txt", "readme", "sub", kHyouName};
+        std::vector<std::string> sortedSelection = selected;
+        std::sort(sortedSelection.begin(), sortedSelection.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(sortedSelection, expected);
+        EXPECT_EQ(GetFocus(), listView);
+
+        // The collected paths, in the list view's order.
+        std::string fileList;
+        std::vector<std::string> paths;
+        for (const std::string& label : selected) {
+            paths.push_back(source / label);
+            fileList += paths.back() + '\0';
+        }
+
+        std::string drop;
+        std::string effect;
+        std::string text;
+        const bool hasDrop = ClipboardBlock(CF_HDROP, &drop);
+        const bool hasEffect = ClipboardBlock(DropEffectFormat(), &effect);
+        const bool hasText = ClipboardBlock(CF_TEXT, &text);
+        if (row.Action == ClipboardCopy || row.Action == ClipboardCut) {
+            ASSERT_TRUE(hasDrop);
+            std::string header(20, '\0');
+            header[0] = 20;
+            EXPECT_EQ(drop, header + fileList + '\0');
+            EXPECT_EQ(ClipboardDropNames(), paths);
+            ASSERT_TRUE(hasEffect);
+            ASSERT_EQ(effect.size(), 4u);
+            DWORD value = 0;
+            std::memcpy(&value, effect.data(), sizeof value);
+            EXPECT_EQ(value, row.Action == ClipboardCopy ? DWORD{DROPEFFECT_COPY}
+                                                         : DWORD{DROPEFFECT_MOVE});
+            EXPECT_FALSE(hasText);
+        } else {
+            // The clipboard keeps what it had.
+            EXPECT_FALSE(hasDrop);
+            EXPECT_FALSE(hasEffect);
+            EXPECT_TRUE(hasText);
+            EXPECT_STREQ(text.c_str(), "earlier text");
+        }
+
+        if (row.Action == CopyToFolder || row.Action == MoveToFolder) {
+            // The browser opened over the folder window on the folder of the files.
+            ASSERT_EQ(run.BrowserOwners.size(), 1u);
+            EXPECT_EQ(run.BrowserOwners[0], host.Host());
+            ASSERT_FALSE(run.BrowserSelections[0].empty());
+            EXPECT_EQ(run.BrowserSelections[0].back(),
+                      source.Path().substr(source.Path().rfind('\\') + 1));
+            // The folder was collected but not copied: four files.
+            ASSERT_EQ(run.Boxes.size(), 1u);
+            EXPECT_EQ(run.Boxes[0].Text,
+                      ResultText(4, row.Action == CopyToFolder ? kCopyVerb : kMoveVerb));
+            EXPECT_EQ(run.Boxes[0].Caption, "Vestrane");
+            EXPECT_EQ(run.Boxes[0].Owner, host.Host());
+        } else {
+            EXPECT_TRUE(run.BrowserOwners.empty());
+            EXPECT_TRUE(run.Boxes.empty());
+        }
+
+        menu->Release();
+        EXPECT_EQ(init->Release(), 0u);
+        EXPECT_EQ(canUnloadNow_(), S_OK);
+    }
+
+    // The files: copied, moved, or left alone.
+    const bool copied = row.Action == CopyToFolder || row.Action == MoveToFolder;
+    const bool moved = row.Action == MoveToFolder;
+    for (const std::string& name :
+         {std::string("a.txt"), std::string("c.txt"), std::string("readme"), kHyouName}) {
+        EXPECT_EQ(FileExists(target / name), copied) << name;
+        if (copied) {
+            EXPECT_EQ(ReadWholeFile(target / name), "content of " + name);
+        }
+        EXPECT_EQ(FileExists(source / name), !moved) << name;
+    }
+    EXPECT_FALSE(FileExists(target / "b.doc"));
+    EXPECT_FALSE(FileExists(target / "sub"));
+    EXPECT_EQ(ReadWholeFile(source / "b.doc"), "content of b.doc");
+    EXPECT_EQ(ReadWholeFile(source / "sub\\inner.txt"), "inner");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, CommandActions,
+    ::testing::Values(ActionCase{"SelectOnly", SelectOnly, IDC_SELECT_ONLY},
+                      ActionCase{"ClipboardCopy", ClipboardCopy, IDC_CLIPBOARD_COPY},
+                      ActionCase{"ClipboardCut", ClipboardCut, IDC_CLIPBOARD_CUT},
+                      ActionCase{"CopyToFolder", CopyToFolder, IDC_COPY_TO_FOLDER},
+                      ActionCase{"MoveToFolder", MoveToFolder, IDC_MOVE_TO_FOLDER}),
+    [](const ::testing::TestParamInfo<ActionCase>& row) { return row.param.Name; });
+
+} // namespace
