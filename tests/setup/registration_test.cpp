@@ -2,7 +2,6 @@
 #include "setup/registration.h"
 
 #include <gtest/gtest.h>
-#include <sddl.h>
 
 #include "setup/setup_state.h"
 #include "setup/system_facts.h"
@@ -85,32 +84,9 @@ TEST_F(RegistrationTest, InstallOverAnExistingRegistrationOverwritesSilently) {
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll_);
 }
 
-// A key whose security denies setting values and creating subkeys to everyone: opening
-// it for writing fails as it does for a user without rights. false when the registry
-// does not enforce it.
-bool CreateWriteProtectedKey(HKEY root, const char* path) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
-            "D:(D;;0x6;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr))
-        return false;
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
-    HKEY key = nullptr;
-    const LONG created =
-        RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_QUERY_VALUE, &attributes, &key, nullptr);
-    LocalFree(descriptor);
-    if (created != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    if (RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegCloseKey(key);
-        return false;
-    }
-    return true;
-}
-
 TEST_F(RegistrationTest, InstallWithoutRightsOnTheUninstallEntryStillSucceeds) {
-    if (!CreateWriteProtectedKey(HKEY_LOCAL_MACHINE, kUninstallKey))
-        GTEST_SKIP() << "the registry does not enforce key security here";
+    UncreatableKey entry(HKEY_LOCAL_MACHINE, kUninstallKey);
+    ASSERT_TRUE(entry.Made());
     WindowScript script({Press(IDYES)});
     EXPECT_EQ(InstallExtension(GetDesktopWindow()), 1);
     ASSERT_EQ(script.Seen().size(), 1u);
@@ -121,8 +97,8 @@ TEST_F(RegistrationTest, InstallWithoutRightsOnTheUninstallEntryStillSucceeds) {
 }
 
 TEST_F(RegistrationTest, InstallWithoutRightsOnTheClassKeyShowsTheErrorAndWritesNothing) {
-    if (!CreateWriteProtectedKey(HKEY_CLASSES_ROOT, kClassKey))
-        GTEST_SKIP() << "the registry does not enforce key security here";
+    UncreatableKey classKey(HKEY_CLASSES_ROOT, kClassKey);
+    ASSERT_TRUE(classKey.Made());
     WindowScript script({Press(IDYES), Press(IDOK)});
     EXPECT_EQ(InstallExtension(GetDesktopWindow()), 0);
     ASSERT_EQ(script.Seen().size(), 2u);

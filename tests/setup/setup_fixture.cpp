@@ -139,3 +139,39 @@ WindowScript::Step CloseBox() {
 bool IsChecked(HWND dialog, int id) {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
 }
+
+namespace {
+constexpr char kVolatileParent[] = "Software\\VestraneTestVolatile";
+constexpr wchar_t kLinkTarget[] = L"\\Registry\\Machine\\Software\\VestraneTestVolatile\\Target";
+} // namespace
+
+UncreatableKey::UncreatableKey(HKEY root, std::string path) : root_(root), path_(std::move(path)) {
+    DeleteKeyTree(root_, path_);
+    HKEY parent = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kVolatileParent, 0, nullptr, REG_OPTION_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &parent, nullptr) != ERROR_SUCCESS)
+        return;
+    RegCloseKey(parent);
+    HKEY link = nullptr;
+    if (RegCreateKeyExA(root_, path_.c_str(), 0, nullptr,
+                        REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &link, nullptr) != ERROR_SUCCESS)
+        return;
+    made_ = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
+                           reinterpret_cast<const BYTE*>(kLinkTarget),
+                           sizeof kLinkTarget - sizeof(wchar_t)) == ERROR_SUCCESS;
+    RegCloseKey(link);
+}
+
+UncreatableKey::~UncreatableKey() {
+    HKEY link = nullptr;
+    if (RegOpenKeyExA(root_, path_.c_str(), REG_OPTION_OPEN_LINK, DELETE, &link) == ERROR_SUCCESS) {
+        using DeleteKey = LONG(WINAPI*)(HANDLE);
+        auto deleteKey = reinterpret_cast<DeleteKey>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+        if (deleteKey != nullptr)
+            deleteKey(link);
+        RegCloseKey(link);
+    }
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kVolatileParent);
+}

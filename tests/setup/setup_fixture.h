@@ -102,3 +102,20 @@ WindowScript::Step Press(int button);
 WindowScript::Step CloseBox();
 
 bool IsChecked(HWND dialog, int id);
+
+// Makes a key impossible to create, as for a user without rights: the key becomes a
+// registry link to a place under a volatile key, where a non-volatile key cannot be made.
+// Opening it fails as well. Removed again when the object goes.
+class UncreatableKey {
+public:
+    UncreatableKey(HKEY root, std::string path);
+    ~UncreatableKey();
+    UncreatableKey(const UncreatableKey&) = delete;
+    UncreatableKey& operator=(const UncreatableKey&) = delete;
+    bool Made() const { return made_; }
+
+private:
+    HKEY root_;
+    std::string path_;
+    bool made_ = false;
+};

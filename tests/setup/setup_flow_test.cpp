@@ -147,6 +147,19 @@ TEST_F(SetupFlowTest, InstallDeclinedEndsWithoutDialog) {
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
+TEST_F(SetupFlowTest, InstallFailingShowsTheErrorAndNoDialog) {
+    UncreatableKey classKey(HKEY_CLASSES_ROOT, kClassKey);
+    ASSERT_TRUE(classKey.Made());
+    WindowScript script({Press(IDYES), Press(IDOK)});
+    EXPECT_EQ(Run(""), 0);
+    ASSERT_EQ(script.Seen().size(), 2u);
+    ExpectBox(script.Seen()[0], shown::Vestrane, shown::InstallQuestion);
+    ExpectBox(script.Seen()[1], shown::Error, shown::CannotInstall);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+}
+
 TEST_F(SetupFlowTest, InstallThenSettingsConfirmed) {
     WindowScript script(
         {Press(IDYES), Press(IDOK), Settings({IDC_MODE_MOVE_TO_FOLDER, IDC_START_HISTORY}, IDOK)});
