@@ -335,3 +335,16 @@ INSTANTIATE_TEST_SUITE_P(Kinds, OtherDriveTest,
                          });
 
 } // namespace
+
+namespace {
+
+// The expected texts above are compared byte for byte with what the windows show; this
+// pins down that they are code page 932 bytes, not UTF-8.
+TEST(ShownTexts, AreCodePage932Bytes) {
+    EXPECT_STREQ(shown::InstallQuestion, "Vestrane \x82\xF0\x83"
+                                         "C\x83\x93\x83X\x83g\x81[\x83\x8B\x82\xB5\x82\xDC"
+                                         "\x82\xB7\x82\xA9\x81H");
+    EXPECT_STREQ(shown::DialogCaption, "Vestrane \x90\xDD\x92\xE8");
+}
+
+} // namespace
