@@ -1,0 +1,726 @@
+// The selection dialog shown from the test's own module (the DLL's resources are linked
+// into this program), driven through ModalDriver while its modal loop runs: what it shows
+// for a record, and what each way of ending it writes back.
+#include "shellext/selection_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "shellext/resource.h"
+#include "shellext/select_extension.h"
+#include "tests/support/modal_driver.h"
+#include "tests/support/process_lock.h"
+
+namespace {
+
+const int kRadios[] = {IDC_CLIPBOARD_COPY, IDC_CLIPBOARD_CUT, IDC_SELECT_ONLY, IDC_COPY_TO_FOLDER,
+                       IDC_MOVE_TO_FOLDER};
+
+constexpr int kUnknownFocus = -1;
+
+// The id of the dialog's control that has the focus, or 0.
+int FocusedControl(HWND dialog) {
+    HWND focus = GetFocus();
+    HWND combo = GetDlgItem(dialog, IDC_PATTERN_COMBO);
+    // A drop-down combo box hands the focus to its edit field.
+    if (focus != nullptr && GetParent(focus) == combo)
+        focus = combo;
+    return focus != nullptr && GetParent(focus) == dialog ? GetDlgCtrlID(focus) : 0;
+}
+
+// Records where the dialog procedure left the focus, when WM_INITDIALOG returns.
+class InitFocusRecorder {
+public:
+    InitFocusRecorder() {
+        active = this;
+        hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, OnReturn, nullptr, GetCurrentThreadId());
+    }
+    ~InitFocusRecorder() {
+        UnhookWindowsHookEx(hook_);
+        active = nullptr;
+    }
+    InitFocusRecorder(const InitFocusRecorder&) = delete;
+    InitFocusRecorder& operator=(const InitFocusRecorder&) = delete;
+    int Focus() const { return focus_; }
+
+private:
+    static LRESULT CALLBACK OnReturn(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && active != nullptr && call->message == WM_INITDIALOG)
+            active->focus_ = FocusedControl(call->hwnd);
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static thread_local InitFocusRecorder* active;
+    HHOOK hook_ = nullptr;
+    int focus_ = kUnknownFocus;
+};
+thread_local InitFocusRecorder* InitFocusRecorder::active = nullptr;
+
+// What the dialog showed when its modal loop had started.
+struct Snapshot {
+    bool Taken = false;
+    std::string Caption;
+    std::map<int, std::string> ControlTexts;
+    std::vector<int> CheckedRadios;
+    std::string ComboText;
+    std::vector<std::string> ComboItems;
+    // The control with the focus once the dialog is shown, or kUnknownFocus when another
+    // process's window had taken the activation (test programs run side by side).
+    int FocusId = 0;
+    // The control with the focus right after WM_INITDIALOG, before the dialog is shown.
+    int FocusAtInit = 0;
+    HICON SmallIcon = nullptr;
+    HICON BigIcon = nullptr;
+    RECT Frame = {};
+    HWND Owner = nullptr;
+};
+
+Snapshot Take(HWND dialog) {
+    Snapshot shot;
+    shot.Taken = true;
+    shot.Caption = WindowTextA(dialog);
+    for (int id : {IDOK, IDCANCEL, IDC_CLIPBOARD_COPY, IDC_CLIPBOARD_CUT, IDC_SELECT_ONLY,
+                   IDC_COPY_TO_FOLDER, IDC_MOVE_TO_FOLDER})
+        shot.ControlTexts[id] = WindowTextA(GetDlgItem(dialog, id));
+    for (int id : kRadios) {
+        if (IsDlgButtonChecked(dialog, id) == BST_CHECKED)
+            shot.CheckedRadios.push_back(id);
+    }
+    HWND combo = GetDlgItem(dialog, IDC_PATTERN_COMBO);
+    shot.ComboText = WindowTextA(combo);
+    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char item[512] = {};
+        if (SendMessageA(combo, CB_GETLBTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof item))
+            SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+        shot.ComboItems.push_back(item);
+    }
+    shot.FocusId = GetActiveWindow() == dialog ? FocusedControl(dialog) : kUnknownFocus;
+    shot.SmallIcon = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
+    shot.BigIcon = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
+    GetWindowRect(dialog, &shot.Frame);
+    shot.Owner = GetWindow(dialog, GW_OWNER);
+    return shot;
+}
+
+void SetComboText(HWND dialog, const std::string& text) {
+    SetWindowTextA(GetDlgItem(dialog, IDC_PATTERN_COMBO), text.c_str());
+}
+
+std::string Bytes(const char* field) {
+    return std::string(field);
+}
+
+// The driver may call before the modal loop has shown the dialog (its timer can fire at
+// the loop's first look at the queue, ahead of the show). The user only meets the dialog
+// once it is shown, so the actions wait for that.
+thread_local HWND pendingDialog = nullptr;
+thread_local std::function<void(HWND)> pendingAction;
+
+void CALLBACK RetryWhenShown(HWND, UINT, UINT_PTR timer, DWORD);
+
+void WhenShown(HWND dialog, std::function<void(HWND)> action) {
+    if (IsWindowVisible(dialog) || !IsWindow(dialog)) {
+        action(dialog);
+        return;
+    }
+    pendingDialog = dialog;
+    pendingAction = std::move(action);
+    SetTimer(nullptr, 0, 10, RetryWhenShown);
+}
+
+void CALLBACK RetryWhenShown(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND dialog = pendingDialog;
+    auto action = std::move(pendingAction);
+    pendingDialog = nullptr;
+    pendingAction = nullptr;
+    if (action)
+        WhenShown(dialog, std::move(action));
+}
+
+class SelectionDialogTest : public testing::Test {
+protected:
+    void SetUp() override {
+        // The dialog's template and icon come from this program, which carries the DLL's
+        // resources.
+        ModuleInstance = GetModuleHandleA(nullptr);
+        CurrentExtension = nullptr;
+        record = ExtensionRecord{};
+        std::memset(record.PatternLine, '#', sizeof record.PatternLine);
+        record.PatternLine[kRecordTextSize - 1] = '\0';
+        std::strcpy(record.SourceFolder, "C:\\Docs");
+        record.Action = 0xDEAD;
+        record.History = &history;
+    }
+    void TearDown() override {
+        record.History = nullptr;
+        CurrentExtension = nullptr;
+    }
+
+    void SetHistory(const std::vector<std::string>& lines) {
+        history.Clear();
+        for (const auto& line : lines)
+            history.Append(line.c_str());
+    }
+
+    // Shows the dialog for the record; `act` ends it after the snapshot.
+    INT_PTR Show(const std::function<void(HWND)>& act, HWND owner = nullptr) {
+        InitFocusRecorder focus;
+        ModalDriver driver([&](HWND shown) {
+            WhenShown(shown, [&](HWND dialog) {
+                shot = Take(dialog);
+                act(dialog);
+            });
+        });
+        const INT_PTR result = ShowSelectionDialog(record, owner);
+        EXPECT_EQ(driver.Seen(), 1);
+        shot.FocusAtInit = focus.Focus();
+        return result;
+    }
+    INT_PTR ShowAndConfirm() {
+        return Show([](HWND dialog) { ClickButton(dialog, IDOK); });
+    }
+    INT_PTR ShowAndCancel() {
+        return Show([](HWND dialog) { ClickButton(dialog, IDCANCEL); });
+    }
+
+    // The procedure leaves the focus on the control, and the system does not move it
+    // when it shows the dialog.
+    void ExpectFocus(int control) {
+        EXPECT_EQ(shot.FocusAtInit, control);
+        if (shot.FocusId != kUnknownFocus) {
+            EXPECT_EQ(shot.FocusId, control);
+        }
+    }
+
+    StringList history;
+    ExtensionRecord record;
+    Snapshot shot;
+};
+
+// ---------------------------------------------------------------- the preselected action
+
+struct ModeCase {
+    const char* Label;
+    DWORD Mode;
+    int Radio;
+};
+void PrintTo(const ModeCase& row, std::ostream* out) {
+    *out << row.Label;
+}
+
+class PreselectTest : public SelectionDialogTest, public testing::WithParamInterface<ModeCase> {};
+
+TEST_P(PreselectTest, ChecksExactlyTheRadioOfTheConfiguredMode) {
+    record.ConfiguredMode = GetParam().Mode;
+    EXPECT_EQ(ShowAndCancel(), IDCANCEL);
+    EXPECT_EQ(shot.CheckedRadios, std::vector<int>{GetParam().Radio});
+}
+
+const ModeCase kModeCases[] = {
+    {"SelectOnly", SelectOnly, IDC_SELECT_ONLY},
+    {"ClipboardCopy", ClipboardCopy, IDC_CLIPBOARD_COPY},
+    {"ClipboardCut", ClipboardCut, IDC_CLIPBOARD_CUT},
+    {"UsePreviousWithoutRecordedAction", UsePrevious, IDC_SELECT_ONLY},
+    {"CopyToFolder", CopyToFolder, IDC_COPY_TO_FOLDER},
+    {"MoveToFolder", MoveToFolder, IDC_MOVE_TO_FOLDER},
+    {"Six", 6, IDC_SELECT_ONLY},
+    {"Huge", 0xFFFFFFFF, IDC_SELECT_ONLY},
+};
+
+INSTANTIATE_TEST_SUITE_P(Modes, PreselectTest, testing::ValuesIn(kModeCases),
+                         [](const testing::TestParamInfo<ModeCase>& row) {
+                             return std::string(row.param.Label);
+                         });
+
+// ---------------------------------------------------------------- initial text, history, focus
+
+struct StartCase {
+    const char* Label;
+    DWORD InitFromHistory;
+    const char* DefaultPattern;
+    std::vector<std::string> History;
+    DWORD Mode;
+    std::string ExpectedText;
+    std::vector<std::string> ExpectedItems;
+    int ExpectedFocus;
+};
+void PrintTo(const StartCase& row, std::ostream* out) {
+    *out << row.Label;
+}
+
+class StartTest : public SelectionDialogTest, public testing::WithParamInterface<StartCase> {};
+
+TEST_P(StartTest, ShowsTheInitialTextTheHistoryAndTheFocus) {
+    const StartCase& c = GetParam();
+    record.InitFromHistory = c.InitFromHistory;
+    std::strcpy(record.DefaultPattern, c.DefaultPattern);
+    record.ConfiguredMode = c.Mode;
+    SetHistory(c.History);
+    EXPECT_EQ(ShowAndCancel(), IDCANCEL);
+    EXPECT_EQ(shot.ComboText, c.ExpectedText);
+    EXPECT_EQ(shot.ComboItems, c.ExpectedItems);
+    ExpectFocus(c.ExpectedFocus);
+}
+
+const StartCase kStartCases[] = {
+    {"DefaultPattern",
+     0,
+     "*.txt",
+     {"zeta", "alpha", "Mid"},
+     SelectOnly,
+     "*.txt",
+     {"zeta", "alpha", "Mid"},
+     IDC_PATTERN_COMBO},
+    {"EmptyDefaultPatternStillCounts",
+     0,
+     "",
+     {"a", "b"},
+     ClipboardCopy,
+     "",
+     {"a", "b"},
+     IDC_PATTERN_COMBO},
+    {"DefaultPatternWithoutHistory", 0, "*.doc", {}, CopyToFolder, "*.doc", {}, IDC_PATTERN_COMBO},
+    {"FirstHistoryEntry",
+     1,
+     "*.txt",
+     {"b*", "a*"},
+     SelectOnly,
+     "b*",
+     {"b*", "a*"},
+     IDC_PATTERN_COMBO},
+    {"AnyNonzeroSelectMeansHistory", 7, "*.txt", {"x"}, SelectOnly, "x", {"x"}, IDC_PATTERN_COMBO},
+    {"EmptyHistoryFocusesTheRadio", 1, "*.txt", {}, MoveToFolder, "", {}, IDC_MOVE_TO_FOLDER},
+    {"EmptyHistoryFocusesSelectOnlyForUsePrevious",
+     1,
+     "*.txt",
+     {},
+     UsePrevious,
+     "",
+     {},
+     IDC_SELECT_ONLY},
+};
+
+INSTANTIATE_TEST_SUITE_P(Starts, StartTest, testing::ValuesIn(kStartCases),
+                         [](const testing::TestParamInfo<StartCase>& row) {
+                             return std::string(row.param.Label);
+                         });
+
+TEST_F(SelectionDialogTest, TenHistoryEntriesAreOfferedInListOrder) {
+    std::vector<std::string> lines;
+    for (int i = 9; i >= 0; --i)
+        lines.push_back("*." + std::to_string(i));
+    SetHistory(lines);
+    record.InitFromHistory = 1;
+    ShowAndCancel();
+    EXPECT_EQ(shot.ComboItems, lines);
+    EXPECT_EQ(shot.ComboText, "*.9");
+}
+
+TEST_F(SelectionDialogTest, MissingHistoryListActsAsAnEmptyOne) {
+    record.History = nullptr;
+    record.InitFromHistory = 1;
+    record.ConfiguredMode = ClipboardCut;
+    EXPECT_EQ(ShowAndConfirm(), IDOK);
+    EXPECT_EQ(shot.ComboItems, std::vector<std::string>{});
+    ExpectFocus(IDC_CLIPBOARD_CUT);
+    EXPECT_EQ(Bytes(record.PatternLine), "");
+    EXPECT_EQ(record.Action, static_cast<DWORD>(ClipboardCut));
+}
+
+TEST_F(SelectionDialogTest, UnterminatedDefaultPatternIsShownCut) {
+    std::memset(record.DefaultPattern, 'd', sizeof record.DefaultPattern);
+    ShowAndConfirm();
+    EXPECT_EQ(shot.ComboText, std::string(kRecordTextSize - 1, 'd').substr(0, 2047));
+    EXPECT_EQ(Bytes(record.PatternLine), std::string(259, 'd'));
+}
+
+// ---------------------------------------------------------------- confirming
+
+struct ChoiceCase {
+    const char* Label;
+    std::vector<int> Checked;
+    DWORD ExpectedAction;
+};
+void PrintTo(const ChoiceCase& row, std::ostream* out) {
+    *out << row.Label;
+}
+
+class ChoiceTest : public SelectionDialogTest, public testing::WithParamInterface<ChoiceCase> {};
+
+TEST_P(ChoiceTest, OkReportsTheFirstCheckedRadioInTestOrder) {
+    record.ConfiguredMode = SelectOnly;
+    const auto& checked = GetParam().Checked;
+    const INT_PTR result = Show([&](HWND dialog) {
+        for (int id : kRadios)
+            CheckDlgButton(dialog, id, BST_UNCHECKED);
+        for (int id : checked)
+            CheckDlgButton(dialog, id, BST_CHECKED);
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(record.Action, GetParam().ExpectedAction);
+}
+
+const ChoiceCase kChoiceCases[] = {
+    {"SelectOnly", {IDC_SELECT_ONLY}, SelectOnly},
+    {"ClipboardCopy", {IDC_CLIPBOARD_COPY}, ClipboardCopy},
+    {"ClipboardCut", {IDC_CLIPBOARD_CUT}, ClipboardCut},
+    {"CopyToFolder", {IDC_COPY_TO_FOLDER}, CopyToFolder},
+    {"MoveToFolder", {IDC_MOVE_TO_FOLDER}, MoveToFolder},
+    {"NoneChecked", {}, SelectOnly},
+    {"CutBeforeCopy", {IDC_CLIPBOARD_COPY, IDC_CLIPBOARD_CUT}, ClipboardCut},
+    {"CopyBeforeFolderCopy", {IDC_COPY_TO_FOLDER, IDC_CLIPBOARD_COPY}, ClipboardCopy},
+    {"FolderCopyBeforeMove", {IDC_MOVE_TO_FOLDER, IDC_COPY_TO_FOLDER}, CopyToFolder},
+    {"MoveBeforeSelectOnly", {IDC_SELECT_ONLY, IDC_MOVE_TO_FOLDER}, MoveToFolder},
+    {"AllChecked",
+     {IDC_SELECT_ONLY, IDC_MOVE_TO_FOLDER, IDC_COPY_TO_FOLDER, IDC_CLIPBOARD_COPY,
+      IDC_CLIPBOARD_CUT},
+     ClipboardCut},
+};
+
+INSTANTIATE_TEST_SUITE_P(Choices, ChoiceTest, testing::ValuesIn(kChoiceCases),
+                         [](const testing::TestParamInfo<ChoiceCase>& row) {
+                             return std::string(row.param.Label);
+                         });
+
+TEST_F(SelectionDialogTest, ClickingARadioUnchecksThePreselectedOne) {
+    record.ConfiguredMode = ClipboardCut;
+    std::vector<int> checkedAfterClick;
+    const INT_PTR result = Show([&](HWND dialog) {
+        ClickButton(dialog, IDC_MOVE_TO_FOLDER);
+        for (int id : kRadios) {
+            if (IsDlgButtonChecked(dialog, id) == BST_CHECKED)
+                checkedAfterClick.push_back(id);
+        }
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(checkedAfterClick, std::vector<int>{IDC_MOVE_TO_FOLDER});
+    EXPECT_EQ(record.Action, static_cast<DWORD>(MoveToFolder));
+}
+
+TEST_F(SelectionDialogTest, OkWithoutChangesKeepsThePreselectedAction) {
+    record.ConfiguredMode = CopyToFolder;
+    std::strcpy(record.DefaultPattern, "*.txt");
+    EXPECT_EQ(ShowAndConfirm(), IDOK);
+    EXPECT_EQ(Bytes(record.PatternLine), "*.txt");
+    EXPECT_EQ(record.Action, static_cast<DWORD>(CopyToFolder));
+}
+
+TEST_F(SelectionDialogTest, OkTakesTheTypedLine) {
+    const INT_PTR result = Show([](HWND dialog) {
+        SetComboText(dialog, "*.txt .doc readme");
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(Bytes(record.PatternLine), "*.txt .doc readme");
+}
+
+TEST_F(SelectionDialogTest, OkTakesAnEntryPickedFromTheHistory) {
+    SetHistory({"a*", "b*", "c*"});
+    std::strcpy(record.DefaultPattern, "*.txt");
+    const INT_PTR result = Show([](HWND dialog) {
+        HWND combo = GetDlgItem(dialog, IDC_PATTERN_COMBO);
+        SendMessageA(combo, CB_SETCURSEL, 1, 0);
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(Bytes(record.PatternLine), "b*");
+}
+
+TEST_F(SelectionDialogTest, OkWithAnEmptyBoxGivesAnEmptyLine) {
+    std::strcpy(record.DefaultPattern, "*.txt");
+    const INT_PTR result = Show([](HWND dialog) {
+        SetComboText(dialog, "");
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(Bytes(record.PatternLine), "");
+}
+
+TEST_F(SelectionDialogTest, TextIsCutAt259Bytes) {
+    const INT_PTR result = Show([](HWND dialog) {
+        SetComboText(dialog, std::string(300, 'x'));
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(Bytes(record.PatternLine), std::string(259, 'x'));
+}
+
+TEST_F(SelectionDialogTest, TextOf259BytesIsKeptWhole) {
+    const std::string line = "*." + std::string(257, 'y');
+    const INT_PTR result = Show([&](HWND dialog) {
+        SetComboText(dialog, line);
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(Bytes(record.PatternLine), line);
+}
+
+TEST_F(SelectionDialogTest, DoubleByteTextIsCutWithinTheBuffer) {
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the ANSI code page 932";
+    std::string line;
+    for (int i = 0; i < 150; ++i)
+        line += "表";
+    const INT_PTR result = Show([&](HWND dialog) {
+        SetComboText(dialog, line);
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    const std::string got = Bytes(record.PatternLine);
+    EXPECT_LE(got.size(), 259u);
+    EXPECT_GE(got.size(), 258u);
+    EXPECT_EQ(line.compare(0, got.size(), got), 0) << "a prefix of the typed text";
+}
+
+TEST_F(SelectionDialogTest, OkLeavesEveryOtherFieldAlone) {
+    std::strcpy(record.DefaultPattern, "*.txt");
+    record.ConfiguredMode = ClipboardCopy;
+    record.InitFromHistory = 0;
+    record.PathBytesTotal = 1234;
+    SetHistory({"a", "b"});
+    ShowAndConfirm();
+    EXPECT_EQ(Bytes(record.DefaultPattern), "*.txt");
+    EXPECT_EQ(Bytes(record.SourceFolder), "C:\\Docs");
+    EXPECT_EQ(record.ConfiguredMode, static_cast<DWORD>(ClipboardCopy));
+    EXPECT_EQ(record.InitFromHistory, 0u);
+    EXPECT_EQ(record.PathBytesTotal, 1234u);
+    EXPECT_EQ(record.SelectedPaths, nullptr);
+    std::vector<std::string> entries;
+    for (const char* entry = history.GetFirst(); entry != nullptr; entry = history.GetNext())
+        entries.push_back(entry);
+    EXPECT_EQ(entries, (std::vector<std::string>{"a", "b"}));
+}
+
+// ---------------------------------------------------------------- cancelling
+
+struct CancelCase {
+    const char* Label;
+    std::function<void(HWND)> End;
+};
+void PrintTo(const CancelCase& row, std::ostream* out) {
+    *out << row.Label;
+}
+
+class CancelTest : public SelectionDialogTest, public testing::WithParamInterface<CancelCase> {};
+
+TEST_P(CancelTest, EndsWithTwoAndWritesNothing) {
+    std::strcpy(record.DefaultPattern, "*.txt");
+    record.ConfiguredMode = ClipboardCut;
+    std::strcpy(record.PatternLine, "previous line");
+    record.Action = MoveToFolder;
+    const INT_PTR result = Show([&](HWND dialog) {
+        SetComboText(dialog, "typed but cancelled");
+        ClickButton(dialog, IDC_CLIPBOARD_COPY);
+        GetParam().End(dialog);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(Bytes(record.PatternLine), "previous line");
+    EXPECT_EQ(record.Action, static_cast<DWORD>(MoveToFolder));
+}
+
+const CancelCase kCancelCases[] = {
+    {"CancelButton", [](HWND dialog) { ClickButton(dialog, IDCANCEL); }},
+    {"EscapeKey",
+     [](HWND dialog) {
+         SetFocus(GetDlgItem(dialog, IDC_PATTERN_COMBO));
+         PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+     }},
+    {"EscapeKeyOnARadio",
+     [](HWND dialog) {
+         SetFocus(GetDlgItem(dialog, IDC_SELECT_ONLY));
+         PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+     }},
+    {"CloseBox", [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    {"CloseMessage", [](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Ends, CancelTest, testing::ValuesIn(kCancelCases),
+                         [](const testing::TestParamInfo<CancelCase>& row) {
+                             return std::string(row.param.Label);
+                         });
+
+TEST_F(SelectionDialogTest, EnterKeyConfirms) {
+    std::strcpy(record.DefaultPattern, "*.txt");
+    const INT_PTR result = Show([](HWND dialog) {
+        SetFocus(GetDlgItem(dialog, IDC_PATTERN_COMBO));
+        PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(Bytes(record.PatternLine), "*.txt");
+}
+
+TEST_F(SelectionDialogTest, OtherCommandsDoNotEndTheDialog) {
+    int visibleBefore = -1;
+    int visibleAfter = -1;
+    const INT_PTR result = Show([&](HWND dialog) {
+        visibleBefore = IsWindowVisible(dialog) ? 1 : 0;
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PATTERN_COMBO, CBN_EDITCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_PATTERN_COMBO)));
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(4711, 0), 0);
+        visibleAfter = IsWindowVisible(dialog) ? 1 : 0;
+        ClickButton(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(visibleBefore, 1);
+    EXPECT_EQ(visibleAfter, 1);
+}
+
+// ---------------------------------------------------------------- look and place
+
+TEST_F(SelectionDialogTest, CaptionAndControlTextsAreCodePage932) {
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the ANSI code page 932";
+    ShowAndCancel();
+    EXPECT_EQ(shot.Caption, "ワイルドカードで一括選択");
+    EXPECT_EQ(shot.ControlTexts[IDOK], "OK");
+    EXPECT_EQ(shot.ControlTexts[IDCANCEL], "ｷｬﾝｾﾙ");
+    EXPECT_EQ(shot.ControlTexts[IDC_CLIPBOARD_COPY], "クリップボードにコピー(&C)");
+    EXPECT_EQ(shot.ControlTexts[IDC_CLIPBOARD_CUT], "クリップボードに切り取り(&T)");
+    EXPECT_EQ(shot.ControlTexts[IDC_SELECT_ONLY], "選択のみ(&N)");
+    EXPECT_EQ(shot.ControlTexts[IDC_COPY_TO_FOLDER], "場所を指定してコピー(&P)");
+    EXPECT_EQ(shot.ControlTexts[IDC_MOVE_TO_FOLDER], "場所を指定して移動(&M)");
+    // The same bytes as escapes, so that a wrong execution character set cannot hide.
+    EXPECT_EQ(shot.ControlTexts[IDC_SELECT_ONLY], "\x91\x49\x91\xF0\x82\xCC\x82\xDD(&N)");
+}
+
+TEST_F(SelectionDialogTest, ShowsIconAsSmallAndLargeIcon) {
+    ShowAndCancel();
+    HICON icon = LoadIconA(ModuleInstance, MAKEINTRESOURCEA(IDI_VESTRANE));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(shot.SmallIcon, icon);
+    EXPECT_EQ(shot.BigIcon, icon);
+}
+
+TEST_F(SelectionDialogTest, IsOwnedByTheGivenWindow) {
+    HWND owner = CreateWindowExA(0, "Static", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    EXPECT_EQ(Show([](HWND dialog) { ClickButton(dialog, IDCANCEL); }, owner), IDCANCEL);
+    EXPECT_EQ(shot.Owner, owner);
+    DestroyWindow(owner);
+}
+
+struct PlaceCase {
+    const char* Label;
+    POINT Cursor;
+};
+void PrintTo(const PlaceCase& row, std::ostream* out) {
+    *out << row.Label;
+}
+
+class PlacementTest : public SelectionDialogTest, public testing::WithParamInterface<PlaceCase> {};
+
+TEST_P(PlacementTest, OpensAtTheCursor) {
+    // The cursor is shared by every process of the prefix.
+    ProcessLock lock("cursor");
+    const POINT cursor = GetParam().Cursor;
+    ASSERT_TRUE(SetCursorPos(cursor.x, cursor.y));
+    POINT actual = {};
+    GetCursorPos(&actual);
+    ASSERT_EQ(actual.x, cursor.x);
+    ASSERT_EQ(actual.y, cursor.y);
+    ShowAndCancel();
+    const int width = shot.Frame.right - shot.Frame.left;
+    const int height = shot.Frame.bottom - shot.Frame.top;
+    ASSERT_GT(width, 0);
+    ASSERT_GT(height, 0);
+    int x = cursor.x - width / 2;
+    int y = cursor.y - (height / 8) * 7;
+    EXPECT_EQ(shot.Frame.left, x < 0 ? 0 : x);
+    EXPECT_EQ(shot.Frame.top, y < 0 ? 0 : y);
+}
+
+const PlaceCase kPlaceCases[] = {
+    {"Inside", {500, 400}},
+    {"NearTopLeftClampsBoth", {5, 5}},
+    {"NearLeftClampsX", {3, 500}},
+    {"NearTopClampsY", {600, 20}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cursor, PlacementTest, testing::ValuesIn(kPlaceCases),
+                         [](const testing::TestParamInfo<PlaceCase>& row) {
+                             return std::string(row.param.Label);
+                         });
+
+// ---------------------------------------------------------------- which record
+
+// Another object created after the invoking one, as another context menu or another
+// Explorer thread would.
+class LaterExtension {
+public:
+    LaterExtension() : object_(new (std::nothrow) SelectExtension) {
+        object_->AddRef();
+        std::strcpy(object_->DefaultPattern, "*.later");
+        std::strcpy(object_->PatternLine, "later line");
+        object_->ConfiguredMode = MoveToFolder;
+        object_->InitFromHistory = 0;
+        object_->History = nullptr;
+        object_->Action = ClipboardCopy;
+        CurrentExtension = object_;
+    }
+    ~LaterExtension() { object_->Release(); }
+    SelectExtension* operator->() { return object_; }
+
+private:
+    SelectExtension* object_;
+};
+
+TEST_F(SelectionDialogTest, WorksOnTheRecordItIsHandedNotOnTheLatestObject) {
+    LaterExtension later;
+    std::strcpy(record.DefaultPattern, "*.mine");
+    record.ConfiguredMode = ClipboardCut;
+    const INT_PTR result = Show([](HWND dialog) {
+        SetComboText(dialog, "*.mine readme");
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(shot.ComboText, "*.mine");
+    EXPECT_EQ(shot.CheckedRadios, std::vector<int>{IDC_CLIPBOARD_CUT});
+    EXPECT_EQ(Bytes(record.PatternLine), "*.mine readme");
+    EXPECT_EQ(record.Action, static_cast<DWORD>(ClipboardCut));
+    EXPECT_EQ(Bytes(later->PatternLine), "later line");
+    EXPECT_EQ(later->Action, static_cast<DWORD>(ClipboardCopy));
+}
+
+TEST_F(SelectionDialogTest, WithoutARecordFallsBackToCurrentExtension) {
+    LaterExtension later;
+    ModalDriver driver([&](HWND shown) {
+        WhenShown(shown, [&](HWND dialog) {
+            shot = Take(dialog);
+            SetComboText(dialog, "*.fallback");
+            ClickButton(dialog, IDOK);
+        });
+    });
+    const INT_PTR result = DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SELECTION), nullptr,
+                                           SelectionDialog, 0);
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(shot.ComboText, "*.later");
+    EXPECT_EQ(shot.CheckedRadios, std::vector<int>{IDC_MOVE_TO_FOLDER});
+    EXPECT_EQ(Bytes(later->PatternLine), "*.fallback");
+    EXPECT_EQ(later->Action, static_cast<DWORD>(MoveToFolder));
+}
+
+TEST_F(SelectionDialogTest, WithoutAnyRecordEndsAsCancelled) {
+    CurrentExtension = nullptr;
+    ModalDriver driver([](HWND dialog) { ClickButton(dialog, IDOK); });
+    const INT_PTR result = DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SELECTION), nullptr,
+                                           SelectionDialog, 0);
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(SelectionDialogTest, ModuleWithoutTheTemplateGivesMinusOne) {
+    ModuleInstance = GetModuleHandleA("kernel32.dll");
+    EXPECT_EQ(ShowSelectionDialog(record, nullptr), -1);
+    EXPECT_EQ(record.Action, 0xDEADu);
+}
+
+} // namespace
