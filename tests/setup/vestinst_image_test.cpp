@@ -147,6 +147,35 @@ TEST_F(VestinstImageTest, IconIsOne32By32ImageIn16Colours) {
     EXPECT_EQ(header.biBitCount, 4);
 }
 
+TEST_F(VestinstImageTest, IconPictureIsNotTheExtensionsOwn) {
+    std::string extensionIcon = "Z:" EXTENSION_ICON;
+    for (char& c : extensionIcon) {
+        if (c == '/')
+            c = '\\';
+    }
+    const std::string file = ReadWholeFile(extensionIcon);
+    if (file.size() < 6)
+        GTEST_SKIP() << "the extension's icon is not there yet";
+    const std::string group = Resource(MAKEINTRESOURCEA(IDI_SETUP), RT_GROUP_ICON);
+    ASSERT_EQ(group.size(), 6 + sizeof(IconGroupEntry));
+    IconGroupEntry entry;
+    std::memcpy(&entry, group.data() + 6, sizeof entry);
+    const std::string ours = Resource(MAKEINTRESOURCEA(entry.Id), RT_ICON);
+    ASSERT_FALSE(ours.empty());
+    // An .ico file: a 6-byte header, 16-byte entries, then the images as RT_ICON holds them.
+    WORD count = 0;
+    std::memcpy(&count, file.data() + 4, sizeof count);
+    for (size_t i = 0; i < count && 6 + 16 * (i + 1) <= file.size(); ++i) {
+        DWORD size = 0;
+        DWORD offset = 0;
+        std::memcpy(&size, file.data() + 6 + 16 * i + 8, sizeof size);
+        std::memcpy(&offset, file.data() + 6 + 16 * i + 12, sizeof offset);
+        if (offset + static_cast<size_t>(size) <= file.size()) {
+            EXPECT_NE(file.substr(offset, size), ours) << "image " << i;
+        }
+    }
+}
+
 std::string VersionString(const std::string& block, const char* name) {
     char* text = nullptr;
     UINT length = 0;
