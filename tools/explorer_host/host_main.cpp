@@ -36,7 +36,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     SetStageFile(options.StageFile);
     int timeout = options.TimeoutSeconds;
     if (timeout < 0)
-        timeout = options.Invoke.empty() ? 0 : 90;
+        timeout = options.Invoke.empty() && !options.OneCommand ? 0 : 90;
     if (timeout > 0) {
         HANDLE thread =
             CreateThread(nullptr, 0, Watchdog,

@@ -12,14 +12,16 @@ const char kHostUsage[] =
     "  --folder PATH      folder to show (default: the current folder)\n"
     "  --select LABEL     select the item with this label (repeatable; default: the first item)\n"
     "  --invoke LABEL     build the context menu of the selection and invoke this entry\n"
-    "  --show-menu        show the popup menu before invoking (for a screenshot)\n"
+    "  --one-command      wait for a right-click (a user's or xdotool's), answer the dialogs of\n"
+    "                     the chosen command, report and end; reports \"ready: X Y\" first,\n"
+    "                     the screen point of the selected item\n"
     "  --answer STEPS     answer the next dialog: set:ID=TEXT;click:ID;folder:PATH;pause:NAME;\n"
     "                     wait:MS (repeatable, in the order the dialogs appear)\n"
     "  --report FILE      write the report to FILE instead of standard output\n"
     "  --stage-file FILE  pause at each stage until FILE is deleted (screenshots)\n"
     "  --clear-clipboard  empty the clipboard first\n"
     "  --keep-open        leave the window open after the run\n"
-    "  --timeout SECONDS  give up after this long (default with --invoke: 90)\n"
+    "  --timeout SECONDS  give up after this long (default with --invoke, --one-command: 90)\n"
     "  --view details|list|icons|smallicons\n"
     "  --size WIDTHxHEIGHT\n";
 
@@ -41,8 +43,8 @@ bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* op
         const std::string& name = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
         auto value = [&]() -> const std::string& { return arguments[++i]; };
-        if (name == "--show-menu") {
-            options->ShowMenu = true;
+        if (name == "--one-command") {
+            options->OneCommand = true;
         } else if (name == "--clear-clipboard") {
             options->ClearClipboard = true;
         } else if (name == "--keep-open") {

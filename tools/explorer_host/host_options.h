@@ -11,7 +11,7 @@ struct HostOptions {
     std::string Folder;               // shown folder; the current folder when empty
     std::vector<std::string> Select;  // labels of the items to select before the menu
     std::string Invoke;               // label of the menu entry to invoke; empty: interactive
-    bool ShowMenu = false;            // show the popup menu (for a screenshot) before invoking
+    bool OneCommand = false;          // interactive, but end after the first menu command
     std::vector<std::string> Answers; // answers for the dialogs of the run, in order
     std::string ReportPath;           // report file; standard output when empty
     std::string StageFile;            // stage pauses for screenshots

@@ -13,7 +13,7 @@ const char kWindowClass[] = "CabinetWClass";
 // Explorer answers this message with its IShellBrowser; code in the process may ask for it.
 constexpr UINT kGetShellBrowser = WM_USER + 7;
 constexpr UINT kRunCommandLine = WM_APP + 1;
-constexpr UINT_PTR kMenuTimer = 1;
+constexpr UINT kPrepareOneCommand = WM_APP + 2;
 const char kHostProperty[] = "VestraneHostWindow";
 } // namespace
 
@@ -53,6 +53,8 @@ bool HostWindow::Create(HINSTANCE instance) {
     UpdateWindow(window_);
     if (!options_.Invoke.empty())
         PostMessageA(window_, kRunCommandLine, 0, 0);
+    else if (options_.OneCommand)
+        PostMessageA(window_, kPrepareOneCommand, 0, 0);
     return true;
 }
 
@@ -197,19 +199,11 @@ LRESULT HostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(help.c_str()));
         }
         return 0;
-    case WM_ENTERIDLE:
-        if (wParam == MSGF_MENU && !menuStageDone_)
-            HighlightAndCloseMenu();
-        return 0;
-    case WM_TIMER:
-        if (wParam == kMenuTimer) {
-            KillTimer(window_, kMenuTimer);
-            if (!menuStageDone_)
-                HighlightAndCloseMenu();
-        }
-        return 0;
     case kRunCommandLine:
         RunCommandLine();
+        return 0;
+    case kPrepareOneCommand:
+        PrepareOneCommand();
         return 0;
     case WM_DESTROY:
         CloseFolderView();
@@ -242,6 +236,8 @@ void HostWindow::ShowContextMenu(POINT screen) {
     ContextMenuBuilder menu;
     if (FAILED(menu.Build(view_, folderPidl_)))
         return;
+    if (options_.OneCommand)
+        menu.ReportEntries();
     shownMenu_ = &menu;
     const UINT id = static_cast<UINT>(TrackPopupMenuEx(menu.Menu(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
                                                        screen.x, screen.y, window_, nullptr));
@@ -249,11 +245,37 @@ void HostWindow::ShowContextMenu(POINT screen) {
     SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L""));
     if (id == 0)
         return;
+    InvokeAndReport(menu, id);
+    if (options_.OneCommand) {
+        PauseForStage("result");
+        Finish(0);
+    }
+}
+
+void HostWindow::PrepareOneCommand() {
+    if (!options_.Select.empty() && !SelectRequestedItems()) {
+        Finish(1);
+        return;
+    }
+    // Where a right-click on the (first) selected item goes, in screen coordinates.
+    const POINT point = SelectionPoint();
+    ReportLine("ready", std::to_string(point.x) + " " + std::to_string(point.y));
+}
+
+void HostWindow::InvokeAndReport(const ContextMenuBuilder& menu, UINT id) {
     ReportLine("invoke", menu.LabelOf(id));
-    menu.Invoke(id, window_);
+    HRESULT hr;
+    {
+        DialogAnswerer answerer(options_.Answers);
+        hr = menu.Invoke(id, window_);
+        ReportLine("dialogs", std::to_string(answerer.Seen()));
+    }
+    ReportLine("invoke-result", hr == S_OK ? "S_OK" : std::to_string(static_cast<long>(hr)));
     HWND listView = ListView();
-    if (listView != nullptr)
+    if (listView != nullptr) {
+        UpdateWindow(listView);
         ReportListView(listView);
+    }
     ReportClipboard(window_);
 }
 
@@ -300,16 +322,6 @@ bool HostWindow::SelectRequestedItems() {
     return true;
 }
 
-void HostWindow::HighlightAndCloseMenu() {
-    menuStageDone_ = true;
-    const int position = shownMenu_ == nullptr ? -1 : shownMenu_->PositionOf(menuTarget_);
-    if (position >= 0)
-        HiliteMenuItem(window_, shownMenu_->Menu(), static_cast<UINT>(position),
-                       MF_BYPOSITION | MF_HILITE);
-    PauseForStage("menu");
-    EndMenu();
-}
-
 void HostWindow::RunCommandLine() {
     if (options_.ClearClipboard)
         ClearClipboard(window_);
@@ -331,34 +343,7 @@ void HostWindow::RunCommandLine() {
         return;
     }
     ReportLineW("help", menu.HelpText(id).c_str());
-    if (options_.ShowMenu) {
-        // The menu is shown as a user would see it, with the entry highlighted, and closed
-        // again once the stage is over; the entry is then invoked below.
-        menuTarget_ = id;
-        menuStageDone_ = false;
-        shownMenu_ = &menu;
-        SetTimer(window_, kMenuTimer, 500, nullptr);
-        const POINT point = SelectionPoint();
-        TrackPopupMenuEx(menu.Menu(), TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, window_,
-                         nullptr);
-        KillTimer(window_, kMenuTimer);
-        shownMenu_ = nullptr;
-        menuStageDone_ = true;
-    }
-    ReportLine("invoke", menu.LabelOf(id));
-    HRESULT hr;
-    {
-        DialogAnswerer answerer(options_.Answers);
-        hr = menu.Invoke(id, window_);
-        ReportLine("dialogs", std::to_string(answerer.Seen()));
-    }
-    ReportLine("invoke-result", hr == S_OK ? "S_OK" : std::to_string(static_cast<long>(hr)));
-    HWND listView = ListView();
-    if (listView != nullptr) {
-        UpdateWindow(listView);
-        ReportListView(listView);
-    }
-    ReportClipboard(window_);
+    InvokeAndReport(menu, id);
     PauseForStage("result");
     Finish(0);
 }

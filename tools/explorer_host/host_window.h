@@ -37,7 +37,8 @@ private:
     void RunCommandLine();
     bool SelectRequestedItems();
     POINT SelectionPoint() const;
-    void HighlightAndCloseMenu();
+    void PrepareOneCommand();
+    void InvokeAndReport(const ContextMenuBuilder& menu, UINT id);
     void Finish(int exitCode);
 
     HostOptions options_;
@@ -51,8 +52,5 @@ private:
     PIDLIST_ABSOLUTE folderPidl_ = nullptr;
     // The menu being shown, for help texts in the status bar.
     ContextMenuBuilder* shownMenu_ = nullptr;
-    // In a command-line run with --show-menu: the entry to highlight while the menu is open.
-    UINT menuTarget_ = 0;
-    bool menuStageDone_ = true;
     int exitCode_ = 0;
 };
