@@ -280,6 +280,8 @@ settings)
     ;;
 
 uninstall)
+    # The last case ends the prefix's session, also when it fails.
+    trap '"$TOOLS/wine-session" stop "$E2E_PREFIX"' EXIT
     report=$work/uninstall.txt
     run_driven "$report" --answer 'click:1' -- "$INSTALL_WIN\\Vestinst.exe" u ||
         fail "Vestinst u ended with $?: $(cat "$report")"
@@ -303,7 +305,6 @@ uninstall)
     expect_equal "host status without the entry" 2 "$status"
     expect_no_line "$work/menu.txt" "handler: Vestrane"
     expect_no_line "$work/menu.txt" "menu: $VESTRANE_LABEL"
-    "$TOOLS/wine-session" stop "$E2E_PREFIX"
     ;;
 
 *)
