@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,12 @@ struct CutCase {
     std::string path;
     std::string expected;
 };
+
+// Shown by GoogleTest next to the test name (also in ctest's names): the label alone
+// keeps those names the same from run to run.
+void PrintTo(const CutCase& row, std::ostream* out) {
+    *out << row.label;
+}
 
 class CutAtLastBackslashTest : public testing::TestWithParam<CutCase> {};
 
@@ -97,6 +104,12 @@ struct NamePartCase {
     std::string path;
     std::size_t expectedOffset;
 };
+
+// Shown by GoogleTest next to the test name (also in ctest's names): the label alone
+// keeps those names the same from run to run.
+void PrintTo(const NamePartCase& row, std::ostream* out) {
+    *out << row.label;
+}
 
 class FileNamePartTest : public testing::TestWithParam<NamePartCase> {};
 
@@ -309,6 +322,12 @@ struct ExtensionCase {
     std::string path;
     std::string expected;
 };
+
+// Shown by GoogleTest next to the test name (also in ctest's names): the label alone
+// keeps those names the same from run to run.
+void PrintTo(const ExtensionCase& row, std::ostream* out) {
+    *out << row.label;
+}
 
 class MakeExtensionPatternTest : public testing::TestWithParam<ExtensionCase> {};
 
