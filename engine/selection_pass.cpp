@@ -149,9 +149,21 @@ void SelectAndCollect(ExtensionRecord& extension, HWND listView, const ItemPage&
     }
 }
 
+// Repaints the items that can be seen, from the top one to the one below the last full row.
+// Items out of view are painted when they scroll in anyway, and asking for every item costs
+// one invalidation each (a round trip to the window server under Wine): on a folder of
+// 100,000 items that alone took longer than the rest of the pass. In the icon views the
+// list view counts every item as on the page, so all of them are repainted there.
 void Repaint(HWND listView) {
     const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
-    SendMessageA(listView, LVM_REDRAWITEMS, 0, static_cast<LPARAM>(count - 1));
+    int top = static_cast<int>(SendMessageA(listView, LVM_GETTOPINDEX, 0, 0));
+    if (top < 0 || top >= count)
+        top = 0;
+    const int perPage = static_cast<int>(SendMessageA(listView, LVM_GETCOUNTPERPAGE, 0, 0));
+    int last = count - 1;
+    if (perPage > 0 && perPage < last - top)
+        last = top + perPage;
+    SendMessageA(listView, LVM_REDRAWITEMS, static_cast<WPARAM>(top), static_cast<LPARAM>(last));
     UpdateWindow(listView);
 }
 

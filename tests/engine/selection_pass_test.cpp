@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -76,6 +77,7 @@ struct Observation {
     std::vector<std::string> PathsAtRepaint;
     bool PageNamedMyMap = false;
     int FocusMessages = 0;
+    int Paints = 0;
     // Dialogs (such as a folder browser) that appeared during the pass; each is cancelled.
     int Dialogs = 0;
     // Answers for LVM_GETITEMA that replace the list view's own, by item index.
@@ -116,6 +118,8 @@ LRESULT Observe(WindowProcHook& hook, HWND window, UINT message, WPARAM wParam, 
     switch (message) {
     case LVM_GETNEXTITEM:
     case LVM_GETITEMCOUNT:
+    case LVM_GETTOPINDEX:
+    case LVM_GETCOUNTPERPAGE:
         seen.Messages.push_back({message, wParam, lParam});
         break;
     case LVM_REDRAWITEMS:
@@ -124,6 +128,9 @@ LRESULT Observe(WindowProcHook& hook, HWND window, UINT message, WPARAM wParam, 
         break;
     case WM_SETFOCUS:
         ++seen.FocusMessages;
+        break;
+    case WM_PAINT:
+        ++seen.Paints;
         break;
     case LVM_GETITEMA:
     case LVM_SETITEMA: {
@@ -251,7 +258,7 @@ TEST(SelectionPass, SendsEachItemOneReadAndOneWriteInIndexOrderThenRepaints) {
     const Observation seen = RunObserved(record, list);
 
     const auto& m = seen.Messages;
-    ASSERT_EQ(m.size(), 3u * 3 + 1 + 2);
+    ASSERT_EQ(m.size(), 3u * 3 + 1 + 4);
     for (int index = 0; index < 3; ++index) {
         const SentMessage& next = m[index * 3];
         EXPECT_EQ(next.Message, static_cast<UINT>(LVM_GETNEXTITEM));
@@ -278,9 +285,11 @@ TEST(SelectionPass, SendsEachItemOneReadAndOneWriteInIndexOrderThenRepaints) {
     EXPECT_EQ(m[9].Message, static_cast<UINT>(LVM_GETNEXTITEM));
     EXPECT_EQ(static_cast<int>(m[9].WParam), 2);
     EXPECT_EQ(m[10].Message, static_cast<UINT>(LVM_GETITEMCOUNT));
-    EXPECT_EQ(m[11].Message, static_cast<UINT>(LVM_REDRAWITEMS));
-    EXPECT_EQ(m[11].WParam, 0u);
-    EXPECT_EQ(m[11].LParam, 2);
+    EXPECT_EQ(m[11].Message, static_cast<UINT>(LVM_GETTOPINDEX));
+    EXPECT_EQ(m[12].Message, static_cast<UINT>(LVM_GETCOUNTPERPAGE));
+    EXPECT_EQ(m[13].Message, static_cast<UINT>(LVM_REDRAWITEMS));
+    EXPECT_EQ(m[13].WParam, 0u);
+    EXPECT_EQ(m[13].LParam, 2);
     EXPECT_TRUE(seen.PageNamedMyMap);
     // The page exists only during the pass.
     HANDLE after = OpenFileMappingA(FILE_MAP_READ, FALSE, kSelectionPageName);
@@ -308,10 +317,10 @@ TEST(SelectionPass, EmptyListViewStillRepaintsAndTakesFocus) {
     TestListView list;
     ExtensionRecord record = MakeRecord("*", UsePrevious, "C:\\dir");
     const Observation seen = RunObserved(record, list);
-    ASSERT_EQ(seen.Messages.size(), 3u);
+    ASSERT_EQ(seen.Messages.size(), 5u);
     EXPECT_EQ(seen.Messages[0].Message, static_cast<UINT>(LVM_GETNEXTITEM));
-    EXPECT_EQ(seen.Messages[2].Message, static_cast<UINT>(LVM_REDRAWITEMS));
-    EXPECT_EQ(seen.Messages[2].LParam, -1);
+    EXPECT_EQ(seen.Messages[4].Message, static_cast<UINT>(LVM_REDRAWITEMS));
+    EXPECT_EQ(seen.Messages[4].LParam, -1);
     EXPECT_EQ(seen.FocusMessages, 1);
     EXPECT_TRUE(seen.PathsAtRepaint.empty());
     EXPECT_EQ(record.PathBytesTotal, 0u);
@@ -529,6 +538,39 @@ TEST(SelectionPass, ViewThatCannotBeMappedEndsThePassLikeAMissingMapping) {
     EXPECT_EQ(left, nullptr);
     if (left != nullptr)
         CloseHandle(left);
+}
+
+const SentMessage* FindMessage(const Observation& seen, UINT message) {
+    for (const SentMessage& sent : seen.Messages) {
+        if (sent.Message == message)
+            return &sent;
+    }
+    return nullptr;
+}
+
+// The items in view are repainted, wherever the list is scrolled to.
+TEST(SelectionPass, RepaintsTheItemsInViewAndLeavesNothingUnpainted) {
+    std::vector<std::string> labels;
+    for (int index = 0; index < 120; ++index)
+        labels.push_back("item" + std::to_string(index) + (index % 2 == 0 ? ".txt" : ".doc"));
+    TestListView list(labels);
+    const int perPage = static_cast<int>(SendMessageA(list.ListView(), LVM_GETCOUNTPERPAGE, 0, 0));
+    ASSERT_GT(perPage, 0);
+    ASSERT_LT(perPage, 60);
+
+    for (int scrollTo : {0, 80, 119}) {
+        SendMessageA(list.ListView(), LVM_ENSUREVISIBLE, scrollTo, FALSE);
+        const int top = static_cast<int>(SendMessageA(list.ListView(), LVM_GETTOPINDEX, 0, 0));
+        ExtensionRecord record = MakeRecord("*.txt", SelectOnly, "C:\\dir");
+        const Observation seen = RunObserved(record, list);
+        const SentMessage* redraw = FindMessage(seen, LVM_REDRAWITEMS);
+        ASSERT_NE(redraw, nullptr) << "scrolled to " << scrollTo;
+        EXPECT_EQ(static_cast<int>(redraw->WParam), top) << "scrolled to " << scrollTo;
+        EXPECT_EQ(static_cast<int>(redraw->LParam), std::min(top + perPage, 119))
+            << "scrolled to " << scrollTo;
+        EXPECT_GE(seen.Paints, 1) << "scrolled to " << scrollTo;
+        EXPECT_EQ(list.SelectedIndexes().size(), 60u);
+    }
 }
 
 } // namespace
