@@ -130,6 +130,25 @@ TEST_F(VestinstProcessTest, InstallThenSettingsNearTheCursor) {
     EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "select").Data, DwordBytes(1));
 }
 
+TEST_F(VestinstProcessTest, FolderWithBackslashSecondBytesRegistersTheDllBesideIt) {
+    // 表 and ソ end in the byte 0x5C; the program finds its folder all the same.
+    ScratchFolder japanese("表ソ", folder_->Path());
+    const std::string program = japanese / "Vestinst.exe";
+    ASSERT_TRUE(CopyFileA(program_.c_str(), program.c_str(), FALSE));
+    japanese.WriteFile("Vestrane.dll", "MZ");
+    Start("", program);
+    Answer(shown::Vestrane, shown::InstallQuestion, IDYES);
+    Answer(shown::Vestrane, shown::Installed, IDOK);
+    HWND dialog = WaitForSettings();
+    ASSERT_NE(dialog, nullptr);
+    ClickButton(dialog, IDOK);
+    ExpectEndsWithZero();
+    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
+              WithTerminator(japanese / "Vestrane.dll"));
+    EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
+              WithTerminator("\"" + program + "\" u"));
+}
+
 TEST_F(VestinstProcessTest, InstallThenCancelStoresZeros) {
     Start("");
     Answer(shown::Vestrane, shown::InstallQuestion, IDYES);
