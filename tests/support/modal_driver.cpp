@@ -41,6 +41,11 @@ void CALLBACK ModalDriver::OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
     if (driver == nullptr || driver->pending_.empty())
         return;
     HWND window = driver->pending_.front();
+    if (IsWindow(window) && !IsWindowVisible(window)) {
+        // Activated, but the modal loop has not shown it yet: look again shortly.
+        SetTimer(nullptr, 0, 20, OnTimer);
+        return;
+    }
     driver->pending_.erase(driver->pending_.begin());
     if (!IsWindow(window))
         return;
