@@ -13,6 +13,7 @@
 
 #include "tests/support/clipboard_reader.h"
 #include "tests/support/import_patch.h"
+#include "tests/support/process_lock.h"
 
 namespace {
 
@@ -88,6 +89,8 @@ protected:
         }
     }
 
+    // Other test programs of this prefix use the clipboard too.
+    ProcessLock clipboardLock_{"clipboard"};
     HWND owner_ = nullptr;
     UINT privateFormat_ = 0;
     ExtensionRecord record_;

@@ -15,6 +15,7 @@
 #include "tests/support/folder_browser.h"
 #include "tests/support/import_patch.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/process_lock.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/wine_drive.h"
 
@@ -219,8 +220,10 @@ protected:
     static std::string Content(const std::string& name) { return "source " + name; }
 
     HWND owner_ = nullptr;
-    ScratchFolder source_{"vestrane-test-source"};
-    ScratchFolder target_{"vestrane-test-target"};
+    // Declared before the folders: they are made while the lock is held.
+    ProcessLock browserLock_{kFolderBrowserLock};
+    ScratchFolder source_{"vestrane-test-source", BrowserTestFolder()};
+    ScratchFolder target_{"vestrane-test-target", BrowserTestFolder()};
     ExtensionRecord record_;
     std::vector<BrowserSeen> browsers_;
     std::vector<CapturedMessageBox> boxes_;

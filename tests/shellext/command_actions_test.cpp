@@ -136,8 +136,9 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
     // Other test programs of this prefix use the clipboard too.
     ProcessLock clipboardLock("clipboard");
 
-    ScratchFolder source("vestrane-test-command");
-    ScratchFolder target("vestrane-test-chosen");
+    ProcessLock browserLock(kFolderBrowserLock);
+    ScratchFolder source("vestrane-test-command", BrowserTestFolder());
+    ScratchFolder target("vestrane-test-chosen", BrowserTestFolder());
     ASSERT_FALSE(source.Path().empty());
     ASSERT_FALSE(target.Path().empty());
     const std::vector<std::string> files = {"a.txt", "b.doc", "c.txt", "readme", kHyouName};

@@ -38,6 +38,70 @@ std::string TreeLabel(HWND tree, HTREEITEM item) {
     return text;
 }
 
+HTREEITEM Next(HWND tree, HTREEITEM item, UINT relation) {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+// The child of parent whose label passes the test, after the browser has filled the
+// children in; null when there is none.
+template <typename Test> HTREEITEM FindChild(HWND tree, HTREEITEM parent, Test test) {
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
+    for (HTREEITEM child = Next(tree, parent, TVGN_CHILD); child != nullptr;
+         child = Next(tree, child, TVGN_NEXT)) {
+        if (test(TreeLabel(tree, child)))
+            return child;
+    }
+    return nullptr;
+}
+
+// The path's folder names behind the drive, split at single-byte backslashes only.
+std::vector<std::string> FolderNames(const std::string& path) {
+    std::vector<std::string> names(1);
+    for (size_t at = 3; at < path.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(path[at]);
+        if (byte == '\\') {
+            names.emplace_back();
+            continue;
+        }
+        names.back() += path[at];
+        if (((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC)) &&
+            at + 1 < path.size())
+            names.back() += path[++at];
+    }
+    if (names.back().empty())
+        names.pop_back();
+    return names;
+}
+
+// The tree item of a folder such as "C:\users\x", found by its labels as a user would
+// open the tree: the drive's item (labelled "<volume> (C:)") under one of the desktop's
+// items, then each folder by name.
+HTREEITEM FindFolderItem(HWND tree, const std::string& folder) {
+    if (folder.size() < 2 || folder[1] != ':')
+        return nullptr;
+    const std::string driveMark = "(" + folder.substr(0, 2) + ")";
+    HTREEITEM desktop = Next(tree, nullptr, TVGN_ROOT);
+    if (desktop == nullptr)
+        return nullptr;
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(desktop));
+    HTREEITEM item = nullptr;
+    for (HTREEITEM place = Next(tree, desktop, TVGN_CHILD); place != nullptr && item == nullptr;
+         place = Next(tree, place, TVGN_NEXT)) {
+        item = FindChild(tree, place, [&driveMark](const std::string& label) {
+            return label.find(driveMark) != std::string::npos;
+        });
+    }
+    for (const std::string& name : FolderNames(folder)) {
+        if (item == nullptr)
+            break;
+        item = FindChild(tree, item, [&name](const std::string& label) {
+            return lstrcmpiA(label.c_str(), name.c_str()) == 0;
+        });
+    }
+    return item;
+}
+
 } // namespace
 
 HWND FindDescendant(HWND parent, const char* className) {
@@ -71,7 +135,10 @@ std::vector<std::string> BrowserSelection(HWND browser) {
 }
 
 void ChooseInBrowser(HWND browser, const std::string& folder) {
-    SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+    HWND tree = FindDescendant(browser, WC_TREEVIEWA);
+    HTREEITEM item = tree != nullptr ? FindFolderItem(tree, folder) : nullptr;
+    if (item != nullptr)
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     ClickButton(browser, IDOK);
 }
 
@@ -90,4 +157,23 @@ void SettleAccessTimes(std::string folder) {
             break;
         folder.resize(cut);
     }
+}
+
+const char kFolderBrowserLock[] = "folder-browser";
+
+std::string BrowserTestFolder() {
+    char temp[MAX_PATH] = {};
+    const DWORD length = GetTempPathA(sizeof temp, temp);
+    if (length == 0 || length >= sizeof temp)
+        return {};
+    std::string folder = temp;
+    if (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    const size_t cut = folder.find_last_of('\\');
+    if (cut == std::string::npos)
+        return {};
+    folder.resize(cut);
+    folder += "\\vestrane-browser-tests";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
 }
