@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,6 +21,23 @@
 #include "tests/shellext/shell_view_host.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/registry_key_guard.h"
+
+// The program's nothrow allocations come here, so a test can make the next one fail.
+namespace {
+bool failNextNothrowNew = false;
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    if (failNextNothrowNew) {
+        failNextNothrowNew = false;
+        return nullptr;
+    }
+    return std::malloc(size != 0 ? size : 1);
+}
+
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
 
 namespace {
 
@@ -81,6 +100,31 @@ TEST(ExtensionFactory, CountsEveryLiveObjectAndNamesTheNewestExtension) {
     EXPECT_EQ(static_cast<IContextMenu*>(second)->Release(), 0u);
     EXPECT_EQ(ModuleObjectCount, start);
     EXPECT_EQ(DllCanUnloadNow(), start == 0 ? S_OK : S_FALSE);
+}
+
+TEST(ExtensionFactory, NoMemoryForTheFactoryOrTheObjectIsOutOfMemory) {
+    const LONG start = ModuleObjectCount;
+    void* object = kPoison;
+    failNextNothrowNew = true;
+    EXPECT_EQ(DllGetClassObject(VestraneClassId, IID_IClassFactory, &object), E_OUTOFMEMORY);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(ModuleObjectCount, start);
+
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(
+        DllGetClassObject(VestraneClassId, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+        S_OK);
+    void* first = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, &first), S_OK);
+    object = kPoison;
+    failNextNothrowNew = true;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, &object), E_OUTOFMEMORY);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(CurrentExtension, nullptr);
+    EXPECT_EQ(ModuleObjectCount, start + 2);
+    EXPECT_EQ(static_cast<IContextMenu*>(first)->Release(), 0u);
+    EXPECT_EQ(factory->Release(), 0u);
+    EXPECT_EQ(ModuleObjectCount, start);
 }
 
 TEST(ExtensionFactory, NewObjectStartsWithEmptyTextFields) {
