@@ -40,6 +40,16 @@ std::string ResultText(int count, const std::string& verb) {
            verb + "\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42";
 }
 
+// A free drive letter from Y: down; other test programs take theirs from R: up.
+char FreeLetterFromTheTop() {
+    const DWORD used = GetLogicalDrives();
+    for (char letter = 'Y'; letter >= 'R'; --letter) {
+        if ((used & (1u << (letter - 'A'))) == 0)
+            return letter;
+    }
+    return 0;
+}
+
 // --- Watching the file operations: passed on to the real functions ---------------------
 
 struct FileCalls {
@@ -318,14 +328,14 @@ INSTANTIATE_TEST_SUITE_P(Actions, FolderTransferActions, ::testing::Values(kCopy
 // --- Edge cases of the chosen folder and of the collected paths ------------------------
 
 TEST_F(FolderTransfer, ADriveAloneOpensOnThatDriveAndItsRootTakesOneBackslash) {
-    MappedDrive drive(FreeDriveLetter(), DRIVE_FIXED, target_.Path());
+    MappedDrive drive(FreeLetterFromTheTop(), DRIVE_FIXED, target_.Path());
     if (!drive.Mapped())
         GTEST_SKIP() << "no drive letter could be mapped in this prefix";
     CollectFiles({"a.txt"});
     lstrcpyA(record_.SourceFolder, drive.Root().c_str());
     Run(CopyToFolder, {Answer::AcceptAsOpened, ""});
 
-    // Wine labels a drive "<volume label> (R:)".
+    // Wine labels a drive "<volume label> (Y:)".
     ASSERT_EQ(browsers_.size(), 1u);
     ASSERT_FALSE(browsers_[0].Selected.empty());
     EXPECT_NE(browsers_[0].Selected.back().find("(" + drive.Root() + ")"), std::string::npos);
@@ -336,7 +346,7 @@ TEST_F(FolderTransfer, ADriveAloneOpensOnThatDriveAndItsRootTakesOneBackslash) {
 }
 
 TEST_F(FolderTransfer, AChosenDriveRootTakesOneBackslash) {
-    MappedDrive drive(FreeDriveLetter(), DRIVE_FIXED, target_.Path());
+    MappedDrive drive(FreeLetterFromTheTop(), DRIVE_FIXED, target_.Path());
     if (!drive.Mapped())
         GTEST_SKIP() << "no drive letter could be mapped in this prefix";
     CollectFiles({"a.txt", "b.doc"});
