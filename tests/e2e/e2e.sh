@@ -173,6 +173,17 @@ copy_to_folder)
     reset_settings
     folder_action 1006 コピー
     expect_sample_untouched
+    # Cancelling the folder browser ends the action: no message, nothing copied.
+    target=$(linux_path "$work_win\\target")
+    rm -rf "$target"
+    mkdir -p "$target"
+    report=$work/cancel.txt
+    run_host "$report" --folder "$sample_win" --invoke "$VESTRANE_LABEL" \
+        --answer "set:1000=$MAIN_LINE;click:1006;click:1" --answer "click:2" ||
+        fail "$(cat "$report")"
+    expect_equal "dialogs when the browser is cancelled" 2 "$(report_values dialogs "$report")"
+    [ -z "$(ls -A "$target")" ] || fail "files were copied after the browser was cancelled"
+    expect_sample_untouched
     ;;
 
 move_to_folder)

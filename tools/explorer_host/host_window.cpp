@@ -14,7 +14,7 @@ const char kWindowClass[] = "CabinetWClass";
 constexpr UINT kGetShellBrowser = WM_USER + 7;
 constexpr UINT kRunCommandLine = WM_APP + 1;
 constexpr UINT kPrepareOneCommand = WM_APP + 2;
-const char kHostProperty[] = "VestraneHostWindow";
+const char kHostProperty[] = "StandInExplorerHost";
 } // namespace
 
 HostWindow::HostWindow(const HostOptions& options) : options_(options) {}
