@@ -68,7 +68,7 @@ folder_action() {
     echo stale >"$target/notes.txt"
     # Wine's folder browser compares a folder's access time too, and Linux sets it at the
     # first read after a change: read the folders now, as any user's look at them would.
-    ls -R "$work" >/dev/null
+    ls -R "$work" >/dev/null && ls "$E2E_PREFIX/drive_c" "$E2E_PREFIX/drive_c/e2e" >/dev/null
     run_action "$work/host.txt" "$radio" \
         --answer "folder:$target_win;click:1" --answer "click:1"
     local report=$work/host.txt
@@ -205,7 +205,7 @@ japanese_folder)
     target=$(linux_path "$target_win")
     rm -rf "$target"
     mkdir -p "$target"
-    ls -R "$work" >/dev/null
+    ls -R "$work" >/dev/null && ls "$E2E_PREFIX/drive_c" "$E2E_PREFIX/drive_c/e2e" >/dev/null
     report=$work/copy.txt
     run_host "$report" --folder "$sample_win" --select 表.txt --clear-clipboard \
         --invoke "$VESTRANE_LABEL" --answer "set:1000=$MAIN_LINE;click:1001;click:1" ||
