@@ -33,6 +33,12 @@ run_action() {
         fail "explorer-host ended with $?: $(cat "$report")"
     expect_line "$report" "invoke-result: S_OK"
     expect_set "selected items" "$report" selected "${SAMPLE_MATCHING[@]}"
+    expect_unloaded "$report"
+}
+
+# Once the menu is gone, the DLL agrees to be unloaded: no object of it is left alive.
+expect_unloaded() {
+    expect_line "$1" "server-unloaded: $INSTALL_WIN\\Vestrane.dll"
 }
 
 expect_clipboard() {
@@ -127,6 +133,7 @@ install)
     expect_line "$work/menu.txt" "handler: Vestrane"
     expect_line "$work/menu.txt" "menu: $VESTRANE_LABEL"
     expect_line "$work/menu.txt" "help: $VESTRANE_HELP"
+    expect_unloaded "$work/menu.txt"
     ;;
 
 select_only)
@@ -143,6 +150,7 @@ select_only)
     expect_set "items" "$report" item "${SAMPLE_MATCHING[@]}" "${SAMPLE_OTHERS[@]}"
     expect_set "selected items" "$report" selected "${SAMPLE_MATCHING[@]}"
     expect_line "$report" "clipboard-files: none"
+    expect_unloaded "$report"
     expect_sample_untouched
     expect_equal "saved line" "$MAIN_LINE" "$(reg_value "$KEY_SETTINGS" h0)"
     expect_equal "saved action" 0x0 "$(reg_value "$KEY_SETTINGS" flag)"

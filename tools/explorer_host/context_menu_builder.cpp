@@ -37,6 +37,18 @@ bool ReadHandlerClass(HKEY handlers, const char* name, CLSID* clsid) {
     MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 127);
     return SUCCEEDED(CLSIDFromString(wide, clsid));
 }
+// The DLL registered for the class, as COM loads it.
+std::string ServerPath(const CLSID& clsid) {
+    wchar_t wide[64] = {};
+    if (StringFromGUID2(clsid, wide, 64) == 0)
+        return std::string();
+    const std::string key = "CLSID\\" + WideToAnsi(wide) + "\\InprocServer32";
+    char path[MAX_PATH + 1] = {};
+    LONG size = MAX_PATH;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), path, &size) != ERROR_SUCCESS)
+        return std::string();
+    return path;
+}
 } // namespace
 
 ContextMenuBuilder::~ContextMenuBuilder() {
@@ -130,6 +142,9 @@ void ContextMenuBuilder::AddHandler(const std::string& name, const CLSID& clsid,
     }
     parts_.push_back({menu, nextId_, HRESULT_CODE(hr), name});
     nextId_ += HRESULT_CODE(hr);
+    const std::string server = ServerPath(clsid);
+    if (!server.empty())
+        serverPaths_.push_back(server);
 }
 
 UINT ContextMenuBuilder::FindByLabel(const std::string& label) const {

@@ -41,6 +41,9 @@ public:
     // Calls InvokeCommand on the entry's owner with the command's offset as the verb.
     HRESULT Invoke(UINT id, HWND owner) const;
 
+    // The DLL files of the handlers that were loaded (their InprocServer32 registration).
+    const std::vector<std::string>& ServerPaths() const { return serverPaths_; }
+
 private:
     struct Part {
         IContextMenu* Menu = nullptr;
@@ -55,5 +58,6 @@ private:
     HMENU menu_ = nullptr;
     std::vector<Part> parts_;
     std::vector<std::string> problems_;
+    std::vector<std::string> serverPaths_;
     UINT nextId_ = 1;
 };

@@ -329,23 +329,40 @@ void HostWindow::RunCommandLine() {
         Finish(1);
         return;
     }
+    std::vector<std::string> servers;
+    const int exitCode = RunMenuCommand(&servers);
+    if (exitCode == 0)
+        ReportServersUnloaded(servers);
+    PauseForStage("result");
+    Finish(exitCode);
+}
+
+int HostWindow::RunMenuCommand(std::vector<std::string>* servers) {
     ContextMenuBuilder menu;
     if (FAILED(menu.Build(view_, folderPidl_))) {
         ReportLine("error", "no context menu for the selection");
-        Finish(1);
-        return;
+        return 1;
     }
     menu.ReportEntries();
+    *servers = menu.ServerPaths();
     const UINT id = menu.FindByLabel(options_.Invoke);
     if (id == 0) {
         ReportLine("error", "no menu entry " + options_.Invoke);
-        Finish(2);
-        return;
+        return 2;
     }
     ReportLineW("help", menu.HelpText(id).c_str());
     InvokeAndReport(menu, id);
-    PauseForStage("result");
-    Finish(0);
+    return 0;
+}
+
+void HostWindow::ReportServersUnloaded(const std::vector<std::string>& servers) {
+    // Explorer frees unused servers from time to time; with the menu gone, every handler's
+    // objects are released and its DLL should agree to be unloaded.
+    CoFreeUnusedLibrariesEx(0, 0);
+    for (const std::string& server : servers)
+        ReportLine(GetModuleHandleA(server.c_str()) == nullptr ? "server-unloaded"
+                                                               : "server-still-loaded",
+                   server);
 }
 
 void HostWindow::Finish(int exitCode) {

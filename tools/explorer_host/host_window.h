@@ -7,6 +7,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <string>
+#include <vector>
+
 #include "tools/explorer_host/host_options.h"
 #include "tools/explorer_host/shell_browser.h"
 
@@ -35,6 +38,8 @@ private:
     HWND ListView() const;
     void ShowContextMenu(POINT screen);
     void RunCommandLine();
+    int RunMenuCommand(std::vector<std::string>* servers);
+    void ReportServersUnloaded(const std::vector<std::string>& servers);
     bool SelectRequestedItems();
     POINT SelectionPoint() const;
     void PrepareOneCommand();
