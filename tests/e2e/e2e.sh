@@ -103,6 +103,13 @@ install)
     mkdir -p "$INSTALL_DIR"
     cp "$VESTINST" "$VESTRANE" "$INSTALL_DIR/"
     printf 'Vestrane\r\n' >"$INSTALL_DIR/Vestrane.txt"
+    # No to the question: nothing is written and no settings dialog follows.
+    report=$work/declined.txt
+    run_driven "$report" --answer 'click:7' -- "$INSTALL_WIN\\Vestinst.exe" ||
+        fail "Vestinst ended with $?: $(cat "$report")"
+    expect_equal "dialogs when declined" "Vestrane" "$(report_values dialog "$report")"
+    ! key_exists "$KEY_CLASS" || fail "declining the installation registered the class"
+    ! key_exists "$KEY_HANDLER" || fail "declining the installation registered the handler"
     report=$work/install.txt
     # Yes to the question, OK to "installed", then the defaults: select only, the extension.
     run_driven "$report" --answer 'click:6' --answer 'click:1' \
