@@ -36,34 +36,6 @@ std::string DllPath() {
 using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 using CanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
 
-std::string Label(HWND listView, int index) {
-    char text[MAX_PATH] = {};
-    LVITEMA item = {};
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(listView, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-std::vector<std::string> SelectedLabels(HWND listView) {
-    std::vector<std::string> labels;
-    const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
-    for (int index = 0; index < count; ++index) {
-        if (SendMessageA(listView, LVM_GETITEMSTATE, index, LVIS_SELECTED) & LVIS_SELECTED)
-            labels.push_back(Label(listView, index));
-    }
-    return labels;
-}
-
-int IndexOf(HWND listView, const std::string& label) {
-    const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
-    for (int index = 0; index < count; ++index) {
-        if (Label(listView, index) == label)
-            return index;
-    }
-    return -1;
-}
-
 // What the selection dialog showed, and how the test answered it.
 struct DialogVisit {
     std::string Caption;

@@ -1,5 +1,6 @@
 #include "tests/shellext/shell_view_host.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -212,4 +213,33 @@ ShellViewHost::~ShellViewHost() {
 HWND ShellViewHost::ListView() const {
     return viewWindow_ != nullptr ? FindWindowExA(viewWindow_, nullptr, "SysListView32", nullptr)
                                   : nullptr;
+}
+
+std::string Label(HWND listView, int index) {
+    char text[MAX_PATH] = {};
+    LVITEMA item = {};
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(listView, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// Labels of the selected items in index order.
+std::vector<std::string> SelectedLabels(HWND listView) {
+    std::vector<std::string> labels;
+    const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+        if (SendMessageA(listView, LVM_GETITEMSTATE, index, LVIS_SELECTED) & LVIS_SELECTED)
+            labels.push_back(Label(listView, index));
+    }
+    return labels;
+}
+
+int IndexOf(HWND listView, const std::string& label) {
+    const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+        if (Label(listView, index) == label)
+            return index;
+    }
+    return -1;
 }

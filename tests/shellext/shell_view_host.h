@@ -26,6 +26,13 @@ private:
     std::string path_;
 };
 
+// The label of a list-view item, column 0, in code page 932.
+std::string Label(HWND listView, int index);
+// Labels of the selected items in index order.
+std::vector<std::string> SelectedLabels(HWND listView);
+// Index of the first item with this label, or -1.
+int IndexOf(HWND listView, const std::string& label);
+
 // The shell folder object of a file-system folder; null when it cannot be bound.
 IShellFolder* BindFolder(const std::string& path);
 
