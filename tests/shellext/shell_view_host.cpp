@@ -1,5 +1,7 @@
 #include "tests/shellext/shell_view_host.h"
 
+#include "tests/support/scratch_folder.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -13,27 +15,6 @@ std::wstring Wide(const std::string& text) {
     MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
     wide.resize(wide.size() - 1);
     return wide;
-}
-
-void RemoveTreeOf(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string child = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTreeOf(child);
-            } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
 }
 
 const char kHostClass[] = "VestraneTestShellHost";
@@ -59,7 +40,7 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() {
     if (!path_.empty())
-        RemoveTreeOf(path_);
+        DeleteFolderTree(path_);
 }
 
 bool TempFolder::AddFile(const std::string& name) const {
