@@ -3,7 +3,7 @@
 # Needs: TOOLS (the tools folder), E2E_PREFIX (the prefix folder).
 
 # shellcheck source=../../tools/wine-env.sh
-source "$TOOLS/wine-env.sh" "$E2E_PREFIX"
+source "$TOOLS/wine-env.sh" "$E2E_PREFIX" || exit 2
 
 readonly VESTRANE_LABEL='ワイルドカードで一括選択(&W)'
 readonly VESTRANE_HELP='ワイルドカードでファイルを一括選択します。'
