@@ -7,9 +7,13 @@ set -uo pipefail
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/wine-session-test.XXXXXX")
 build=$scratch/build
 prefix=$build/wineprefix
-trap '"$TOOLS/wine-session" stop "$prefix" 2>/dev/null; rm -rf "$scratch"' EXIT
 export HOME=$scratch/home
 export WINEPREFIX=$HOME/.wine
+own=$WINEPREFIX
+# Ends Wine in both prefixes, also in the developer's one should the harness have started it.
+trap '"$TOOLS/wine-session" stop "$prefix" 2>/dev/null
+    (source "$TOOLS/wine-env.sh" "$own" && wineserver -k) >/dev/null 2>&1
+    rm -rf "$scratch"' EXIT
 
 fail() {
     echo "FAILED: $*" >&2
