@@ -8,8 +8,6 @@
 namespace {
 
 const char kSeparators[] = "\t ";
-// A token is copied with at most this many bytes, one less when a star goes in front.
-constexpr int kTokenCap = 260;
 
 bool IsSeparator(char c) {
     return c == '\t' || c == ' ';
@@ -19,16 +17,16 @@ bool IsSeparator(char c) {
 
 int MatchPatternLine(const char* patternLine, const char* name) {
     // Room for the longest token, ".*" behind it and the terminator.
-    char pattern[kTokenCap + 3];
+    char pattern[kPatternTokenCap + 3];
     const char* position = patternLine;
     for (;;) {
         while (IsSeparator(*position))
             ++position;
         if (*position == '.') {
             pattern[0] = '*';
-            position = NextToken(pattern + 1, position, kSeparators, kTokenCap - 1);
+            position = NextToken(pattern + 1, position, kSeparators, kPatternTokenCap - 1);
         } else {
-            position = NextToken(pattern, position, kSeparators, kTokenCap);
+            position = NextToken(pattern, position, kSeparators, kPatternTokenCap);
         }
         if (position == nullptr)
             return 0;

@@ -1,6 +1,10 @@
 // Decides whether one name is selected by a typed pattern line such as "*.txt .doc readme".
 #pragma once
 
+// A token is read with at most this many bytes, one less when a star goes in front of it;
+// the rest of a longer token is read as the next token.
+constexpr int kPatternTokenCap = 260;
+
 // 1 when name matches at least one blank- or tab-separated pattern of the line, else 0.
 // A pattern that begins with a dot stands for an extension (".txt" is tried as "*.txt");
 // one without a dot also matches the same name with any extension ("readme" is tried as

@@ -2,12 +2,11 @@
 
 namespace {
 
-// The ASCII letters a-z map to A-Z; every other byte, 0x80-0xFF included, to itself.
 struct FoldTable {
     unsigned char folded[256];
     constexpr FoldTable() : folded() {
         for (int c = 0; c < 256; ++c)
-            folded[c] = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+            folded[c] = FoldedByte(static_cast<unsigned char>(c));
     }
 };
 constexpr FoldTable kFold;

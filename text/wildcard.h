@@ -3,6 +3,12 @@
 // No escapes, no character classes, no locale.
 #pragma once
 
+// The byte as the matcher compares it: a-z become A-Z; every other value, 0x80-0xFF
+// included, stays as it is.
+constexpr unsigned char FoldedByte(unsigned char c) {
+    return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+}
+
 // 1 when the whole name matches the whole pattern, else 0.
 // Worst case O(strlen(pattern) * strlen(name)) steps; no recursion, no allocation.
 int WildcardMatch(const char* pattern, const char* name);

@@ -1,12 +1,14 @@
 // Japanese text appears as code page 932 byte escapes: 表 95 5C, ア 83 41, ヂ 83 61.
 #include "engine/pattern_line.h"
 
+#include "engine/compiled_pattern_line.h"
 #include "tests/engine/reference_pattern_line.h"
 
 #include "tests/text/byte_text.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <random>
 #include <ostream>
@@ -39,6 +41,11 @@ TEST_P(MatchPatternLineTest, DecidesTheName) {
         << "line \"" << Hex(c.line) << "\", name \"" << Hex(c.name) << "\"";
     EXPECT_EQ(line, c.line) << "the line is not changed";
     EXPECT_EQ(name, c.name) << "the name is not changed";
+
+    CompiledPatternLine compiled;
+    ASSERT_TRUE(compiled.Compile(line.c_str()));
+    EXPECT_EQ(compiled.Matches(name.c_str()), c.expected == 1) << "compiled once";
+    EXPECT_EQ(name, c.name) << "the name is not changed by the compiled line";
 }
 
 // What the user is promised, one row per example.
@@ -131,27 +138,79 @@ TEST(MatchPatternLine, OneLineServesEveryNameInTurn) {
     const std::string line = "*.txt .doc readme";
     const char* names[] = {"a.txt", "b.doc", "readme", "c.xls", "README.md", "d.TXT"};
     const int expected[] = {1, 1, 1, 0, 1, 1};
+    CompiledPatternLine compiled;
+    compiled.Compile(line.c_str());
     for (int round = 0; round < 2; ++round) {
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < 6; ++i) {
             EXPECT_EQ(MatchPatternLine(line.c_str(), names[i]), expected[i]) << names[i];
+            EXPECT_EQ(compiled.Matches(names[i]), expected[i] == 1) << names[i];
+        }
     }
     EXPECT_EQ(line, "*.txt .doc readme");
+    compiled.Compile("*.xls");
+    EXPECT_FALSE(compiled.Matches("a.txt")) << "a new line replaces the old one";
+    EXPECT_TRUE(compiled.Matches("c.xls"));
+}
+
+// MatchPatternLine's answer, after checking that the compiled line gives the same one.
+int BothForms(const std::string& line, const std::string& name) {
+    const int answer = MatchPatternLine(line.c_str(), name.c_str());
+    CompiledPatternLine compiled;
+    compiled.Compile(line.c_str());
+    EXPECT_EQ(compiled.Matches(name.c_str()), answer == 1) << Hex(line) << " / " << Hex(name);
+    return answer;
 }
 
 // The dialog delivers at most 259 bytes, so the longest token is 259 bytes long; with
 // the star in front or ".*" behind it must still be tried whole.
 TEST(MatchPatternLine, LongestTokensAreTriedWhole) {
     const std::string dotToken = "." + std::string(258, 'x');
-    EXPECT_EQ(MatchPatternLine(dotToken.c_str(), ("a" + dotToken).c_str()), 1);
-    EXPECT_EQ(MatchPatternLine(dotToken.c_str(), dotToken.c_str()), 1);
+    EXPECT_EQ(BothForms(dotToken, "a" + dotToken), 1);
+    EXPECT_EQ(BothForms(dotToken, dotToken), 1);
 
     const std::string bare(259, 'n');
-    EXPECT_EQ(MatchPatternLine(bare.c_str(), bare.c_str()), 1);
-    EXPECT_EQ(MatchPatternLine(bare.c_str(), (bare + ".txt").c_str()), 1);
-    EXPECT_EQ(MatchPatternLine(bare.c_str(), (bare + "n").c_str()), 0);
+    EXPECT_EQ(BothForms(bare, bare), 1);
+    EXPECT_EQ(BothForms(bare, bare + ".txt"), 1);
+    EXPECT_EQ(BothForms(bare, bare + "n"), 0);
 
     const std::string dotEnded = std::string(258, 'd') + ".";
-    EXPECT_EQ(MatchPatternLine(dotEnded.c_str(), std::string(258, 'D').c_str()), 1);
+    EXPECT_EQ(BothForms(dotEnded, std::string(258, 'D')), 1);
+
+    // The record's longest line: a star token cut by the cap, its last byte read alone.
+    const std::string longest = "." + std::string(CompiledPatternLine::kMaxLineBytes - 1, 'e');
+    EXPECT_EQ(BothForms(longest, "E"), 1);
+    EXPECT_EQ(BothForms(longest, "a" + longest), 0);
+    EXPECT_EQ(BothForms(longest, "a" + longest.substr(0, longest.size() - 1)), 1);
+}
+
+// Only lines that did not come from the record are longer: the compiled form reads the
+// bytes that the record would hold, cutting a token there.
+TEST(CompiledPatternLine, LongerLineIsReadOnTheBytesTheRecordHolds) {
+    const std::string line = std::string(CompiledPatternLine::kMaxLineBytes - 4, 'h') + " abcdef";
+    CompiledPatternLine compiled;
+    EXPECT_FALSE(compiled.Compile(line.c_str()));
+    EXPECT_TRUE(compiled.Matches("abc.txt"));
+    EXPECT_FALSE(compiled.Matches("abcdef"));
+    EXPECT_TRUE(compiled.Compile(line.substr(0, CompiledPatternLine::kMaxLineBytes).c_str()));
+    EXPECT_TRUE(compiled.Matches("ABC"));
+}
+
+// Pieces found at the ends of names around the word boundaries of the position sets, and
+// in names longer than the list view's, which take a plain search.
+TEST(CompiledPatternLine, LongNamesGetTheSameAnswers) {
+    for (const std::size_t size : {62, 63, 64, 126, 127, 318, 319, 320, 400}) {
+        const std::string filler(size, 'x');
+        for (const std::string& name : {filler + "ab", filler + "ba", "a" + filler + "b"}) {
+            for (const char* line : {"*a*b", "*a?*", "*b*", "*?b*b *x?a"})
+                BothForms(line, name);
+        }
+    }
+}
+
+TEST(CompiledPatternLine, MatchesNothingBeforeItIsCompiled) {
+    CompiledPatternLine compiled;
+    EXPECT_FALSE(compiled.Matches(""));
+    EXPECT_FALSE(compiled.Matches("memo.txt"));
 }
 
 // A token longer than the cap (only possible for lines that did not come from the
@@ -205,6 +264,58 @@ TEST(MatchPatternLineProperty, AgreesWithTheRulesOnRandomLines) {
     }
     EXPECT_GT(matches, kPairs / 10);
     EXPECT_LT(matches, kPairs * 9 / 10);
+}
+
+// Property: the compiled line answers as MatchPatternLine on random lines up to beyond
+// the record's length and names up to beyond the list view's; every other name is spelled
+// after a token of the line (stars filled, cases flipped), so that searches run deep.
+TEST(CompiledPatternLineProperty, AnswersAsMatchPatternLine) {
+    std::mt19937 random(1975);
+    const std::string lineBytes = "**??.. \t\taAbBzZ\x5C\x95\x80\xFF\xE0";
+    const std::string nameBytes = "..aAbBzZ\x5C\x95\x80\xFF";
+    const auto pick = [&random](const std::string& from) { return from[random() % from.size()]; };
+    const auto length = [&random](std::size_t usual, std::size_t rare) {
+        return random() % 6 == 0 ? random() % rare : random() % usual;
+    };
+    int matches = 0;
+    constexpr int kLines = 20000;
+    constexpr int kNamesPerLine = 8;
+    for (int i = 0; i < kLines; ++i) {
+        std::string line(length(24, 300), ' ');
+        for (char& c : line)
+            c = pick(lineBytes);
+        CompiledPatternLine compiled;
+        ASSERT_EQ(compiled.Compile(line.c_str()),
+                  line.size() <= CompiledPatternLine::kMaxLineBytes);
+        const std::string taken = line.substr(0, CompiledPatternLine::kMaxLineBytes);
+        for (int n = 0; n < kNamesPerLine; ++n) {
+            std::string name;
+            for (std::size_t at = random() % (line.size() + 1);
+                 n % 2 == 0 && at < line.size() && line[at] != ' ' && line[at] != '\t'; ++at) {
+                if (line[at] == '*') {
+                    for (std::size_t fill = length(4, 240); fill > 0; --fill)
+                        name += pick(nameBytes);
+                } else if (line[at] == '?' || random() % 16 == 0)
+                    name += pick(nameBytes);
+                else
+                    name += static_cast<char>(std::isalpha(static_cast<unsigned char>(line[at])) &&
+                                                      random() % 2 == 0
+                                                  ? line[at] ^ 0x20
+                                                  : line[at]);
+            }
+            if (n % 2 == 1) {
+                name.resize(length(12, 340));
+                for (char& c : name)
+                    c = pick(nameBytes);
+            }
+            const int expected = MatchPatternLine(taken.c_str(), name.c_str());
+            matches += expected;
+            ASSERT_EQ(compiled.Matches(name.c_str()), expected == 1)
+                << "line \"" << Hex(line) << "\", name \"" << Hex(name) << "\"";
+        }
+    }
+    EXPECT_GT(matches, kLines * kNamesPerLine / 10);
+    EXPECT_LT(matches, kLines * kNamesPerLine * 9 / 10);
 }
 
 } // namespace
