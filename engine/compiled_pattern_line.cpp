@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -25,7 +27,28 @@ constexpr FoldTable kFold;
 // list view never hands over longer ones.
 constexpr int kNameWords = 5;
 constexpr std::size_t kBitSetNameBytes = 64 * kNameWords;
+// A piece holds at most a token, its star and ".*"'s dot.
+constexpr int kMaxPieceWords = (kPatternTokenCap + 2 + 63) / 64;
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+
+// Folded piece bytes placed at the given offset of an eight-byte window: the value and
+// mask that a word of name bytes is compared with. A letter ignores the case bit
+// (the folded letter is upper case, and only a letter differs from a letter by that bit
+// alone); "?" ignores the byte; the window's other bytes are ignored as well.
+void WordOfPiece(const unsigned char* folded, int count, int offset, std::uint64_t* value,
+                 std::uint64_t* mask) {
+    unsigned char values[8] = {};
+    unsigned char masks[8] = {};
+    for (int i = 0; i < count; ++i) {
+        const unsigned char c = folded[i];
+        if (c == '?')
+            continue;
+        values[offset + i] = c;
+        masks[offset + i] = c >= 'A' && c <= 'Z' ? 0xDF : 0xFF;
+    }
+    std::memcpy(value, values, 8);
+    std::memcpy(mask, masks, 8);
+}
 
 } // namespace
 
@@ -46,14 +69,17 @@ struct CompiledPatternLine::Name {
 // offset, finds its class: a few word operations per literal, whatever the name holds.
 class CompiledPatternLine::PositionSets {
 public:
-    void Build(const Name& name, const std::uint8_t* byteClass, int classCount) {
-        words_ = static_cast<int>((name.length + 63) / 64);
-        for (int c = 0; c <= classCount; ++c) {
-            for (int w = 0; w < words_; ++w)
+    void Build(const Name& name, const std::uint8_t* byteClass, int classCount, int literalWords) {
+        const int words = static_cast<int>((name.length + 63) / 64) + literalWords;
+        for (int c = 1; c <= classCount; ++c) {
+            for (int w = 0; w < words; ++w)
                 rows_[c][w] = 0;
         }
-        for (std::size_t i = 0; i < name.length; ++i)
-            rows_[byteClass[name.bytes[i]]][i / 64] |= std::uint64_t{1} << (i % 64);
+        for (std::size_t i = 0; i < name.length; ++i) {
+            const int c = byteClass[name.bytes[i]];
+            if (c != 0)
+                rows_[c][i / 64] |= std::uint64_t{1} << (i % 64);
+        }
     }
 
     // The leftmost position p in [start, end - piece length] where the piece occurs.
@@ -79,16 +105,68 @@ public:
 private:
     // Bit t tells whether position 64 * w + t + (the literal's offset) holds its class.
     std::uint64_t Shifted(const Literal& literal, std::size_t w) const {
-        const std::size_t q = w + literal.word;
-        if (q >= static_cast<std::size_t>(words_))
-            return 0;
-        const std::uint64_t* row = rows_[literal.byteClass];
-        const std::uint64_t high = q + 1 < static_cast<std::size_t>(words_) ? row[q + 1] : 0;
-        return (row[q] >> literal.shift) | ((high << 1) << (63 - literal.shift));
+        const std::uint64_t* row = rows_[literal.byteClass] + w + literal.word;
+        return (row[0] >> literal.shift) | ((row[1] << 1) << (63 - literal.shift));
     }
 
-    int words_ = 0;
-    std::uint64_t rows_[kMaxSearchClasses + 1][kNameWords];
+    // Behind the name's words, room for the words that a literal's offset reaches past them.
+    std::uint64_t rows_[kMaxSearchClasses + 1][kNameWords + kMaxPieceWords];
+};
+
+// Finds the searched pieces in one name: by plain comparison while that stays cheap, as
+// it does for ordinary lines and names, and through the position sets once it has cost a
+// few comparisons per name byte. Names longer than the sets cover are only compared.
+class CompiledPatternLine::PieceFinder {
+public:
+    PieceFinder(const CompiledPatternLine& line, const Name& name)
+        : line_(line), name_(name), budget_(name.length <= kBitSetNameBytes
+                                                ? 2 * static_cast<std::ptrdiff_t>(name.length) + 16
+                                                : PTRDIFF_MAX) {}
+
+    // The leftmost position p in [start, end - piece length] where the piece occurs.
+    std::size_t Find(const Piece& piece, std::size_t start, std::size_t end) {
+        if (!setsBuilt_) {
+            const std::size_t found = Compare(piece, start, end);
+            if (found != kGaveUp)
+                return found;
+            sets_.Build(name_, line_.byteClass_, line_.searchClassCount_, line_.literalWords_);
+            setsBuilt_ = true;
+        }
+        return sets_.Find(line_.literals_ + piece.firstLiteral, piece.literalCount, piece.length,
+                          start, end);
+    }
+
+private:
+    static constexpr std::size_t kGaveUp = kNotFound - 1;
+
+    std::size_t Compare(const Piece& piece, std::size_t start, std::size_t end) {
+        const unsigned char* bytes = line_.pieceBytes_ + piece.firstByte;
+        const int length = piece.length;
+        std::ptrdiff_t budget = budget_;
+        std::size_t found = kNotFound;
+        for (std::size_t at = start; at + length <= end; ++at) {
+            int i = 0;
+            while (i < length && (bytes[i] == '?' || bytes[i] == kFold.folded[name_.bytes[at + i]]))
+                ++i;
+            if (i == length) {
+                found = at;
+                break;
+            }
+            budget -= i + 1;
+            if (budget < 0) {
+                found = kGaveUp;
+                break;
+            }
+        }
+        budget_ = budget;
+        return found;
+    }
+
+    const CompiledPatternLine& line_;
+    const Name& name_;
+    std::ptrdiff_t budget_; // comparisons left before the sets are built
+    bool setsBuilt_ = false;
+    PositionSets sets_;
 };
 
 bool CompiledPatternLine::Compile(const char* patternLine) {
@@ -97,6 +175,7 @@ bool CompiledPatternLine::Compile(const char* patternLine) {
     pieceByteCount_ = 0;
     literalCount_ = 0;
     searchClassCount_ = 0;
+    literalWords_ = 0;
     std::memset(byteClass_, 0, sizeof byteClass_);
 
     char line[kMaxLineBytes + 1];
@@ -157,8 +236,6 @@ void CompiledPatternLine::AddTry(const char* pattern, std::size_t length, bool n
     Try& attempt = tries_[tryCount_++];
     attempt.firstPiece = static_cast<std::uint16_t>(pieceCount_);
     attempt.hasStar = std::memchr(pattern, '*', length) != nullptr;
-    attempt.anchoredStart = length == 0 || pattern[0] != '*';
-    attempt.anchoredEnd = length == 0 || pattern[length - 1] != '*';
     attempt.nameWithoutDot = nameWithoutDot;
     int minLength = 0;
     for (std::size_t at = 0; at < length;) {
@@ -179,16 +256,38 @@ void CompiledPatternLine::AddTry(const char* pattern, std::size_t length, bool n
         minLength += piece.length;
     }
     attempt.pieceCount = static_cast<std::uint16_t>(pieceCount_ - attempt.firstPiece);
-    attempt.minLength = static_cast<std::uint16_t>(minLength);
-    attempt.searchedPieces = 0;
-    if (!attempt.hasStar)
-        return;
-    // With a star, an anchored first and an anchored last piece are two different pieces.
-    const int first = attempt.firstPiece + (attempt.anchoredStart ? 1 : 0);
-    const int end = attempt.firstPiece + attempt.pieceCount - (attempt.anchoredEnd ? 1 : 0);
+    attempt.minLength = static_cast<std::size_t>(minLength);
+    // So that length - minLength > extraLength also rejects a name shorter than minLength.
+    attempt.extraLength = attempt.hasStar ? static_cast<std::size_t>(-1) - attempt.minLength : 0;
+
+    // With a star, a start piece and an end piece are two different pieces; without one,
+    // the only piece starts the name and the length check makes it end it too.
+    const bool startPiece = attempt.pieceCount != 0 && pattern[0] != '*';
+    const bool endPiece = attempt.hasStar && pattern[length - 1] != '*';
+    int first = attempt.firstPiece;
+    int end = attempt.firstPiece + attempt.pieceCount;
+    attempt.startLength = 0;
+    attempt.endLength = 0;
+    attempt.startValue = attempt.startMask = attempt.endValue = attempt.endMask = 0;
+    if (startPiece) {
+        const Piece& piece = pieces_[first++];
+        attempt.startLength = piece.length;
+        WordOfPiece(pieceBytes_ + piece.firstByte, std::min<int>(piece.length, 8), 0,
+                    &attempt.startValue, &attempt.startMask);
+    }
+    if (endPiece) {
+        const Piece& piece = pieces_[--end];
+        const int tail = std::min<int>(piece.length, 8);
+        attempt.endLength = piece.length;
+        WordOfPiece(pieceBytes_ + piece.firstByte + piece.length - tail, tail, 8 - tail,
+                    &attempt.endValue, &attempt.endMask);
+    }
+    attempt.wordsFrom = std::max(attempt.startLength, attempt.endLength) <= 8
+                            ? 8
+                            : std::numeric_limits<std::size_t>::max();
     for (int p = first; p < end; ++p)
         AddLiterals(pieces_[p]);
-    attempt.searchedPieces = static_cast<std::uint16_t>(std::max(0, end - first));
+    attempt.searchedPieces = static_cast<std::uint16_t>(end - first);
 }
 
 void CompiledPatternLine::AddLiterals(Piece& piece) {
@@ -208,25 +307,11 @@ void CompiledPatternLine::AddLiterals(Piece& piece) {
         assert(literalCount_ < kMaxPieceBytes);
         Literal& literal = literals_[literalCount_++];
         literal.word = static_cast<std::uint16_t>(offset / 64);
+        literalWords_ = std::max(literalWords_, offset / 64 + 1);
         literal.shift = static_cast<std::uint8_t>(offset % 64);
         literal.byteClass = byteClass_[folded];
     }
     piece.literalCount = static_cast<std::uint16_t>(literalCount_ - piece.firstLiteral);
-}
-
-bool CompiledPatternLine::Matches(const char* name) const {
-    Name view{reinterpret_cast<const unsigned char*>(name), std::strlen(name), -1};
-    for (int t = 0; t < tryCount_; ++t) {
-        switch (CheckAnchors(tries_[t], view)) {
-        case Outcome::kFails:
-            break;
-        case Outcome::kMatches:
-            return true;
-        case Outcome::kNeedsSearch:
-            return MatchesWithSearch(t, view);
-        }
-    }
-    return false;
 }
 
 bool CompiledPatternLine::PieceAt(const Piece& piece, const unsigned char* at) const {
@@ -238,39 +323,56 @@ bool CompiledPatternLine::PieceAt(const Piece& piece, const unsigned char* at) c
     return true;
 }
 
-// The cheap necessary checks: the length, the pieces anchored at either end, the dot rule.
-CompiledPatternLine::Outcome CompiledPatternLine::CheckAnchors(const Try& attempt,
-                                                               Name& name) const {
-    if (name.length < attempt.minLength)
-        return Outcome::kFails;
+bool CompiledPatternLine::FitsAnchoredPieces(const Try& attempt, const Name& name) const {
     const Piece* pieces = pieces_ + attempt.firstPiece;
-    if (!attempt.hasStar && name.length != attempt.minLength)
-        return Outcome::kFails;
-    if (attempt.pieceCount != 0) {
-        if (attempt.anchoredStart && !PieceAt(pieces[0], name.bytes))
-            return Outcome::kFails;
-        const Piece& lastPiece = pieces[attempt.pieceCount - 1];
-        if (attempt.anchoredEnd && attempt.hasStar &&
-            !PieceAt(lastPiece, name.bytes + name.length - lastPiece.length))
-            return Outcome::kFails;
+    return (attempt.startLength == 0 || PieceAt(pieces[0], name.bytes)) &&
+           (attempt.endLength == 0 ||
+            PieceAt(pieces[attempt.pieceCount - 1], name.bytes + name.length - attempt.endLength));
+}
+
+// The cheap necessary checks: the length, the pieces anchored at either end (for most
+// names and pieces one word each, a word of nothing when there is no such piece), the
+// dot rule.
+inline bool CompiledPatternLine::FitsAnchors(const Try& attempt, Name& name) const {
+    const std::size_t length = name.length;
+    if (length - attempt.minLength > attempt.extraLength)
+        return false;
+    if (length >= attempt.wordsFrom) {
+        std::uint64_t start;
+        std::uint64_t end;
+        std::memcpy(&start, name.bytes, 8);
+        std::memcpy(&end, name.bytes + length - 8, 8);
+        if ((((start ^ attempt.startValue) & attempt.startMask) |
+             ((end ^ attempt.endValue) & attempt.endMask)) != 0)
+            return false;
+    } else if (!FitsAnchoredPieces(attempt, name)) {
+        return false;
     }
-    if (attempt.nameWithoutDot && name.HoldsDot())
-        return Outcome::kFails;
-    return attempt.searchedPieces == 0 ? Outcome::kMatches : Outcome::kNeedsSearch;
+    return !attempt.nameWithoutDot || !name.HoldsDot();
+}
+
+bool CompiledPatternLine::Matches(const char* name) const {
+    return Matches(name, std::strlen(name));
+}
+
+bool CompiledPatternLine::Matches(const char* name, std::size_t length) const {
+    Name view{reinterpret_cast<const unsigned char*>(name), length, -1};
+    for (int t = 0; t < tryCount_; ++t) {
+        if (FitsAnchors(tries_[t], view))
+            return tries_[t].searchedPieces == 0 || MatchesWithSearch(t, view);
+    }
+    return false;
 }
 
 // Kept apart so that only names that reach a search pay for the position sets' stack.
 __attribute__((noinline)) bool CompiledPatternLine::MatchesWithSearch(int firstTry,
                                                                       Name& name) const {
-    PositionSets sets;
-    const bool useSets = name.length <= kBitSetNameBytes;
-    if (useSets)
-        sets.Build(name, byteClass_, searchClassCount_);
+    PieceFinder finder(*this, name);
     for (int t = firstTry; t < tryCount_; ++t) {
         const Try& attempt = tries_[t];
-        if (t != firstTry && CheckAnchors(attempt, name) == Outcome::kFails)
+        if (t != firstTry && !FitsAnchors(attempt, name))
             continue;
-        if (FindSearchedPieces(attempt, name, useSets ? &sets : nullptr))
+        if (FindSearchedPieces(attempt, name, finder))
             return true;
     }
     return false;
@@ -279,31 +381,15 @@ __attribute__((noinline)) bool CompiledPatternLine::MatchesWithSearch(int firstT
 // Each searched piece at its leftmost place behind the one before: as every piece has a
 // fixed length, the leftmost place leaves the most room to the pieces that follow.
 bool CompiledPatternLine::FindSearchedPieces(const Try& attempt, const Name& name,
-                                             PositionSets* sets) const {
-    const Piece* pieces = pieces_ + attempt.firstPiece;
-    std::size_t start = attempt.anchoredStart ? pieces[0].length : 0;
-    const std::size_t end =
-        name.length - (attempt.anchoredEnd ? pieces[attempt.pieceCount - 1].length : 0);
-    const int first = attempt.anchoredStart ? 1 : 0;
+                                             PieceFinder& finder) const {
+    std::size_t start = attempt.startLength;
+    const std::size_t end = name.length - attempt.endLength;
+    const int first = attempt.firstPiece + (attempt.startLength != 0 ? 1 : 0);
     for (int p = first; p < first + attempt.searchedPieces; ++p) {
-        const Piece& piece = pieces[p];
-        std::size_t found = kNotFound;
-        if (sets != nullptr) {
-            found = sets->Find(literals_ + piece.firstLiteral, piece.literalCount, piece.length,
-                               start, end);
-        } else {
-            // Longer names than the list view holds: a plain scan, the length times the
-            // piece at worst.
-            for (std::size_t at = start; at + piece.length <= end; ++at) {
-                if (PieceAt(piece, name.bytes + at)) {
-                    found = at;
-                    break;
-                }
-            }
-        }
+        const std::size_t found = finder.Find(pieces_[p], start, end);
         if (found == kNotFound)
             return false;
-        start = found + piece.length;
+        start = found + pieces_[p].length;
     }
     return true;
 }

@@ -20,6 +20,8 @@ public:
     // True exactly when MatchPatternLine(line, name) is 1; a line never compiled matches
     // nothing. Nothing is allocated, and one compiled line may serve several threads.
     bool Matches(const char* name) const;
+    // The same for a name whose length is known: length is strlen(name).
+    bool Matches(const char* name, std::size_t length) const;
 
 private:
     // Each token gives its bytes to its first try and, without a dot, its bytes and the
@@ -31,15 +33,25 @@ private:
     // letters, the terminator, tab, blank, "*" and "?".
     static constexpr int kMaxSearchClasses = 256 - 26 - 5;
 
-    // One working pattern, cut at its stars into pieces that hold no star.
+    // One working pattern, cut at its stars into pieces that hold no star. A piece at
+    // the start of a pattern must start the name and one at its end (behind a star) must
+    // end it; the pieces between are searched.
     struct Try {
+        std::size_t minLength;   // the bytes that the pieces cover together
+        std::size_t extraLength; // the bytes that the stars may add: none or any number
+        std::size_t wordsFrom;   // names this long compare the words below: 8, or never
+        // The first eight bytes of the start piece and the last eight of the end piece,
+        // each as one word: a word of name bytes fits where ((word ^ value) & mask) is 0.
+        std::uint64_t startValue;
+        std::uint64_t startMask;
+        std::uint64_t endValue;
+        std::uint64_t endMask;
+        std::uint16_t startLength; // 0 when no piece is anchored at the start
+        std::uint16_t endLength;   // 0 when no piece is anchored at the end
         std::uint16_t firstPiece;
         std::uint16_t pieceCount;
-        std::uint16_t searchedPieces; // the pieces between the anchored ones
-        std::uint16_t minLength;      // the bytes that the pieces cover together
+        std::uint16_t searchedPieces;
         bool hasStar;
-        bool anchoredStart; // the first piece starts the name
-        bool anchoredEnd;   // the last piece ends the name
         bool nameWithoutDot;
     };
     // Folded bytes, "?" standing for any byte.
@@ -56,13 +68,14 @@ private:
     };
     struct Name;
     class PositionSets;
-    enum class Outcome { kFails, kMatches, kNeedsSearch };
+    class PieceFinder;
 
     void AddTry(const char* pattern, std::size_t length, bool nameWithoutDot);
     void AddLiterals(Piece& piece);
-    Outcome CheckAnchors(const Try& attempt, Name& name) const;
+    bool FitsAnchors(const Try& attempt, Name& name) const;
+    bool FitsAnchoredPieces(const Try& attempt, const Name& name) const;
     bool MatchesWithSearch(int firstTry, Name& name) const;
-    bool FindSearchedPieces(const Try& attempt, const Name& name, PositionSets* sets) const;
+    bool FindSearchedPieces(const Try& attempt, const Name& name, PieceFinder& finder) const;
     bool PieceAt(const Piece& piece, const unsigned char* at) const;
 
     int tryCount_ = 0;
@@ -70,6 +83,7 @@ private:
     int pieceByteCount_ = 0;
     int literalCount_ = 0;
     int searchClassCount_ = 0;
+    int literalWords_ = 0; // the words that the searched literals' offsets span
     Try tries_[kMaxTries];
     Piece pieces_[kMaxPieceBytes];
     Literal literals_[kMaxPieceBytes];

@@ -271,8 +271,9 @@ TEST(MatchPatternLineProperty, AgreesWithTheRulesOnRandomLines) {
 // after a token of the line (stars filled, cases flipped), so that searches run deep.
 TEST(CompiledPatternLineProperty, AnswersAsMatchPatternLine) {
     std::mt19937 random(1975);
-    const std::string lineBytes = "**??.. \t\taAbBzZ\x5C\x95\x80\xFF\xE0";
-    const std::string nameBytes = "..aAbBzZ\x5C\x95\x80\xFF";
+    // Besides letters, bytes that differ from a line's byte only in the case bit.
+    const std::string lineBytes = "**??.. \t\taAbBzZ@[\x5C\x95\x80\xFF\xE0";
+    const std::string nameBytes = "..aAbBzZ@`[{\x5C\x7C\x95\xB5\x80\xA0\xFF\xDF";
     const auto pick = [&random](const std::string& from) { return from[random() % from.size()]; };
     const auto length = [&random](std::size_t usual, std::size_t rare) {
         return random() % 6 == 0 ? random() % rare : random() % usual;
