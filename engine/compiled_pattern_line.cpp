@@ -142,21 +142,39 @@ private:
     std::size_t Compare(const Piece& piece, std::size_t start, std::size_t end) {
         const unsigned char* bytes = line_.pieceBytes_ + piece.firstByte;
         const int length = piece.length;
+        if (end - start < static_cast<std::size_t>(length))
+            return kNotFound;
+        const std::size_t last = end - static_cast<std::size_t>(length);
+        // A name byte b can start the piece where ((b ^ first) & firstMask) is 0.
+        const unsigned char first = bytes[0];
+        const unsigned char firstMask = first == '?'                   ? 0
+                                        : first >= 'A' && first <= 'Z' ? 0xDF
+                                                                       : 0xFF;
+        const unsigned char* name = name_.bytes;
         std::ptrdiff_t budget = budget_;
         std::size_t found = kNotFound;
-        for (std::size_t at = start; at + length <= end; ++at) {
-            int i = 0;
-            while (i < length && (bytes[i] == '?' || bytes[i] == kFold.folded[name_.bytes[at + i]]))
+        std::size_t at = start;
+        while (at <= last) {
+            if (budget <= 0) {
+                found = kGaveUp;
+                break;
+            }
+            const std::size_t stop = std::min(last + 1, at + static_cast<std::size_t>(budget));
+            const std::size_t from = at;
+            while (at < stop && ((name[at] ^ first) & firstMask) != 0)
+                ++at;
+            budget -= static_cast<std::ptrdiff_t>(at - from);
+            if (at == stop)
+                continue;
+            int i = 1;
+            while (i < length && (bytes[i] == '?' || bytes[i] == kFold.folded[name[at + i]]))
                 ++i;
             if (i == length) {
                 found = at;
                 break;
             }
-            budget -= i + 1;
-            if (budget < 0) {
-                found = kGaveUp;
-                break;
-            }
+            budget -= i;
+            ++at;
         }
         budget_ = budget;
         return found;
