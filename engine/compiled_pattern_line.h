@@ -1,6 +1,8 @@
 // A typed pattern line read once and then applied to every name of a pass. It answers
 // exactly as MatchPatternLine, but a name costs time linear in its length instead of a
-// new reading of the line and a backtracking match for every pattern.
+// new reading of the line and a backtracking match for every pattern. The object is about
+// 27 KB of fixed tables (one per pass, not per name); a name whose answer needs a search
+// takes about 18 KB of stack.
 #pragma once
 
 #include <cstddef>

@@ -296,13 +296,13 @@ TEST(CompiledPatternLineProperty, AnswersAsMatchPatternLine) {
                 if (line[at] == '*') {
                     for (std::size_t fill = length(4, 240); fill > 0; --fill)
                         name += pick(nameBytes);
-                } else if (line[at] == '?' || random() % 16 == 0)
+                } else if (line[at] == '?' || random() % 16 == 0) {
                     name += pick(nameBytes);
-                else
-                    name += static_cast<char>(std::isalpha(static_cast<unsigned char>(line[at])) &&
-                                                      random() % 2 == 0
-                                                  ? line[at] ^ 0x20
-                                                  : line[at]);
+                } else {
+                    const bool flip =
+                        std::isalpha(static_cast<unsigned char>(line[at])) && random() % 2 == 0;
+                    name += static_cast<char>(flip ? line[at] ^ 0x20 : line[at]);
+                }
             }
             if (n % 2 == 1) {
                 name.resize(length(12, 340));
@@ -313,6 +313,7 @@ TEST(CompiledPatternLineProperty, AnswersAsMatchPatternLine) {
             matches += expected;
             ASSERT_EQ(compiled.Matches(name.c_str()), expected == 1)
                 << "line \"" << Hex(line) << "\", name \"" << Hex(name) << "\"";
+            ASSERT_EQ(compiled.Matches(name.c_str(), name.size()), expected == 1);
         }
     }
     EXPECT_GT(matches, kLines * kNamesPerLine / 10);
