@@ -1,6 +1,14 @@
-# cmake -DOBJDUMP=... -DFILE=... -P check_imports.cmake
+# cmake -DOBJDUMP=... -DFILE=... -DMAX_BYTES=... -P check_imports.cmake
 cmake_minimum_required(VERSION 3.25)
-# Fails when FILE imports a DLL that a bare Windows does not have (a MinGW runtime, say).
+# Fails when FILE imports a DLL that a bare Windows does not have (a MinGW runtime, say), or
+# when it is larger than MAX_BYTES.
+if(NOT OBJDUMP OR NOT FILE OR NOT MAX_BYTES)
+    message(FATAL_ERROR "usage: cmake -DOBJDUMP=... -DFILE=... -DMAX_BYTES=... -P check_imports.cmake")
+endif()
+file(SIZE ${FILE} size)
+if(size GREATER MAX_BYTES)
+    message(FATAL_ERROR "${FILE} is ${size} bytes, over the limit of ${MAX_BYTES}")
+endif()
 execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "${OBJDUMP} cannot read ${FILE}")

@@ -170,11 +170,9 @@ STDMETHODIMP SelectExtension::InvokeCommand(CMINVOKECOMMANDINFO* lpici) {
     // Only command offset 0 runs; a verb string (a pointer) or another offset does nothing.
     if (reinterpret_cast<ULONG_PTR>(lpici->lpVerb) != 0)
         return S_OK;
-    try {
-        RunCommand(lpici->hwnd);
-    } catch (...) {
-        // Nothing may unwind into the shell.
-    }
+    // Nothing can unwind into the shell: the extension is built without exceptions and
+    // allocates only with new (std::nothrow).
+    RunCommand(lpici->hwnd);
     return S_OK;
 }
 

@@ -1,6 +1,5 @@
 #include "shellext/settings_store.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -38,8 +37,10 @@ bool ReadHistoryValue(HKEY key, const char* name, char* text) {
     return true;
 }
 
+// wsprintfA rather than the C library's formatting, which brings floating-point
+// conversion into the DLL.
 void HistoryValueName(char (&name)[8], int index) {
-    std::snprintf(name, sizeof name, "h%d", index);
+    wsprintfA(name, "h%d", index);
 }
 
 // Writes text as a string value. Text longer than a history value can hold is cut, so

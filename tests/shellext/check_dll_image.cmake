@@ -1,11 +1,13 @@
-# cmake -DOBJDUMP=<objdump> -DIMAGE=<Vestrane.dll> -P check_dll_image.cmake
+# cmake -DOBJDUMP=<objdump> -DIMAGE=<Vestrane.dll> -DMAX_BYTES=<n> -P check_dll_image.cmake
 # Reads the built DLL's export and import tables back and fails unless the export table's
 # module name is VESTRANE.DLL, it exports exactly DllCanUnloadNow (ordinal 1) and
-# DllGetClassObject (ordinal 2) by name, and every imported DLL is a system DLL (a DLL that
-# needs the MinGW runtime DLLs cannot load inside Explorer).
+# DllGetClassObject (ordinal 2) by name, every imported DLL is a system DLL (a DLL that
+# needs the MinGW runtime DLLs cannot load inside Explorer), and the file is no larger than
+# MAX_BYTES.
 cmake_minimum_required(VERSION 3.25)
-if(NOT OBJDUMP OR NOT IMAGE)
-    message(FATAL_ERROR "usage: cmake -DOBJDUMP=... -DIMAGE=... -P check_dll_image.cmake")
+if(NOT OBJDUMP OR NOT IMAGE OR NOT MAX_BYTES)
+    message(FATAL_ERROR
+            "usage: cmake -DOBJDUMP=... -DIMAGE=... -DMAX_BYTES=... -P check_dll_image.cmake")
 endif()
 execute_process(COMMAND ${OBJDUMP} -p ${IMAGE} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
@@ -63,7 +65,13 @@ foreach(entry IN LISTS imports)
     endif()
 endforeach()
 
+file(SIZE ${IMAGE} size)
+if(size GREATER MAX_BYTES)
+    string(APPEND problems "is ${size} bytes, over the limit of ${MAX_BYTES}\n")
+endif()
+
 if(problems)
     message(FATAL_ERROR "${IMAGE}:\n${problems}")
 endif()
-message(STATUS "${IMAGE}: VESTRANE.DLL, exports ${exports}, imports ${importedDlls}")
+message(STATUS
+        "${IMAGE}: VESTRANE.DLL, ${size} bytes, exports ${exports}, imports ${importedDlls}")
