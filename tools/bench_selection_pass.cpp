@@ -1,21 +1,32 @@
 // Benchmark of the selection pass under Wine (not a test): the whole RunSelection over real
 // list views of 1,000, 10,000 and 100,000 items, next to a bare loop that sends the same
 // LVM_GETNEXTITEM/LVM_GETITEMA/LVM_SETITEMA messages, leaves out matching and collecting,
-// and makes the same selection changes. Prints one table.
+// and makes the same selection changes. Then the right-click: what the built Vestrane.dll
+// costs each context menu on files (Initialize, QueryContextMenu, GetCommandString) with a
+// real shell data object, next to the least any handler pays to read that data object, and
+// the module load beside it. Prints two tables; the argument "right-click" prints only the
+// second.
 //
 //   cmake --build build/mingw64 --target bench_selection_pass &&
 //   tools/wine-run --prefix build/mingw64/wineprefix build/mingw64/tools/bench_selection_pass.exe
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/pattern_line.h"
 #include "engine/selection_pass.h"
+#include "shellext/com_server.h"
+#include "shellext/select_extension.h"
+#include "tests/shellext/shell_view_host.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/test_list_view.h"
 
 namespace {
@@ -88,9 +99,238 @@ double TimeOnce(HWND listView, const std::function<void()>& run) {
     return Milliseconds(start, end);
 }
 
+// The right-click.
+
+using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using CanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
+
+constexpr int kRightClickRounds = 2000;
+constexpr int kModuleLoadRounds = 200;
+
+double Microseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& end) {
+    return 1000.0 * Milliseconds(start, end);
+}
+
+LARGE_INTEGER Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now;
+}
+
+// The built DLL as a Windows path (Wine's drive Z: is the Linux root).
+std::string BuiltDllPath() {
+    std::string path = std::string("Z:") + VESTRANE_DLL_PATH;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// Samples of one step; the first round is kept apart (a user's first right-click after
+// Explorer loaded the DLL), the rest give the median and the minimum.
+struct Samples {
+    bool HasFirst = false;
+    double First = 0;
+    std::vector<double> Rest;
+
+    void Add(double value) {
+        if (HasFirst) {
+            Rest.push_back(value);
+        } else {
+            First = value;
+            HasFirst = true;
+        }
+    }
+    double Median() {
+        std::sort(Rest.begin(), Rest.end());
+        return Rest.empty() ? 0 : Rest[Rest.size() / 2];
+    }
+    double Min() {
+        std::sort(Rest.begin(), Rest.end());
+        return Rest.empty() ? 0 : Rest.front();
+    }
+};
+
+void PrintRow(const char* name, Samples& samples) {
+    std::printf("  %-50s %8.1f %8.1f %8.1f\n", name, samples.First, samples.Median(),
+                samples.Min());
+}
+
+struct LoadedDll {
+    HMODULE Module = nullptr;
+    GetClassObjectFunction GetClassObject = nullptr;
+    CanUnloadNowFunction CanUnloadNow = nullptr;
+};
+
+LoadedDll LoadBuiltDll(const std::string& path) {
+    LoadedDll dll;
+    dll.Module = LoadLibraryA(path.c_str());
+    if (dll.Module == nullptr)
+        return dll;
+    dll.GetClassObject = reinterpret_cast<GetClassObjectFunction>(
+        reinterpret_cast<void*>(GetProcAddress(dll.Module, "DllGetClassObject")));
+    dll.CanUnloadNow = reinterpret_cast<CanUnloadNowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(dll.Module, "DllCanUnloadNow")));
+    return dll;
+}
+
+// What every handler pays to learn the selection: the shell renders CF_HDROP, the first
+// path is read.
+void ReadFirstPath(IDataObject* data) {
+    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    if (FAILED(data->GetData(&format, &medium)))
+        return;
+    char path[MAX_PATH];
+    DragQueryFileA(static_cast<HDROP>(medium.hGlobal), 0, path, MAX_PATH);
+    ReleaseStgMedium(&medium);
+}
+
+// The steps of one right-click, in microseconds.
+enum Step { Create, Initialize, QueryContextMenu, GetCommandString, Release, kStepCount };
+
+// One right-click as Explorer makes it, each step timed. False when the DLL does not
+// answer as it should, so that a broken build never passes for a fast one.
+bool RightClickOnce(const LoadedDll& dll, IDataObject* data, double (&times)[kStepCount]) {
+    LARGE_INTEGER start = Now();
+    IClassFactory* factory = nullptr;
+    IContextMenu* menu = nullptr;
+    if (dll.GetClassObject(VestraneClassId, IID_IClassFactory,
+                           reinterpret_cast<void**>(&factory)) != S_OK)
+        return false;
+    const HRESULT created =
+        factory->CreateInstance(nullptr, IID_IContextMenu, reinterpret_cast<void**>(&menu));
+    factory->Release();
+    if (created != S_OK)
+        return false;
+    IShellExtInit* init = nullptr;
+    menu->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(&init));
+    LARGE_INTEGER end = Now();
+    times[Create] = Microseconds(start, end);
+
+    start = Now();
+    const HRESULT initialized = init->Initialize(nullptr, data, nullptr);
+    end = Now();
+    times[Initialize] = Microseconds(start, end);
+    init->Release();
+
+    HMENU popup = CreatePopupMenu();
+    start = Now();
+    const HRESULT added = menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL);
+    end = Now();
+    times[QueryContextMenu] = Microseconds(start, end);
+    char entry[64] = {};
+    GetMenuStringA(popup, 0, entry, sizeof entry, MF_BYPOSITION);
+    DestroyMenu(popup);
+
+    wchar_t help[MAX_PATH] = {};
+    start = Now();
+    menu->GetCommandString(0, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(help), MAX_PATH);
+    end = Now();
+    times[GetCommandString] = Microseconds(start, end);
+
+    start = Now();
+    const ULONG left = menu->Release();
+    end = Now();
+    times[Release] = Microseconds(start, end);
+
+    char helpAnsi[MAX_PATH] = {};
+    WideCharToMultiByte(CP_ACP, 0, help, -1, helpAnsi, sizeof helpAnsi, nullptr, nullptr);
+    return initialized == S_OK && added == MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1) &&
+           std::strcmp(entry, kMenuEntryText) == 0 && std::strcmp(helpAnsi, kMenuHelpText) == 0 &&
+           left == 0;
+}
+
+// A module load as Explorer's first right-click pays it: LoadLibrary and the export looked
+// up; unloaded again after each round.
+bool TimeModuleLoads(const std::string& path, Samples& loads) {
+    for (int round = 0; round < kModuleLoadRounds; ++round) {
+        const LARGE_INTEGER start = Now();
+        LoadedDll dll = LoadBuiltDll(path);
+        const LARGE_INTEGER end = Now();
+        if (dll.GetClassObject == nullptr || dll.CanUnloadNow == nullptr)
+            return false;
+        loads.Add(Microseconds(start, end));
+        if (dll.CanUnloadNow() != S_OK)
+            return false;
+        FreeLibrary(dll.Module);
+        if (GetModuleHandleA(path.c_str()) != nullptr)
+            return false;
+    }
+    return true;
+}
+
+int RightClickTable() {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+        std::fprintf(stderr, "COM does not start\n");
+        return 1;
+    }
+    const std::string dllPath = BuiltDllPath();
+    Samples loads;
+    if (!TimeModuleLoads(dllPath, loads)) {
+        std::fprintf(stderr, "%s does not load and unload as Explorer expects\n", dllPath.c_str());
+        return 1;
+    }
+
+    std::printf("\nRight-click through the built DLL under Wine (%s),\n"
+                "microseconds: the first round after the module load, then the median and the\n"
+                "minimum of %d rounds. Target: Initialize + QueryContextMenu +\n"
+                "GetCommandString <= 1000.\n",
+                dllPath.c_str(), kRightClickRounds);
+    std::printf("  %-50s %8s %8s %8s\n", "", "first", "median", "min");
+    PrintRow("module load (LoadLibrary, not counted)", loads);
+
+    ScratchFolder folder("vestrane-bench-click");
+    for (const int selected : {1, 1000}) {
+        std::vector<std::string> names;
+        for (int index = 0; index < selected; ++index)
+            names.push_back("report " + std::to_string(index) + ".txt");
+        for (const std::string& name : names)
+            folder.WriteFile(name);
+        IShellFolder* shellFolder = BindFolder(folder.Path());
+        IDataObject* data = ShellDataObject(shellFolder, names);
+        if (data == nullptr) {
+            std::fprintf(stderr, "no shell data object for %s\n", folder.Path().c_str());
+            return 1;
+        }
+
+        LoadedDll dll = LoadBuiltDll(dllPath);
+        Samples steps[kStepCount];
+        Samples floor;
+        Samples handler;
+        for (int round = 0; round < kRightClickRounds; ++round) {
+            double times[kStepCount] = {};
+            if (!RightClickOnce(dll, data, times)) {
+                std::fprintf(stderr, "the DLL did not answer the right-click as it should\n");
+                return 1;
+            }
+            for (int step = 0; step < kStepCount; ++step)
+                steps[step].Add(times[step]);
+            handler.Add(times[Initialize] + times[QueryContextMenu] + times[GetCommandString]);
+            const LARGE_INTEGER start = Now();
+            ReadFirstPath(data);
+            floor.Add(Microseconds(start, Now()));
+        }
+        FreeLibrary(dll.Module);
+        data->Release();
+        shellFolder->Release();
+
+        std::printf("  %d file%s selected:\n", selected, selected == 1 ? "" : "s");
+        PrintRow("create (DllGetClassObject, CreateInstance)", steps[Create]);
+        PrintRow("Initialize", steps[Initialize]);
+        PrintRow("QueryContextMenu", steps[QueryContextMenu]);
+        PrintRow("GetCommandString (GCS_HELPTEXTW)", steps[GetCommandString]);
+        PrintRow("Release", steps[Release]);
+        PrintRow("Initialize + QueryContextMenu + GetCommandString", handler);
+        PrintRow("baseline: GetData(CF_HDROP) + DragQueryFileA", floor);
+    }
+    CoUninitialize();
+    return 0;
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "right-click") == 0)
+        return RightClickTable();
     std::printf("Selection pass under Wine, pattern line \"%s\", best of several rounds\n",
                 kPatternLine);
     std::printf("%8s %12s %14s %7s %15s %7s %12s\n", "items", "bare ms", "pass ms", "ratio",
@@ -130,5 +370,5 @@ int main() {
                     count, bare, pass, pass / bare, passWithPaths, passWithPaths / bare,
                     pass * 1e3 / count, selected, static_cast<unsigned>(collect.PathBytesTotal));
     }
-    return 0;
+    return RightClickTable();
 }
