@@ -1,3 +1,12 @@
+# The fixture that every test run under Wine requires: the code page check.
+set(VESTRANE_WINE_FIXTURE vestrane_wine_code_page)
+
+# Properties of every discovered GoogleTest test: under Wine it needs the code page check.
+set(VESTRANE_TEST_PROPERTIES TIMEOUT 120)
+if(WIN32)
+    list(APPEND VESTRANE_TEST_PROPERTIES FIXTURES_REQUIRED ${VESTRANE_WINE_FIXTURE})
+endif()
+
 # vestrane_add_test(NAME SOURCES... LIBRARIES...)
 # One GoogleTest program. Under MinGW the tests are discovered and run through the Wine
 # emulator when ctest starts (PRE_TEST keeps Wine out of the build). The x86 build only
@@ -11,5 +20,5 @@ function(vestrane_add_test name)
         return()
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         PROPERTIES TIMEOUT 120)
+                         PROPERTIES ${VESTRANE_TEST_PROPERTIES})
 endfunction()

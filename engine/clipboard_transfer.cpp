@@ -72,11 +72,11 @@ HGLOBAL BuildEffectBlock(DWORD effect) {
 
 } // namespace
 
-void PutFilesOnClipboard(ExtensionRecord& extension, HWND owner) {
-    HGLOBAL dropBlock = BuildDropBlock(extension.SelectedPaths);
+void PutFilesOnClipboard(RunRecord& run, HWND owner) {
+    HGLOBAL dropBlock = BuildDropBlock(run.SelectedPaths);
     if (dropBlock == nullptr)
         return;
-    const DWORD effect = extension.Action == ClipboardCopy ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+    const DWORD effect = run.Action == ClipboardCopy ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
     HGLOBAL effectBlock = BuildEffectBlock(effect);
     if (effectBlock == nullptr) {
         GlobalFree(dropBlock);

@@ -2,6 +2,6 @@
 // "Preferred DropEffect" of copy (ClipboardCopy) or move (ClipboardCut).
 #pragma once
 
-#include "shellext/extension_record.h"
+#include "engine/run_record.h"
 
-void PutFilesOnClipboard(ExtensionRecord& extension, HWND owner);
+void PutFilesOnClipboard(RunRecord& run, HWND owner);

@@ -15,24 +15,6 @@ const char kCopyVerb[] = "コピー";
 const char kMoveVerb[] = "移動";
 const char kCaption[] = "Vestrane";
 
-// Drops a trailing single-byte backslash ("C:\" becomes "C:"). The scan steps over the
-// second byte of each double-byte character, so a folder ending in 表 (0x95 0x5C) keeps it.
-void RemoveTrailingBackslash(char* folder) {
-    char* lastSingleByte = nullptr;
-    for (char* at = folder; *at != '\0'; ++at) {
-        if (IsLeadByte(*at)) {
-            lastSingleByte = nullptr;
-            if (at[1] == '\0')
-                break;
-            ++at;
-        } else {
-            lastSingleByte = at;
-        }
-    }
-    if (lastSingleByte != nullptr && *lastSingleByte == '\\' && lastSingleByte[1] == '\0')
-        *lastSingleByte = '\0';
-}
-
 // Writes folder + "\" + name into target. False, with target untouched, when the result
 // would not fit in MAX_PATH bytes with its terminator.
 bool FormTargetPath(char (&target)[MAX_PATH], const char* folder, const char* name) {
@@ -48,15 +30,15 @@ bool FormTargetPath(char (&target)[MAX_PATH], const char* folder, const char* na
 
 // The chosen folder's path without a trailing backslash, or false when the user cancelled
 // or the chosen item has no file-system path.
-bool AskTargetFolder(ExtensionRecord& extension, HWND owner, char (&folder)[MAX_PATH]) {
+bool AskTargetFolder(RunRecord& run, HWND owner, char (&folder)[MAX_PATH]) {
     BROWSEINFOA browse = {};
     browse.hwndOwner = owner;
     browse.pidlRoot = nullptr;
     browse.pszDisplayName = nullptr;
-    browse.lpszTitle = extension.Action == CopyToFolder ? kCopyTitle : kMoveTitle;
+    browse.lpszTitle = run.Action == CopyToFolder ? kCopyTitle : kMoveTitle;
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
     browse.lpfn = FolderBrowseCallback;
-    browse.lParam = reinterpret_cast<LPARAM>(extension.SourceFolder);
+    browse.lParam = reinterpret_cast<LPARAM>(run.SourceFolder);
     PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&browse);
     if (chosen == nullptr)
         return false;
@@ -73,15 +55,15 @@ bool AskTargetFolder(ExtensionRecord& extension, HWND owner, char (&folder)[MAX_
 
 } // namespace
 
-void CopyOrMoveToFolder(ExtensionRecord& extension, HWND owner) {
+void CopyOrMoveToFolder(RunRecord& run, HWND owner) {
     char folder[MAX_PATH];
-    if (!AskTargetFolder(extension, owner, folder))
+    if (!AskTargetFolder(run, owner, folder))
         return;
 
     int count = 0;
     char target[MAX_PATH];
-    if (extension.SelectedPaths != nullptr) {
-        StringList& paths = *extension.SelectedPaths;
+    if (run.SelectedPaths != nullptr) {
+        StringList& paths = *run.SelectedPaths;
         for (const char* source = paths.GetFirst(); source != nullptr; source = paths.GetNext()) {
             // A target that does not fit is skipped like a copy that fails.
             if (!FormTargetPath(target, folder, FileNamePart(source)))
@@ -89,14 +71,13 @@ void CopyOrMoveToFolder(ExtensionRecord& extension, HWND owner) {
             if (!CopyFileA(source, target, FALSE))
                 continue;
             ++count;
-            if (extension.Action == MoveToFolder)
+            if (run.Action == MoveToFolder)
                 DeleteFileA(source);
         }
     }
 
     // The count has at most 11 characters, so the text fits the buffer.
-    wsprintfA(target, kResultFormat, count,
-              extension.Action == CopyToFolder ? kCopyVerb : kMoveVerb);
+    wsprintfA(target, kResultFormat, count, run.Action == CopyToFolder ? kCopyVerb : kMoveVerb);
     MessageBoxA(owner, target, kCaption, MB_OK);
 }
 

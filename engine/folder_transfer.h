@@ -2,9 +2,9 @@
 // shell's folder browser, then reports the count in a message box.
 #pragma once
 
-#include "shellext/extension_record.h"
+#include "engine/run_record.h"
 
-void CopyOrMoveToFolder(ExtensionRecord& extension, HWND owner);
+void CopyOrMoveToFolder(RunRecord& run, HWND owner);
 
 // The folder browser's callback: opens the browser with the folder whose path is data.
 int CALLBACK FolderBrowseCallback(HWND window, UINT message, LPARAM lParam, LPARAM data);

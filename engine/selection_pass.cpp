@@ -94,10 +94,9 @@ const char* ReadLabel(HWND listView, const ItemPage& page, int index) {
 // the pass once a copy cannot be stored, so PathBytesTotal always describes the list.
 class PathCollector {
 public:
-    explicit PathCollector(ExtensionRecord& extension)
-        : extension_(extension),
-          active_(extension.Action != SelectOnly && extension.SelectedPaths != nullptr),
-          folderLength_(strnlen(extension.SourceFolder, sizeof extension.SourceFolder)) {}
+    explicit PathCollector(RunRecord& run)
+        : run_(run), active_(run.Action != SelectOnly && run.SelectedPaths != nullptr),
+          folderLength_(strnlen(run.SourceFolder, sizeof run.SourceFolder)) {}
 
     void Collect(const char* label) {
         if (!active_)
@@ -107,28 +106,28 @@ public:
         if (length >= MAX_PATH)
             return;
         char path[MAX_PATH];
-        std::memcpy(path, extension_.SourceFolder, folderLength_);
+        std::memcpy(path, run_.SourceFolder, folderLength_);
         path[folderLength_] = '\\';
         std::memcpy(path + folderLength_ + 1, label, labelLength + 1);
 
-        StringList& paths = *extension_.SelectedPaths;
+        StringList& paths = *run_.SelectedPaths;
         StringListNode* const before = paths.Tail;
         paths.Append(path);
         if (paths.Tail == before || paths.Tail->Text == nullptr) {
             active_ = false;
             return;
         }
-        extension_.PathBytesTotal += static_cast<DWORD>(length + 1);
+        run_.PathBytesTotal += static_cast<DWORD>(length + 1);
     }
 
 private:
-    ExtensionRecord& extension_;
+    RunRecord& run_;
     bool active_;
     std::size_t folderLength_;
 };
 
-void SelectAndCollect(ExtensionRecord& extension, HWND listView, const ItemPage& page) {
-    PathCollector collector(extension);
+void SelectAndCollect(RunRecord& run, HWND listView, const ItemPage& page) {
+    PathCollector collector(run);
     LVITEMA* item = page.Item();
     int index = -1;
     for (;;) {
@@ -140,7 +139,7 @@ void SelectAndCollect(ExtensionRecord& extension, HWND listView, const ItemPage&
         index = next;
         const char* label = ReadLabel(listView, page, index);
         item->mask = LVIF_STATE;
-        const bool match = MatchPatternLine(extension.PatternLine, label) != 0;
+        const bool match = MatchPatternLine(run.PatternLine, label) != 0;
         item->state = match ? LVIS_SELECTED : 0;
         if (match)
             collector.Collect(label);
@@ -167,15 +166,15 @@ void Repaint(HWND listView) {
     UpdateWindow(listView);
 }
 
-void RunAction(ExtensionRecord& extension, HWND listView) {
-    switch (extension.Action) {
+void RunAction(RunRecord& run, HWND listView) {
+    switch (run.Action) {
     case ClipboardCopy:
     case ClipboardCut:
-        PutFilesOnClipboard(extension, GetDesktopWindow());
+        PutFilesOnClipboard(run, GetDesktopWindow());
         break;
     case CopyToFolder:
     case MoveToFolder:
-        CopyOrMoveToFolder(extension, listView);
+        CopyOrMoveToFolder(run, listView);
         break;
     default:
         break;
@@ -184,26 +183,26 @@ void RunAction(ExtensionRecord& extension, HWND listView) {
 
 // Selects, collects and repaints through the shared page; false when no page could be
 // created or mapped, in which case nothing was touched.
-bool SelectThroughPage(ExtensionRecord& extension, HWND listView) {
+bool SelectThroughPage(RunRecord& run, HWND listView) {
     ItemPage page;
     if (!page.Usable())
         return false;
-    SelectAndCollect(extension, listView, page);
+    SelectAndCollect(run, listView, page);
     Repaint(listView);
     return true;
 }
 
 } // namespace
 
-void RunSelection(ExtensionRecord& extension, HWND listView) {
-    extension.PathBytesTotal = 0;
-    extension.SelectedPaths = new (std::nothrow) StringList;
-    if (SelectThroughPage(extension, listView)) {
+void RunSelection(RunRecord& run, HWND listView) {
+    run.PathBytesTotal = 0;
+    run.SelectedPaths = new (std::nothrow) StringList;
+    if (SelectThroughPage(run, listView)) {
         // Without a list of paths the actions have nothing sound to work on.
-        if (extension.SelectedPaths != nullptr)
-            RunAction(extension, listView);
+        if (run.SelectedPaths != nullptr)
+            RunAction(run, listView);
         SetFocus(listView);
     }
-    delete extension.SelectedPaths;
-    extension.SelectedPaths = nullptr;
+    delete run.SelectedPaths;
+    run.SelectedPaths = nullptr;
 }

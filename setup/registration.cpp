@@ -4,15 +4,14 @@
 #include <memory>
 #include <new>
 
+#include "common/shared_facts.h"
+#include "setup/program_paths.h"
 #include "setup/setup_state.h"
 #include "setup/setup_texts.h"
 #include "setup/system_facts.h"
 
 namespace {
 
-constexpr char kHandlerParent[] = "*\\shellex\\ContextMenuHandlers";
-constexpr char kUninstallParent[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-constexpr char kSettingsParent[] = "Software\\Nembrok";
 constexpr char kInprocServer[] = "InprocServer32";
 
 // Section "Rename" of WININIT.INI, read and written whole.
@@ -110,7 +109,7 @@ int InstallExtension(HWND owner) {
         return 0;
 
     char name[MAX_PATH];
-    FormKeyName(name, "CLSID", kClassId);
+    FormKeyName(name, "CLSID", kClassIdText);
     HKEY classKey = CreateKey(HKEY_CLASSES_ROOT, name, KEY_CREATE_SUB_KEY | KEY_SET_VALUE);
     if (classKey == nullptr) {
         MessageBoxA(owner, kTextCannotInstall, kCaptionError, MB_OK);
@@ -126,7 +125,7 @@ int InstallExtension(HWND owner) {
 
     FormKeyName(name, kHandlerParent, kProductName);
     if (HKEY handler = CreateKey(HKEY_CLASSES_ROOT, name, KEY_SET_VALUE)) {
-        SetString(handler, nullptr, kClassId);
+        SetString(handler, nullptr, kClassIdText);
         RegCloseKey(handler);
     }
 
@@ -148,7 +147,7 @@ void UninstallExtension() {
     // deletion decides whether the removal goes on: when it fails while the class key
     // exists, the user lacks the rights and everything stays as it was.
     char name[MAX_PATH];
-    FormKeyName(name, "CLSID", kClassId);
+    FormKeyName(name, "CLSID", kClassIdText);
     HKEY classKey = nullptr;
     if (RegOpenKeyExA(HKEY_CLASSES_ROOT, name, 0, KEY_QUERY_VALUE, &classKey) == ERROR_SUCCESS) {
         const LONG deleted = RegDeleteKeyA(classKey, kInprocServer);
@@ -158,7 +157,7 @@ void UninstallExtension() {
             return;
         }
     }
-    DeleteChildKey(HKEY_CLASSES_ROOT, "CLSID", kClassId);
+    DeleteChildKey(HKEY_CLASSES_ROOT, "CLSID", kClassIdText);
     DeleteChildKey(HKEY_CLASSES_ROOT, kHandlerParent, kProductName);
     DeleteChildKey(HKEY_CURRENT_USER, kSettingsParent, kProductName);
     DeleteChildKey(HKEY_LOCAL_MACHINE, kUninstallParent, kProductName);

@@ -1,19 +1,10 @@
 #include "setup/settings_dialog.h"
 
+#include "common/shared_facts.h"
 #include "setup/resource.h"
 #include "setup/setup_state.h"
 
 namespace {
-
-constexpr char kSettingsKey[] = "Software\\Nembrok\\Vestrane";
-
-// Action codes as the extension reads them from "mode".
-constexpr DWORD kSelectOnly = 0;
-constexpr DWORD kClipboardCopy = 1;
-constexpr DWORD kClipboardCut = 2;
-constexpr DWORD kUsePrevious = 3;
-constexpr DWORD kCopyToFolder = 4;
-constexpr DWORD kMoveToFolder = 5;
 
 struct ModeButton {
     int Id;
@@ -21,9 +12,9 @@ struct ModeButton {
 };
 // In the order OK looks at them; "the previous setting" is what is left.
 constexpr ModeButton kModeButtons[] = {
-    {IDC_MODE_CLIPBOARD_COPY, kClipboardCopy}, {IDC_MODE_CLIPBOARD_CUT, kClipboardCut},
-    {IDC_MODE_SELECT_ONLY, kSelectOnly},       {IDC_MODE_COPY_TO_FOLDER, kCopyToFolder},
-    {IDC_MODE_MOVE_TO_FOLDER, kMoveToFolder},
+    {IDC_MODE_CLIPBOARD_COPY, ClipboardCopy}, {IDC_MODE_CLIPBOARD_CUT, ClipboardCut},
+    {IDC_MODE_SELECT_ONLY, SelectOnly},       {IDC_MODE_COPY_TO_FOLDER, CopyToFolder},
+    {IDC_MODE_MOVE_TO_FOLDER, MoveToFolder},
 };
 
 void ReadDword(HKEY key, const char* name, DWORD& value) {
@@ -69,7 +60,7 @@ void CheckStoredChoices(HWND dialog) {
 }
 
 void TakeCheckedChoices(HWND dialog) {
-    SetupMode = kUsePrevious;
+    SetupMode = UsePrevious;
     for (const ModeButton& button : kModeButtons) {
         if (IsDlgButtonChecked(dialog, button.Id) == BST_CHECKED) {
             SetupMode = button.Mode;
@@ -87,8 +78,8 @@ void ReadSetupSettings() {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return;
-    ReadDword(key, "mode", SetupMode);
-    ReadDword(key, "select", SetupSelect);
+    ReadDword(key, kModeValue, SetupMode);
+    ReadDword(key, kSelectValue, SetupSelect);
     RegCloseKey(key);
 }
 
@@ -98,8 +89,8 @@ void WriteSetupSettings() {
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, noClass, REG_OPTION_NON_VOLATILE,
                         KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
-    WriteDword(key, "mode", SetupMode);
-    WriteDword(key, "select", SetupSelect);
+    WriteDword(key, kModeValue, SetupMode);
+    WriteDword(key, kSelectValue, SetupSelect);
     RegCloseKey(key);
 }
 

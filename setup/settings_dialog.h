@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-// SetupMode and SetupSelect from HKCU "Software\Nembrok\Vestrane"; 0 for whatever
-// cannot be read.
+// SetupMode and SetupSelect from the settings key under HKEY_CURRENT_USER; 0 for
+// whatever cannot be read.
 void ReadSetupSettings();
 // Writes SetupMode and SetupSelect as REG_DWORD; silently nothing when the key cannot be
 // created.

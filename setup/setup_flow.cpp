@@ -1,5 +1,7 @@
 #include "setup/setup_flow.h"
 
+#include "common/shared_facts.h"
+#include "setup/program_paths.h"
 #include "setup/registration.h"
 #include "setup/resource.h"
 #include "setup/settings_dialog.h"
@@ -40,7 +42,7 @@ bool RunsFromFixedDisk() {
 
 bool ClassIsRegistered() {
     char name[MAX_PATH];
-    wsprintfA(name, "CLSID\\%s", kClassId);
+    wsprintfA(name, "CLSID\\%s", kClassIdText);
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CLASSES_ROOT, name, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return false;

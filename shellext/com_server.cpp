@@ -2,11 +2,9 @@
 
 #include <new>
 
-#include "shellext/extension_record.h"
+#include "common/shared_facts.h"
+#include "shellext/module_state.h"
 #include "shellext/select_extension.h"
-
-const CLSID VestraneClassId = {
-    0x76F7FE62, 0xBCEE, 0x11D5, {0x96, 0xCD, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
 ExtensionFactory::ExtensionFactory() {
     InterlockedIncrement(&ModuleObjectCount);
@@ -78,7 +76,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid
     if (ppv == nullptr)
         return E_POINTER;
     *ppv = nullptr;
-    if (!IsEqualCLSID(rclsid, VestraneClassId))
+    if (!IsEqualCLSID(rclsid, kVestraneClassId))
         return CLASS_E_CLASSNOTAVAILABLE;
     ExtensionFactory* factory = new (std::nothrow) ExtensionFactory;
     if (factory == nullptr)

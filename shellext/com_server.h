@@ -4,9 +4,6 @@
 #include <windows.h>
 #include <unknwn.h>
 
-// {76F7FE62-BCEE-11d5-96CD-444553540000}, as the setup program registers it.
-extern const CLSID VestraneClassId;
-
 class ExtensionFactory final : public IClassFactory {
 public:
     // Created with RefCount 0; the creator's QueryInterface takes the first reference.
@@ -33,6 +30,6 @@ private:
 extern "C" {
 // S_OK while no factory and no SelectExtension is alive, else S_FALSE.
 HRESULT STDAPICALLTYPE DllCanUnloadNow();
-// A new factory for VestraneClassId on every call; CLASS_E_CLASSNOTAVAILABLE otherwise.
+// A new factory for kVestraneClassId on every call; CLASS_E_CLASSNOTAVAILABLE otherwise.
 HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv);
 }

@@ -1,4 +1,4 @@
-#include "shellext/extension_record.h"
+#include "shellext/module_state.h"
 
 HINSTANCE ModuleInstance = nullptr;
 LONG ModuleObjectCount = 0;

@@ -2,10 +2,12 @@
 
 #include <shellapi.h>
 
+#include <cstring>
 #include <new>
 
 #include "engine/selection_pass.h"
 #include "shellext/explorer_window.h"
+#include "shellext/module_state.h"
 #include "shellext/selection_dialog.h"
 #include "shellext/settings_store.h"
 #include "text/dbcs.h"
@@ -67,19 +69,35 @@ bool ReadFirstDroppedFile(const STGMEDIUM& medium, char (&path)[MAX_PATH]) {
 // Frees the run's History however the run ends.
 class RunHistory {
 public:
-    explicit RunHistory(ExtensionRecord& record) : record_(record) {
-        record_.History = new (std::nothrow) StringList;
+    explicit RunHistory(RunRecord& run) : run_(run) {
+        run_.History = new (std::nothrow) StringList;
     }
     ~RunHistory() {
-        delete record_.History;
-        record_.History = nullptr;
+        delete run_.History;
+        run_.History = nullptr;
     }
     RunHistory(const RunHistory&) = delete;
     RunHistory& operator=(const RunHistory&) = delete;
-    bool Created() const { return record_.History != nullptr; }
+    bool Created() const { return run_.History != nullptr; }
 
 private:
-    ExtensionRecord& record_;
+    RunRecord& run_;
+};
+
+// Names the run as the object's ActiveRun for as long as the run lasts; a run started
+// from inside another one (a message loop of its dialog) hands the name back when it ends.
+class ActiveRunScope {
+public:
+    ActiveRunScope(RunRecord*& active, RunRecord& run) : active_(active), outer_(active) {
+        active_ = &run;
+    }
+    ~ActiveRunScope() { active_ = outer_; }
+    ActiveRunScope(const ActiveRunScope&) = delete;
+    ActiveRunScope& operator=(const ActiveRunScope&) = delete;
+
+private:
+    RunRecord*& active_;
+    RunRecord* const outer_;
 };
 
 } // namespace
@@ -184,15 +202,19 @@ void SelectExtension::RunCommand(HWND owner) {
         MessageBoxA(owner, kNoExplorerWindowText, kErrorCaption, MB_OK);
         return;
     }
+    RunRecord run;
+    std::memcpy(run.DefaultPattern, DefaultPattern, sizeof run.DefaultPattern);
+    std::memcpy(run.SourceFolder, SourceFolder, sizeof run.SourceFolder);
     // Settings, dialog and saving all work on History; without it there is no run.
-    RunHistory history(*this);
+    RunHistory history(run);
     if (!history.Created())
         return;
-    LoadSettings(*this);
-    if (ShowSelectionDialog(*this, owner) != IDOK)
+    ActiveRunScope active(ActiveRun, run);
+    LoadSettings(run);
+    if (ShowSelectionDialog(run, owner) != IDOK)
         return;
-    SaveSettings(*this);
-    RunSelection(*this, found.ListView);
+    SaveSettings(run);
+    RunSelection(run, found.ListView);
 }
 
 // The help text is written in the form the caller asks for: UTF-16 when uType carries

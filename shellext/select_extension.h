@@ -1,14 +1,16 @@
 // The context-menu extension object that Explorer creates for every context menu on files.
-// It is also the record of one command run (ExtensionRecord), through which the settings
-// store, the selection dialog, the selection pass and the actions exchange their data.
+// It holds COM state only: its reference count, the data object Explorer initialised it
+// with and what Initialize derived from it. Each command it runs builds a RunRecord of its
+// own, through which the settings store, the selection dialog, the selection pass and the
+// actions exchange their data.
 #pragma once
 
 #include <windows.h>
 #include <shlobj.h>
 
-#include "shellext/extension_record.h"
+#include "engine/run_record.h"
 
-class SelectExtension final : public IShellExtInit, public IContextMenu, public ExtensionRecord {
+class SelectExtension final : public IShellExtInit, public IContextMenu {
 public:
     // Created with RefCount 0; the creator's QueryInterface takes the first reference.
     SelectExtension();
@@ -31,6 +33,15 @@ public:
     STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* lpici) override;
     STDMETHODIMP GetCommandString(UINT_PTR idCmd, UINT uType, UINT* pReserved, LPSTR pszName,
                                   UINT cchMax) override;
+
+    ULONG RefCount = 0;
+    IDataObject* HeldDataObject = nullptr;
+    // "*" and the first selected file's extension, or empty. Set by Initialize.
+    char DefaultPattern[kRecordTextSize] = {};
+    // Folder of the first selected file without a trailing backslash ("C:" for a root).
+    char SourceFolder[kRecordTextSize] = {};
+    // The record of the command this object is running; null outside a run.
+    RunRecord* ActiveRun = nullptr;
 
 private:
     // Only Release destroys the object.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "shellext/module_state.h"
 #include "shellext/resource.h"
 #include "shellext/select_extension.h"
 
@@ -10,8 +11,8 @@ namespace {
 // Room of the text read from the combo box: MAX_PATH, so at most 259 bytes of text.
 constexpr int kLineBufferSize = MAX_PATH;
 
-ExtensionRecord* RecordOf(HWND dialog) {
-    return reinterpret_cast<ExtensionRecord*>(GetWindowLongPtrA(dialog, DWLP_USER));
+RunRecord* RecordOf(HWND dialog) {
+    return reinterpret_cast<RunRecord*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
 void SetIcons(HWND dialog) {
@@ -74,21 +75,21 @@ DWORD CheckedAction(HWND dialog) {
     return SelectOnly;
 }
 
-void Initialize(HWND dialog, ExtensionRecord& extension) {
+void Initialize(HWND dialog, RunRecord& run) {
     SetIcons(dialog);
     PlaceAtCursor(dialog);
 
-    const int radio = RadioForMode(extension.ConfiguredMode);
+    const int radio = RadioForMode(run.ConfiguredMode);
     SendDlgItemMessageA(dialog, radio, BM_SETCHECK, BST_CHECKED, 0);
 
     // The default pattern counts as an initial text even when it is empty; the history's
     // first entry only when there is one.
     char defaultPattern[kRecordTextSize];
-    std::memcpy(defaultPattern, extension.DefaultPattern, sizeof defaultPattern);
+    std::memcpy(defaultPattern, run.DefaultPattern, sizeof defaultPattern);
     defaultPattern[sizeof defaultPattern - 1] = '\0';
-    StringList* history = extension.History;
+    StringList* history = run.History;
     const char* initial = nullptr;
-    if (extension.InitFromHistory == 0) {
+    if (run.InitFromHistory == 0) {
         initial = defaultPattern;
     } else if (history != nullptr) {
         initial = history->GetFirst();
@@ -107,12 +108,12 @@ void Initialize(HWND dialog, ExtensionRecord& extension) {
     SetFocus(combo);
 }
 
-void Confirm(HWND dialog, ExtensionRecord& extension) {
+void Confirm(HWND dialog, RunRecord& run) {
     char line[kLineBufferSize] = {};
     GetWindowTextA(GetDlgItem(dialog, IDC_PATTERN_COMBO), line, sizeof line);
     line[sizeof line - 1] = '\0';
-    lstrcpynA(extension.PatternLine, line, sizeof extension.PatternLine);
-    extension.Action = CheckedAction(dialog);
+    lstrcpynA(run.PatternLine, line, sizeof run.PatternLine);
+    run.Action = CheckedAction(dialog);
 }
 
 } // namespace
@@ -123,23 +124,23 @@ INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
         // The record comes with the dialog, so that a SelectExtension created meanwhile
         // (another context menu, another Explorer thread) cannot take this run's place.
         // CurrentExtension serves callers that hand over nothing.
-        ExtensionRecord* extension = reinterpret_cast<ExtensionRecord*>(lParam);
-        if (extension == nullptr && CurrentExtension != nullptr)
-            extension = static_cast<ExtensionRecord*>(CurrentExtension);
-        if (extension == nullptr) {
+        RunRecord* run = reinterpret_cast<RunRecord*>(lParam);
+        if (run == nullptr && CurrentExtension != nullptr)
+            run = CurrentExtension->ActiveRun;
+        if (run == nullptr) {
             EndDialog(dialog, IDCANCEL);
             return 0;
         }
-        SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(extension));
-        Initialize(dialog, *extension);
+        SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(run));
+        Initialize(dialog, *run);
         return 0;
     }
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK: {
-            ExtensionRecord* extension = RecordOf(dialog);
-            if (extension != nullptr)
-                Confirm(dialog, *extension);
+            RunRecord* run = RecordOf(dialog);
+            if (run != nullptr)
+                Confirm(dialog, *run);
             EndDialog(dialog, IDOK);
             break;
         }
@@ -155,7 +156,7 @@ INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
     }
 }
 
-INT_PTR ShowSelectionDialog(ExtensionRecord& extension, HWND owner) {
+INT_PTR ShowSelectionDialog(RunRecord& run, HWND owner) {
     return DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SELECTION), owner, SelectionDialog,
-                           reinterpret_cast<LPARAM>(&extension));
+                           reinterpret_cast<LPARAM>(&run));
 }

@@ -40,7 +40,7 @@ bool ReadHistoryValue(HKEY key, const char* name, char* text) {
 // wsprintfA rather than the C library's formatting, which brings floating-point
 // conversion into the DLL.
 void HistoryValueName(char (&name)[8], int index) {
-    wsprintfA(name, "h%d", index);
+    wsprintfA(name, kHistoryValueFormat, index);
 }
 
 // Writes text as a string value. Text longer than a history value can hold is cut, so
@@ -58,11 +58,11 @@ void WriteHistoryValue(HKEY key, const char* name, const char* text) {
 
 } // namespace
 
-void LoadSettings(ExtensionRecord& extension) {
+void LoadSettings(RunRecord& run) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
-        extension.ConfiguredMode = SelectOnly;
-        extension.InitFromHistory = 0;
+        run.ConfiguredMode = SelectOnly;
+        run.InitFromHistory = 0;
         return;
     }
 
@@ -74,14 +74,14 @@ void LoadSettings(ExtensionRecord& extension) {
         if (ReadNumber(key, kFlagValue, previous))
             mode = previous;
     }
-    extension.ConfiguredMode = mode;
+    run.ConfiguredMode = mode;
 
     DWORD select = 0;
     ReadNumber(key, kSelectValue, select);
-    extension.InitFromHistory = select;
+    run.InitFromHistory = select;
 
     // The walk ends at the first value that cannot be read; empty values are passed over.
-    if (extension.History != nullptr) {
+    if (run.History != nullptr) {
         for (int i = 0; i < kHistoryEntries; ++i) {
             char name[8];
             HistoryValueName(name, i);
@@ -89,26 +89,26 @@ void LoadSettings(ExtensionRecord& extension) {
             if (!ReadHistoryValue(key, name, text))
                 break;
             if (text[0] != '\0')
-                extension.History->Append(text);
+                run.History->Append(text);
         }
     }
 
     RegCloseKey(key);
 }
 
-void SaveSettings(ExtensionRecord& extension) {
+void SaveSettings(RunRecord& run) {
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
 
-    const DWORD action = extension.Action;
+    const DWORD action = run.Action;
     RegSetValueExA(key, kFlagValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&action),
                    sizeof action);
 
     // The record's field has one byte more than a history value; never read past it.
     char line[kRecordTextSize];
-    std::memcpy(line, extension.PatternLine, sizeof line);
+    std::memcpy(line, run.PatternLine, sizeof line);
     line[sizeof line - 1] = '\0';
 
     char name[8];
@@ -117,10 +117,10 @@ void SaveSettings(ExtensionRecord& extension) {
 
     // The older entries follow the new line; a copy of the new line is dropped. With an
     // empty line nothing but "h0" is written, so "h1" onwards keep their contents.
-    if (line[0] != '\0' && extension.History != nullptr) {
+    if (line[0] != '\0' && run.History != nullptr) {
         int n = 1;
-        for (const char* entry = extension.History->GetFirst();
-             entry != nullptr && n < kHistoryEntries; entry = extension.History->GetNext()) {
+        for (const char* entry = run.History->GetFirst(); entry != nullptr && n < kHistoryEntries;
+             entry = run.History->GetNext()) {
             if (lstrcmpA(entry, line) == 0)
                 continue;
             HistoryValueName(name, n);

@@ -37,6 +37,14 @@ void CutAtLastBackslash(char* path) {
         path[lastBackslash - path] = '\0';
 }
 
+void RemoveTrailingBackslash(char* path) {
+    const char* lastSingleByte = nullptr;
+    ScanSingleBytes(path, [&](const char* at) { lastSingleByte = at; });
+    // A double-byte character behind the last single byte leaves it followed by more bytes.
+    if (lastSingleByte != nullptr && *lastSingleByte == '\\' && lastSingleByte[1] == '\0')
+        path[lastSingleByte - path] = '\0';
+}
+
 const char* FileNamePart(const char* path) {
     const char* name = path;
     ScanSingleBytes(path, [&](const char* at) {

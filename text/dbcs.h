@@ -11,6 +11,10 @@ int IsLeadByte(char c);
 // character. "C:\memo.txt" becomes "C:". A path without a backslash is unchanged.
 void CutAtLastBackslash(char* path);
 
+// Drops a trailing backslash that is a character of its own ("C:\" becomes "C:"); a path
+// that ends in the second byte of a double-byte character, such as 表 (0x95 0x5C), keeps it.
+void RemoveTrailingBackslash(char* path);
+
 // The first byte after the last single-byte backslash or colon; the whole path when
 // there is neither.
 const char* FileNamePart(const char* path);

@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "common/shared_facts.h"
 #include "engine/pattern_line.h"
 #include "engine/selection_pass.h"
-#include "shellext/com_server.h"
 #include "shellext/select_extension.h"
 #include "tests/shellext/shell_view_host.h"
 #include "tests/support/scratch_folder.h"
@@ -193,7 +193,7 @@ bool RightClickOnce(const LoadedDll& dll, IDataObject* data, double (&times)[kSt
     LARGE_INTEGER start = Now();
     IClassFactory* factory = nullptr;
     IContextMenu* menu = nullptr;
-    if (dll.GetClassObject(VestraneClassId, IID_IClassFactory,
+    if (dll.GetClassObject(kVestraneClassId, IID_IClassFactory,
                            reinterpret_cast<void**>(&factory)) != S_OK)
         return false;
     const HRESULT created =
@@ -343,12 +343,12 @@ int main(int argc, char** argv) {
         for (std::size_t index = 0; index < names.size(); ++index)
             outcome[index] = MatchPatternLine(kPatternLine, names[index].c_str()) != 0;
 
-        ExtensionRecord select;
+        RunRecord select;
         lstrcpyA(select.PatternLine, kPatternLine);
         lstrcpyA(select.SourceFolder, "C:\\users\\bench\\Documents");
         select.Action = SelectOnly;
         // Collecting paths without an action behind it: every match's full path is built.
-        ExtensionRecord collect = select;
+        RunRecord collect = select;
         collect.Action = UsePrevious;
 
         // The three are interleaved round by round, so that other load on the machine

@@ -3,6 +3,8 @@
 // process is gone), byte for byte and through DragQueryFileA.
 #include "engine/clipboard_transfer.h"
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -93,7 +95,7 @@ protected:
     ProcessLock clipboardLock_{"clipboard"};
     HWND owner_ = nullptr;
     UINT privateFormat_ = 0;
-    ExtensionRecord record_;
+    RunRecord record_;
 };
 
 struct TransferCase {
@@ -185,8 +187,6 @@ TEST_F(ClipboardTransfer, ThreePathsMakeSixtyOneBytesEndingInTwoZeros) {
 }
 
 TEST_F(ClipboardTransfer, ShiftJisNamesComeBackByteForByte) {
-    if (GetACP() != 932)
-        GTEST_SKIP() << "needs the ANSI code page 932";
     Collect(kShiftJisPaths);
     record_.Action = ClipboardCopy;
     PutFilesOnClipboard(record_, owner_);

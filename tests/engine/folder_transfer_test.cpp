@@ -159,9 +159,6 @@ class FolderTransfer : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        // The texts of the browser and of the message are compared as code page 932 bytes.
-        if (GetACP() != 932)
-            GTEST_SKIP() << "needs the ANSI code page 932";
         owner_ = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
                                  100, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(owner_, nullptr);
@@ -234,7 +231,7 @@ protected:
     ProcessLock browserLock_{kFolderBrowserLock};
     ScratchFolder source_{"vestrane-test-source", BrowserTestFolder()};
     ScratchFolder target_{"vestrane-test-target", BrowserTestFolder()};
-    ExtensionRecord record_;
+    RunRecord record_;
     std::vector<BrowserSeen> browsers_;
     std::vector<CapturedMessageBox> boxes_;
 };
@@ -329,8 +326,7 @@ INSTANTIATE_TEST_SUITE_P(Actions, FolderTransferActions, ::testing::Values(kCopy
 
 TEST_F(FolderTransfer, ADriveAloneOpensOnThatDriveAndItsRootTakesOneBackslash) {
     MappedDrive drive(FreeLetterFromTheTop(), DRIVE_FIXED, target_.Path());
-    if (!drive.Mapped())
-        GTEST_SKIP() << "no drive letter could be mapped in this prefix";
+    ASSERT_TRUE(drive.Mapped()) << "no drive letter could be mapped in this prefix";
     CollectFiles({"a.txt"});
     lstrcpyA(record_.SourceFolder, drive.Root().c_str());
     Run(CopyToFolder, {Answer::AcceptAsOpened, ""});
@@ -347,8 +343,7 @@ TEST_F(FolderTransfer, ADriveAloneOpensOnThatDriveAndItsRootTakesOneBackslash) {
 
 TEST_F(FolderTransfer, AChosenDriveRootTakesOneBackslash) {
     MappedDrive drive(FreeLetterFromTheTop(), DRIVE_FIXED, target_.Path());
-    if (!drive.Mapped())
-        GTEST_SKIP() << "no drive letter could be mapped in this prefix";
+    ASSERT_TRUE(drive.Mapped()) << "no drive letter could be mapped in this prefix";
     CollectFiles({"a.txt", "b.doc"});
     Run(MoveToFolder, {Answer::Choose, drive.Root() + "\\"});
 

@@ -71,7 +71,7 @@ struct SentMessage {
 };
 
 struct Observation {
-    ExtensionRecord* Record = nullptr;
+    RunRecord* Record = nullptr;
     std::vector<SentMessage> Messages;
     // SelectedPaths as it stood when the repaint was asked for.
     std::vector<std::string> PathsAtRepaint;
@@ -166,8 +166,8 @@ LRESULT Observe(WindowProcHook& hook, HWND window, UINT message, WPARAM wParam, 
 }
 
 // A record ready for one pass; the text fields hold what Initialize and the dialog set.
-ExtensionRecord MakeRecord(const char* patternLine, DWORD action, const char* folder) {
-    ExtensionRecord record;
+RunRecord MakeRecord(const char* patternLine, DWORD action, const char* folder) {
+    RunRecord record;
     lstrcpynA(record.PatternLine, patternLine, sizeof record.PatternLine);
     lstrcpynA(record.SourceFolder, folder, sizeof record.SourceFolder);
     record.Action = action;
@@ -184,8 +184,7 @@ DWORD BytesOf(const std::vector<std::string>& paths) {
 
 // Runs the pass on list with the observer attached and a driver that cancels any window an
 // action might open.
-Observation RunObserved(ExtensionRecord& record, TestListView& list,
-                        const Observation& answers = {}) {
+Observation RunObserved(RunRecord& record, TestListView& list, const Observation& answers = {}) {
     Observation seen = answers;
     seen.Record = &record;
     SetFocus(list.Host());
@@ -228,7 +227,7 @@ TEST_P(SelectionRows, SelectsExactlyTheMatchesAndKeepsEveryOtherState) {
     for (int index = 0; index < list.Count(); ++index)
         before.push_back(list.State(index) & ~LVIS_SELECTED);
 
-    ExtensionRecord record = MakeRecord(row.PatternLine, SelectOnly, "C:\\dir");
+    RunRecord record = MakeRecord(row.PatternLine, SelectOnly, "C:\\dir");
     RunObserved(record, list);
 
     EXPECT_EQ(list.SelectedIndexes(), row.Selected);
@@ -254,7 +253,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SelectionPass, SendsEachItemOneReadAndOneWriteInIndexOrderThenRepaints) {
     PageNameLock lock;
     TestListView list({"a.txt", "b.doc", "c.txt"});
-    ExtensionRecord record = MakeRecord("*.txt", SelectOnly, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", SelectOnly, "C:\\dir");
     const Observation seen = RunObserved(record, list);
 
     const auto& m = seen.Messages;
@@ -305,7 +304,7 @@ TEST(SelectionPass, GivesTheListViewTheFocusWhateverTheAction) {
                                      list.Host(), nullptr, nullptr, nullptr);
         SetFocus(other);
         ASSERT_EQ(GetFocus(), other);
-        ExtensionRecord record = MakeRecord("*.doc", action, "C:\\dir");
+        RunRecord record = MakeRecord("*.doc", action, "C:\\dir");
         const Observation seen = RunObserved(record, list);
         EXPECT_EQ(GetFocus(), list.ListView()) << "action " << action;
         EXPECT_EQ(seen.FocusMessages, 1) << "action " << action;
@@ -315,7 +314,7 @@ TEST(SelectionPass, GivesTheListViewTheFocusWhateverTheAction) {
 
 TEST(SelectionPass, EmptyListViewStillRepaintsAndTakesFocus) {
     TestListView list;
-    ExtensionRecord record = MakeRecord("*", UsePrevious, "C:\\dir");
+    RunRecord record = MakeRecord("*", UsePrevious, "C:\\dir");
     const Observation seen = RunObserved(record, list);
     ASSERT_EQ(seen.Messages.size(), 5u);
     EXPECT_EQ(seen.Messages[0].Message, static_cast<UINT>(LVM_GETNEXTITEM));
@@ -343,7 +342,7 @@ class CollectRows : public testing::TestWithParam<CollectRow> {};
 TEST_P(CollectRows, CollectsFullPathsInIndexOrderAndCountsTheirBytes) {
     const CollectRow& row = GetParam();
     TestListView list({"a.txt", "b.doc", "readme", kOmoteTxt, "folder"});
-    ExtensionRecord record = MakeRecord(row.PatternLine, row.Action, row.Folder);
+    RunRecord record = MakeRecord(row.PatternLine, row.Action, row.Folder);
     const Observation seen = RunObserved(record, list);
     EXPECT_EQ(seen.PathsAtRepaint, row.Paths);
     EXPECT_EQ(record.PathBytesTotal, BytesOf(row.Paths));
@@ -380,7 +379,7 @@ TEST(SelectionPass, PathLongerThanMaxPathIsSelectedButNotCollected) {
     const std::string folder = "C:\\" + std::string(250, 'd');
     ASSERT_EQ(folder.size(), 253u);
     TestListView list({"x.txt", "yy.txt"});
-    ExtensionRecord record = MakeRecord("*.txt", UsePrevious, folder.c_str());
+    RunRecord record = MakeRecord("*.txt", UsePrevious, folder.c_str());
     const Observation seen = RunObserved(record, list);
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 1}));
     ASSERT_EQ(seen.PathsAtRepaint.size(), 1u);
@@ -392,7 +391,7 @@ TEST(SelectionPass, PathLongerThanMaxPathIsSelectedButNotCollected) {
 TEST(SelectionPass, UnreadableLabelIsTestedAsEmptyNotAsThePreviousOne) {
     TestListView list({"a.txt", "b.txt", "c.doc"});
     list.SetState(1, LVIS_SELECTED, LVIS_SELECTED);
-    ExtensionRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
     Observation answers;
     answers.UnreadableItem = 1;
     const Observation seen = RunObserved(record, list, answers);
@@ -402,7 +401,7 @@ TEST(SelectionPass, UnreadableLabelIsTestedAsEmptyNotAsThePreviousOne) {
 
 TEST(SelectionPass, LabelAnsweredWithTheListViewsOwnTextIsHonoured) {
     TestListView list({"a.doc", "placeholder", "c.doc"});
-    ExtensionRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
     Observation answers;
     answers.OwnTextItem = 1;
     answers.OwnText = "own.txt";
@@ -414,7 +413,7 @@ TEST(SelectionPass, LabelAnsweredWithTheListViewsOwnTextIsHonoured) {
 
 TEST(SelectionPass, LabelFillingTheWholeBufferIsCutNotOverrun) {
     TestListView list({"a.txt", "full", "c.txt"});
-    ExtensionRecord record = MakeRecord("x* *.txt", UsePrevious, "C:");
+    RunRecord record = MakeRecord("x* *.txt", UsePrevious, "C:");
     Observation answers;
     answers.UnterminatedItem = 1;
     const Observation seen = RunObserved(record, list, answers);
@@ -439,7 +438,7 @@ TEST(SelectionPass, NameAlreadyTakenByAnotherPageUsesAPageOfItsOwn) {
     std::memset(page, 0xAB, 4096);
 
     TestListView list({"a.txt", "b.doc", "c.txt"});
-    ExtensionRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
     const Observation seen = RunObserved(record, list);
 
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 2}));
@@ -457,7 +456,7 @@ TEST(SelectionPass, NameTakenByAnotherKindOfObjectStillRunsThePass) {
     HANDLE event = CreateEventA(nullptr, TRUE, FALSE, kSelectionPageName);
     ASSERT_NE(event, nullptr);
     TestListView list({"a.txt", "b.doc"});
-    ExtensionRecord record = MakeRecord("*.doc", SelectOnly, "C:\\dir");
+    RunRecord record = MakeRecord("*.doc", SelectOnly, "C:\\dir");
     RunObserved(record, list);
     EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{1});
     CloseHandle(event);
@@ -465,7 +464,7 @@ TEST(SelectionPass, NameTakenByAnotherKindOfObjectStillRunsThePass) {
 
 TEST(SelectionPass, WithoutMemoryForThePathListItSelectsButCollectsNothingAndSkipsTheAction) {
     TestListView list({"a.txt", "b.doc", "c.txt"});
-    ExtensionRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
     nothrowFailCountdown = 1;
     const Observation seen = RunObserved(record, list);
     nothrowFailCountdown = 0;
@@ -479,7 +478,7 @@ TEST(SelectionPass, WithoutMemoryForThePathListItSelectsButCollectsNothingAndSki
 
 TEST(SelectionPass, PathThatCannotBeStoredEndsCollectingAndTheTotalDescribesTheList) {
     TestListView list({"a.txt", "b.txt", "c.txt"});
-    ExtensionRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
     // The list itself, then the first path's entry; the second path's entry fails.
     nothrowFailCountdown = 3;
     const Observation seen = RunObserved(record, list);
@@ -500,8 +499,7 @@ LPVOID WINAPI NoView(HANDLE, DWORD, DWORD, DWORD, SIZE_T) {
 }
 
 // Without a page the pass touches nothing: no item, no repaint, no action, no focus.
-void ExpectUntouched(const Observation& seen, const TestListView& list,
-                     const ExtensionRecord& record) {
+void ExpectUntouched(const Observation& seen, const TestListView& list, const RunRecord& record) {
     EXPECT_TRUE(seen.Messages.empty());
     EXPECT_EQ(seen.FocusMessages, 0);
     EXPECT_EQ(seen.Dialogs, 0);
@@ -514,7 +512,7 @@ TEST(SelectionPass, MappingThatCannotBeCreatedEndsThePassAtOnce) {
     PageNameLock lock;
     TestListView list({"a.txt", "b.doc", "c.txt"});
     list.SetState(1, LVIS_SELECTED, LVIS_SELECTED);
-    ExtensionRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
     ImportPatch patch("KERNEL32.dll", "CreateFileMappingA", reinterpret_cast<void*>(&NoMapping));
     ASSERT_TRUE(patch.Active());
     const Observation seen = RunObserved(record, list);
@@ -525,7 +523,7 @@ TEST(SelectionPass, ViewThatCannotBeMappedEndsThePassLikeAMissingMapping) {
     PageNameLock lock;
     TestListView list({"a.txt", "b.doc", "c.txt"});
     list.SetState(1, LVIS_SELECTED, LVIS_SELECTED);
-    ExtensionRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
     Observation seen;
     {
         ImportPatch patch("KERNEL32.dll", "MapViewOfFile", reinterpret_cast<void*>(&NoView));
@@ -561,7 +559,7 @@ TEST(SelectionPass, RepaintsTheItemsInViewAndLeavesNothingUnpainted) {
     for (int scrollTo : {0, 80, 119}) {
         SendMessageA(list.ListView(), LVM_ENSUREVISIBLE, scrollTo, FALSE);
         const int top = static_cast<int>(SendMessageA(list.ListView(), LVM_GETTOPINDEX, 0, 0));
-        ExtensionRecord record = MakeRecord("*.txt", SelectOnly, "C:\\dir");
+        RunRecord record = MakeRecord("*.txt", SelectOnly, "C:\\dir");
         const Observation seen = RunObserved(record, list);
         const SentMessage* redraw = FindMessage(seen, LVM_REDRAWITEMS);
         ASSERT_NE(redraw, nullptr) << "scrolled to " << scrollTo;

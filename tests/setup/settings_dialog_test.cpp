@@ -15,8 +15,6 @@ class SettingsDialogTest : public SetupTest {
 protected:
     void SetUp() override {
         SetupTest::SetUp();
-        if (!CodePageIs932())
-            GTEST_SKIP() << "needs code page 932";
         cursorLock_ = std::make_unique<ProcessLock>("cursor");
         SetupInstance = GetModuleHandleA(nullptr);
         WasInstalled = TRUE;
@@ -54,9 +52,11 @@ protected:
         return quit;
     }
 
-    StoredValue Mode() const { return ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "mode"); }
+    StoredValue Mode() const {
+        return ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue);
+    }
     StoredValue Select() const {
-        return ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "select");
+        return ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue);
     }
 
     HWND dialog_ = nullptr;
@@ -234,7 +234,7 @@ TEST_F(SettingsDialogTest, OtherCommandsLeaveItOpen) {
 TEST_F(SettingsDialogTest, TemplateShowsTheJapaneseTextsAndIcon) {
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(WindowTextA(dialog), shown::DialogCaption);
+    EXPECT_EQ(WindowTextA(dialog), SettingsDialogCaption());
     struct Control {
         int Id;
         const char* Text;

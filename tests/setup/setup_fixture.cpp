@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "setup/resource.h"
+#include "tests/support/dialog_template.h"
+
 void ClearInstallation() {
     DeleteKeyTree(HKEY_CLASSES_ROOT, kClassKey);
     DeleteKeyTree(HKEY_CLASSES_ROOT, kHandlerKey);
@@ -10,23 +13,12 @@ void ClearInstallation() {
 }
 
 void StoreSettings(DWORD mode, DWORD select) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, "mode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mode), 4);
-    RegSetValueExA(key, "select", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&select), 4);
-    RegCloseKey(key);
+    ASSERT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kSettingsKey, kModeValue, mode));
+    ASSERT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kSettingsKey, kSelectValue, select));
 }
 
 void StoreRegistration(const std::string& dllPath) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kServerKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dllPath.c_str()),
-                   static_cast<DWORD>(dllPath.size() + 1));
-    RegCloseKey(key);
+    ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, kServerKey, "", dllPath));
 }
 
 std::string WininitPath() {
@@ -55,8 +47,9 @@ std::vector<std::string> PendingRenames() {
     return entries;
 }
 
-bool CodePageIs932() {
-    return GetACP() == 932;
+std::string SettingsDialogCaption() {
+    const auto dialog = ReadDialogTemplate(GetModuleHandleA(nullptr), IDD_SETTINGS);
+    return dialog ? dialog->Caption : std::string();
 }
 
 void SetupTest::SetUp() {

@@ -1,4 +1,4 @@
-// What the setup program's tests share: the expected texts and registry names, a fixture
+// What the setup program's tests share: the registry keys an installation writes, a fixture
 // that leaves the machine as it found it, and a script for the windows a run shows.
 #pragma once
 
@@ -11,40 +11,22 @@
 #include <string>
 #include <vector>
 
+#include "common/shared_facts.h"
+#include "setup/setup_texts.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/registry_key_guard.h"
 #include "tests/support/registry_probe.h"
 #include "tests/support/scratch_folder.h"
 
-// Message texts and captions as the user sees them, in code page 932.
-namespace shown {
-constexpr char Error[] = "Error";
-constexpr char Vestrane[] = "Vestrane";
-constexpr char DllMissing[] = "Vestrane.DLL を同じフォルダに入れて実行して下さい。";
-constexpr char NotHardDisk[] =
-    "Vestinst.exe, Vestrane.DLL はハードディスクにコピーして実行して下さい。";
-constexpr char Installed[] = "インストール終了しました。続けて設定を行います。";
-constexpr char PathTooLong[] = "フォルダのパスが長すぎます。Vestinst.exe, Vestrane.DLL "
-                               "を短いパスのフォルダに入れて実行して下さい。";
-constexpr char InstallQuestion[] = "Vestrane をインストールしますか？";
-constexpr char CannotInstall[] = "インストールできません。\nNT/2000 の場合、Administrator "
-                                 "権限をもつユーザーでログインして実行してください。";
-constexpr char CannotUninstall[] = "アンインストールできません。\nNT/2000 の場合、Administrator "
-                                   "権限をもつユーザーでログインして実行してください。";
-constexpr char Uninstalled[] =
-    "アンインストールしました。\nVestrane.DLL, Vestinst.exe は再起動後に削除されます。";
-constexpr char DialogCaption[] = "Vestrane 設定";
-} // namespace shown
-
-constexpr char kClassIdText[] = "{76F7FE62-BCEE-11d5-96CD-444553540000}";
-constexpr char kClassKey[] = "CLSID\\{76F7FE62-BCEE-11d5-96CD-444553540000}";
-constexpr char kServerKey[] = "CLSID\\{76F7FE62-BCEE-11d5-96CD-444553540000}\\InprocServer32";
-constexpr char kHandlerKey[] = "*\\shellex\\ContextMenuHandlers\\Vestrane";
-constexpr char kUninstallKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vestrane";
-constexpr char kSettingsKey[] = "Software\\Nembrok\\Vestrane";
-constexpr char kSettingsParent[] = "Software\\Nembrok";
+// The keys that installation writes, formed from the names both programs share.
+inline const std::string kClassKey = std::string("CLSID\\") + kClassIdText;
+inline const std::string kServerKey = kClassKey + "\\InprocServer32";
+inline const std::string kHandlerKey = std::string(kHandlerParent) + "\\" + kProductName;
+inline const std::string kUninstallKey = std::string(kUninstallParent) + "\\" + kProductName;
 constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
+
+// The caption of the settings dialog, as its template in this program holds it.
+std::string SettingsDialogCaption();
 
 // Removes the registration, the uninstall entry and the settings key.
 void ClearInstallation();
@@ -56,8 +38,6 @@ void StoreRegistration(const std::string& dllPath);
 std::string WininitPath();
 // The entries of PendingFileRenameOperations: pairs of (source, target) as stored.
 std::vector<std::string> PendingRenames();
-// Code page 932 is the premise of every text comparison.
-bool CodePageIs932();
 
 // Every setup test starts and ends without an installation, and puts back what the
 // machine held in the extension's keys, PendingFileRenameOperations and WININIT.INI. The

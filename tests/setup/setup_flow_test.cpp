@@ -16,8 +16,6 @@ class SetupFlowTest : public SetupTest {
 protected:
     void SetUp() override {
         SetupTest::SetUp();
-        if (!CodePageIs932())
-            GTEST_SKIP() << "needs code page 932";
         folder_ = std::make_unique<ScratchFolder>("Vest flow");
         PlaceProgramIn(folder_->Path());
         folder_->WriteFile("Vestrane.dll", "MZ library");
@@ -47,7 +45,7 @@ protected:
 // The settings dialog step: checks the given buttons and presses `button`.
 WindowScript::Step Settings(std::vector<int> checks, int button) {
     return [checks, button](HWND dialog) {
-        EXPECT_EQ(WindowTextA(dialog), shown::DialogCaption);
+        EXPECT_EQ(WindowTextA(dialog), SettingsDialogCaption());
         for (int id : checks)
             ClickButton(dialog, id);
         if (button == SC_CLOSE)
@@ -70,7 +68,7 @@ TEST_P(MissingDllTest, ShowsMessageAAndDoesNothingElse) {
     WindowScript script({Press(IDOK)});
     EXPECT_EQ(Run(GetParam().Arguments), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], shown::Error, shown::DllMissing);
+    ExpectBox(script.Seen()[0], kCaptionError, kTextDllMissing);
     EXPECT_EQ(script.Seen()[0].Owner, nullptr); // owned by the desktop
     // Removal did not run.
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
@@ -94,7 +92,7 @@ TEST_F(SetupFlowTest, DllOpenForWritingElsewhereCountsAsMissing) {
     EXPECT_EQ(Run(""), 0);
     CloseHandle(held);
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], shown::Error, shown::DllMissing);
+    ExpectBox(script.Seen()[0], kCaptionError, kTextDllMissing);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
@@ -112,7 +110,7 @@ TEST_P(RemovalArgumentTest, RemovesTheExtension) {
     WindowScript script({Press(IDOK)});
     EXPECT_EQ(Run(GetParam().Arguments), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], shown::Vestrane, shown::Uninstalled);
+    ExpectBox(script.Seen()[0], kCaptionVestrane, kTextUninstalled);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
@@ -134,7 +132,7 @@ TEST_F(SetupFlowTest, UpperCaseUDoesNotRemove) {
     WindowScript script({Settings({}, IDCANCEL)});
     EXPECT_EQ(Run("U"), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_EQ(script.Seen()[0].Caption, shown::DialogCaption);
+    EXPECT_EQ(script.Seen()[0].Caption, SettingsDialogCaption());
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
 }
 
@@ -142,7 +140,7 @@ TEST_F(SetupFlowTest, InstallDeclinedEndsWithoutDialog) {
     WindowScript script({Press(IDNO)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], shown::Vestrane, shown::InstallQuestion);
+    ExpectBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
@@ -153,8 +151,8 @@ TEST_F(SetupFlowTest, InstallFailingShowsTheErrorAndNoDialog) {
     WindowScript script({Press(IDYES), Press(IDOK)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 2u);
-    ExpectBox(script.Seen()[0], shown::Vestrane, shown::InstallQuestion);
-    ExpectBox(script.Seen()[1], shown::Error, shown::CannotInstall);
+    ExpectBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
+    ExpectBox(script.Seen()[1], kCaptionError, kTextCannotInstall);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
@@ -165,16 +163,16 @@ TEST_F(SetupFlowTest, InstallThenSettingsConfirmed) {
         {Press(IDYES), Press(IDOK), Settings({IDC_MODE_MOVE_TO_FOLDER, IDC_START_HISTORY}, IDOK)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 3u);
-    ExpectBox(script.Seen()[0], shown::Vestrane, shown::InstallQuestion);
-    ExpectBox(script.Seen()[1], shown::Vestrane, shown::Installed);
-    EXPECT_EQ(script.Seen()[2].Caption, shown::DialogCaption);
+    ExpectBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
+    ExpectBox(script.Seen()[1], kCaptionVestrane, kTextInstalled);
+    EXPECT_EQ(script.Seen()[2].Caption, SettingsDialogCaption());
     EXPECT_FALSE(WasInstalled);
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
               WithTerminator(*folder_ / "Vestrane.dll"));
     EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
               WithTerminator("\"" + program_ + "\" u"));
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "mode").Data, DwordBytes(5));
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "select").Data, DwordBytes(1));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(5));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue).Data, DwordBytes(1));
 }
 
 TEST_F(SetupFlowTest, InstallThenCancelStoresZeros) {
@@ -182,8 +180,8 @@ TEST_F(SetupFlowTest, InstallThenCancelStoresZeros) {
     WindowScript script({Press(IDYES), Press(IDOK), Settings({}, IDCANCEL)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 3u);
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "mode").Data, DwordBytes(0));
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "select").Data, DwordBytes(0));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(0));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue).Data, DwordBytes(0));
 }
 
 TEST_F(SetupFlowTest, InstallThenCloseBoxWritesNoSettings) {
@@ -207,7 +205,7 @@ TEST_F(SetupFlowTest, SettingsOnlyWhenRegisteredElsewhere) {
     ASSERT_EQ(script.Seen().size(), 1u);
     EXPECT_TRUE(WasInstalled);
     // Cancel on an installed system writes nothing; the registration is untouched.
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "mode").Data, DwordBytes(7));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(7));
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
               WithTerminator("D:\\Other\\Vestrane.dll"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -217,8 +215,8 @@ TEST_F(SetupFlowTest, SettingsOnlyConfirmed) {
     StoreRegistration(*folder_ / "Vestrane.dll");
     WindowScript script({Settings({IDC_MODE_CLIPBOARD_CUT}, IDOK)});
     EXPECT_EQ(Run(""), 0);
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "mode").Data, DwordBytes(2));
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "select").Data, DwordBytes(0));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(2));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue).Data, DwordBytes(0));
 }
 
 TEST_F(SetupFlowTest, ProgramNameWithBackslashSecondByteFindsTheDllBesideIt) {
@@ -246,7 +244,7 @@ TEST_F(SetupFlowTest, PathTooLongForTheBuffersIsRefused) {
     WindowScript script({Press(IDOK)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], shown::Error, shown::PathTooLong);
+    ExpectBox(script.Seen()[0], kCaptionError, kTextPathTooLong);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 
     // The longest path that fits gets past the check to the DLL test.
@@ -254,7 +252,7 @@ TEST_F(SetupFlowTest, PathTooLongForTheBuffersIsRefused) {
     WindowScript next({Press(IDOK)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(next.Seen().size(), 1u);
-    ExpectBox(next.Seen()[0], shown::Error, shown::DllMissing);
+    ExpectBox(next.Seen()[0], kCaptionError, kTextDllMissing);
 }
 
 TEST_F(SetupFlowTest, PathBeyondMaxPathIsRefused) {
@@ -263,7 +261,7 @@ TEST_F(SetupFlowTest, PathBeyondMaxPathIsRefused) {
     WindowScript script({Press(IDOK)});
     EXPECT_EQ(Run("u"), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], shown::Error, shown::PathTooLong);
+    ExpectBox(script.Seen()[0], kCaptionError, kTextPathTooLong);
 }
 
 TEST_F(SetupFlowTest, UncPathIsNoFixedDisk) {
@@ -272,7 +270,7 @@ TEST_F(SetupFlowTest, UncPathIsNoFixedDisk) {
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
     // The share does not exist, so the DLL test refuses first.
-    ExpectBox(script.Seen()[0], shown::Error, shown::DllMissing);
+    ExpectBox(script.Seen()[0], kCaptionError, kTextDllMissing);
 }
 
 TEST_F(SetupFlowTest, ModuleWithoutTheDialogEndsInsteadOfWaitingForever) {
@@ -291,11 +289,10 @@ class OtherDriveTest : public SetupFlowTest, public ::testing::WithParamInterfac
 protected:
     void SetUp() override {
         SetupFlowTest::SetUp();
-        if (IsSkipped())
+        if (HasFatalFailure())
             return;
         drive_ = std::make_unique<MappedDrive>(FreeDriveLetter(), GetParam().Type, folder_->Path());
-        if (!drive_->Mapped())
-            GTEST_SKIP() << "no drive letter could be mapped";
+        ASSERT_TRUE(drive_->Mapped()) << "no drive letter could be mapped in this prefix";
         ASSERT_EQ(GetDriveTypeA((drive_->Root() + "\\").c_str()), GetParam().Type);
         PlaceProgramIn(drive_->Root());
     }
@@ -310,7 +307,7 @@ TEST_P(OtherDriveTest, InstallIsRefusedWithMessageB) {
     WindowScript script({Press(IDOK)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], shown::Error, shown::NotHardDisk);
+    ExpectBox(script.Seen()[0], kCaptionError, kTextNotHardDisk);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
@@ -319,7 +316,7 @@ TEST_P(OtherDriveTest, RemovalStillRuns) {
     WindowScript script({Press(IDOK)});
     EXPECT_EQ(Run("u"), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], shown::Vestrane, shown::Uninstalled);
+    ExpectBox(script.Seen()[0], kCaptionVestrane, kTextUninstalled);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
@@ -334,17 +331,12 @@ INSTANTIATE_TEST_SUITE_P(Kinds, OtherDriveTest,
                              return row.param.Name;
                          });
 
-} // namespace
-
-namespace {
-
-// The expected texts above are compared byte for byte with what the windows show; this
-// pins down that they are code page 932 bytes, not UTF-8.
+// The texts the program shows are compared byte for byte with what the windows show; this
+// pins down that the program stores them as code page 932 bytes, not UTF-8.
 TEST(ShownTexts, AreCodePage932Bytes) {
-    EXPECT_STREQ(shown::InstallQuestion, "Vestrane \x82\xF0\x83"
-                                         "C\x83\x93\x83X\x83g\x81[\x83\x8B\x82\xB5\x82\xDC"
-                                         "\x82\xB7\x82\xA9\x81H");
-    EXPECT_STREQ(shown::DialogCaption, "Vestrane \x90\xDD\x92\xE8");
+    EXPECT_STREQ(kTextInstallQuestion, "Vestrane \x82\xF0\x83"
+                                       "C\x83\x93\x83X\x83g\x81[\x83\x8B\x82\xB5\x82\xDC"
+                                       "\x82\xB7\x82\xA9\x81H");
 }
 
 } // namespace

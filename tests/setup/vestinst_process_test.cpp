@@ -24,8 +24,6 @@ class VestinstProcessTest : public SetupTest {
 protected:
     void SetUp() override {
         SetupTest::SetUp();
-        if (!CodePageIs932())
-            GTEST_SKIP() << "needs code page 932";
         cursorLock_ = std::make_unique<ProcessLock>("cursor");
         // Blanks in the folder name, as under "Program Files".
         folder_ = std::make_unique<ScratchFolder>("Vest process");
@@ -62,7 +60,7 @@ protected:
         EXPECT_NE(dialog, nullptr);
         if (dialog != nullptr) {
             known_.push_back(dialog);
-            EXPECT_EQ(WindowTextA(dialog), shown::DialogCaption);
+            EXPECT_EQ(WindowTextA(dialog), SettingsDialogCaption());
             EXPECT_NE(GetDlgItem(dialog, IDC_MODE_COPY_TO_FOLDER), nullptr);
         }
         return dialog;
@@ -80,14 +78,14 @@ protected:
 TEST_F(VestinstProcessTest, WithoutTheDllShowsMessageA) {
     DeleteFileA((*folder_ / "Vestrane.dll").c_str());
     Start("");
-    Answer(shown::Error, shown::DllMissing, IDOK);
+    Answer(kCaptionError, kTextDllMissing, IDOK);
     ExpectEndsWithZero();
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
 TEST_F(VestinstProcessTest, InstallDeclinedEndsTheProgram) {
     Start("");
-    Answer(shown::Vestrane, shown::InstallQuestion, IDNO);
+    Answer(kCaptionVestrane, kTextInstallQuestion, IDNO);
     ExpectEndsWithZero();
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -96,8 +94,8 @@ TEST_F(VestinstProcessTest, InstallDeclinedEndsTheProgram) {
 TEST_F(VestinstProcessTest, InstallThenSettingsNearTheCursor) {
     ASSERT_TRUE(SetCursorPos(420, 330));
     Start("");
-    Answer(shown::Vestrane, shown::InstallQuestion, IDYES);
-    Answer(shown::Vestrane, shown::Installed, IDOK);
+    Answer(kCaptionVestrane, kTextInstallQuestion, IDYES);
+    Answer(kCaptionVestrane, kTextInstalled, IDOK);
     HWND dialog = WaitForSettings();
     ASSERT_NE(dialog, nullptr);
 
@@ -113,7 +111,7 @@ TEST_F(VestinstProcessTest, InstallThenSettingsNearTheCursor) {
     ExpectEndsWithZero();
 
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kClassKey, nullptr).Data,
-              WithTerminator("Vestrane"));
+              WithTerminator(kProductName));
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
               WithTerminator(*folder_ / "Vestrane.dll"));
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel").Data,
@@ -121,13 +119,13 @@ TEST_F(VestinstProcessTest, InstallThenSettingsNearTheCursor) {
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kHandlerKey, nullptr).Data,
               WithTerminator(kClassIdText));
     EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").Data,
-              WithTerminator("Vestrane"));
+              WithTerminator(kProductName));
     EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
               WithTerminator("\"" + program_ + "\" u"));
-    const StoredValue mode = ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "mode");
+    const StoredValue mode = ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue);
     EXPECT_EQ(mode.Type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(mode.Data, DwordBytes(4));
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "select").Data, DwordBytes(1));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue).Data, DwordBytes(1));
 }
 
 TEST_F(VestinstProcessTest, FolderWithBackslashSecondBytesRegistersTheDllBesideIt) {
@@ -137,8 +135,8 @@ TEST_F(VestinstProcessTest, FolderWithBackslashSecondBytesRegistersTheDllBesideI
     ASSERT_TRUE(CopyFileA(program_.c_str(), program.c_str(), FALSE));
     japanese.WriteFile("Vestrane.dll", "MZ");
     Start("", program);
-    Answer(shown::Vestrane, shown::InstallQuestion, IDYES);
-    Answer(shown::Vestrane, shown::Installed, IDOK);
+    Answer(kCaptionVestrane, kTextInstallQuestion, IDYES);
+    Answer(kCaptionVestrane, kTextInstalled, IDOK);
     HWND dialog = WaitForSettings();
     ASSERT_NE(dialog, nullptr);
     ClickButton(dialog, IDOK);
@@ -151,14 +149,14 @@ TEST_F(VestinstProcessTest, FolderWithBackslashSecondBytesRegistersTheDllBesideI
 
 TEST_F(VestinstProcessTest, InstallThenCancelStoresZeros) {
     Start("");
-    Answer(shown::Vestrane, shown::InstallQuestion, IDYES);
-    Answer(shown::Vestrane, shown::Installed, IDOK);
+    Answer(kCaptionVestrane, kTextInstallQuestion, IDYES);
+    Answer(kCaptionVestrane, kTextInstalled, IDOK);
     HWND dialog = WaitForSettings();
     ASSERT_NE(dialog, nullptr);
     ClickButton(dialog, IDCANCEL);
     ExpectEndsWithZero();
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "mode").Data, DwordBytes(0));
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "select").Data, DwordBytes(0));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(0));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue).Data, DwordBytes(0));
 }
 
 TEST_F(VestinstProcessTest, SettingsOnlyShowsStoredValuesAndCancelWritesNothing) {
@@ -172,8 +170,8 @@ TEST_F(VestinstProcessTest, SettingsOnlyShowsStoredValuesAndCancelWritesNothing)
     ClickButton(dialog, IDC_MODE_CLIPBOARD_COPY);
     ClickButton(dialog, IDCANCEL);
     ExpectEndsWithZero();
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "mode").Data, DwordBytes(7));
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, "select").Data, DwordBytes(2));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(7));
+    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue).Data, DwordBytes(2));
 }
 
 TEST_F(VestinstProcessTest, CloseBoxEndsTheProgramWithoutWriting) {
@@ -191,8 +189,8 @@ TEST_F(VestinstProcessTest, CloseBoxEndsTheProgramWithoutWriting) {
 
 TEST_F(VestinstProcessTest, RemovalThroughTheStoredUninstallCommand) {
     Start("");
-    Answer(shown::Vestrane, shown::InstallQuestion, IDYES);
-    Answer(shown::Vestrane, shown::Installed, IDOK);
+    Answer(kCaptionVestrane, kTextInstallQuestion, IDYES);
+    Answer(kCaptionVestrane, kTextInstalled, IDOK);
     HWND dialog = WaitForSettings();
     ASSERT_NE(dialog, nullptr);
     ClickButton(dialog, IDOK);
@@ -206,7 +204,7 @@ TEST_F(VestinstProcessTest, RemovalThroughTheStoredUninstallCommand) {
     child_ = std::make_unique<ChildProcess>(command.Data.c_str());
     ASSERT_TRUE(child_->Started());
     known_.clear();
-    Answer(shown::Vestrane, shown::Uninstalled, IDOK);
+    Answer(kCaptionVestrane, kTextUninstalled, IDOK);
     ExpectEndsWithZero();
 
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
@@ -223,19 +221,18 @@ TEST_F(VestinstProcessTest, RemovalThroughTheStoredUninstallCommand) {
 
 TEST_F(VestinstProcessTest, RemovalWithoutInprocServerShowsTheError) {
     StoreRegistration(*folder_ / "Vestrane.dll");
-    ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
     Start("u");
-    Answer(shown::Error, shown::CannotUninstall, IDOK);
+    Answer(kCaptionError, kTextCannotUninstall, IDOK);
     ExpectEndsWithZero();
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
 TEST_F(VestinstProcessTest, FromACdRomShowsMessageB) {
     MappedDrive drive(FreeDriveLetter(), DRIVE_CDROM, folder_->Path());
-    if (!drive.Mapped())
-        GTEST_SKIP() << "no drive letter could be mapped";
+    ASSERT_TRUE(drive.Mapped()) << "no drive letter could be mapped in this prefix";
     Start("", drive.Root() + "\\Vestinst.exe");
-    Answer(shown::Error, shown::NotHardDisk, IDOK);
+    Answer(kCaptionError, kTextNotHardDisk, IDOK);
     ExpectEndsWithZero();
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }

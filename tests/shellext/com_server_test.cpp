@@ -8,13 +8,12 @@
 
 #include <string>
 
+#include "common/shared_facts.h"
 #include "tests/support/registry_key_guard.h"
 
 namespace {
 
-const CLSID kVestraneClassId = {
-    0x76F7FE62, 0xBCEE, 0x11D5, {0x96, 0xCD, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-const char kClassKey[] = "CLSID\\{76F7FE62-BCEE-11d5-96CD-444553540000}";
+const std::string kClassKey = std::string("CLSID\\") + kClassIdText;
 
 void* const kPoison = reinterpret_cast<void*>(static_cast<ULONG_PTR>(0xDEADBEEF));
 
@@ -224,44 +223,13 @@ TEST_F(ComServer, LockServerKeepsNoCount) {
 // The class registration as the setup program writes it. Wine 8's COM does not look at
 // per-user classes (HKEY_CURRENT_USER\Software\Classes gives REGDB_E_CLASSNOTREG), so it
 // goes under HKEY_CLASSES_ROOT, with a guard that saves and restores whatever was there.
-class Registration {
-public:
-    Registration(HKEY root, const char* classKey, const std::string& dllPath)
-        : root_(root), classKey_(classKey) {
-        HKEY key = nullptr;
-        const std::string server = std::string(classKey) + "\\InprocServer32";
-        if (RegCreateKeyExA(root, server.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS)
-            return;
-        const char apartment[] = "Apartment";
-        written_ =
-            RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dllPath.c_str()),
-                           static_cast<DWORD>(dllPath.size() + 1)) == ERROR_SUCCESS &&
-            RegSetValueExA(key, "ThreadingModel", 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(apartment),
-                           sizeof apartment) == ERROR_SUCCESS;
-        RegCloseKey(key);
-    }
-    ~Registration() {
-        RegDeleteTreeA(root_, classKey_);
-        RegDeleteKeyA(root_, classKey_);
-    }
-    Registration(const Registration&) = delete;
-    Registration& operator=(const Registration&) = delete;
-    bool Written() const { return written_; }
-
-private:
-    HKEY root_;
-    const char* classKey_;
-    bool written_ = false;
-};
-
 TEST(ComRegistration, CoCreateInstanceFindsTheClassThroughTheRegistry) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     {
         RegistryKeyGuard guard(HKEY_CLASSES_ROOT, kClassKey);
-        Registration registration(HKEY_CLASSES_ROOT, kClassKey, DllPath());
-        ASSERT_TRUE(registration.Written());
+        const std::string server = kClassKey + "\\InprocServer32";
+        ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, server, "", DllPath()));
+        ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, server, "ThreadingModel", "Apartment"));
         IContextMenu* menu = nullptr;
         const HRESULT hr = CoCreateInstance(kVestraneClassId, nullptr, CLSCTX_INPROC_SERVER,
                                             IID_IContextMenu, reinterpret_cast<void**>(&menu));

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "shellext/extension_record.h"
+#include "common/shared_facts.h"
 #include "shellext/resource.h"
 #include "tests/shellext/shell_view_host.h"
 #include "tests/support/clipboard_reader.h"
@@ -28,9 +28,6 @@
 
 namespace {
 
-const CLSID kVestraneClassId = {
-    0x76F7FE62, 0xBCEE, 0x11D5, {0x96, 0xCD, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-const char kSettingsKey[] = "Software\\Nembrok\\Vestrane";
 const char kPatternLine[] = "*.txt readme sub";
 // 表.txt: a name whose second byte is a backslash.
 const std::string kHyouName = "\x95\x5C.txt";
@@ -63,7 +60,7 @@ void PrintTo(const ActionCase& row, std::ostream* out) {
 }
 
 // What the modal windows of one run showed.
-struct RunRecord {
+struct RunWindows {
     int Dialogs = 0;
     std::vector<HWND> BrowserOwners;
     std::vector<std::vector<std::string>> BrowserSelections;
@@ -73,9 +70,6 @@ struct RunRecord {
 class CommandActions : public ::testing::TestWithParam<ActionCase> {
 protected:
     void SetUp() override {
-        // Names, the clipboard's bytes and the message are compared as code page 932 bytes.
-        if (GetACP() != 932)
-            GTEST_SKIP() << "needs the ANSI code page 932";
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
         oleStarted_ = true;
         module_ = LoadLibraryA(DllPath().c_str());
@@ -118,7 +112,7 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
     ASSERT_TRUE(CreateDirectoryA((source / "sub").c_str(), nullptr));
     source.WriteFile("sub\\inner.txt", "inner");
 
-    RunRecord run;
+    RunWindows run;
     {
         ShellViewHost host(source.Path());
         ASSERT_TRUE(host.Valid());

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "shellext/module_state.h"
 #include "shellext/resource.h"
 #include "shellext/select_extension.h"
 #include "tests/support/modal_driver.h"
@@ -151,7 +152,7 @@ protected:
         // resources.
         ModuleInstance = GetModuleHandleA(nullptr);
         CurrentExtension = nullptr;
-        record = ExtensionRecord{};
+        record = RunRecord{};
         std::memset(record.PatternLine, '#', sizeof record.PatternLine);
         record.PatternLine[kRecordTextSize - 1] = '\0';
         std::strcpy(record.SourceFolder, "C:\\Docs");
@@ -200,7 +201,7 @@ protected:
     }
 
     StringList history;
-    ExtensionRecord record;
+    RunRecord record;
     Snapshot shot;
 };
 
@@ -465,8 +466,6 @@ TEST_F(SelectionDialogTest, TextOf259BytesIsKeptWhole) {
 }
 
 TEST_F(SelectionDialogTest, DoubleByteTextIsCutWithinTheBuffer) {
-    if (GetACP() != 932)
-        GTEST_SKIP() << "needs the ANSI code page 932";
     std::string line;
     for (int i = 0; i < 150; ++i)
         line += "表";
@@ -577,8 +576,6 @@ TEST_F(SelectionDialogTest, OtherCommandsDoNotEndTheDialog) {
 // ---------------------------------------------------------------- look and place
 
 TEST_F(SelectionDialogTest, CaptionAndControlTextsAreCodePage932) {
-    if (GetACP() != 932)
-        GTEST_SKIP() << "needs the ANSI code page 932";
     ShowAndCancel();
     EXPECT_EQ(shot.Caption, "ワイルドカードで一括選択");
     EXPECT_EQ(shot.ControlTexts[IDOK], "OK");
@@ -654,24 +651,30 @@ INSTANTIATE_TEST_SUITE_P(Cursor, PlacementTest, testing::ValuesIn(kPlaceCases),
 // ---------------------------------------------------------------- which record
 
 // Another object created after the invoking one, as another context menu or another
-// Explorer thread would.
+// Explorer thread would, in the middle of a run of its own.
 class LaterExtension {
 public:
     LaterExtension() : object_(new (std::nothrow) SelectExtension) {
         object_->AddRef();
-        std::strcpy(object_->DefaultPattern, "*.later");
-        std::strcpy(object_->PatternLine, "later line");
-        object_->ConfiguredMode = MoveToFolder;
-        object_->InitFromHistory = 0;
-        object_->History = nullptr;
-        object_->Action = ClipboardCopy;
+        std::strcpy(run_.DefaultPattern, "*.later");
+        std::strcpy(run_.PatternLine, "later line");
+        run_.ConfiguredMode = MoveToFolder;
+        run_.InitFromHistory = 0;
+        run_.History = nullptr;
+        run_.Action = ClipboardCopy;
+        object_->ActiveRun = &run_;
         CurrentExtension = object_;
     }
-    ~LaterExtension() { object_->Release(); }
+    ~LaterExtension() {
+        object_->ActiveRun = nullptr;
+        object_->Release();
+    }
     SelectExtension* operator->() { return object_; }
+    RunRecord& Run() { return run_; }
 
 private:
     SelectExtension* object_;
+    RunRecord run_;
 };
 
 TEST_F(SelectionDialogTest, WorksOnTheRecordItIsHandedNotOnTheLatestObject) {
@@ -687,11 +690,11 @@ TEST_F(SelectionDialogTest, WorksOnTheRecordItIsHandedNotOnTheLatestObject) {
     EXPECT_EQ(shot.CheckedRadios, std::vector<int>{IDC_CLIPBOARD_CUT});
     EXPECT_EQ(Bytes(record.PatternLine), "*.mine readme");
     EXPECT_EQ(record.Action, static_cast<DWORD>(ClipboardCut));
-    EXPECT_EQ(Bytes(later->PatternLine), "later line");
-    EXPECT_EQ(later->Action, static_cast<DWORD>(ClipboardCopy));
+    EXPECT_EQ(Bytes(later.Run().PatternLine), "later line");
+    EXPECT_EQ(later.Run().Action, static_cast<DWORD>(ClipboardCopy));
 }
 
-TEST_F(SelectionDialogTest, WithoutARecordFallsBackToCurrentExtension) {
+TEST_F(SelectionDialogTest, WithoutARecordFallsBackToTheRunOfCurrentExtension) {
     LaterExtension later;
     ModalDriver driver([&](HWND shown) {
         WhenShown(shown, [&](HWND dialog) {
@@ -705,16 +708,23 @@ TEST_F(SelectionDialogTest, WithoutARecordFallsBackToCurrentExtension) {
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(shot.ComboText, "*.later");
     EXPECT_EQ(shot.CheckedRadios, std::vector<int>{IDC_MOVE_TO_FOLDER});
-    EXPECT_EQ(Bytes(later->PatternLine), "*.fallback");
-    EXPECT_EQ(later->Action, static_cast<DWORD>(MoveToFolder));
+    EXPECT_EQ(Bytes(later.Run().PatternLine), "*.fallback");
+    EXPECT_EQ(later.Run().Action, static_cast<DWORD>(MoveToFolder));
 }
 
-TEST_F(SelectionDialogTest, WithoutAnyRecordEndsAsCancelled) {
-    CurrentExtension = nullptr;
+// With neither a record nor a run of CurrentExtension the dialog ends before it is shown.
+TEST_F(SelectionDialogTest, WithoutAnyRunEndsAsCancelled) {
     ModalDriver driver([](HWND dialog) { ClickButton(dialog, IDOK); });
-    const INT_PTR result = DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SELECTION), nullptr,
-                                           SelectionDialog, 0);
-    EXPECT_EQ(result, IDCANCEL);
+    const auto showWithoutRecord = [] {
+        return DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SELECTION), nullptr,
+                               SelectionDialog, 0);
+    };
+    CurrentExtension = nullptr;
+    EXPECT_EQ(showWithoutRecord(), IDCANCEL);
+    LaterExtension outsideARun;
+    outsideARun->ActiveRun = nullptr;
+    EXPECT_EQ(showWithoutRecord(), IDCANCEL);
+    EXPECT_EQ(driver.Seen(), 0);
 }
 
 TEST_F(SelectionDialogTest, ModuleWithoutTheTemplateGivesMinusOne) {

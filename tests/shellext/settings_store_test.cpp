@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,11 +14,16 @@
 
 namespace {
 
-const std::string kKey = "Software\\Nembrok\\Vestrane";
 constexpr DWORD kPoison = 0xDEADBEEF;
 
 std::string Dword(DWORD number) {
     return std::string(reinterpret_cast<const char*>(&number), sizeof number);
+}
+// The name of history value n.
+std::string H(int n) {
+    char name[8];
+    std::snprintf(name, sizeof name, kHistoryValueFormat, n);
+    return name;
 }
 std::string Sz(const std::string& text) {
     return std::string(text.c_str(), text.size() + 1);
@@ -35,44 +41,44 @@ std::vector<std::string> Entries(StringList& list) {
 class SettingsTest : public testing::Test {
 protected:
     SettingsTest() {
-        std::memset(extension.DefaultPattern, '#', sizeof extension.DefaultPattern);
-        extension.DefaultPattern[kRecordTextSize - 1] = '\0';
-        extension.ConfiguredMode = kPoison;
-        extension.InitFromHistory = kPoison;
-        extension.Action = SelectOnly;
-        extension.History = &history;
+        std::memset(run.DefaultPattern, '#', sizeof run.DefaultPattern);
+        run.DefaultPattern[kRecordTextSize - 1] = '\0';
+        run.ConfiguredMode = kPoison;
+        run.InitFromHistory = kPoison;
+        run.Action = SelectOnly;
+        run.History = &history;
     }
-    ~SettingsTest() override { extension.History = nullptr; }
+    ~SettingsTest() override { run.History = nullptr; }
 
     void Put(const std::string& name, DWORD type, const std::string& data) {
-        ASSERT_TRUE(WriteRegistryValue(HKEY_CURRENT_USER, kKey, name, type, data)) << name;
+        ASSERT_TRUE(WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, name, type, data)) << name;
     }
     void PutText(const std::string& name, const std::string& text) { Put(name, REG_SZ, Sz(text)); }
     void PutNumber(const std::string& name, DWORD number) { Put(name, REG_DWORD, Dword(number)); }
     void PutHistory(const std::vector<std::string>& lines) {
         for (std::size_t i = 0; i < lines.size(); ++i)
-            PutText("h" + std::to_string(i), lines[i]);
+            PutText(H(static_cast<int>(i)), lines[i]);
     }
 
     std::optional<RegistryValue> Get(const std::string& name) {
-        return ReadRegistryValue(HKEY_CURRENT_USER, kKey, name);
+        return ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, name);
     }
-    std::vector<std::string> Names() { return RegistryValueNames(HKEY_CURRENT_USER, kKey); }
+    std::vector<std::string> Names() { return RegistryValueNames(HKEY_CURRENT_USER, kSettingsKey); }
 
     // Saves with the given line and action after loading what the registry holds, as a
     // run does.
     void Run(const std::string& line, DWORD action) {
         history.Clear();
-        LoadSettings(extension);
-        ASSERT_LT(line.size(), sizeof extension.PatternLine);
-        std::memcpy(extension.PatternLine, line.c_str(), line.size() + 1);
-        extension.Action = action;
-        SaveSettings(extension);
+        LoadSettings(run);
+        ASSERT_LT(line.size(), sizeof run.PatternLine);
+        std::memcpy(run.PatternLine, line.c_str(), line.size() + 1);
+        run.Action = action;
+        SaveSettings(run);
     }
 
     std::vector<std::string> LoadedHistory() {
         StringList fresh;
-        ExtensionRecord record;
+        RunRecord record;
         record.History = &fresh;
         LoadSettings(record);
         auto entries = Entries(fresh);
@@ -80,47 +86,47 @@ protected:
         return entries;
     }
 
-    RegistryKeyGuard guard{HKEY_CURRENT_USER, kKey};
+    RegistryKeyGuard guard{HKEY_CURRENT_USER, kSettingsKey};
     StringList history;
-    ExtensionRecord extension;
+    RunRecord run;
 };
 
 // ---------------------------------------------------------------- loading the defaults
 
 TEST_F(SettingsTest, NoKeyGivesSelectOnlyTheDefaultPatternAndNoHistory) {
-    ASSERT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kKey));
-    LoadSettings(extension);
-    EXPECT_EQ(extension.ConfiguredMode, static_cast<DWORD>(SelectOnly));
-    EXPECT_EQ(extension.InitFromHistory, 0u);
+    ASSERT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    LoadSettings(run);
+    EXPECT_EQ(run.ConfiguredMode, static_cast<DWORD>(SelectOnly));
+    EXPECT_EQ(run.InitFromHistory, 0u);
     EXPECT_EQ(history.GetFirst(), nullptr);
-    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kKey)) << "loading creates nothing";
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey)) << "loading creates nothing";
 }
 
 TEST_F(SettingsTest, EmptyKeyGivesTheDefaults) {
     Put("unrelated", REG_SZ, Sz("x"));
-    LoadSettings(extension);
-    EXPECT_EQ(extension.ConfiguredMode, static_cast<DWORD>(SelectOnly));
-    EXPECT_EQ(extension.InitFromHistory, 0u);
+    LoadSettings(run);
+    EXPECT_EQ(run.ConfiguredMode, static_cast<DWORD>(SelectOnly));
+    EXPECT_EQ(run.InitFromHistory, 0u);
     EXPECT_EQ(history.GetFirst(), nullptr);
 }
 
 TEST_F(SettingsTest, SelectIsReadAsStored) {
     for (DWORD select : {0u, 1u, 2u, 0xFFFFFFFFu}) {
-        PutNumber("select", select);
-        extension.InitFromHistory = kPoison;
-        LoadSettings(extension);
-        EXPECT_EQ(extension.InitFromHistory, select);
+        PutNumber(kSelectValue, select);
+        run.InitFromHistory = kPoison;
+        LoadSettings(run);
+        EXPECT_EQ(run.InitFromHistory, select);
     }
 }
 
 TEST_F(SettingsTest, LoadWithoutAHistoryListStillReadsTheNumbers) {
-    PutNumber("mode", ClipboardCut);
-    PutNumber("select", 1);
+    PutNumber(kModeValue, ClipboardCut);
+    PutNumber(kSelectValue, 1);
     PutHistory({"a"});
-    extension.History = nullptr;
-    LoadSettings(extension);
-    EXPECT_EQ(extension.ConfiguredMode, static_cast<DWORD>(ClipboardCut));
-    EXPECT_EQ(extension.InitFromHistory, 1u);
+    run.History = nullptr;
+    LoadSettings(run);
+    EXPECT_EQ(run.ConfiguredMode, static_cast<DWORD>(ClipboardCut));
+    EXPECT_EQ(run.InitFromHistory, 1u);
 }
 
 // ---------------------------------------------------------------- mode and flag
@@ -141,40 +147,42 @@ class ModeTest : public SettingsTest, public testing::WithParamInterface<ModeCas
 TEST_P(ModeTest, ConfiguredModeFollowsModeAndFlag) {
     for (const auto& value : GetParam().Values)
         Put(value.Name, value.Type, value.Data);
-    LoadSettings(extension);
-    EXPECT_EQ(extension.ConfiguredMode, GetParam().ExpectedMode);
+    LoadSettings(run);
+    EXPECT_EQ(run.ConfiguredMode, GetParam().ExpectedMode);
 }
 
 const ModeCase kModeCases[] = {
-    {"SelectOnly", {{"mode", REG_DWORD, Dword(0)}}, SelectOnly},
-    {"ClipboardCopy", {{"mode", REG_DWORD, Dword(1)}}, ClipboardCopy},
-    {"ClipboardCut", {{"mode", REG_DWORD, Dword(2)}}, ClipboardCut},
-    {"CopyToFolder", {{"mode", REG_DWORD, Dword(4)}}, CopyToFolder},
-    {"MoveToFolder", {{"mode", REG_DWORD, Dword(5)}}, MoveToFolder},
-    {"UnknownModeKept", {{"mode", REG_DWORD, Dword(7)}}, 7},
+    {"SelectOnly", {{kModeValue, REG_DWORD, Dword(0)}}, SelectOnly},
+    {"ClipboardCopy", {{kModeValue, REG_DWORD, Dword(1)}}, ClipboardCopy},
+    {"ClipboardCut", {{kModeValue, REG_DWORD, Dword(2)}}, ClipboardCut},
+    {"CopyToFolder", {{kModeValue, REG_DWORD, Dword(4)}}, CopyToFolder},
+    {"MoveToFolder", {{kModeValue, REG_DWORD, Dword(5)}}, MoveToFolder},
+    {"UnknownModeKept", {{kModeValue, REG_DWORD, Dword(7)}}, 7},
     {"UsePreviousTakesFlag",
-     {{"mode", REG_DWORD, Dword(3)}, {"flag", REG_DWORD, Dword(5)}},
+     {{kModeValue, REG_DWORD, Dword(3)}, {kFlagValue, REG_DWORD, Dword(5)}},
      MoveToFolder},
     {"UsePreviousTakesFlagZero",
-     {{"mode", REG_DWORD, Dword(3)}, {"flag", REG_DWORD, Dword(0)}},
+     {{kModeValue, REG_DWORD, Dword(3)}, {kFlagValue, REG_DWORD, Dword(0)}},
      SelectOnly},
-    {"UsePreviousWithoutFlagStaysUsePrevious", {{"mode", REG_DWORD, Dword(3)}}, UsePrevious},
+    {"UsePreviousWithoutFlagStaysUsePrevious", {{kModeValue, REG_DWORD, Dword(3)}}, UsePrevious},
     {"FlagIgnoredUnlessUsePrevious",
-     {{"mode", REG_DWORD, Dword(1)}, {"flag", REG_DWORD, Dword(5)}},
+     {{kModeValue, REG_DWORD, Dword(1)}, {kFlagValue, REG_DWORD, Dword(5)}},
      ClipboardCopy},
-    {"FlagAloneIgnored", {{"flag", REG_DWORD, Dword(4)}}, SelectOnly},
+    {"FlagAloneIgnored", {{kFlagValue, REG_DWORD, Dword(4)}}, SelectOnly},
     // The stored type is not checked: four bytes of any type are a number.
-    {"BinaryOfFourBytes", {{"mode", REG_BINARY, Dword(4)}}, CopyToFolder},
-    {"FlagAsBinary", {{"mode", REG_DWORD, Dword(3)}, {"flag", REG_BINARY, Dword(2)}}, ClipboardCut},
+    {"BinaryOfFourBytes", {{kModeValue, REG_BINARY, Dword(4)}}, CopyToFolder},
+    {"FlagAsBinary",
+     {{kModeValue, REG_DWORD, Dword(3)}, {kFlagValue, REG_BINARY, Dword(2)}},
+     ClipboardCut},
     // Shorter values leave the missing high bytes zero, never stale.
-    {"BinaryOfOneByte", {{"mode", REG_BINARY, std::string(1, '\x02')}}, ClipboardCut},
-    {"ShortString", {{"mode", REG_SZ, Sz("1")}}, 0x31},
-    {"EmptyBinary", {{"mode", REG_BINARY, std::string()}}, SelectOnly},
+    {"BinaryOfOneByte", {{kModeValue, REG_BINARY, std::string(1, '\x02')}}, ClipboardCut},
+    {"ShortString", {{kModeValue, REG_SZ, Sz("1")}}, 0x31},
+    {"EmptyBinary", {{kModeValue, REG_BINARY, std::string()}}, SelectOnly},
     // Longer values do not fit the four bytes and count as missing.
-    {"QwordDoesNotFit", {{"mode", REG_QWORD, Dword(2) + Dword(0)}}, SelectOnly},
-    {"LongStringDoesNotFit", {{"mode", REG_SZ, Sz("12345678")}}, SelectOnly},
+    {"QwordDoesNotFit", {{kModeValue, REG_QWORD, Dword(2) + Dword(0)}}, SelectOnly},
+    {"LongStringDoesNotFit", {{kModeValue, REG_SZ, Sz("12345678")}}, SelectOnly},
     {"FlagThatDoesNotFitKeepsUsePrevious",
-     {{"mode", REG_DWORD, Dword(3)}, {"flag", REG_SZ, Sz("5555")}},
+     {{kModeValue, REG_DWORD, Dword(3)}, {kFlagValue, REG_SZ, Sz("5555")}},
      UsePrevious},
 };
 
@@ -200,7 +208,7 @@ class HistoryLoadTest : public SettingsTest, public testing::WithParamInterface<
 TEST_P(HistoryLoadTest, HistoryHoldsTheReadableEntriesInOrder) {
     for (const auto& value : GetParam().Values)
         Put(value.Name, value.Type, value.Data);
-    LoadSettings(extension);
+    LoadSettings(run);
     EXPECT_EQ(Entries(history), GetParam().Expected);
 }
 
@@ -209,55 +217,55 @@ const std::string k260(260, 'o');
 
 const HistoryLoadCase kHistoryLoadCases[] = {
     {"ThreeEntries",
-     {{"h0", REG_SZ, Sz("a")}, {"h1", REG_SZ, Sz("b")}, {"h2", REG_SZ, Sz("c")}},
+     {{H(0), REG_SZ, Sz("a")}, {H(1), REG_SZ, Sz("b")}, {H(2), REG_SZ, Sz("c")}},
      {"a", "b", "c"}},
     {"TenEntries",
-     {{"h0", REG_SZ, Sz("0")},
-      {"h1", REG_SZ, Sz("1")},
-      {"h2", REG_SZ, Sz("2")},
-      {"h3", REG_SZ, Sz("3")},
-      {"h4", REG_SZ, Sz("4")},
-      {"h5", REG_SZ, Sz("5")},
-      {"h6", REG_SZ, Sz("6")},
-      {"h7", REG_SZ, Sz("7")},
-      {"h8", REG_SZ, Sz("8")},
-      {"h9", REG_SZ, Sz("9")},
-      {"h10", REG_SZ, Sz("10")}},
+     {{H(0), REG_SZ, Sz("0")},
+      {H(1), REG_SZ, Sz("1")},
+      {H(2), REG_SZ, Sz("2")},
+      {H(3), REG_SZ, Sz("3")},
+      {H(4), REG_SZ, Sz("4")},
+      {H(5), REG_SZ, Sz("5")},
+      {H(6), REG_SZ, Sz("6")},
+      {H(7), REG_SZ, Sz("7")},
+      {H(8), REG_SZ, Sz("8")},
+      {H(9), REG_SZ, Sz("9")},
+      {H(10), REG_SZ, Sz("10")}},
      {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
-    {"EmptyFirstEntrySkipped", {{"h0", REG_SZ, Sz("")}, {"h1", REG_SZ, Sz("x")}}, {"x"}},
+    {"EmptyFirstEntrySkipped", {{H(0), REG_SZ, Sz("")}, {H(1), REG_SZ, Sz("x")}}, {"x"}},
     {"RunOfEmptyEntriesSkipped",
-     {{"h0", REG_SZ, Sz("")},
-      {"h1", REG_SZ, Sz("")},
-      {"h2", REG_SZ, Sz("")},
-      {"h3", REG_SZ, Sz("y")},
-      {"h4", REG_SZ, Sz("")},
-      {"h5", REG_SZ, Sz("z")}},
+     {{H(0), REG_SZ, Sz("")},
+      {H(1), REG_SZ, Sz("")},
+      {H(2), REG_SZ, Sz("")},
+      {H(3), REG_SZ, Sz("y")},
+      {H(4), REG_SZ, Sz("")},
+      {H(5), REG_SZ, Sz("z")}},
      {"y", "z"}},
     {"GapEndsTheWalk",
-     {{"h0", REG_SZ, Sz("a")},
-      {"h1", REG_SZ, Sz("b")},
-      {"h2", REG_SZ, Sz("c")},
-      {"h4", REG_SZ, Sz("e")}},
+     {{H(0), REG_SZ, Sz("a")},
+      {H(1), REG_SZ, Sz("b")},
+      {H(2), REG_SZ, Sz("c")},
+      {H(4), REG_SZ, Sz("e")}},
      {"a", "b", "c"}},
-    {"MissingFirstEntryGivesNoHistory", {{"h1", REG_SZ, Sz("b")}}, {}},
-    {"LongestEntryFits", {{"h0", REG_SZ, Sz(k259)}, {"h1", REG_SZ, Sz("b")}}, {k259, "b"}},
+    {"MissingFirstEntryGivesNoHistory", {{H(1), REG_SZ, Sz("b")}}, {}},
+    {"LongestEntryFits", {{H(0), REG_SZ, Sz(k259)}, {H(1), REG_SZ, Sz("b")}}, {k259, "b"}},
     {"OverLongEntryEndsTheWalk",
-     {{"h0", REG_SZ, Sz("a")}, {"h1", REG_SZ, Sz(k260)}, {"h2", REG_SZ, Sz("c")}},
+     {{H(0), REG_SZ, Sz("a")}, {H(1), REG_SZ, Sz(k260)}, {H(2), REG_SZ, Sz("c")}},
      {"a"}},
     {"UnterminatedStringIsCutAtItsSize",
-     {{"h0", REG_SZ, "abc"}, {"h1", REG_SZ, Sz("d")}},
+     {{H(0), REG_SZ, "abc"}, {H(1), REG_SZ, Sz("d")}},
      {"abc", "d"}},
     {"UnterminatedBinaryIsCutAtItsSize",
-     {{"h0", REG_BINARY, "abc"}, {"h1", REG_SZ, Sz("d")}},
+     {{H(0), REG_BINARY, "abc"}, {H(1), REG_SZ, Sz("d")}},
      {"abc", "d"}},
     {"UnterminatedEntryThatFillsTheBufferEndsTheWalk",
-     {{"h0", REG_SZ, Sz("a")}, {"h1", REG_BINARY, k260}, {"h2", REG_SZ, Sz("c")}},
+     {{H(0), REG_SZ, Sz("a")}, {H(1), REG_BINARY, k260}, {H(2), REG_SZ, Sz("c")}},
      {"a"}},
-    {"UnterminatedLongestEntryFits", {{"h0", REG_BINARY, k259}}, {k259}},
-    {"EmbeddedZeroEndsTheText", {{"h0", REG_BINARY, std::string("ab\0cd", 5)}}, {"ab"}},
-    {"NumberAsText", {{"h0", REG_DWORD, Dword(0x00636261)}}, {"abc"}},
-    {"NumberWithoutZeroByteIsCut", {{"h0", REG_DWORD, Dword(0x64636261)}}, {"abcd"}},
-    {"ZeroNumberIsAnEmptyEntry", {{"h0", REG_DWORD, Dword(0)}, {"h1", REG_SZ, Sz("b")}}, {"b"}},
+    {"UnterminatedLongestEntryFits", {{H(0), REG_BINARY, k259}}, {k259}},
+    {"EmbeddedZeroEndsTheText", {{H(0), REG_BINARY, std::string("ab\0cd", 5)}}, {"ab"}},
+    {"NumberAsText", {{H(0), REG_DWORD, Dword(0x00636261)}}, {"abc"}},
+    {"NumberWithoutZeroByteIsCut", {{H(0), REG_DWORD, Dword(0x64636261)}}, {"abcd"}},
+    {"ZeroNumberIsAnEmptyEntry", {{H(0), REG_DWORD, Dword(0)}, {H(1), REG_SZ, Sz("b")}}, {"b"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Settings, HistoryLoadTest, testing::ValuesIn(kHistoryLoadCases),
@@ -266,12 +274,10 @@ INSTANTIATE_TEST_SUITE_P(Settings, HistoryLoadTest, testing::ValuesIn(kHistoryLo
                          });
 
 TEST_F(SettingsTest, JapaneseEntriesComeBackByteForByte) {
-    if (GetACP() != 932)
-        GTEST_SKIP() << "needs the ANSI code page 932";
     // 表 and ソ end in the byte 0x5C.
     const std::string line = "表.txt ソフト*.doc";
     PutHistory({line, "ｱｲｳ"});
-    LoadSettings(extension);
+    LoadSettings(run);
     EXPECT_EQ(Entries(history), (std::vector<std::string>{line, "ｱｲｳ"}));
 }
 
@@ -279,35 +285,35 @@ TEST_F(SettingsTest, JapaneseEntriesComeBackByteForByte) {
 
 TEST_F(SettingsTest, SaveCreatesTheKeyWithFlagAndLine) {
     Run("*.txt", CopyToFolder);
-    const auto flag = Get("flag");
+    const auto flag = Get(kFlagValue);
     ASSERT_TRUE(flag);
     EXPECT_EQ(flag->Type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(flag->Data, Dword(CopyToFolder));
-    const auto h0 = Get("h0");
+    const auto h0 = Get(H(0));
     ASSERT_TRUE(h0);
     EXPECT_EQ(h0->Type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(h0->Data, Sz("*.txt")) << "the text and its terminator";
-    EXPECT_EQ(Names(), (std::vector<std::string>{"flag", "h0"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{kFlagValue, H(0)}));
 }
 
 TEST_F(SettingsTest, SaveNeverWritesModeOrSelect) {
-    PutNumber("mode", UsePrevious);
-    PutNumber("select", 1);
+    PutNumber(kModeValue, UsePrevious);
+    PutNumber(kSelectValue, 1);
     Run("a", ClipboardCopy);
-    EXPECT_EQ(Get("mode")->Data, Dword(UsePrevious));
-    EXPECT_EQ(Get("select")->Data, Dword(1));
+    EXPECT_EQ(Get(kModeValue)->Data, Dword(UsePrevious));
+    EXPECT_EQ(Get(kSelectValue)->Data, Dword(1));
     // The next run's UsePrevious now means the action just saved.
-    LoadSettings(extension);
-    EXPECT_EQ(extension.ConfiguredMode, static_cast<DWORD>(ClipboardCopy));
+    LoadSettings(run);
+    EXPECT_EQ(run.ConfiguredMode, static_cast<DWORD>(ClipboardCopy));
 }
 
 TEST_F(SettingsTest, RepeatedLineMovesToTheFront) {
     PutHistory({"a", "b", "c"});
     Run("b", SelectOnly);
-    EXPECT_EQ(Get("h0")->Data, Sz("b"));
-    EXPECT_EQ(Get("h1")->Data, Sz("a"));
-    EXPECT_EQ(Get("h2")->Data, Sz("c"));
-    EXPECT_FALSE(Get("h3"));
+    EXPECT_EQ(Get(H(0))->Data, Sz("b"));
+    EXPECT_EQ(Get(H(1))->Data, Sz("a"));
+    EXPECT_EQ(Get(H(2))->Data, Sz("c"));
+    EXPECT_FALSE(Get(H(3)));
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{"b", "a", "c"}));
 }
 
@@ -320,7 +326,7 @@ TEST_F(SettingsTest, NewLineGoesFirstAndTheTenthEntryDrops) {
     std::vector<std::string> expected = {"new"};
     expected.insert(expected.end(), ten.begin(), ten.begin() + 9);
     EXPECT_EQ(LoadedHistory(), expected);
-    EXPECT_FALSE(Get("h10")) << "no eleventh value";
+    EXPECT_FALSE(Get(H(10))) << "no eleventh value";
 }
 
 TEST_F(SettingsTest, LineAlreadyInAFullHistoryKeepsTheOtherNine) {
@@ -340,10 +346,10 @@ TEST_F(SettingsTest, LineAlreadyInAFullHistoryKeepsTheOtherNine) {
 TEST_F(SettingsTest, EmptyLineRewritesOnlyTheFirstEntry) {
     PutHistory({"a", "b"});
     Run("", ClipboardCut);
-    EXPECT_EQ(Get("h0")->Data, Sz("")) << "one byte: the terminator";
-    EXPECT_EQ(Get("h1")->Data, Sz("b"));
-    EXPECT_FALSE(Get("h2"));
-    EXPECT_EQ(Get("flag")->Data, Dword(ClipboardCut));
+    EXPECT_EQ(Get(H(0))->Data, Sz("")) << "one byte: the terminator";
+    EXPECT_EQ(Get(H(1))->Data, Sz("b"));
+    EXPECT_FALSE(Get(H(2)));
+    EXPECT_EQ(Get(kFlagValue)->Data, Dword(ClipboardCut));
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{"b"}));
 }
 
@@ -354,74 +360,70 @@ TEST_F(SettingsTest, LinesDifferingInLetterCaseStaySeparate) {
 }
 
 TEST_F(SettingsTest, LinesDifferingInPunctuationOrWidthStaySeparate) {
-    if (GetACP() != 932)
-        GTEST_SKIP() << "needs the ANSI code page 932";
     PutHistory({"a-b", "ab", "ｱ", "'x'", "x"});
     Run("ア", SelectOnly);
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{"ア", "a-b", "ab", "ｱ", "'x'", "x"}));
 }
 
 TEST_F(SettingsTest, ValuesAboveTheLastWrittenOneStay) {
-    // "h2" is empty, so the load gives three entries but four values exist.
-    Put("h0", REG_SZ, Sz("a"));
-    Put("h1", REG_SZ, Sz("b"));
-    Put("h2", REG_SZ, Sz(""));
-    Put("h3", REG_SZ, Sz("c"));
-    Put("h4", REG_SZ, Sz("d"));
+    // H(2) is empty, so the load gives three entries but four values exist.
+    Put(H(0), REG_SZ, Sz("a"));
+    Put(H(1), REG_SZ, Sz("b"));
+    Put(H(2), REG_SZ, Sz(""));
+    Put(H(3), REG_SZ, Sz("c"));
+    Put(H(4), REG_SZ, Sz("d"));
     Run("d", SelectOnly);
-    EXPECT_EQ(Get("h0")->Data, Sz("d"));
-    EXPECT_EQ(Get("h1")->Data, Sz("a"));
-    EXPECT_EQ(Get("h2")->Data, Sz("b"));
-    EXPECT_EQ(Get("h3")->Data, Sz("c"));
-    EXPECT_EQ(Get("h4")->Data, Sz("d")) << "left as it was";
+    EXPECT_EQ(Get(H(0))->Data, Sz("d"));
+    EXPECT_EQ(Get(H(1))->Data, Sz("a"));
+    EXPECT_EQ(Get(H(2))->Data, Sz("b"));
+    EXPECT_EQ(Get(H(3))->Data, Sz("c"));
+    EXPECT_EQ(Get(H(4))->Data, Sz("d")) << "left as it was";
 }
 
 TEST_F(SettingsTest, HistoryIsWalkedFromItsFirstEntry) {
     PutHistory({"a", "b", "c"});
-    LoadSettings(extension);
+    LoadSettings(run);
     // A walk left half-way (as the dialog might) does not shorten what is saved.
     history.GetFirst();
     history.GetNext();
-    std::strcpy(extension.PatternLine, "z");
-    SaveSettings(extension);
+    std::strcpy(run.PatternLine, "z");
+    SaveSettings(run);
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{"z", "a", "b", "c"}));
 }
 
 TEST_F(SettingsTest, SaveWithoutAHistoryListWritesFlagAndLine) {
     PutHistory({"a", "b"});
-    extension.History = nullptr;
-    std::strcpy(extension.PatternLine, "z");
-    extension.Action = MoveToFolder;
-    SaveSettings(extension);
-    EXPECT_EQ(Get("h0")->Data, Sz("z"));
-    EXPECT_EQ(Get("h1")->Data, Sz("b"));
-    EXPECT_EQ(Get("flag")->Data, Dword(MoveToFolder));
+    run.History = nullptr;
+    std::strcpy(run.PatternLine, "z");
+    run.Action = MoveToFolder;
+    SaveSettings(run);
+    EXPECT_EQ(Get(H(0))->Data, Sz("z"));
+    EXPECT_EQ(Get(H(1))->Data, Sz("b"));
+    EXPECT_EQ(Get(kFlagValue)->Data, Dword(MoveToFolder));
 }
 
 TEST_F(SettingsTest, LongestLineIsSavedWhole) {
     Run(k259, SelectOnly);
-    EXPECT_EQ(Get("h0")->Data, Sz(k259));
+    EXPECT_EQ(Get(H(0))->Data, Sz(k259));
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{k259}));
 }
 
 TEST_F(SettingsTest, OverLongLineIsCutSoThatItLoadsAgain) {
     PutHistory({"a", "b"});
-    LoadSettings(extension);
+    LoadSettings(run);
     // Every byte of the field set, no terminator anywhere.
-    std::memset(extension.PatternLine, 'x', sizeof extension.PatternLine);
-    SaveSettings(extension);
+    std::memset(run.PatternLine, 'x', sizeof run.PatternLine);
+    SaveSettings(run);
     const std::string cut(259, 'x');
-    EXPECT_EQ(Get("h0")->Data, Sz(cut));
+    EXPECT_EQ(Get(H(0))->Data, Sz(cut));
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{cut, "a", "b"}));
 }
 
 TEST_F(SettingsTest, JapaneseLineIsSavedByteForByte) {
-    if (GetACP() != 932)
-        GTEST_SKIP() << "needs the ANSI code page 932";
     const std::string line = "表*.txt ソ";
     PutHistory({"a"});
     Run(line, SelectOnly);
-    EXPECT_EQ(Get("h0")->Data, Sz(line));
+    EXPECT_EQ(Get(H(0))->Data, Sz(line));
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{line, "a"}));
 }
 

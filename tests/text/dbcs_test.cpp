@@ -59,20 +59,24 @@ void PrintTo(const CutCase& row, std::ostream* out) {
     *out << row.label;
 }
 
-class CutAtLastBackslashTest : public testing::TestWithParam<CutCase> {};
-
-TEST_P(CutAtLastBackslashTest, CutsInPlace) {
-    const CutCase& c = GetParam();
+// Runs an in-place cut on the row's path.
+void ExpectCutInPlace(void (*cut)(char*), const CutCase& c) {
     // The path sits in a larger buffer whose tail must stay untouched.
     std::vector<char> buffer(c.path.size() + 8, '#');
     std::memcpy(buffer.data(), c.path.c_str(), c.path.size() + 1);
-    CutAtLastBackslash(buffer.data());
+    cut(buffer.data());
     EXPECT_EQ(std::string(buffer.data()), c.expected)
         << Hex(c.path) << " gave " << Hex(buffer.data());
     for (std::size_t i = c.path.size() + 1; i < buffer.size(); ++i)
         EXPECT_EQ(buffer[i], '#');
     // Only the cut byte may change; everything before it stays as it was.
     EXPECT_EQ(std::memcmp(buffer.data(), c.path.data(), c.expected.size()), 0);
+}
+
+class CutAtLastBackslashTest : public testing::TestWithParam<CutCase> {};
+
+TEST_P(CutAtLastBackslashTest, CutsInPlace) {
+    ExpectCutInPlace(CutAtLastBackslash, GetParam());
 }
 
 const CutCase kCutCases[] = {
@@ -95,6 +99,30 @@ const CutCase kCutCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Paths, CutAtLastBackslashTest, testing::ValuesIn(kCutCases),
+                         testtext::RowLabel());
+
+// ---------------------------------------------------------------- RemoveTrailingBackslash
+
+class RemoveTrailingBackslashTest : public testing::TestWithParam<CutCase> {};
+
+TEST_P(RemoveTrailingBackslashTest, CutsInPlace) {
+    ExpectCutInPlace(RemoveTrailingBackslash, GetParam());
+}
+
+const CutCase kTrailingCases[] = {
+    {"DriveRoot", "C:\\", "C:"},
+    {"FolderWithBackslash", "C:\\Docs\\", "C:\\Docs"},
+    {"OnlyOneIsDropped", "C:\\Docs\\\\", "C:\\Docs\\"},
+    {"NoTrailingBackslashUnchanged", "C:\\Docs", "C:\\Docs"},
+    {"EmptyPathUnchanged", "", ""},
+    {"FolderEndingInHyouKeepsIt", "C:\\\x95\x5C", "C:\\\x95\x5C"},
+    {"FolderEndingInSoKeepsIt", "C:\\\x83\x5C", "C:\\\x83\x5C"},
+    {"HyouThenBackslash", "C:\\\x95\x5C\\", "C:\\\x95\x5C"},
+    {"LeadByteBeforeTerminatorStops", "C:\\\x95", "C:\\\x95"},
+    {"HalfWidthKatakanaIsNoLeadByte", "C:\\\xB1\\", "C:\\\xB1"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Paths, RemoveTrailingBackslashTest, testing::ValuesIn(kTrailingCases),
                          testtext::RowLabel());
 
 // ---------------------------------------------------------------- FileNamePart

@@ -1,0 +1,43 @@
+// The facts that the extension DLL, the setup program and their tests share: the class
+// identifier, the registry names of the registration and of the per-user settings, and the
+// action codes stored there. The setup program writes what the DLL reads, so each of these
+// has this one home; neither program includes the other's headers.
+#pragma once
+
+#include <windows.h>
+
+// The extension's class identifier, as a value and in the text form of the registry.
+inline constexpr CLSID kVestraneClassId = {
+    0x76F7FE62, 0xBCEE, 0x11D5, {0x96, 0xCD, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+inline constexpr char kClassIdText[] = "{76F7FE62-BCEE-11d5-96CD-444553540000}";
+
+// The name under which the handler, the uninstall entry and the settings are kept.
+inline constexpr char kProductName[] = "Vestrane";
+
+// Parents (under HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE) of the keys named kProductName.
+inline constexpr char kHandlerParent[] = "*\\shellex\\ContextMenuHandlers";
+inline constexpr char kUninstallParent[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// The per-user settings record under HKEY_CURRENT_USER: kSettingsParent\kProductName.
+inline constexpr char kSettingsParent[] = "Software\\Nembrok";
+inline constexpr char kSettingsKey[] = "Software\\Nembrok\\Vestrane";
+// The configured action (an ActionMode), written by the setup program.
+inline constexpr char kModeValue[] = "mode";
+// Nonzero: the pattern box starts with the history's first line; 0: with the extension.
+inline constexpr char kSelectValue[] = "select";
+// The action of the last run, written by every confirmed run.
+inline constexpr char kFlagValue[] = "flag";
+// History values "h0" .. "h9", most recent first.
+inline constexpr char kHistoryValueFormat[] = "h%d";
+inline constexpr int kHistoryEntries = 10;
+
+// Action codes, as stored in "mode" and "flag".
+enum ActionMode : DWORD {
+    SelectOnly = 0,
+    ClipboardCopy = 1,
+    ClipboardCut = 2,
+    UsePrevious = 3, // only as the configured default: the action of the last run
+    CopyToFolder = 4,
+    MoveToFolder = 5,
+};
