@@ -25,8 +25,8 @@
 #include "engine/pattern_line.h"
 #include "engine/selection_pass.h"
 #include "shellext/select_extension.h"
-#include "tests/shellext/shell_view_host.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/shell_view.h"
 #include "tests/support/test_list_view.h"
 
 namespace {

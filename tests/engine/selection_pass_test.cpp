@@ -7,31 +7,15 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "tests/support/import_patch.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/nothrow_failure.h"
 #include "tests/support/test_list_view.h"
-
-// The nothrow allocations of the program come here, so a test can make the n-th one fail.
-namespace {
-int nothrowFailCountdown = 0;
-}
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    if (nothrowFailCountdown > 0 && --nothrowFailCountdown == 0)
-        return nullptr;
-    return std::malloc(size != 0 ? size : 1);
-}
-
-void operator delete(void* block, const std::nothrow_t&) noexcept {
-    std::free(block);
-}
 
 namespace {
 
@@ -465,9 +449,9 @@ TEST(SelectionPass, NameTakenByAnotherKindOfObjectStillRunsThePass) {
 TEST(SelectionPass, WithoutMemoryForThePathListItSelectsButCollectsNothingAndSkipsTheAction) {
     TestListView list({"a.txt", "b.doc", "c.txt"});
     RunRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
-    nothrowFailCountdown = 1;
+    FailNothrowAllocation(1);
     const Observation seen = RunObserved(record, list);
-    nothrowFailCountdown = 0;
+    FailNothrowAllocation(0);
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 2}));
     EXPECT_TRUE(seen.PathsAtRepaint.empty());
     EXPECT_EQ(record.PathBytesTotal, 0u);
@@ -479,10 +463,10 @@ TEST(SelectionPass, WithoutMemoryForThePathListItSelectsButCollectsNothingAndSki
 TEST(SelectionPass, PathThatCannotBeStoredEndsCollectingAndTheTotalDescribesTheList) {
     TestListView list({"a.txt", "b.txt", "c.txt"});
     RunRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
-    // The list itself, then the first path's entry; the second path's entry fails.
-    nothrowFailCountdown = 3;
+    // The list itself, then the first path's node and copy; the second path's node fails.
+    FailNothrowAllocation(4);
     const Observation seen = RunObserved(record, list);
-    nothrowFailCountdown = 0;
+    FailNothrowAllocation(0);
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(seen.PathsAtRepaint, std::vector<std::string>{"C:\\dir\\a.txt"});
     EXPECT_EQ(record.PathBytesTotal, BytesOf(seen.PathsAtRepaint));

@@ -18,13 +18,14 @@
 
 #include "common/shared_facts.h"
 #include "shellext/resource.h"
-#include "tests/shellext/shell_view_host.h"
 #include "tests/support/clipboard_reader.h"
 #include "tests/support/folder_browser.h"
+#include "tests/support/list_view_items.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/process_lock.h"
 #include "tests/support/registry_key_guard.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/shell_view.h"
 
 namespace {
 
@@ -121,7 +122,7 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
         ASSERT_EQ(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0),
                   static_cast<LRESULT>(files.size() + 1));
         // The menu is opened for b.doc, which the user selected.
-        const int docIndex = IndexOf(listView, "b.doc");
+        const int docIndex = IndexOfLabel(listView, "b.doc");
         ASSERT_GE(docIndex, 0);
         LVITEMA state = {};
         state.state = LVIS_SELECTED | LVIS_FOCUSED;

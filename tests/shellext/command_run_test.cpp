@@ -15,9 +15,11 @@
 
 #include "common/shared_facts.h"
 #include "shellext/resource.h"
-#include "tests/shellext/shell_view_host.h"
+#include "tests/support/list_view_items.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/registry_key_guard.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/shell_view.h"
 
 namespace {
 
@@ -67,11 +69,11 @@ TEST(CommandRun, FromInvokeCommandToAChangedSelectionAndSavedHistory) {
     ASSERT_NE(getClassObject, nullptr);
     ASSERT_NE(canUnloadNow, nullptr);
     {
-        TempFolder scratch;
+        ScratchFolder scratch("vestrane-shell");
         const std::vector<std::string> names = {"a.txt",  "b.doc",         "c.txt",
                                                 "readme", "notes.TXT.bak", "\x95\x5C.txt"};
         for (const std::string& name : names)
-            ASSERT_TRUE(scratch.AddFile(name)) << name;
+            ASSERT_TRUE(scratch.WriteFile(name)) << name;
         ASSERT_TRUE(scratch.AddFolder("sub"));
         ShellViewHost host(scratch.Path());
         ASSERT_TRUE(host.Valid());
@@ -80,7 +82,7 @@ TEST(CommandRun, FromInvokeCommandToAChangedSelectionAndSavedHistory) {
         ASSERT_EQ(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0),
                   static_cast<LRESULT>(names.size() + 1));
         // What the user selected before opening the menu: the file the menu is for.
-        const int docIndex = IndexOf(listView, "b.doc");
+        const int docIndex = IndexOfLabel(listView, "b.doc");
         ASSERT_GE(docIndex, 0);
         LVITEMA state = {};
         state.state = LVIS_SELECTED | LVIS_FOCUSED;

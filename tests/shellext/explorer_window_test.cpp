@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/shellext/shell_view_host.h"
+#include "tests/support/list_view_items.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/shell_view.h"
 
 namespace {
 
@@ -191,9 +193,9 @@ TEST(FindExplorerListView, NoWindowHasNoFolderView) {
 TEST(FindExplorerListView, FindsTheListViewOfWinesOwnShellView) {
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
     {
-        TempFolder folder;
+        ScratchFolder folder("vestrane-shell");
         ASSERT_FALSE(folder.Path().empty());
-        ASSERT_TRUE(folder.AddFile("one.txt"));
+        ASSERT_TRUE(folder.WriteFile("one.txt"));
         ShellViewHost host(folder.Path());
         ASSERT_TRUE(host.Valid());
         ASSERT_NE(host.ListView(), nullptr);

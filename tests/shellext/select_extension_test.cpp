@@ -9,9 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -20,26 +18,12 @@
 #include "shellext/com_server.h"
 #include "shellext/module_state.h"
 #include "shellext/settings_store.h"
-#include "tests/shellext/shell_view_host.h"
+#include "tests/support/list_view_items.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/nothrow_failure.h"
 #include "tests/support/registry_key_guard.h"
-
-// The program's nothrow allocations come here, so a test can make the next one fail.
-namespace {
-bool failNextNothrowNew = false;
-}
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    if (failNextNothrowNew) {
-        failNextNothrowNew = false;
-        return nullptr;
-    }
-    return std::malloc(size != 0 ? size : 1);
-}
-
-void operator delete(void* block, const std::nothrow_t&) noexcept {
-    std::free(block);
-}
+#include "tests/support/scratch_folder.h"
+#include "tests/support/shell_view.h"
 
 namespace {
 
@@ -103,7 +87,7 @@ TEST(ExtensionFactory, CountsEveryLiveObjectAndNamesTheNewestExtension) {
 TEST(ExtensionFactory, NoMemoryForTheFactoryOrTheObjectIsOutOfMemory) {
     const LONG start = ModuleObjectCount;
     void* object = kPoison;
-    failNextNothrowNew = true;
+    FailNothrowAllocation(1);
     EXPECT_EQ(DllGetClassObject(kVestraneClassId, IID_IClassFactory, &object), E_OUTOFMEMORY);
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(ModuleObjectCount, start);
@@ -115,7 +99,7 @@ TEST(ExtensionFactory, NoMemoryForTheFactoryOrTheObjectIsOutOfMemory) {
     void* first = nullptr;
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, &first), S_OK);
     object = kPoison;
-    failNextNothrowNew = true;
+    FailNothrowAllocation(1);
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, &object), E_OUTOFMEMORY);
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(CurrentExtension, nullptr);
@@ -162,13 +146,13 @@ protected:
 
 TEST_P(InitializeWithShellData, KeepsTheFirstFilesFolderAndExtensionPattern) {
     const InitializeRow& row = GetParam();
-    TempFolder scratch;
+    ScratchFolder scratch("vestrane-shell");
     ASSERT_FALSE(scratch.Path().empty());
     for (const std::string& entry : row.Create) {
         if (!entry.empty() && entry.back() == '\\') {
             ASSERT_TRUE(scratch.AddFolder(entry.substr(0, entry.size() - 1))) << entry;
         } else {
-            ASSERT_TRUE(scratch.AddFile(entry)) << entry;
+            ASSERT_TRUE(scratch.WriteFile(entry)) << entry;
         }
     }
     const std::string selectIn =

@@ -103,3 +103,10 @@ bool SeedClipboard(HWND owner, const std::string& text, UINT privateFormat,
     CloseClipboard();
     return textPut && privatePut;
 }
+
+void ClearClipboard(HWND owner) {
+    if (!OpenWithRetry(owner))
+        return;
+    EmptyClipboard();
+    CloseClipboard();
+}

@@ -1,5 +1,6 @@
-// Reads and seeds the real clipboard the way another program would, for tests of what a
-// paste would find. Every call opens and closes the clipboard itself.
+// Reads, seeds and empties the real clipboard the way another program would, for tests of
+// what a paste would find and for the stand-in Explorer's report. Every call opens and
+// closes the clipboard itself.
 #pragma once
 
 #include <windows.h>
@@ -19,3 +20,5 @@ std::vector<std::string> ClipboardDropNames();
 // registered format, owned by owner. True when both were accepted.
 bool SeedClipboard(HWND owner, const std::string& text, UINT privateFormat,
                    const std::string& privateBytes);
+// Empties the clipboard, owned by owner afterwards.
+void ClearClipboard(HWND owner);

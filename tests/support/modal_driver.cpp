@@ -3,8 +3,30 @@
 #include <algorithm>
 
 namespace {
+
 thread_local ModalDriver* activeDriver = nullptr;
+
+bool Contains(const std::vector<HWND>& windows, HWND window) {
+    return std::find(windows.begin(), windows.end(), window) != windows.end();
 }
+
+void Remove(std::vector<HWND>& windows, HWND window) {
+    windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
+}
+
+bool IsDialogClass(HWND window) {
+    char className[32] = {};
+    GetClassNameA(window, className, sizeof className);
+    return lstrcmpA(className, "#32770") == 0;
+}
+
+// A timer message comes only when the thread's message loop has nothing else to do: the
+// earliest moment the modal loop has run, and where the next look at the window is due.
+void LookAgainWhenIdle(TIMERPROC procedure) {
+    SetTimer(nullptr, 0, USER_TIMER_MINIMUM, procedure);
+}
+
+} // namespace
 
 ModalDriver::ModalDriver(Handler handler) : handler_(std::move(handler)) {
     outer_ = activeDriver;
@@ -20,37 +42,39 @@ ModalDriver::~ModalDriver() {
 
 LRESULT CALLBACK ModalDriver::OnCbt(int code, WPARAM wParam, LPARAM lParam) {
     ModalDriver* driver = activeDriver;
-    if (code == HCBT_ACTIVATE && driver != nullptr) {
-        HWND window = reinterpret_cast<HWND>(wParam);
-        char className[32] = {};
-        GetClassNameA(window, className, sizeof className);
-        const bool known = std::find(driver->pending_.begin(), driver->pending_.end(), window) !=
-                           driver->pending_.end();
-        if (lstrcmpA(className, "#32770") == 0 && !known) {
-            driver->pending_.push_back(window);
-            // The handler runs from the modal loop, once the window is fully set up.
-            SetTimer(nullptr, 0, 20, OnTimer);
-        }
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (driver != nullptr && code == HCBT_ACTIVATE && IsDialogClass(window) &&
+        !Contains(driver->pending_, window) && !Contains(driver->handled_, window)) {
+        driver->pending_.push_back(window);
+        LookAgainWhenIdle(OnIdle);
+    } else if (driver != nullptr && code == HCBT_DESTROYWND) {
+        Remove(driver->pending_, window);
+        Remove(driver->handled_, window);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void CALLBACK ModalDriver::OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+void CALLBACK ModalDriver::OnIdle(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    ModalDriver* driver = activeDriver;
-    if (driver == nullptr || driver->pending_.empty())
+    if (activeDriver != nullptr)
+        activeDriver->HandOverShownWindow();
+}
+
+void ModalDriver::HandOverShownWindow() {
+    if (pending_.empty())
         return;
-    HWND window = driver->pending_.front();
-    if (IsWindow(window) && !IsWindowVisible(window)) {
-        // Activated, but the modal loop has not shown it yet: look again shortly.
-        SetTimer(nullptr, 0, 20, OnTimer);
+    HWND window = pending_.front();
+    // Activated before its modal loop has shown it: the loop shows it once it is idle.
+    if (!IsWindowVisible(window)) {
+        LookAgainWhenIdle(OnIdle);
         return;
     }
-    driver->pending_.erase(driver->pending_.begin());
-    if (!IsWindow(window))
-        return;
-    ++driver->seen_;
-    driver->handler_(window);
+    pending_.erase(pending_.begin());
+    handled_.push_back(window);
+    ++seen_;
+    handler_(window);
+    if (!pending_.empty())
+        LookAgainWhenIdle(OnIdle);
 }
 
 std::string WindowTextA(HWND window) {

@@ -1,7 +1,9 @@
-// Drives modal windows (dialogs, message boxes, the folder browser) from the test's own
-// thread. While a ModalDriver is alive, every dialog-class window ("#32770") activated on
-// this thread is handed to the handler once its modal loop runs; the handler reads the
-// window and ends it (for instance with ClickButton).
+// Drives modal windows (dialogs, message boxes, the folder browser) from their own thread,
+// as a user at the keyboard would: while a ModalDriver is alive, every dialog-class window
+// ("#32770") activated on this thread is handed to the handler once, from the window's own
+// modal loop, as soon as the loop has shown it and has nothing else to do. The handler reads
+// the window and ends it (for instance with ClickButton). Shared by the tests and the
+// stand-in Explorer.
 #pragma once
 
 #include <windows.h>
@@ -23,11 +25,15 @@ public:
 
 private:
     static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam);
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD);
+    static void CALLBACK OnIdle(HWND, UINT, UINT_PTR timer, DWORD);
+    void HandOverShownWindow();
 
     Handler handler_;
     HHOOK hook_ = nullptr;
+    // Activated, not yet handed over.
     std::vector<HWND> pending_;
+    // Handed over and not yet destroyed: a window activated again is not handed over again.
+    std::vector<HWND> handled_;
     int seen_ = 0;
     ModalDriver* outer_ = nullptr;
 };

@@ -34,8 +34,10 @@ HWND WaitForDialogOf(HANDLE process, DWORD processId, const std::vector<HWND>& k
     for (;;) {
         for (HWND window : DialogWindowsOf(processId)) {
             if (std::find(known.begin(), known.end(), window) == known.end()) {
-                // Give the window's own thread the moment to finish setting it up.
-                Sleep(50);
+                // The window's thread answers only from its message loop, so once it has
+                // answered, the window is set up.
+                DWORD_PTR ignored = 0;
+                SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored);
                 return window;
             }
         }

@@ -1,4 +1,4 @@
-// Finding and driving the windows of another process from a test.
+// Finding and driving the windows of another process, from a test or the dialog driver.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +9,8 @@
 // Visible top-level windows of the class "#32770" that belong to the process.
 std::vector<HWND> DialogWindowsOf(DWORD processId);
 // Waits up to timeoutMs for a visible "#32770" window of the process that is not in
-// `known`; null when none comes (or the process ends first).
+// `known` and for the window's thread to reach its message loop; null when none comes (or
+// the process ends first).
 HWND WaitForDialogOf(HANDLE process, DWORD processId, const std::vector<HWND>& known = {},
                      DWORD timeoutMs = 10000);
 

@@ -31,16 +31,20 @@ ScratchFolder::~ScratchFolder() {
         DeleteFolderTree(path_);
 }
 
-std::string ScratchFolder::WriteFile(const std::string& name, const std::string& bytes) const {
-    const std::string path = *this / name;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+bool ScratchFolder::WriteFile(const std::string& name, const std::string& bytes) const {
+    HANDLE file = CreateFileA((*this / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const BOOL done =
         ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
-    }
-    return path;
+    CloseHandle(file);
+    return done && written == bytes.size();
+}
+
+bool ScratchFolder::AddFolder(const std::string& name) const {
+    return CreateDirectoryA((*this / name).c_str(), nullptr) != FALSE;
 }
 
 bool FileExists(const std::string& path) {

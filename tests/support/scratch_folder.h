@@ -14,8 +14,10 @@ public:
     const std::string& Path() const { return path_; }
     // Path() + "\" + name.
     std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-    // Writes a file of the given bytes into the folder; returns its path.
-    std::string WriteFile(const std::string& name, const std::string& bytes = "") const;
+    // Writes a file of the given bytes into the folder; false when it cannot be written.
+    bool WriteFile(const std::string& name, const std::string& bytes = "") const;
+    // Creates a folder in the folder; false when it cannot be created.
+    bool AddFolder(const std::string& name) const;
 
 private:
     std::string path_;

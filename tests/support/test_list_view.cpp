@@ -73,16 +73,6 @@ std::vector<int> TestListView::SelectedIndexes() const {
     return selected;
 }
 
-std::string TestListView::Label(int index) const {
-    char text[1024] = {};
-    LVITEMA item = {};
-    item.iSubItem = 0;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(listView_, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 namespace {
 const char kHookProperty[] = "VestraneTestProcHook";
 }

@@ -28,7 +28,6 @@ public:
     bool Selected(int index) const { return (State(index) & LVIS_SELECTED) != 0; }
     // The indexes of the selected items, ascending.
     std::vector<int> SelectedIndexes() const;
-    std::string Label(int index) const;
 
 private:
     HWND host_ = nullptr;

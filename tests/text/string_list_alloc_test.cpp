@@ -1,47 +1,13 @@
-// The allocation failures of StringList::Append, forced by a replacement of the nothrow
-// allocation functions that this test program alone carries: it fails the n-th nothrow
-// allocation on request and otherwise allocates as usual.
+// The allocation failures of StringList::Append, forced through the replaced nothrow
+// allocation functions that this test program carries.
 #include "text/string_list.h"
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <new>
 #include <string>
 #include <vector>
 
-namespace {
-
-// 0: no failure planned; n: the n-th nothrow allocation from now on fails.
-int allocationsUntilFailure = 0;
-
-bool FailThisAllocation() {
-    if (allocationsUntilFailure == 0)
-        return false;
-    return --allocationsUntilFailure == 0;
-}
-
-} // namespace
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    if (FailThisAllocation())
-        return nullptr;
-    try {
-        return ::operator new(size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    if (FailThisAllocation())
-        return nullptr;
-    try {
-        return ::operator new[](size);
-    } catch (...) {
-        return nullptr;
-    }
-}
+#include "tests/support/nothrow_failure.h"
 
 namespace {
 
@@ -64,9 +30,9 @@ TEST(StringListAllocation, FailedNodeLeavesTheListAsItWas) {
     StringListNode* const tail = list.Tail;
     StringListNode* const cursor = list.Cursor;
 
-    allocationsUntilFailure = 1;
+    FailNothrowAllocation(1);
     list.Append("lost");
-    EXPECT_EQ(allocationsUntilFailure, 0) << "Append asked for the node";
+    EXPECT_EQ(NothrowAllocationsBeforeFailure(), 0) << "Append asked for the node";
     EXPECT_EQ(list.Head, head);
     EXPECT_EQ(list.Tail, tail);
     EXPECT_EQ(list.Cursor, cursor);
@@ -80,9 +46,9 @@ TEST(StringListAllocation, FailedNodeLeavesTheListAsItWas) {
 TEST(StringListAllocation, FailedCopyLeavesANodeWithoutTextThatEndsEveryWalk) {
     StringList list;
     list.Append("a");
-    allocationsUntilFailure = 2;
+    FailNothrowAllocation(2);
     list.Append("lost");
-    EXPECT_EQ(allocationsUntilFailure, 0) << "Append asked for the node and the copy";
+    EXPECT_EQ(NothrowAllocationsBeforeFailure(), 0) << "Append asked for the node and the copy";
     ASSERT_NE(list.Tail, nullptr);
     EXPECT_EQ(list.Tail->Text, nullptr);
     EXPECT_EQ(list.Head->Next, list.Tail);
@@ -100,7 +66,7 @@ TEST(StringListAllocation, FailedCopyLeavesANodeWithoutTextThatEndsEveryWalk) {
 
 TEST(StringListAllocation, FailedCopyOfTheFirstEntryGivesAnEmptyWalk) {
     StringList list;
-    allocationsUntilFailure = 2;
+    FailNothrowAllocation(2);
     list.Append("lost");
     ASSERT_NE(list.Head, nullptr);
     EXPECT_EQ(list.Head, list.Tail);

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "tests/support/folder_browser.h"
 #include "tools/explorer_host/report_writer.h"
 
 namespace {
@@ -37,20 +38,8 @@ std::string ComboItem(HWND combo, int index) {
 
 // The label of the folder browser's selected folder (same process only).
 std::string SelectedTreeItem(HWND dialog) {
-    HWND tree = FindWindowExA(dialog, nullptr, WC_TREEVIEWA, nullptr);
-    if (tree == nullptr)
-        return std::string();
-    const auto item =
-        reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    char text[MAX_PATH] = {};
-    TVITEMA data = {};
-    data.mask = TVIF_TEXT;
-    data.hItem = item;
-    data.pszText = text;
-    data.cchTextMax = MAX_PATH;
-    if (item != nullptr)
-        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-    return text;
+    const std::vector<std::string> chain = BrowserSelection(dialog);
+    return chain.empty() ? std::string() : chain.back();
 }
 
 BOOL CALLBACK DescribeChild(HWND child, LPARAM) {

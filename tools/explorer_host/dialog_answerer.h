@@ -9,25 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/modal_driver.h"
+
 class DialogAnswerer {
 public:
     explicit DialogAnswerer(std::vector<std::string> answers);
-    ~DialogAnswerer();
-    DialogAnswerer(const DialogAnswerer&) = delete;
-    DialogAnswerer& operator=(const DialogAnswerer&) = delete;
 
     // Dialogs seen so far.
-    int Seen() const { return seen_; }
+    int Seen() const { return driver_.Seen(); }
 
 private:
-    static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam);
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD);
     void Answer(HWND dialog);
 
     std::vector<std::string> answers_;
     size_t next_ = 0;
-    std::vector<HWND> pending_;
-    std::vector<HWND> known_;
-    HHOOK hook_ = nullptr;
-    int seen_ = 0;
+    ModalDriver driver_;
 };

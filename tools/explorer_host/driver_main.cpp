@@ -4,13 +4,13 @@
 //                 -- PROGRAM [ARGUMENTS...]
 // The exit code is the program's, or 3 when it has not ended within the timeout.
 #include <windows.h>
-#include <shellapi.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "tests/support/process_windows.h"
+#include "tools/explorer_host/command_line.h"
 #include "tools/explorer_host/dialog_actions.h"
 #include "tools/explorer_host/report_writer.h"
 
@@ -22,28 +22,6 @@ struct DriverOptions {
     std::vector<std::string> Answers;
     std::vector<std::string> Command;
 };
-
-struct WindowSearch {
-    DWORD ProcessId;
-    const std::vector<HWND>* Known;
-    HWND Found;
-};
-
-BOOL CALLBACK FindNewDialog(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId != search->ProcessId || !IsWindowVisible(window))
-        return TRUE;
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "#32770") != 0)
-        return TRUE;
-    if (std::find(search->Known->begin(), search->Known->end(), window) != search->Known->end())
-        return TRUE;
-    search->Found = window;
-    return FALSE;
-}
 
 bool Parse(const std::vector<std::string>& arguments, DriverOptions* options) {
     for (size_t i = 0; i < arguments.size(); ++i) {
@@ -69,36 +47,22 @@ bool Parse(const std::vector<std::string>& arguments, DriverOptions* options) {
     return false;
 }
 
-std::vector<std::string> Arguments() {
-    std::vector<std::string> arguments;
-    int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wide == nullptr)
-        return arguments;
-    for (int i = 1; i < count; ++i)
-        arguments.push_back(WideToAnsi(wide[i]));
-    LocalFree(wide);
-    return arguments;
-}
-
-// The command line as the program's own parser reads it back: arguments with blanks quoted.
-std::string CommandLine(const std::vector<std::string>& command) {
-    std::string line;
-    for (const std::string& argument : command) {
-        if (!line.empty())
-            line += ' ';
-        if (argument.find_first_of(" \t") != std::string::npos)
-            line += '"' + argument + '"';
-        else
-            line += argument;
+void Answer(HWND dialog, const std::string* answer) {
+    DescribeDialog(dialog);
+    if (answer == nullptr) {
+        ReportLine("dialog-unanswered", ControlTextA(dialog));
+        return;
     }
-    return line;
+    for (const std::string& step : SplitAnswer(*answer)) {
+        if (!IsWindow(dialog) || !ApplyStep(dialog, step))
+            ReportLine("answer-failed", step);
+    }
 }
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     DriverOptions options;
-    const bool parsed = Parse(Arguments(), &options);
+    const bool parsed = Parse(CommandLineArguments(), &options);
     if (!OpenReport(options.ReportPath.c_str()))
         return 1;
     if (!parsed) {
@@ -108,53 +72,37 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     SetStageFile(options.StageFile);
 
-    std::string line = CommandLine(options.Command);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        ReportLine("error", "cannot start " + line);
-        return 1;
-    }
-    ReportLine("start", line);
-
-    std::vector<HWND> known;
-    size_t next = 0;
-    const DWORD deadline = GetTickCount() + static_cast<DWORD>(options.TimeoutSeconds) * 1000;
+    const std::string line = JoinCommandLine(options.Command);
     int exitCode = 3;
-    for (;;) {
-        if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
-            DWORD code = 0;
-            GetExitCodeProcess(process.hProcess, &code);
+    {
+        ChildProcess program(line);
+        if (!program.Started()) {
+            ReportLine("error", "cannot start " + line);
+            return 1;
+        }
+        ReportLine("start", line);
+        std::vector<HWND> known;
+        const DWORD deadline = GetTickCount() + static_cast<DWORD>(options.TimeoutSeconds) * 1000;
+        for (;;) {
+            const LONG left = static_cast<LONG>(deadline - GetTickCount());
+            HWND dialog =
+                left > 0 ? program.WaitForDialog(known, static_cast<DWORD>(left)) : nullptr;
+            if (dialog == nullptr)
+                break;
+            known.push_back(dialog);
+            Answer(dialog, known.size() <= options.Answers.size()
+                               ? &options.Answers[known.size() - 1]
+                               : nullptr);
+        }
+        const DWORD code = program.WaitForExit(0);
+        if (code == STILL_ACTIVE) {
+            // The program is ended when it goes out of scope.
+            ReportLine("error", "timeout");
+        } else {
             exitCode = static_cast<int>(code);
             ReportLine("exit", std::to_string(exitCode));
-            break;
-        }
-        if (static_cast<LONG>(GetTickCount() - deadline) > 0) {
-            ReportLine("error", "timeout");
-            TerminateProcess(process.hProcess, 3);
-            break;
-        }
-        WindowSearch search = {process.dwProcessId, &known, nullptr};
-        EnumWindows(FindNewDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.Found == nullptr)
-            continue;
-        known.push_back(search.Found);
-        // Let the dialog finish its own setup before it is read.
-        Sleep(200);
-        DescribeDialog(search.Found);
-        if (next >= options.Answers.size()) {
-            ReportLine("dialog-unanswered", ControlTextA(search.Found));
-            continue;
-        }
-        for (const std::string& step : SplitAnswer(options.Answers[next++])) {
-            if (!IsWindow(search.Found) || !ApplyStep(search.Found, step))
-                ReportLine("answer-failed", step);
         }
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     CloseReport();
     return exitCode;
 }

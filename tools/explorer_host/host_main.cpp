@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include "tools/explorer_host/command_line.h"
 #include "tools/explorer_host/dialog_actions.h"
 #include "tools/explorer_host/host_options.h"
 #include "tools/explorer_host/host_window.h"

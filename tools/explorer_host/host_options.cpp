@@ -1,11 +1,8 @@
 #include "tools/explorer_host/host_options.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstdlib>
-
-#include "tools/explorer_host/report_writer.h"
 
 const char kHostUsage[] =
     "explorer-host [options] [FOLDER]\n"
@@ -24,18 +21,6 @@ const char kHostUsage[] =
     "  --timeout SECONDS  give up after this long (default with --invoke, --one-command: 90)\n"
     "  --view details|list|icons|smallicons\n"
     "  --size WIDTHxHEIGHT\n";
-
-std::vector<std::string> CommandLineArguments() {
-    std::vector<std::string> arguments;
-    int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wide == nullptr)
-        return arguments;
-    for (int i = 1; i < count; ++i)
-        arguments.push_back(WideToAnsi(wide[i]));
-    LocalFree(wide);
-    return arguments;
-}
 
 bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* options,
                       std::string* error) {

@@ -27,7 +27,4 @@ struct HostOptions {
 bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* options,
                       std::string* error);
 
-// The program's arguments without its own name, in the ANSI code page.
-std::vector<std::string> CommandLineArguments();
-
 extern const char kHostUsage[];

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "tests/support/clipboard_reader.h"
+#include "tests/support/list_view_items.h"
 #include "tools/explorer_host/context_menu_builder.h"
 #include "tools/explorer_host/dialog_actions.h"
 #include "tools/explorer_host/dialog_answerer.h"
@@ -21,7 +23,6 @@ HostWindow::HostWindow(const HostOptions& options) : options_(options) {}
 
 HostWindow::~HostWindow() {
     CloseFolderView();
-    delete browser_;
 }
 
 bool HostWindow::Create(HINSTANCE instance) {
@@ -61,7 +62,7 @@ bool HostWindow::Create(HINSTANCE instance) {
 int HostWindow::Run() {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (view_ != nullptr && view_->TranslateAccelerator(&message) == S_OK)
+        if (view_.View() != nullptr && view_.View()->TranslateAccelerator(&message) == S_OK)
             continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
@@ -70,66 +71,30 @@ int HostWindow::Run() {
 }
 
 bool HostWindow::OpenFolderView() {
-    wchar_t path[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, options_.Folder.c_str(), -1, path, MAX_PATH - 1);
-    IShellFolder* desktop = nullptr;
-    HRESULT hr = SHGetDesktopFolder(&desktop);
-    if (SUCCEEDED(hr)) {
-        hr = desktop->ParseDisplayName(window_, nullptr, path, nullptr, &folderPidl_, nullptr);
-        if (SUCCEEDED(hr))
-            hr = desktop->BindToObject(folderPidl_, nullptr, IID_IShellFolder,
-                                       reinterpret_cast<void**>(&folder_));
-        desktop->Release();
-    }
-    if (SUCCEEDED(hr))
-        hr = folder_->CreateViewObject(window_, IID_IShellView, reinterpret_cast<void**>(&view_));
-    if (FAILED(hr)) {
-        ReportLine("error", "cannot open the folder " + options_.Folder);
-        return false;
-    }
-    browser_ = new (std::nothrow) HostShellBrowser(window_);
-    if (browser_ == nullptr)
-        return false;
-    browser_->SetActiveView(view_);
-    FOLDERSETTINGS settings = {options_.ViewMode, 0};
-    RECT area = {0, 0, options_.Width, options_.Height};
-    hr = view_->CreateViewWindow(nullptr, &settings, browser_, &area, &viewWindow_);
-    if (FAILED(hr) || viewWindow_ == nullptr) {
-        ReportLine("error", "the folder view cannot be created");
+    const RECT area = {0, 0, options_.Width, options_.Height};
+    if (!view_.Open(window_, options_.Folder, options_.ViewMode, area, SVUIA_ACTIVATE_FOCUS)) {
+        ReportLine("error", "cannot show the folder " + options_.Folder);
         return false;
     }
     // Wine's folder view shows a menu of its own on a right-click; this window builds the
     // menu instead, as Explorer does, so the view's WM_CONTEXTMENU comes here first.
     // The view keeps its own object in GWLP_USERDATA; ours goes into a window property.
-    SetPropA(viewWindow_, kHostProperty, this);
+    HWND viewWindow = view_.ViewWindow();
+    SetPropA(viewWindow, kHostProperty, this);
     viewProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(viewWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ViewProc)));
-    view_->UIActivate(SVUIA_ACTIVATE_FOCUS);
+        SetWindowLongPtrA(viewWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ViewProc)));
     Layout();
     return true;
 }
 
 void HostWindow::CloseFolderView() {
-    if (viewWindow_ != nullptr && viewProc_ != nullptr) {
-        SetWindowLongPtrA(viewWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(viewProc_));
-        RemovePropA(viewWindow_, kHostProperty);
+    HWND viewWindow = view_.ViewWindow();
+    if (viewWindow != nullptr && viewProc_ != nullptr) {
+        SetWindowLongPtrA(viewWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(viewProc_));
+        RemovePropA(viewWindow, kHostProperty);
         viewProc_ = nullptr;
     }
-    if (view_ != nullptr) {
-        view_->UIActivate(SVUIA_DEACTIVATE);
-        view_->DestroyViewWindow();
-        view_->Release();
-        view_ = nullptr;
-    }
-    if (folder_ != nullptr) {
-        folder_->Release();
-        folder_ = nullptr;
-    }
-    if (folderPidl_ != nullptr) {
-        CoTaskMemFree(folderPidl_);
-        folderPidl_ = nullptr;
-    }
-    viewWindow_ = nullptr;
+    view_.Close();
 }
 
 void HostWindow::Layout() {
@@ -144,13 +109,8 @@ void HostWindow::Layout() {
         GetWindowRect(status_, &statusRect);
         statusHeight = statusRect.bottom - statusRect.top;
     }
-    if (viewWindow_ != nullptr)
-        MoveWindow(viewWindow_, 0, 0, client.right, client.bottom - statusHeight, TRUE);
-}
-
-HWND HostWindow::ListView() const {
-    return viewWindow_ == nullptr ? nullptr
-                                  : FindWindowExA(viewWindow_, nullptr, "SysListView32", nullptr);
+    if (view_.ViewWindow() != nullptr)
+        MoveWindow(view_.ViewWindow(), 0, 0, client.right, client.bottom - statusHeight, TRUE);
 }
 
 LRESULT CALLBACK HostWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -187,11 +147,11 @@ LRESULT HostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         Layout();
         return 0;
     case WM_SETFOCUS:
-        if (viewWindow_ != nullptr)
-            SetFocus(viewWindow_);
+        if (view_.ViewWindow() != nullptr)
+            SetFocus(view_.ViewWindow());
         return 0;
     case kGetShellBrowser:
-        return reinterpret_cast<LRESULT>(static_cast<IShellBrowser*>(browser_));
+        return reinterpret_cast<LRESULT>(view_.Browser());
     case WM_MENUSELECT:
         if (shownMenu_ != nullptr && status_ != nullptr) {
             const UINT id = LOWORD(wParam);
@@ -216,7 +176,7 @@ LRESULT HostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 POINT HostWindow::SelectionPoint() const {
     POINT point = {0, 0};
-    HWND listView = ListView();
+    HWND listView = view_.ListView();
     if (listView == nullptr)
         return point;
     int index = static_cast<int>(
@@ -234,7 +194,7 @@ POINT HostWindow::SelectionPoint() const {
 
 void HostWindow::ShowContextMenu(POINT screen) {
     ContextMenuBuilder menu;
-    if (FAILED(menu.Build(view_, folderPidl_)))
+    if (FAILED(menu.Build(view_.View(), view_.FolderId())))
         return;
     if (options_.OneCommand)
         menu.ReportEntries();
@@ -271,53 +231,37 @@ void HostWindow::InvokeAndReport(const ContextMenuBuilder& menu, UINT id) {
         ReportLine("dialogs", std::to_string(answerer.Seen()));
     }
     ReportLine("invoke-result", hr == S_OK ? "S_OK" : std::to_string(static_cast<long>(hr)));
-    HWND listView = ListView();
+    HWND listView = view_.ListView();
     if (listView != nullptr) {
         UpdateWindow(listView);
         ReportListView(listView);
     }
-    ReportClipboard(window_);
+    ReportClipboard();
 }
 
 bool HostWindow::SelectRequestedItems() {
-    HWND listView = ListView();
+    HWND listView = view_.ListView();
     if (listView == nullptr) {
         ReportLine("error", "the folder view has no list view");
         return false;
     }
-    LVITEMA clear = {};
-    clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(&clear));
-    const std::vector<std::string> labels = ListViewLabels(listView, false);
     std::vector<int> chosen;
     if (options_.Select.empty()) {
-        if (labels.empty()) {
+        if (SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0) == 0) {
             ReportLine("error", "the folder is empty");
             return false;
         }
         chosen.push_back(0);
     }
     for (const std::string& wanted : options_.Select) {
-        int found = -1;
-        for (size_t i = 0; i < labels.size() && found < 0; ++i) {
-            if (labels[i] == wanted)
-                found = static_cast<int>(i);
-        }
+        const int found = IndexOfLabel(listView, wanted);
         if (found < 0) {
             ReportLine("error", "no item " + wanted);
             return false;
         }
         chosen.push_back(found);
     }
-    for (size_t i = 0; i < chosen.size(); ++i) {
-        LVITEMA state = {};
-        state.state = LVIS_SELECTED | (i == 0 ? LVIS_FOCUSED : 0);
-        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageA(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(chosen[i]),
-                     reinterpret_cast<LPARAM>(&state));
-    }
-    SendMessageA(listView, LVM_ENSUREVISIBLE, static_cast<WPARAM>(chosen[0]), FALSE);
+    SelectItems(listView, chosen);
     SetFocus(listView);
     return true;
 }
@@ -339,7 +283,7 @@ void HostWindow::RunCommandLine() {
 
 int HostWindow::RunMenuCommand(std::vector<std::string>* servers) {
     ContextMenuBuilder menu;
-    if (FAILED(menu.Build(view_, folderPidl_))) {
+    if (FAILED(menu.Build(view_.View(), view_.FolderId()))) {
         ReportLine("error", "no context menu for the selection");
         return 1;
     }

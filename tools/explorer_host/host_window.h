@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/shell_view.h"
 #include "tools/explorer_host/host_options.h"
-#include "tools/explorer_host/shell_browser.h"
 
 class ContextMenuBuilder;
 
@@ -35,7 +35,6 @@ private:
     bool OpenFolderView();
     void CloseFolderView();
     void Layout();
-    HWND ListView() const;
     void ShowContextMenu(POINT screen);
     void RunCommandLine();
     int RunMenuCommand(std::vector<std::string>* servers);
@@ -49,12 +48,8 @@ private:
     HostOptions options_;
     HWND window_ = nullptr;
     HWND status_ = nullptr;
-    HWND viewWindow_ = nullptr;
+    FolderView view_;
     WNDPROC viewProc_ = nullptr;
-    HostShellBrowser* browser_ = nullptr;
-    IShellFolder* folder_ = nullptr;
-    IShellView* view_ = nullptr;
-    PIDLIST_ABSOLUTE folderPidl_ = nullptr;
     // The menu being shown, for help texts in the status bar.
     ContextMenuBuilder* shownMenu_ = nullptr;
     int exitCode_ = 0;

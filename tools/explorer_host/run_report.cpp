@@ -1,88 +1,36 @@
 #include "tools/explorer_host/run_report.h"
 
-#include <commctrl.h>
-#include <shellapi.h>
+#include <cstring>
+#include <string>
+#include <vector>
 
+#include "tests/support/clipboard_reader.h"
+#include "tests/support/list_view_items.h"
 #include "tools/explorer_host/report_writer.h"
 
-namespace {
-bool OpenClipboardPatiently(HWND owner) {
-    // Another process may hold the clipboard for a moment.
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (OpenClipboard(owner))
-            return true;
-        Sleep(20);
-    }
-    return false;
-}
-} // namespace
-
-std::vector<std::string> ListViewLabels(HWND listView, bool selectedOnly) {
-    std::vector<std::string> labels;
-    const UINT flags = selectedOnly ? LVNI_SELECTED : LVNI_ALL;
-    int index = -1;
-    for (;;) {
-        index = static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(index),
-                                              MAKELPARAM(flags, 0)));
-        if (index < 0)
-            break;
-        char text[MAX_PATH + 1] = {};
-        LVITEMA item = {};
-        item.iSubItem = 0;
-        item.pszText = text;
-        item.cchTextMax = MAX_PATH;
-        SendMessageA(listView, LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
-                     reinterpret_cast<LPARAM>(&item));
-        labels.push_back(text);
-    }
-    return labels;
-}
-
 void ReportListView(HWND listView) {
-    for (const std::string& label : ListViewLabels(listView, false))
+    for (const std::string& label : ListViewLabels(listView))
         ReportLine("item", label);
-    for (const std::string& label : ListViewLabels(listView, true))
+    for (const std::string& label : SelectedLabels(listView))
         ReportLine("selected", label);
 }
 
-void ReportClipboard(HWND owner) {
-    if (!OpenClipboardPatiently(owner)) {
-        ReportLine("clipboard-files", "unreadable");
-        return;
-    }
-    HANDLE drop = GetClipboardData(CF_HDROP);
-    if (drop == nullptr) {
+void ReportClipboard() {
+    std::string drop;
+    if (!ClipboardBlock(CF_HDROP, &drop)) {
         ReportLine("clipboard-files", "none");
     } else {
-        const UINT count = DragQueryFileA(static_cast<HDROP>(drop), 0xFFFFFFFF, nullptr, 0);
-        ReportLine("clipboard-files", std::to_string(count));
-        const SIZE_T size = GlobalSize(drop);
-        const void* bytes = GlobalLock(drop);
-        if (bytes != nullptr) {
-            ReportLine("clipboard-hdrop", HexBytes(static_cast<const unsigned char*>(bytes), size));
-            GlobalUnlock(drop);
-        }
-        for (UINT i = 0; i < count; ++i) {
-            char path[MAX_PATH + 1] = {};
-            DragQueryFileA(static_cast<HDROP>(drop), i, path, sizeof path);
-            ReportLine("clipboard-file", path);
-        }
+        const std::vector<std::string> names = ClipboardDropNames();
+        ReportLine("clipboard-files", std::to_string(names.size()));
+        ReportLine("clipboard-hdrop",
+                   HexBytes(reinterpret_cast<const unsigned char*>(drop.data()), drop.size()));
+        for (const std::string& name : names)
+            ReportLine("clipboard-file", name);
     }
-    const UINT effectFormat = RegisterClipboardFormatA("Preferred DropEffect");
-    HANDLE effect = GetClipboardData(effectFormat);
-    if (effect != nullptr && GlobalSize(effect) >= sizeof(DWORD)) {
-        const DWORD* value = static_cast<const DWORD*>(GlobalLock(effect));
-        if (value != nullptr) {
-            ReportLine("clipboard-effect", std::to_string(*value));
-            GlobalUnlock(effect);
-        }
+    std::string effect;
+    if (ClipboardBlock(DropEffectFormat(), &effect) && effect.size() >= sizeof(DWORD)) {
+        DWORD value = 0;
+        std::memcpy(&value, effect.data(), sizeof value);
+        ReportLine("clipboard-effect", std::to_string(value));
     }
-    CloseClipboard();
-}
-
-void ClearClipboard(HWND owner) {
-    if (!OpenClipboardPatiently(owner))
-        return;
-    EmptyClipboard();
-    CloseClipboard();
 }

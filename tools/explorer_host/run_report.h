@@ -4,19 +4,10 @@
 
 #include <windows.h>
 
-#include <string>
-#include <vector>
-
-// Labels of the list view's items in index order; with `selectedOnly`, of the selected ones.
-std::vector<std::string> ListViewLabels(HWND listView, bool selectedOnly);
-
 // Reports "item:" for every item and "selected:" for every selected one.
 void ReportListView(HWND listView);
 
 // Reports the clipboard's file list: "clipboard-files" with the count, the raw drop-file block
 // as hex ("clipboard-hdrop"), every file ("clipboard-file") and "Preferred DropEffect"
 // ("clipboard-effect"); "clipboard-files: none" without a file list.
-void ReportClipboard(HWND owner);
-
-// Empties the clipboard, so that a report shows only what the run put there.
-void ClearClipboard(HWND owner);
+void ReportClipboard();

@@ -1,0 +1,19 @@
+// A list view's items as a user sees and picks them: labels (column 0) in the ANSI code page
+// (code page 932 in the test prefix), and a selection made the way a click makes it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+std::string ListViewLabel(HWND listView, int index);
+// The labels of every item, in index order.
+std::vector<std::string> ListViewLabels(HWND listView);
+// The labels of the selected items, in index order.
+std::vector<std::string> SelectedLabels(HWND listView);
+// The index of the first item with this label, or -1.
+int IndexOfLabel(HWND listView, const std::string& label);
+// Selects exactly the items at these indexes, gives the first the focus and scrolls it into
+// view.
+void SelectItems(HWND listView, const std::vector<int>& indexes);

@@ -1,0 +1,191 @@
+#include "tests/support/shell_view.h"
+
+#include <new>
+
+namespace {
+
+const char kHostClass[] = "VestraneTestShellHost";
+
+std::wstring Wide(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? length : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+} // namespace
+
+IShellFolder* BindFolder(const std::string& path, PIDLIST_ABSOLUTE* id) {
+    IShellFolder* desktop = nullptr;
+    if (FAILED(SHGetDesktopFolder(&desktop)))
+        return nullptr;
+    std::wstring wide = Wide(path);
+    PIDLIST_ABSOLUTE parsed = nullptr;
+    IShellFolder* folder = nullptr;
+    if (SUCCEEDED(
+            desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &parsed, nullptr))) {
+        desktop->BindToObject(parsed, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder));
+        if (folder != nullptr && id != nullptr)
+            *id = parsed;
+        else
+            CoTaskMemFree(parsed);
+    }
+    desktop->Release();
+    return folder;
+}
+
+IDataObject* ShellDataObject(IShellFolder* folder, const std::vector<std::string>& names) {
+    if (folder == nullptr)
+        return nullptr;
+    std::vector<LPITEMIDLIST> children;
+    bool parsed = true;
+    for (const std::string& name : names) {
+        std::wstring wide = Wide(name);
+        LPITEMIDLIST child = nullptr;
+        if (FAILED(
+                folder->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &child, nullptr))) {
+            parsed = false;
+            break;
+        }
+        children.push_back(child);
+    }
+    IDataObject* data = nullptr;
+    if (parsed && !children.empty()) {
+        folder->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()),
+                              const_cast<LPCITEMIDLIST*>(children.data()), IID_IDataObject, nullptr,
+                              reinterpret_cast<void**>(&data));
+    }
+    for (LPITEMIDLIST child : children)
+        CoTaskMemFree(child);
+    return data;
+}
+
+STDMETHODIMP ShellBrowser::QueryInterface(REFIID riid, void** ppv) {
+    if (ppv == nullptr)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IOleWindow) &&
+        !IsEqualIID(riid, IID_IShellBrowser))
+        return E_NOINTERFACE;
+    *ppv = static_cast<IShellBrowser*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) ShellBrowser::AddRef() {
+    return InterlockedIncrement(&refCount_);
+}
+
+STDMETHODIMP_(ULONG) ShellBrowser::Release() {
+    const LONG count = InterlockedDecrement(&refCount_);
+    return count > 0 ? static_cast<ULONG>(count) : 0;
+}
+
+STDMETHODIMP ShellBrowser::GetWindow(HWND* window) {
+    if (window == nullptr)
+        return E_POINTER;
+    *window = window_;
+    return S_OK;
+}
+
+STDMETHODIMP ShellBrowser::GetViewStateStream(DWORD, IStream** stream) {
+    if (stream != nullptr)
+        *stream = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP ShellBrowser::GetControlWindow(UINT, HWND* window) {
+    if (window != nullptr)
+        *window = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP ShellBrowser::SendControlMsg(UINT, UINT, WPARAM, LPARAM, LRESULT* result) {
+    if (result != nullptr)
+        *result = 0;
+    return S_OK;
+}
+
+STDMETHODIMP ShellBrowser::QueryActiveShellView(IShellView** view) {
+    if (view == nullptr)
+        return E_POINTER;
+    *view = view_;
+    if (view_ == nullptr)
+        return E_FAIL;
+    view_->AddRef();
+    return S_OK;
+}
+
+bool FolderView::Open(HWND host, const std::string& folder, UINT viewMode, const RECT& area,
+                      UINT activation) {
+    Close();
+    folder_ = BindFolder(folder, &folderId_);
+    if (folder_ == nullptr ||
+        FAILED(folder_->CreateViewObject(host, IID_IShellView, reinterpret_cast<void**>(&view_))) ||
+        view_ == nullptr) {
+        Close();
+        return false;
+    }
+    browser_ = new (std::nothrow) ShellBrowser(host);
+    if (browser_ == nullptr) {
+        Close();
+        return false;
+    }
+    browser_->SetActiveView(view_);
+    FOLDERSETTINGS settings = {viewMode, 0};
+    RECT place = area;
+    if (FAILED(view_->CreateViewWindow(nullptr, &settings, browser_, &place, &viewWindow_)) ||
+        viewWindow_ == nullptr) {
+        viewWindow_ = nullptr;
+        Close();
+        return false;
+    }
+    view_->UIActivate(activation);
+    return true;
+}
+
+void FolderView::Close() {
+    if (view_ != nullptr) {
+        if (viewWindow_ != nullptr) {
+            view_->UIActivate(SVUIA_DEACTIVATE);
+            view_->DestroyViewWindow();
+        }
+        view_->Release();
+        view_ = nullptr;
+    }
+    viewWindow_ = nullptr;
+    if (folder_ != nullptr) {
+        folder_->Release();
+        folder_ = nullptr;
+    }
+    if (folderId_ != nullptr) {
+        CoTaskMemFree(folderId_);
+        folderId_ = nullptr;
+    }
+    delete browser_;
+    browser_ = nullptr;
+}
+
+HWND FolderView::ListView() const {
+    return viewWindow_ != nullptr ? FindWindowExA(viewWindow_, nullptr, "SysListView32", nullptr)
+                                  : nullptr;
+}
+
+ShellViewHost::ShellViewHost(const std::string& folderPath) {
+    WNDCLASSA host = {};
+    host.lpfnWndProc = DefWindowProcA;
+    host.hInstance = GetModuleHandleA(nullptr);
+    host.lpszClassName = kHostClass;
+    RegisterClassA(&host);
+    host_ = CreateWindowExA(0, kHostClass, "Vestrane test folder", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                            0, 0, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (host_ != nullptr)
+        view_.Open(host_, folderPath, FVM_DETAILS, {0, 0, 640, 480}, SVUIA_ACTIVATE_NOFOCUS);
+}
+
+ShellViewHost::~ShellViewHost() {
+    view_.Close();
+    if (host_ != nullptr)
+        DestroyWindow(host_);
+}
