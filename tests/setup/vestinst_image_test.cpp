@@ -1,23 +1,18 @@
 // The built Vestinst.exe read as a file: a windowed program whose resources hold the
-// settings dialog exactly as laid out, its own 16-colour icon, the Japanese version block
+// settings dialog as designed, its own 16-colour icon, the Japanese version block
 // and the manifest.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "setup/resource.h"
-#include "tests/support/dialog_template.h"
+#include "tests/support/dialog_layout.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
 
 std::string BuiltProgram() {
-    std::string path = "Z:" VESTINST_EXE;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
+    return BuiltFilePath(VESTINST_EXE);
 }
 
 class VestinstImageTest : public ::testing::Test {
@@ -58,58 +53,31 @@ TEST_F(VestinstImageTest, IsAWindowedProgram) {
     EXPECT_EQ(subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
 }
 
-TEST_F(VestinstImageTest, SettingsDialogTemplateAsLaidOut) {
-    const auto dialog = ReadDialogTemplate(module_, IDD_SETTINGS);
-    ASSERT_TRUE(dialog.has_value());
-    EXPECT_EQ(dialog->Width, 146);
-    EXPECT_EQ(dialog->Height, 154);
-    EXPECT_EQ(dialog->Style & (WS_POPUP | WS_CAPTION | WS_SYSMENU),
-              static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU));
-    EXPECT_EQ(dialog->Style & DS_MODALFRAME, 0u);
-    EXPECT_EQ(dialog->Caption, "Vestrane 設定");
-    EXPECT_EQ(dialog->FontSize, 9);
-    EXPECT_EQ(dialog->FontName, "ＭＳ Ｐゴシック");
-
-    struct Expected {
-        WORD Id;
-        DWORD Kind;
-        bool Group;
-        bool TabStop;
-        const char* Text;
-        short X, Y, Width, Height;
-    };
-    const WORD none = 0xFFFF;
-    const Expected items[] = {
-        {IDOK, BS_DEFPUSHBUTTON, false, true, "OK", 61, 136, 36, 14},
-        {IDCANCEL, BS_PUSHBUTTON, false, true, "ｷｬﾝｾﾙ", 103, 136, 36, 14},
-        {none, BS_GROUPBOX, false, false, "呼び出し時のモード設定", 7, 3, 132, 85},
-        {1009, BS_AUTORADIOBUTTON, true, false, "場所を指定してコピー(&P)", 14, 14, 94, 10},
-        {1008, BS_AUTORADIOBUTTON, false, false, "場所を指定して移動(&M)", 14, 26, 90, 10},
-        {1000, BS_AUTORADIOBUTTON, false, true, "クリップボードにコピー(&C)", 14, 38, 110, 10},
-        {1001, BS_AUTORADIOBUTTON, false, true, "クリップボードに切り取り(&T)", 14, 50, 100, 10},
-        {1002, BS_AUTORADIOBUTTON, false, true, "選択のみ(&N)", 14, 62, 56, 10},
-        {1003, BS_AUTORADIOBUTTON, false, true, "前回の設定(&L)", 14, 74, 63, 10},
-        {none, BS_GROUPBOX, false, false, "ワイルドカード初期値", 7, 95, 132, 36},
-        {1004, BS_AUTORADIOBUTTON, true, true, "選択しているファイルの拡張子(&E)", 14, 105, 115,
-         10},
-        {1005, BS_AUTORADIOBUTTON, false, true, "履歴の先頭(&T)", 14, 117, 63, 10},
-    };
-    ASSERT_EQ(dialog->Items.size(), std::size(items));
-    for (size_t i = 0; i < std::size(items); ++i) {
-        const DialogItemTemplate& item = dialog->Items[i];
-        const Expected& want = items[i];
-        SCOPED_TRACE(want.Text);
-        EXPECT_EQ(item.Id, want.Id);
-        EXPECT_EQ(item.ClassName, "Button");
-        EXPECT_EQ(item.Style & BS_TYPEMASK, want.Kind);
-        EXPECT_EQ((item.Style & WS_GROUP) != 0, want.Group);
-        EXPECT_EQ((item.Style & WS_TABSTOP) != 0, want.TabStop);
-        EXPECT_EQ(item.Text, want.Text);
-        EXPECT_EQ(item.X, want.X);
-        EXPECT_EQ(item.Y, want.Y);
-        EXPECT_EQ(item.Width, want.Width);
-        EXPECT_EQ(item.Height, want.Height);
-    }
+TEST_F(VestinstImageTest, SettingsDialogAsDesigned) {
+    ExpectDialogAsDesigned(
+        module_, IDD_SETTINGS,
+        {WS_POPUP | WS_CAPTION | WS_SYSMENU,
+         "Vestrane 設定",
+         "ＭＳ Ｐゴシック",
+         9,
+         {
+             {IDOK, "Button", BS_DEFPUSHBUTTON | WS_TABSTOP, "OK"},
+             {IDCANCEL, "Button", BS_PUSHBUTTON | WS_TABSTOP, "ｷｬﾝｾﾙ"},
+             {-1, "Button", BS_GROUPBOX, "呼び出し時のモード設定"},
+             {IDC_MODE_COPY_TO_FOLDER, "Button", BS_AUTORADIOBUTTON | WS_GROUP,
+              "場所を指定してコピー(&P)"},
+             {IDC_MODE_MOVE_TO_FOLDER, "Button", BS_AUTORADIOBUTTON, "場所を指定して移動(&M)"},
+             {IDC_MODE_CLIPBOARD_COPY, "Button", BS_AUTORADIOBUTTON | WS_TABSTOP,
+              "クリップボードにコピー(&C)"},
+             {IDC_MODE_CLIPBOARD_CUT, "Button", BS_AUTORADIOBUTTON | WS_TABSTOP,
+              "クリップボードに切り取り(&T)"},
+             {IDC_MODE_SELECT_ONLY, "Button", BS_AUTORADIOBUTTON | WS_TABSTOP, "選択のみ(&N)"},
+             {IDC_MODE_PREVIOUS, "Button", BS_AUTORADIOBUTTON | WS_TABSTOP, "前回の設定(&L)"},
+             {-1, "Button", BS_GROUPBOX, "ワイルドカード初期値"},
+             {IDC_START_EXTENSION, "Button", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP,
+              "選択しているファイルの拡張子(&E)"},
+             {IDC_START_HISTORY, "Button", BS_AUTORADIOBUTTON | WS_TABSTOP, "履歴の先頭(&T)"},
+         }});
 }
 
 #pragma pack(push, 2)
@@ -148,11 +116,7 @@ TEST_F(VestinstImageTest, IconIsOne32By32ImageIn16Colours) {
 }
 
 TEST_F(VestinstImageTest, IconPictureIsNotTheExtensionsOwn) {
-    std::string extensionIcon = "Z:" EXTENSION_ICON;
-    for (char& c : extensionIcon) {
-        if (c == '/')
-            c = '\\';
-    }
+    const std::string extensionIcon = BuiltFilePath(EXTENSION_ICON);
     const std::string file = ReadWholeFile(extensionIcon);
     ASSERT_GE(file.size(), 6u) << extensionIcon;
     const std::string group = Resource(MAKEINTRESOURCEA(IDI_SETUP), RT_GROUP_ICON);

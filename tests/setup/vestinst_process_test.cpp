@@ -10,14 +10,9 @@
 
 namespace {
 
-// The built program, as a path of the prefix's Z: drive.
+// The built program, as a path of the test prefix.
 std::string BuiltProgram() {
-    std::string path = "Z:" VESTINST_EXE;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
+    return BuiltFilePath(VESTINST_EXE);
 }
 
 class VestinstProcessTest : public SetupTest {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/shared_facts.h"
+#include "tests/shellext/built_dll.h"
 #include "tests/support/registry_key_guard.h"
 
 namespace {
@@ -17,74 +18,41 @@ const std::string kClassKey = std::string("CLSID\\") + kClassIdText;
 
 void* const kPoison = reinterpret_cast<void*>(static_cast<ULONG_PTR>(0xDEADBEEF));
 
-// The built DLL as a Windows path (Wine's drive Z: is the Linux root).
-std::string DllPath() {
-    std::string path = std::string("Z:") + VESTRANE_DLL_PATH;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
-}
-
-void* Export(HMODULE module, const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(module, name));
-}
-
-using CanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
-using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-
 class ComServer : public testing::Test {
 protected:
-    void SetUp() override {
-        module_ = LoadLibraryA(DllPath().c_str());
-        ASSERT_NE(module_, nullptr) << DllPath() << " error " << GetLastError();
-        canUnloadNow_ = reinterpret_cast<CanUnloadNowFunction>(Export(module_, "DllCanUnloadNow"));
-        getClassObject_ =
-            reinterpret_cast<GetClassObjectFunction>(Export(module_, "DllGetClassObject"));
-        ASSERT_NE(canUnloadNow_, nullptr);
-        ASSERT_NE(getClassObject_, nullptr);
-    }
-    void TearDown() override {
-        // Whatever a test did, it left no object alive.
-        if (canUnloadNow_ != nullptr) {
-            EXPECT_EQ(canUnloadNow_(), S_OK);
-        }
-        if (module_ != nullptr)
-            FreeLibrary(module_);
-    }
+    void SetUp() override { ASSERT_TRUE(dll_.Loaded()) << BuiltDllPath(); }
+    // Whatever a test did, it left no object alive.
+    void TearDown() override { EXPECT_EQ(dll_.CanUnloadNow(), S_OK); }
 
     IClassFactory* Factory() {
         void* factory = kPoison;
-        EXPECT_EQ(getClassObject_(kVestraneClassId, IID_IClassFactory, &factory), S_OK);
+        EXPECT_EQ(dll_.GetClassObject(kVestraneClassId, IID_IClassFactory, &factory), S_OK);
         return static_cast<IClassFactory*>(factory);
     }
 
-    HMODULE module_ = nullptr;
-    CanUnloadNowFunction canUnloadNow_ = nullptr;
-    GetClassObjectFunction getClassObject_ = nullptr;
+    BuiltDll dll_;
 };
 
 TEST_F(ComServer, ExportsAreReachableByOrdinal) {
-    EXPECT_EQ(Export(module_, MAKEINTRESOURCEA(1)), Export(module_, "DllCanUnloadNow"));
-    EXPECT_EQ(Export(module_, MAKEINTRESOURCEA(2)), Export(module_, "DllGetClassObject"));
-    EXPECT_EQ(Export(module_, MAKEINTRESOURCEA(3)), nullptr);
+    EXPECT_EQ(dll_.Export(MAKEINTRESOURCEA(1)), dll_.Export("DllCanUnloadNow"));
+    EXPECT_EQ(dll_.Export(MAKEINTRESOURCEA(2)), dll_.Export("DllGetClassObject"));
+    EXPECT_EQ(dll_.Export(MAKEINTRESOURCEA(3)), nullptr);
 }
 
 TEST_F(ComServer, CanUnloadRightAfterLoad) {
-    EXPECT_EQ(canUnloadNow_(), S_OK);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
 }
 
 TEST_F(ComServer, OtherClassIsNotAvailable) {
     void* object = kPoison;
-    EXPECT_EQ(getClassObject_(IID_IClassFactory, IID_IClassFactory, &object),
+    EXPECT_EQ(dll_.GetClassObject(IID_IClassFactory, IID_IClassFactory, &object),
               CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(canUnloadNow_(), S_OK);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
 }
 
 TEST_F(ComServer, MissingOutParameterIsRefused) {
-    EXPECT_EQ(getClassObject_(kVestraneClassId, IID_IClassFactory, nullptr), E_POINTER);
+    EXPECT_EQ(dll_.GetClassObject(kVestraneClassId, IID_IClassFactory, nullptr), E_POINTER);
 }
 
 TEST_F(ComServer, FactoryKeepsTheDllLoadedUntilReleased) {
@@ -92,9 +60,9 @@ TEST_F(ComServer, FactoryKeepsTheDllLoadedUntilReleased) {
     ASSERT_NE(factory, nullptr);
     EXPECT_EQ(factory->AddRef(), 2u);
     EXPECT_EQ(factory->Release(), 1u);
-    EXPECT_EQ(canUnloadNow_(), S_FALSE);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_FALSE);
     EXPECT_EQ(factory->Release(), 0u);
-    EXPECT_EQ(canUnloadNow_(), S_OK);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
 }
 
 TEST_F(ComServer, EveryCallMakesANewFactory) {
@@ -104,13 +72,13 @@ TEST_F(ComServer, EveryCallMakesANewFactory) {
     ASSERT_NE(second, nullptr);
     EXPECT_NE(first, second);
     EXPECT_EQ(first->Release(), 0u);
-    EXPECT_EQ(canUnloadNow_(), S_FALSE);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_FALSE);
     EXPECT_EQ(second->Release(), 0u);
 }
 
 TEST_F(ComServer, FactoryAnswersIUnknownAndIClassFactoryWithOneIdentity) {
     void* unknown = kPoison;
-    ASSERT_EQ(getClassObject_(kVestraneClassId, IID_IUnknown, &unknown), S_OK);
+    ASSERT_EQ(dll_.GetClassObject(kVestraneClassId, IID_IUnknown, &unknown), S_OK);
     auto* factory = static_cast<IUnknown*>(unknown);
     void* classFactory = kPoison;
     EXPECT_EQ(factory->QueryInterface(IID_IClassFactory, &classFactory), S_OK);
@@ -126,9 +94,9 @@ TEST_F(ComServer, FactoryAnswersIUnknownAndIClassFactoryWithOneIdentity) {
 // A factory that the caller's interface cannot reach would never be released.
 TEST_F(ComServer, FactoryForAnInterfaceItLacksIsNotLeftAlive) {
     void* object = kPoison;
-    EXPECT_EQ(getClassObject_(kVestraneClassId, IID_IShellExtInit, &object), E_NOINTERFACE);
+    EXPECT_EQ(dll_.GetClassObject(kVestraneClassId, IID_IShellExtInit, &object), E_NOINTERFACE);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(canUnloadNow_(), S_OK);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
 }
 
 TEST_F(ComServer, AggregationIsRefused) {
@@ -139,7 +107,7 @@ TEST_F(ComServer, AggregationIsRefused) {
               CLASS_E_NOAGGREGATION);
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(factory->Release(), 0u);
-    EXPECT_EQ(canUnloadNow_(), S_OK);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
 }
 
 TEST_F(ComServer, CreatedObjectStartsWithOneReferenceAndKeepsTheDllLoaded) {
@@ -149,7 +117,7 @@ TEST_F(ComServer, CreatedObjectStartsWithOneReferenceAndKeepsTheDllLoaded) {
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, &object), S_OK);
     auto* menu = static_cast<IContextMenu*>(object);
     EXPECT_EQ(factory->Release(), 0u);
-    EXPECT_EQ(canUnloadNow_(), S_FALSE);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_FALSE);
     EXPECT_EQ(menu->AddRef(), 2u);
     EXPECT_EQ(menu->Release(), 1u);
     EXPECT_EQ(menu->Release(), 0u);
@@ -204,7 +172,7 @@ TEST_F(ComServer, ObjectForAnInterfaceItLacksIsDestroyed) {
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
     EXPECT_EQ(factory->Release(), 0u);
-    EXPECT_EQ(canUnloadNow_(), S_OK);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
 }
 
 TEST_F(ComServer, LockServerKeepsNoCount) {
@@ -213,7 +181,7 @@ TEST_F(ComServer, LockServerKeepsNoCount) {
     EXPECT_EQ(factory->LockServer(TRUE), S_OK);
     EXPECT_EQ(factory->LockServer(TRUE), S_OK);
     EXPECT_EQ(factory->Release(), 0u);
-    EXPECT_EQ(canUnloadNow_(), S_OK);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
     IClassFactory* again = Factory();
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->LockServer(FALSE), S_OK);
@@ -228,7 +196,7 @@ TEST(ComRegistration, CoCreateInstanceFindsTheClassThroughTheRegistry) {
     {
         RegistryKeyGuard guard(HKEY_CLASSES_ROOT, kClassKey);
         const std::string server = kClassKey + "\\InprocServer32";
-        ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, server, "", DllPath()));
+        ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, server, "", BuiltDllPath()));
         ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, server, "ThreadingModel", "Apartment"));
         IContextMenu* menu = nullptr;
         const HRESULT hr = CoCreateInstance(kVestraneClassId, nullptr, CLSCTX_INPROC_SERVER,
@@ -242,7 +210,7 @@ TEST(ComRegistration, CoCreateInstanceFindsTheClassThroughTheRegistry) {
                            reinterpret_cast<const char*>(*reinterpret_cast<void**>(menu)), &owner);
         char ownerPath[MAX_PATH] = {};
         GetModuleFileNameA(owner, ownerPath, sizeof ownerPath);
-        EXPECT_EQ(lstrcmpiA(ownerPath, DllPath().c_str()), 0) << ownerPath;
+        EXPECT_EQ(lstrcmpiA(ownerPath, BuiltDllPath().c_str()), 0) << ownerPath;
 
         IShellExtInit* init = nullptr;
         EXPECT_EQ(menu->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(&init)), S_OK);

@@ -12,12 +12,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "common/shared_facts.h"
 #include "shellext/resource.h"
+#include "tests/shellext/built_dll.h"
 #include "tests/support/clipboard_reader.h"
 #include "tests/support/folder_browser.h"
 #include "tests/support/list_view_items.h"
@@ -42,15 +44,6 @@ std::string ResultText(int count, const std::string& verb) {
            verb + "\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42";
 }
 
-std::string DllPath() {
-    std::string path = std::string("Z:") + VESTRANE_DLL_PATH;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-using CanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
-
 struct ActionCase {
     const char* Name;
     DWORD Action;
@@ -73,27 +66,18 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
         oleStarted_ = true;
-        module_ = LoadLibraryA(DllPath().c_str());
-        ASSERT_NE(module_, nullptr) << DllPath();
-        getClassObject_ = reinterpret_cast<GetClassObjectFunction>(
-            reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));
-        canUnloadNow_ = reinterpret_cast<CanUnloadNowFunction>(
-            reinterpret_cast<void*>(GetProcAddress(module_, "DllCanUnloadNow")));
-        ASSERT_NE(getClassObject_, nullptr);
-        ASSERT_NE(canUnloadNow_, nullptr);
+        dll_ = std::make_unique<BuiltDll>();
+        ASSERT_TRUE(dll_->Loaded()) << BuiltDllPath();
     }
 
     void TearDown() override {
-        if (module_ != nullptr)
-            FreeLibrary(module_);
+        dll_.reset();
         if (oleStarted_)
             OleUninitialize();
     }
 
-    HMODULE module_ = nullptr;
     bool oleStarted_ = false;
-    GetClassObjectFunction getClassObject_ = nullptr;
-    CanUnloadNowFunction canUnloadNow_ = nullptr;
+    std::unique_ptr<BuiltDll> dll_;
 };
 
 TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
@@ -110,7 +94,7 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
     const std::vector<std::string> files = {"a.txt", "b.doc", "c.txt", "readme", kHyouName};
     for (const std::string& name : files)
         source.WriteFile(name, "content of " + name);
-    ASSERT_TRUE(CreateDirectoryA((source / "sub").c_str(), nullptr));
+    ASSERT_TRUE(source.AddFolder("sub"));
     source.WriteFile("sub\\inner.txt", "inner");
 
     RunWindows run;
@@ -124,40 +108,15 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
         // The menu is opened for b.doc, which the user selected.
         const int docIndex = IndexOfLabel(listView, "b.doc");
         ASSERT_GE(docIndex, 0);
-        LVITEMA state = {};
-        state.state = LVIS_SELECTED | LVIS_FOCUSED;
-        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageA(listView, LVM_SETITEMSTATE, docIndex, reinterpret_cast<LPARAM>(&state));
+        SelectItems(listView, {docIndex});
 
         const UINT privateFormat = RegisterClipboardFormatA("Vestrane Test Private");
         ASSERT_TRUE(SeedClipboard(host.Host(), "earlier text", privateFormat, "earlier"));
-
-        IClassFactory* factory = nullptr;
-        ASSERT_EQ(getClassObject_(kVestraneClassId, IID_IClassFactory,
-                                  reinterpret_cast<void**>(&factory)),
-                  S_OK);
-        IShellExtInit* init = nullptr;
-        ASSERT_EQ(
-            factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)),
-            S_OK);
-        factory->Release();
-        IDataObject* data = ShellDataObject(host.Folder(), {"b.doc"});
-        ASSERT_NE(data, nullptr);
-        ASSERT_EQ(init->Initialize(nullptr, data, nullptr), S_OK);
-        data->Release();
-        IContextMenu* menu = nullptr;
-        ASSERT_EQ(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu)), S_OK);
-        HMENU popup = CreatePopupMenu();
-        ASSERT_EQ(menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL), 1);
-        DestroyMenu(popup);
+        IContextMenu* menu = dll_->OpenMenuFor(host.Folder(), "b.doc");
+        ASSERT_NE(menu, nullptr);
 
         SettleAccessTimes(source.Path());
         SettleAccessTimes(target.Path());
-        CMINVOKECOMMANDINFO info = {};
-        info.cbSize = sizeof info;
-        info.hwnd = host.Host();
-        info.lpVerb = MAKEINTRESOURCEA(0);
-        info.nShow = SW_SHOWNORMAL;
         {
             ModalDriver answer([&](HWND window) {
                 if (GetDlgItem(window, IDC_PATTERN_COMBO) != nullptr) {
@@ -175,7 +134,7 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
                     ClickButton(window, IDOK);
                 }
             });
-            EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+            EXPECT_EQ(InvokeEntry(menu, host.Host()), S_OK);
         }
         EXPECT_EQ(run.Dialogs, 1);
 
@@ -241,9 +200,8 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
             EXPECT_TRUE(run.Boxes.empty());
         }
 
-        menu->Release();
-        EXPECT_EQ(init->Release(), 0u);
-        EXPECT_EQ(canUnloadNow_(), S_OK);
+        EXPECT_EQ(menu->Release(), 0u);
+        EXPECT_EQ(dll_->CanUnloadNow(), S_OK);
     }
 
     // The files: copied, moved, or left alone.

@@ -15,6 +15,7 @@
 
 #include "common/shared_facts.h"
 #include "shellext/resource.h"
+#include "tests/shellext/built_dll.h"
 #include "tests/support/list_view_items.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/registry_key_guard.h"
@@ -22,18 +23,6 @@
 #include "tests/support/shell_view.h"
 
 namespace {
-
-std::string DllPath() {
-    std::string path = std::string("Z:") + VESTRANE_DLL_PATH;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
-}
-
-using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-using CanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
 
 // What the selection dialog showed, and how the test answered it.
 struct DialogVisit {
@@ -60,15 +49,9 @@ DialogVisit Visit(HWND dialog) {
 TEST(CommandRun, FromInvokeCommandToAChangedSelectionAndSavedHistory) {
     RegistryKeyGuard settings(HKEY_CURRENT_USER, kSettingsKey);
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-    HMODULE module = LoadLibraryA(DllPath().c_str());
-    ASSERT_NE(module, nullptr);
-    auto getClassObject = reinterpret_cast<GetClassObjectFunction>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-    auto canUnloadNow = reinterpret_cast<CanUnloadNowFunction>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
-    ASSERT_NE(getClassObject, nullptr);
-    ASSERT_NE(canUnloadNow, nullptr);
     {
+        BuiltDll dll;
+        ASSERT_TRUE(dll.Loaded()) << BuiltDllPath();
         ScratchFolder scratch("vestrane-shell");
         const std::vector<std::string> names = {"a.txt",  "b.doc",         "c.txt",
                                                 "readme", "notes.TXT.bak", "\x95\x5C.txt"};
@@ -84,37 +67,11 @@ TEST(CommandRun, FromInvokeCommandToAChangedSelectionAndSavedHistory) {
         // What the user selected before opening the menu: the file the menu is for.
         const int docIndex = IndexOfLabel(listView, "b.doc");
         ASSERT_GE(docIndex, 0);
-        LVITEMA state = {};
-        state.state = LVIS_SELECTED | LVIS_FOCUSED;
-        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageA(listView, LVM_SETITEMSTATE, docIndex, reinterpret_cast<LPARAM>(&state));
-
-        IClassFactory* factory = nullptr;
-        ASSERT_EQ(
-            getClassObject(kVestraneClassId, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
-            S_OK);
-        IShellExtInit* init = nullptr;
-        ASSERT_EQ(
-            factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)),
-            S_OK);
-        factory->Release();
-        IDataObject* data = ShellDataObject(host.Folder(), {"b.doc"});
-        ASSERT_NE(data, nullptr);
-        ASSERT_EQ(init->Initialize(nullptr, data, nullptr), S_OK);
-        data->Release();
-        IContextMenu* menu = nullptr;
-        ASSERT_EQ(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu)), S_OK);
-        HMENU popup = CreatePopupMenu();
-        ASSERT_EQ(menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL), 1);
-        ASSERT_EQ(GetMenuItemCount(popup), 1);
-        DestroyMenu(popup);
+        SelectItems(listView, {docIndex});
+        IContextMenu* menu = dll.OpenMenuFor(host.Folder(), "b.doc");
+        ASSERT_NE(menu, nullptr);
 
         std::vector<DialogVisit> visits;
-        CMINVOKECOMMANDINFO info = {};
-        info.cbSize = sizeof info;
-        info.hwnd = host.Host();
-        info.lpVerb = MAKEINTRESOURCEA(0);
-        info.nShow = SW_SHOWNORMAL;
         {
             ModalDriver answer([&visits](HWND dialog) {
                 visits.push_back(Visit(dialog));
@@ -122,7 +79,7 @@ TEST(CommandRun, FromInvokeCommandToAChangedSelectionAndSavedHistory) {
                 ClickButton(dialog, IDC_SELECT_ONLY);
                 ClickButton(dialog, IDOK);
             });
-            EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+            EXPECT_EQ(InvokeEntry(menu, host.Host()), S_OK);
         }
         ASSERT_EQ(visits.size(), 1u);
         // No history yet: the dialog starts from the selected file's extension.
@@ -138,11 +95,7 @@ TEST(CommandRun, FromInvokeCommandToAChangedSelectionAndSavedHistory) {
         EXPECT_EQ(SendMessageA(listView, LVM_GETITEMSTATE, docIndex, LVIS_FOCUSED), LVIS_FOCUSED);
         EXPECT_EQ(GetFocus(), listView);
 
-        const auto h0 = ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "h0");
-        ASSERT_TRUE(h0.has_value());
-        EXPECT_EQ(h0->Type, static_cast<DWORD>(REG_SZ));
-        EXPECT_EQ(std::string(h0->Data.c_str()), "*.txt readme");
-        const auto flag = ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "flag");
+        const auto flag = ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, kFlagValue);
         ASSERT_TRUE(flag.has_value());
         EXPECT_EQ(flag->Data, std::string(4, '\0'));
 
@@ -153,7 +106,7 @@ TEST(CommandRun, FromInvokeCommandToAChangedSelectionAndSavedHistory) {
                 visits.push_back(Visit(dialog));
                 ClickButton(dialog, IDCANCEL);
             });
-            EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+            EXPECT_EQ(InvokeEntry(menu, host.Host()), S_OK);
         }
         ASSERT_EQ(visits.size(), 2u);
         ASSERT_FALSE(visits[1].History.empty());
@@ -162,11 +115,9 @@ TEST(CommandRun, FromInvokeCommandToAChangedSelectionAndSavedHistory) {
         std::sort(after.begin(), after.end());
         EXPECT_EQ(after, expected);
 
-        menu->Release();
-        EXPECT_EQ(init->Release(), 0u);
-        EXPECT_EQ(canUnloadNow(), S_OK);
+        EXPECT_EQ(menu->Release(), 0u);
+        EXPECT_EQ(dll.CanUnloadNow(), S_OK);
     }
-    FreeLibrary(module);
     OleUninitialize();
 }
 

@@ -9,36 +9,24 @@
 #include <vector>
 
 #include "shellext/resource.h"
-#include "tests/support/dialog_template.h"
+#include "tests/shellext/built_dll.h"
+#include "tests/support/dialog_layout.h"
 
 namespace {
-
-// The build passes the DLL's path as the build system knows it; Wine reaches the Unix
-// file system through drive Z:.
-std::string DllPath() {
-    std::string path = VESTRANE_DLL_PATH;
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
-}
 
 const WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 
 class DllResourcesTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        module = LoadLibraryExA(DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        module = LoadLibraryExA(BuiltDllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     }
     static void TearDownTestSuite() {
         if (module != nullptr)
             FreeLibrary(module);
         module = nullptr;
     }
-    void SetUp() override { ASSERT_NE(module, nullptr) << DllPath(); }
+    void SetUp() override { ASSERT_NE(module, nullptr) << BuiltDllPath(); }
 
     static HMODULE module;
 };
@@ -52,60 +40,24 @@ TEST_F(DllResourcesTest, DialogIsJapanese) {
         nullptr);
 }
 
-TEST_F(DllResourcesTest, DialogFrame) {
-    const auto dialog = ReadDialogTemplate(module, IDD_SELECTION);
-    ASSERT_TRUE(dialog);
-    EXPECT_EQ(dialog->Style,
-              static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
-    EXPECT_EQ(dialog->ExStyle, 0u);
-    EXPECT_EQ(dialog->Width, 120);
-    EXPECT_EQ(dialog->Height, 107);
-    EXPECT_EQ(dialog->Caption, "ワイルドカードで一括選択");
-    EXPECT_EQ(dialog->FontSize, 9);
-    EXPECT_EQ(dialog->FontName, "ＭＳ Ｐゴシック");
-}
-
-struct ExpectedItem {
-    int Id;
-    const char* ClassName;
-    DWORD Style; // besides WS_CHILD | WS_VISIBLE
-    const char* Text;
-    short X, Y, Width, Height;
-};
-
-TEST_F(DllResourcesTest, DialogControlsInTabOrder) {
-    const ExpectedItem expected[] = {
-        {IDC_PATTERN_COMBO, "ComboBox", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP, "", 4, 3, 112, 59},
-        {IDOK, "Button", BS_DEFPUSHBUTTON | WS_TABSTOP, "OK", 47, 90, 32, 14},
-        {IDCANCEL, "Button", BS_PUSHBUTTON | WS_TABSTOP, "ｷｬﾝｾﾙ", 84, 90, 32, 14},
-        {0xFFFF, "Button", BS_GROUPBOX, "", 4, 17, 112, 70},
-        {IDC_CLIPBOARD_COPY, "Button", BS_AUTORADIOBUTTON, "クリップボードにコピー(&C)", 10, 49, 94,
-         10},
-        {IDC_CLIPBOARD_CUT, "Button", BS_AUTORADIOBUTTON, "クリップボードに切り取り(&T)", 10, 61,
-         97, 10},
-        {IDC_SELECT_ONLY, "Button", BS_AUTORADIOBUTTON, "選択のみ(&N)", 10, 73, 56, 10},
-        {IDC_COPY_TO_FOLDER, "Button", BS_AUTORADIOBUTTON, "場所を指定してコピー(&P)", 10, 25, 94,
-         10},
-        {IDC_MOVE_TO_FOLDER, "Button", BS_AUTORADIOBUTTON, "場所を指定して移動(&M)", 10, 37, 90,
-         10},
-    };
-    const auto dialog = ReadDialogTemplate(module, IDD_SELECTION);
-    ASSERT_TRUE(dialog);
-    ASSERT_EQ(dialog->Items.size(), std::size(expected));
-    for (std::size_t i = 0; i < std::size(expected); ++i) {
-        const DialogItemTemplate& item = dialog->Items[i];
-        const ExpectedItem& want = expected[i];
-        SCOPED_TRACE("control " + std::to_string(want.Id));
-        EXPECT_EQ(item.Id, want.Id);
-        EXPECT_EQ(item.ClassName, want.ClassName);
-        EXPECT_EQ(item.Style, WS_CHILD | WS_VISIBLE | want.Style);
-        EXPECT_EQ(item.ExStyle, 0u);
-        EXPECT_EQ(item.Text, want.Text);
-        EXPECT_EQ(item.X, want.X);
-        EXPECT_EQ(item.Y, want.Y);
-        EXPECT_EQ(item.Width, want.Width);
-        EXPECT_EQ(item.Height, want.Height);
-    }
+TEST_F(DllResourcesTest, SelectionDialogAsDesigned) {
+    ExpectDialogAsDesigned(
+        module, IDD_SELECTION,
+        {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+         "ワイルドカードで一括選択",
+         "ＭＳ Ｐゴシック",
+         9,
+         {
+             {IDC_PATTERN_COMBO, "ComboBox", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP, ""},
+             {IDOK, "Button", BS_DEFPUSHBUTTON | WS_TABSTOP, "OK"},
+             {IDCANCEL, "Button", BS_PUSHBUTTON | WS_TABSTOP, "ｷｬﾝｾﾙ"},
+             {-1, "Button", BS_GROUPBOX, ""},
+             {IDC_CLIPBOARD_COPY, "Button", BS_AUTORADIOBUTTON, "クリップボードにコピー(&C)"},
+             {IDC_CLIPBOARD_CUT, "Button", BS_AUTORADIOBUTTON, "クリップボードに切り取り(&T)"},
+             {IDC_SELECT_ONLY, "Button", BS_AUTORADIOBUTTON, "選択のみ(&N)"},
+             {IDC_COPY_TO_FOLDER, "Button", BS_AUTORADIOBUTTON, "場所を指定してコピー(&P)"},
+             {IDC_MOVE_TO_FOLDER, "Button", BS_AUTORADIOBUTTON, "場所を指定して移動(&M)"},
+         }});
 }
 
 // ---------------------------------------------------------------- icon 102
@@ -160,7 +112,7 @@ TEST_F(DllResourcesTest, IconGroupHoldsOne32By32ImageIn16Colours) {
 }
 
 TEST_F(DllResourcesTest, IconLoadsFromTheLoadedDll) {
-    HMODULE loaded = LoadLibraryA(DllPath().c_str());
+    HMODULE loaded = LoadLibraryA(BuiltDllPath().c_str());
     ASSERT_NE(loaded, nullptr);
     HICON icon = static_cast<HICON>(
         LoadImageA(loaded, MAKEINTRESOURCEA(IDI_VESTRANE), IMAGE_ICON, 32, 32, 0));
@@ -183,10 +135,10 @@ class VersionBlockTest : public testing::Test {
 protected:
     void SetUp() override {
         DWORD handle = 0;
-        const DWORD size = GetFileVersionInfoSizeA(DllPath().c_str(), &handle);
+        const DWORD size = GetFileVersionInfoSizeA(BuiltDllPath().c_str(), &handle);
         ASSERT_GT(size, 0u);
         block.resize(size);
-        ASSERT_TRUE(GetFileVersionInfoA(DllPath().c_str(), 0, size, block.data()));
+        ASSERT_TRUE(GetFileVersionInfoA(BuiltDllPath().c_str(), 0, size, block.data()));
     }
     // The string under \StringFileInfo\041103a4\, or "<missing>".
     std::string Text(const char* name) {

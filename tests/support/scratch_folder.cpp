@@ -51,6 +51,15 @@ bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string BuiltFilePath(const std::string& linuxPath) {
+    std::string path = "Z:" + linuxPath;
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
 std::string ReadWholeFile(const std::string& path) {
     std::string bytes;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -24,6 +24,9 @@ private:
 };
 
 bool FileExists(const std::string& path);
+// A file of the build, named by the build system with its Linux path, as a path of the test
+// prefix: Wine's drive Z: shows the whole Linux tree.
+std::string BuiltFilePath(const std::string& linuxPath);
 std::string ReadWholeFile(const std::string& path);
 // Deletes a folder and everything in it.
 void DeleteFolderTree(const std::string& path);
