@@ -9,7 +9,8 @@ endif()
 
 # vestrane_add_test(NAME SOURCES... LIBRARIES...)
 # One GoogleTest program. Under MinGW the tests are discovered and run through the Wine
-# emulator when ctest starts (PRE_TEST keeps Wine out of the build). The x86 build only
+# emulator when ctest starts (PRE_TEST keeps Wine out of the build). A table-driven test is
+# named after its row's label (RowLabel), without the printed row. The x86 build only
 # compiles and links them: 32-bit code cannot run on these machines.
 function(vestrane_add_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
@@ -19,6 +20,6 @@ function(vestrane_add_test name)
     if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
         return()
     endif()
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
                          PROPERTIES ${VESTRANE_TEST_PROPERTIES})
 endfunction()

@@ -9,13 +9,13 @@
 
 #include <cstring>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "tests/support/clipboard_reader.h"
 #include "tests/support/import_patch.h"
 #include "tests/support/process_lock.h"
+#include "tests/support/row_label.h"
 
 namespace {
 
@@ -99,15 +99,11 @@ protected:
 };
 
 struct TransferCase {
-    const char* Name;
+    const char* label;
     std::vector<std::string> Paths;
     DWORD Action;
     DWORD Effect;
 };
-void PrintTo(const TransferCase& row, std::ostream* out) {
-    *out << row.Name;
-}
-
 class ClipboardTransferCases : public ClipboardTransfer,
                                public ::testing::WithParamInterface<TransferCase> {};
 
@@ -157,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TransferCase{"ThreePathsCut", kThreePaths, ClipboardCut, DROPEFFECT_MOVE},
                       TransferCase{"ShiftJisCopy", kShiftJisPaths, ClipboardCopy, DROPEFFECT_COPY},
                       TransferCase{"ShiftJisCut", kShiftJisPaths, ClipboardCut, DROPEFFECT_MOVE}),
-    [](const ::testing::TestParamInfo<TransferCase>& row) { return row.param.Name; });
+    RowLabel());
 
 TEST_F(ClipboardTransfer, EmptyListIsTwentyOneBytes) {
     Collect({});
@@ -324,13 +320,9 @@ private:
 };
 
 struct FaultCase {
-    const char* Name;
+    const char* label;
     Fault Kind;
 };
-void PrintTo(const FaultCase& row, std::ostream* out) {
-    *out << row.Name;
-}
-
 class ClipboardTransferFaults : public ClipboardTransfer,
                                 public ::testing::WithParamInterface<FaultCase> {
 protected:
@@ -443,8 +435,6 @@ INSTANTIATE_TEST_SUITE_P(Faults, ClipboardTransferFaults,
                                            FaultCase{"ClipboardBusy", Fault::ClipboardBusy},
                                            FaultCase{"FileListRefused", Fault::FileListRefused},
                                            FaultCase{"EffectRefused", Fault::EffectRefused}),
-                         [](const ::testing::TestParamInfo<FaultCase>& row) {
-                             return row.param.Name;
-                         });
+                         RowLabel());
 
 } // namespace

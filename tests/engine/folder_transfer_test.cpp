@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "tests/support/process_lock.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/wine_drive.h"
+#include "tests/support/row_label.h"
 
 namespace {
 
@@ -239,16 +239,12 @@ protected:
 // --- Copy and move, told apart by title, verb and deletion -----------------------------
 
 struct ActionCase {
-    const char* Name;
+    const char* label;
     DWORD Action;
     const std::string* Title;
     const std::string* Verb;
     bool DeletesSources;
 };
-void PrintTo(const ActionCase& row, std::ostream* out) {
-    *out << row.Name;
-}
-
 class FolderTransferActions : public FolderTransfer,
                               public ::testing::WithParamInterface<ActionCase> {};
 
@@ -318,9 +314,7 @@ const ActionCase kCopy{"CopyToFolder", CopyToFolder, &kCopyTitle, &kCopyVerb, fa
 const ActionCase kMove{"MoveToFolder", MoveToFolder, &kMoveTitle, &kMoveVerb, true};
 
 INSTANTIATE_TEST_SUITE_P(Actions, FolderTransferActions, ::testing::Values(kCopy, kMove),
-                         [](const ::testing::TestParamInfo<ActionCase>& row) {
-                             return row.param.Name;
-                         });
+                         RowLabel());
 
 // --- Edge cases of the chosen folder and of the collected paths ------------------------
 

@@ -25,12 +25,6 @@ struct LineCase {
     int expected;
 };
 
-// Shown by GoogleTest next to the test name (also in ctest's names): the label alone
-// keeps those names the same from run to run.
-void PrintTo(const LineCase& row, std::ostream* out) {
-    *out << row.label;
-}
-
 class MatchPatternLineTest : public testing::TestWithParam<LineCase> {};
 
 TEST_P(MatchPatternLineTest, DecidesTheName) {

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/nothrow_failure.h"
 #include "tests/support/test_list_view.h"
+#include "tests/support/row_label.h"
 
 namespace {
 
@@ -188,14 +188,10 @@ const std::vector<std::string> kLabels = {"a.txt", "b.doc",     "readme", "READM
                                           "c.TXT", "d.txt.bak", "folder", kOmoteTxt};
 
 struct SelectionRow {
-    const char* Name;
+    const char* label;
     const char* PatternLine;
     std::vector<int> Selected;
 };
-
-void PrintTo(const SelectionRow& row, std::ostream* out) {
-    *out << row.Name;
-}
 
 class SelectionRows : public testing::TestWithParam<SelectionRow> {};
 
@@ -232,7 +228,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SelectionRow{"QuestionMark", "?.doc", {1}},
                     SelectionRow{"NamesWithoutDot", "*.", {2, 6}},
                     SelectionRow{"JapaneseLeadByte", "\x95\x5C*", {7}}),
-    [](const testing::TestParamInfo<SelectionRow>& row) { return row.param.Name; });
+    RowLabel());
 
 TEST(SelectionPass, SendsEachItemOneReadAndOneWriteInIndexOrderThenRepaints) {
     PageNameLock lock;
@@ -310,16 +306,12 @@ TEST(SelectionPass, EmptyListViewStillRepaintsAndTakesFocus) {
 }
 
 struct CollectRow {
-    const char* Name;
+    const char* label;
     const char* Folder;
     const char* PatternLine;
     DWORD Action;
     std::vector<std::string> Paths;
 };
-
-void PrintTo(const CollectRow& row, std::ostream* out) {
-    *out << row.Name;
-}
 
 class CollectRows : public testing::TestWithParam<CollectRow> {};
 
@@ -355,7 +347,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "*.doc",
                    UsePrevious,
                    {"C:\\\x95\x5C\\b.doc"}}),
-    [](const testing::TestParamInfo<CollectRow>& row) { return row.param.Name; });
+    RowLabel());
 
 TEST(SelectionPass, PathLongerThanMaxPathIsSelectedButNotCollected) {
     // 253 + "\" + "x.txt" is 259 bytes, the longest path that fits 260 with its terminator;

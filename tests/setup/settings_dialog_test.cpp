@@ -8,6 +8,7 @@
 #include "setup/setup_state.h"
 #include "tests/setup/setup_fixture.h"
 #include "tests/support/process_lock.h"
+#include "tests/support/row_label.h"
 
 namespace {
 
@@ -69,17 +70,13 @@ constexpr int kModeIds[] = {IDC_MODE_COPY_TO_FOLDER, IDC_MODE_MOVE_TO_FOLDER,
                             IDC_MODE_SELECT_ONLY,    IDC_MODE_PREVIOUS};
 
 struct StoredChoice {
-    const char* Name;
+    const char* label;
     bool Stored; // false: no settings key at all
     DWORD Mode;
     DWORD Select;
     int ModeButton;
     int SelectButton;
 };
-
-void PrintTo(const StoredChoice& row, std::ostream* out) {
-    *out << row.Name;
-}
 
 class InitialChoiceTest : public SettingsDialogTest,
                           public ::testing::WithParamInterface<StoredChoice> {};
@@ -111,19 +108,15 @@ INSTANTIATE_TEST_SUITE_P(
         StoredChoice{"CopyToFolder", true, 4, 0, IDC_MODE_COPY_TO_FOLDER, IDC_START_EXTENSION},
         StoredChoice{"MoveToFolder", true, 5, 1, IDC_MODE_MOVE_TO_FOLDER, IDC_START_HISTORY},
         StoredChoice{"Mode7Select2", true, 7, 2, IDC_MODE_PREVIOUS, IDC_START_HISTORY}),
-    [](const ::testing::TestParamInfo<StoredChoice>& row) { return row.param.Name; });
+    RowLabel());
 
 struct ConfirmedChoice {
-    const char* Name;
+    const char* label;
     int ModeButton;
     int SelectButton;
     DWORD Mode;
     DWORD Select;
 };
-
-void PrintTo(const ConfirmedChoice& row, std::ostream* out) {
-    *out << row.Name;
-}
 
 class ConfirmTest : public SettingsDialogTest,
                     public ::testing::WithParamInterface<ConfirmedChoice> {};
@@ -159,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
         ConfirmedChoice{"CopyToFolder", IDC_MODE_COPY_TO_FOLDER, IDC_START_HISTORY, 4, 1},
         ConfirmedChoice{"MoveToFolder", IDC_MODE_MOVE_TO_FOLDER, IDC_START_EXTENSION, 5, 0},
         ConfirmedChoice{"Previous", IDC_MODE_PREVIOUS, IDC_START_HISTORY, 3, 1}),
-    [](const ::testing::TestParamInfo<ConfirmedChoice>& row) { return row.param.Name; });
+    RowLabel());
 
 TEST_F(SettingsDialogTest, OkAfterOddStoredValuesStoresTheirMeaning) {
     StoreSettings(7, 2);
@@ -262,16 +255,12 @@ TEST_F(SettingsDialogTest, TemplateShowsTheJapaneseTextsAndIcon) {
 }
 
 struct Placement {
-    const char* Name;
+    const char* label;
     POINT Cursor;
     SIZE Dialog;
     RECT WorkArea;
     POINT Expected;
 };
-
-void PrintTo(const Placement& row, std::ostream* out) {
-    *out << row.Name;
-}
 
 class PlacementTest : public ::testing::TestWithParam<Placement> {};
 
@@ -293,7 +282,7 @@ INSTANTIATE_TEST_SUITE_P(
         Placement{"ExactlyAtTheEdge", {924, 618}, {200, 300}, {0, 0, 1024, 768}, {824, 468}},
         Placement{"TopLeftClampsToZero", {10, 20}, {200, 300}, {0, 0, 1024, 768}, {0, 0}},
         Placement{"TaskbarAtTheBottom", {500, 700}, {200, 300}, {0, 0, 1024, 728}, {400, 400}}),
-    [](const ::testing::TestParamInfo<Placement>& row) { return row.param.Name; });
+    RowLabel());
 
 TEST_F(SettingsDialogTest, OpensCentredOnTheCursor) {
     ASSERT_TRUE(SetCursorPos(500, 400));

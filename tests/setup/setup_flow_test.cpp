@@ -9,6 +9,7 @@
 #include "setup/system_facts.h"
 #include "tests/setup/setup_fixture.h"
 #include "tests/support/wine_drive.h"
+#include "tests/support/row_label.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ WindowScript::Step Settings(std::vector<int> checks, int button) {
 }
 
 struct MissingDll {
-    const char* Name;
+    const char* label;
     const char* Arguments;
 };
 
@@ -74,15 +75,9 @@ TEST_P(MissingDllTest, ShowsMessageAAndDoesNothingElse) {
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
 }
 
-void PrintTo(const MissingDll& row, std::ostream* out) {
-    *out << row.Name;
-}
-
 INSTANTIATE_TEST_SUITE_P(Arguments, MissingDllTest,
                          ::testing::Values(MissingDll{"None", ""}, MissingDll{"Removal", "u"}),
-                         [](const ::testing::TestParamInfo<MissingDll>& row) {
-                             return row.param.Name;
-                         });
+                         RowLabel());
 
 TEST_F(SetupFlowTest, DllOpenForWritingElsewhereCountsAsMissing) {
     HANDLE held = CreateFileA((*folder_ / "Vestrane.dll").c_str(), GENERIC_WRITE, 0, nullptr,
@@ -97,7 +92,7 @@ TEST_F(SetupFlowTest, DllOpenForWritingElsewhereCountsAsMissing) {
 }
 
 struct RemovalArgument {
-    const char* Name;
+    const char* label;
     const char* Arguments;
 };
 
@@ -115,17 +110,11 @@ TEST_P(RemovalArgumentTest, RemovesTheExtension) {
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
-void PrintTo(const RemovalArgument& row, std::ostream* out) {
-    *out << row.Name;
-}
-
 INSTANTIATE_TEST_SUITE_P(Arguments, RemovalArgumentTest,
                          ::testing::Values(RemovalArgument{"U", "u"},
                                            RemovalArgument{"Uninstall", "uninstall"},
                                            RemovalArgument{"UAndMore", "u more"}),
-                         [](const ::testing::TestParamInfo<RemovalArgument>& row) {
-                             return row.param.Name;
-                         });
+                         RowLabel());
 
 TEST_F(SetupFlowTest, UpperCaseUDoesNotRemove) {
     StoreRegistration(*folder_ / "Vestrane.dll");
@@ -281,7 +270,7 @@ TEST_F(SetupFlowTest, ModuleWithoutTheDialogEndsInsteadOfWaitingForever) {
 }
 
 struct OtherDrive {
-    const char* Name;
+    const char* label;
     UINT Type;
 };
 
@@ -320,16 +309,10 @@ TEST_P(OtherDriveTest, RemovalStillRuns) {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
-void PrintTo(const OtherDrive& row, std::ostream* out) {
-    *out << row.Name;
-}
-
 INSTANTIATE_TEST_SUITE_P(Kinds, OtherDriveTest,
                          ::testing::Values(OtherDrive{"CdRom", DRIVE_CDROM},
                                            OtherDrive{"Network", DRIVE_REMOTE}),
-                         [](const ::testing::TestParamInfo<OtherDrive>& row) {
-                             return row.param.Name;
-                         });
+                         RowLabel());
 
 // The texts the program shows are compared byte for byte with what the windows show; this
 // pins down that the program stores them as code page 932 bytes, not UTF-8.

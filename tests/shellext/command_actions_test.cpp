@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,6 +27,7 @@
 #include "tests/support/registry_key_guard.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/shell_view.h"
+#include "tests/support/row_label.h"
 
 namespace {
 
@@ -45,14 +45,10 @@ std::string ResultText(int count, const std::string& verb) {
 }
 
 struct ActionCase {
-    const char* Name;
+    const char* label;
     DWORD Action;
     int Radio;
 };
-void PrintTo(const ActionCase& row, std::ostream* out) {
-    *out << row.Name;
-}
-
 // What the modal windows of one run showed.
 struct RunWindows {
     int Dialogs = 0;
@@ -228,6 +224,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ActionCase{"ClipboardCut", ClipboardCut, IDC_CLIPBOARD_CUT},
                       ActionCase{"CopyToFolder", CopyToFolder, IDC_COPY_TO_FOLDER},
                       ActionCase{"MoveToFolder", MoveToFolder, IDC_MOVE_TO_FOLDER}),
-    [](const ::testing::TestParamInfo<ActionCase>& row) { return row.param.Name; });
+    RowLabel());
 
 } // namespace

@@ -5,13 +5,13 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "tests/support/list_view_items.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/shell_view.h"
+#include "tests/support/row_label.h"
 
 namespace {
 
@@ -94,16 +94,12 @@ const std::string kWeb = "SHELLDLL_DefView/Internet Explorer_Server";
 const std::string kDui = "SHELLDLL_DefView/DUIViewWndClassName";
 
 struct LayoutRow {
-    const char* Name;
+    const char* label;
     std::vector<std::string> Windows;
     ExplorerListView::Outcome Result;
     // The path of the list view that must be found, when Result is Found.
     std::string ListView;
 };
-
-void PrintTo(const LayoutRow& row, std::ostream* out) {
-    *out << row.Name;
-}
 
 class Layouts : public testing::TestWithParam<LayoutRow> {};
 
@@ -182,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {kDui + "/DirectUIHWND/SysListView32"},
                   ExplorerListView::NoListView,
                   ""}),
-    [](const testing::TestParamInfo<LayoutRow>& row) { return row.param.Name; });
+    RowLabel());
 
 TEST(FindExplorerListView, NoWindowHasNoFolderView) {
     const ExplorerListView found = FindExplorerListView(nullptr);

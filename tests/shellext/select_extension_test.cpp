@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +23,7 @@
 #include "tests/support/registry_key_guard.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/shell_view.h"
+#include "tests/support/row_label.h"
 
 namespace {
 
@@ -123,7 +123,7 @@ TEST(ExtensionFactory, NewObjectStartsWithEmptyTextFields) {
 // ----- Initialize with real shell data objects ----------------------------------------------
 
 struct InitializeRow {
-    const char* Name;
+    const char* label;
     // Files and folders to create ("dir\" ends a folder), relative to the scratch folder.
     std::vector<std::string> Create;
     // The folder whose items are selected, relative to the scratch folder ("" for itself).
@@ -133,10 +133,6 @@ struct InitializeRow {
     // SourceFolder relative to the scratch folder ("" for itself).
     std::string Folder;
 };
-
-void PrintTo(const InitializeRow& row, std::ostream* out) {
-    *out << row.Name;
-}
 
 class InitializeWithShellData : public testing::TestWithParam<InitializeRow> {
 protected:
@@ -200,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                       {"x.doc"},
                       "*.doc",
                       "\x95\x5C"}),
-    [](const testing::TestParamInfo<InitializeRow>& row) { return row.param.Name; });
+    RowLabel());
 
 // ----- Initialize with data objects that fail -----------------------------------------------
 
@@ -283,14 +279,10 @@ private:
 };
 
 struct FailingRow {
-    const char* Name;
+    const char* label;
     FakeDataObject::Answer Answer;
     std::vector<std::string> Paths;
 };
-
-void PrintTo(const FailingRow& row, std::ostream* out) {
-    *out << row.Name;
-}
 
 class InitializeWithFailingData : public testing::TestWithParam<FailingRow> {};
 
@@ -323,7 +315,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FailingRow{"FirstPathTooLongForMaxPath",
                                FakeDataObject::Paths,
                                {"C:\\" + std::string(256, 'p') + ".txt", "C:\\short.txt"}}),
-    [](const testing::TestParamInfo<FailingRow>& row) { return row.param.Name; });
+    RowLabel());
 
 TEST(Initialize, NoDataObjectIsInvalidAndReleasesTheHeldOne) {
     SelectExtension* extension = CreateExtension();
@@ -363,14 +355,10 @@ TEST(Initialize, LongestPathThatFitsIsKept) {
 // ----- QueryContextMenu -------------------------------------------------------------------
 
 struct MenuRow {
-    const char* Name;
+    const char* label;
     UINT Flags;
     bool Added;
 };
-
-void PrintTo(const MenuRow& row, std::ostream* out) {
-    *out << row.Name;
-}
 
 class QueryContextMenuFlags : public testing::TestWithParam<MenuRow> {};
 
@@ -415,7 +403,7 @@ INSTANTIATE_TEST_SUITE_P(Flags, QueryContextMenuFlags,
                                                  CMF_DEFAULTONLY | CMF_EXPLORE, true},
                                          MenuRow{"Explore", CMF_EXPLORE, true},
                                          MenuRow{"VerbsOnly", CMF_VERBSONLY, true}),
-                         [](const testing::TestParamInfo<MenuRow>& row) { return row.param.Name; });
+                         RowLabel());
 
 TEST(QueryContextMenu, SecondCallAddsASecondEntry) {
     HMENU menu = CreatePopupMenu();
@@ -436,17 +424,13 @@ const wchar_t kWideHelp[] = L"\x30EF\x30A4\x30EB\x30C9\x30AB\x30FC\x30C9\x3067\x
                             L"\x30EB\x3092\x4E00\x62EC\x9078\x629E\x3057\x307E\x3059\x3002";
 
 struct HelpRow {
-    const char* Name;
+    const char* label;
     UINT_PTR Command;
     UINT Type;
     UINT Room;
     // Characters written, terminator included; 0 when nothing may be written.
     UINT Written;
 };
-
-void PrintTo(const HelpRow& row, std::ostream* out) {
-    *out << row.Name;
-}
 
 class HelpText : public testing::TestWithParam<HelpRow> {};
 
@@ -493,7 +477,7 @@ INSTANTIATE_TEST_SUITE_P(
                     HelpRow{"NoRoom", 0, GCS_HELPTEXTW, 0, 0},
                     HelpRow{"OtherCommand", 1, GCS_HELPTEXTW, 260, 0},
                     HelpRow{"OtherCommandAnsi", 1, GCS_HELPTEXTA, 260, 0}),
-    [](const testing::TestParamInfo<HelpRow>& row) { return row.param.Name; });
+    RowLabel());
 
 TEST(GetCommandString, MissingBufferIsLeftAlone) {
     SelectExtension* extension = CreateExtension();

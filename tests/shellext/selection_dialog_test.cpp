@@ -15,6 +15,7 @@
 #include "shellext/select_extension.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/process_lock.h"
+#include "tests/support/row_label.h"
 
 namespace {
 
@@ -171,14 +172,10 @@ protected:
 // ---------------------------------------------------------------- the preselected action
 
 struct ModeCase {
-    const char* Label;
+    const char* label;
     DWORD Mode;
     int Radio;
 };
-void PrintTo(const ModeCase& row, std::ostream* out) {
-    *out << row.Label;
-}
-
 class PreselectTest : public SelectionDialogTest, public testing::WithParamInterface<ModeCase> {};
 
 TEST_P(PreselectTest, ChecksExactlyTheRadioOfTheConfiguredMode) {
@@ -198,15 +195,12 @@ const ModeCase kModeCases[] = {
     {"Huge", 0xFFFFFFFF, IDC_SELECT_ONLY},
 };
 
-INSTANTIATE_TEST_SUITE_P(Modes, PreselectTest, testing::ValuesIn(kModeCases),
-                         [](const testing::TestParamInfo<ModeCase>& row) {
-                             return std::string(row.param.Label);
-                         });
+INSTANTIATE_TEST_SUITE_P(Modes, PreselectTest, testing::ValuesIn(kModeCases), RowLabel());
 
 // ---------------------------------------------------------------- initial text, history, focus
 
 struct StartCase {
-    const char* Label;
+    const char* label;
     DWORD InitFromHistory;
     const char* DefaultPattern;
     std::vector<std::string> History;
@@ -215,10 +209,6 @@ struct StartCase {
     std::vector<std::string> ExpectedItems;
     int ExpectedFocus;
 };
-void PrintTo(const StartCase& row, std::ostream* out) {
-    *out << row.Label;
-}
-
 class StartTest : public SelectionDialogTest, public testing::WithParamInterface<StartCase> {};
 
 TEST_P(StartTest, ShowsTheInitialTextTheHistoryAndTheFocus) {
@@ -271,10 +261,7 @@ const StartCase kStartCases[] = {
      IDC_SELECT_ONLY},
 };
 
-INSTANTIATE_TEST_SUITE_P(Starts, StartTest, testing::ValuesIn(kStartCases),
-                         [](const testing::TestParamInfo<StartCase>& row) {
-                             return std::string(row.param.Label);
-                         });
+INSTANTIATE_TEST_SUITE_P(Starts, StartTest, testing::ValuesIn(kStartCases), RowLabel());
 
 TEST_F(SelectionDialogTest, TenHistoryEntriesAreOfferedInListOrder) {
     std::vector<std::string> lines;
@@ -308,14 +295,10 @@ TEST_F(SelectionDialogTest, UnterminatedDefaultPatternIsShownCut) {
 // ---------------------------------------------------------------- confirming
 
 struct ChoiceCase {
-    const char* Label;
+    const char* label;
     std::vector<int> Checked;
     DWORD ExpectedAction;
 };
-void PrintTo(const ChoiceCase& row, std::ostream* out) {
-    *out << row.Label;
-}
-
 class ChoiceTest : public SelectionDialogTest, public testing::WithParamInterface<ChoiceCase> {};
 
 TEST_P(ChoiceTest, OkReportsTheFirstCheckedRadioInTestOrder) {
@@ -349,10 +332,7 @@ const ChoiceCase kChoiceCases[] = {
      ClipboardCut},
 };
 
-INSTANTIATE_TEST_SUITE_P(Choices, ChoiceTest, testing::ValuesIn(kChoiceCases),
-                         [](const testing::TestParamInfo<ChoiceCase>& row) {
-                             return std::string(row.param.Label);
-                         });
+INSTANTIATE_TEST_SUITE_P(Choices, ChoiceTest, testing::ValuesIn(kChoiceCases), RowLabel());
 
 TEST_F(SelectionDialogTest, ClickingARadioUnchecksThePreselectedOne) {
     record.ConfiguredMode = ClipboardCut;
@@ -465,13 +445,9 @@ TEST_F(SelectionDialogTest, OkLeavesEveryOtherFieldAlone) {
 // ---------------------------------------------------------------- cancelling
 
 struct CancelCase {
-    const char* Label;
+    const char* label;
     std::function<void(HWND)> End;
 };
-void PrintTo(const CancelCase& row, std::ostream* out) {
-    *out << row.Label;
-}
-
 class CancelTest : public SelectionDialogTest, public testing::WithParamInterface<CancelCase> {};
 
 TEST_P(CancelTest, EndsWithTwoAndWritesNothing) {
@@ -505,10 +481,7 @@ const CancelCase kCancelCases[] = {
     {"CloseMessage", [](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }},
 };
 
-INSTANTIATE_TEST_SUITE_P(Ends, CancelTest, testing::ValuesIn(kCancelCases),
-                         [](const testing::TestParamInfo<CancelCase>& row) {
-                             return std::string(row.param.Label);
-                         });
+INSTANTIATE_TEST_SUITE_P(Ends, CancelTest, testing::ValuesIn(kCancelCases), RowLabel());
 
 TEST_F(SelectionDialogTest, EnterKeyConfirms) {
     std::strcpy(record.DefaultPattern, "*.txt");
@@ -556,13 +529,9 @@ TEST_F(SelectionDialogTest, IsOwnedByTheGivenWindow) {
 }
 
 struct PlaceCase {
-    const char* Label;
+    const char* label;
     POINT Cursor;
 };
-void PrintTo(const PlaceCase& row, std::ostream* out) {
-    *out << row.Label;
-}
-
 class PlacementTest : public SelectionDialogTest, public testing::WithParamInterface<PlaceCase> {};
 
 TEST_P(PlacementTest, OpensAtTheCursor) {
@@ -592,10 +561,7 @@ const PlaceCase kPlaceCases[] = {
     {"NearTopClampsY", {600, 20}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cursor, PlacementTest, testing::ValuesIn(kPlaceCases),
-                         [](const testing::TestParamInfo<PlaceCase>& row) {
-                             return std::string(row.param.Label);
-                         });
+INSTANTIATE_TEST_SUITE_P(Cursor, PlacementTest, testing::ValuesIn(kPlaceCases), RowLabel());
 
 // ---------------------------------------------------------------- which record
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/registry_key_guard.h"
+#include "tests/support/row_label.h"
 
 namespace {
 
@@ -132,15 +133,11 @@ TEST_F(SettingsTest, LoadWithoutAHistoryListStillReadsTheNumbers) {
 // ---------------------------------------------------------------- mode and flag
 
 struct ModeCase {
-    const char* Label;
+    const char* label;
     // Values present in the key, as (name, type, bytes).
     std::vector<RegistryKeyGuard::Value> Values;
     DWORD ExpectedMode;
 };
-
-void PrintTo(const ModeCase& row, std::ostream* out) {
-    *out << row.Label;
-}
 
 class ModeTest : public SettingsTest, public testing::WithParamInterface<ModeCase> {};
 
@@ -186,22 +183,15 @@ const ModeCase kModeCases[] = {
      UsePrevious},
 };
 
-INSTANTIATE_TEST_SUITE_P(Settings, ModeTest, testing::ValuesIn(kModeCases),
-                         [](const testing::TestParamInfo<ModeCase>& row) {
-                             return std::string(row.param.Label);
-                         });
+INSTANTIATE_TEST_SUITE_P(Settings, ModeTest, testing::ValuesIn(kModeCases), RowLabel());
 
 // ---------------------------------------------------------------- loading the history
 
 struct HistoryLoadCase {
-    const char* Label;
+    const char* label;
     std::vector<RegistryKeyGuard::Value> Values;
     std::vector<std::string> Expected;
 };
-
-void PrintTo(const HistoryLoadCase& row, std::ostream* out) {
-    *out << row.Label;
-}
 
 class HistoryLoadTest : public SettingsTest, public testing::WithParamInterface<HistoryLoadCase> {};
 
@@ -269,9 +259,7 @@ const HistoryLoadCase kHistoryLoadCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Settings, HistoryLoadTest, testing::ValuesIn(kHistoryLoadCases),
-                         [](const testing::TestParamInfo<HistoryLoadCase>& row) {
-                             return std::string(row.param.Label);
-                         });
+                         RowLabel());
 
 TEST_F(SettingsTest, JapaneseEntriesComeBackByteForByte) {
     // 表 and ソ end in the byte 0x5C.

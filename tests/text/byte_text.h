@@ -1,10 +1,12 @@
-// Helpers shared by the portable tests: a printable form of byte strings and the name
-// generator of table-driven suites (each row carries a label).
+// Helpers shared by the portable tests: a printable form of byte strings, and the name
+// generator of table-driven suites.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "tests/support/row_label.h"
 
 namespace testtext {
 
@@ -24,12 +26,6 @@ inline std::string Hex(const std::string& bytes) {
     return out;
 }
 
-// Names a TEST_P instance after its row's label, so that a failing row names itself and
-// test names stay the same from build to build.
-struct RowLabel {
-    template <typename Row> std::string operator()(const testing::TestParamInfo<Row>& row) const {
-        return row.param.label;
-    }
-};
+using ::RowLabel;
 
 } // namespace testtext

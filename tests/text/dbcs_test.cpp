@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -52,12 +51,6 @@ struct CutCase {
     std::string path;
     std::string expected;
 };
-
-// Shown by GoogleTest next to the test name (also in ctest's names): the label alone
-// keeps those names the same from run to run.
-void PrintTo(const CutCase& row, std::ostream* out) {
-    *out << row.label;
-}
 
 // Runs an in-place cut on the row's path.
 void ExpectCutInPlace(void (*cut)(char*), const CutCase& c) {
@@ -132,12 +125,6 @@ struct NamePartCase {
     std::string path;
     std::size_t expectedOffset;
 };
-
-// Shown by GoogleTest next to the test name (also in ctest's names): the label alone
-// keeps those names the same from run to run.
-void PrintTo(const NamePartCase& row, std::ostream* out) {
-    *out << row.label;
-}
 
 class FileNamePartTest : public testing::TestWithParam<NamePartCase> {};
 
@@ -350,12 +337,6 @@ struct ExtensionCase {
     std::string path;
     std::string expected;
 };
-
-// Shown by GoogleTest next to the test name (also in ctest's names): the label alone
-// keeps those names the same from run to run.
-void PrintTo(const ExtensionCase& row, std::ostream* out) {
-    *out << row.label;
-}
 
 class MakeExtensionPatternTest : public testing::TestWithParam<ExtensionCase> {};
 

@@ -23,12 +23,6 @@ struct MatchCase {
     int expected;
 };
 
-// Shown by GoogleTest next to the test name (also in ctest's names): the label alone
-// keeps those names the same from run to run.
-void PrintTo(const MatchCase& row, std::ostream* out) {
-    *out << row.label;
-}
-
 class WildcardMatchTest : public testing::TestWithParam<MatchCase> {};
 
 TEST_P(WildcardMatchTest, MatchesAsDefined) {
