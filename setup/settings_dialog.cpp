@@ -1,5 +1,6 @@
 #include "setup/settings_dialog.h"
 
+#include "common/dialog_icon.h"
 #include "common/shared_facts.h"
 #include "setup/resource.h"
 #include "setup/setup_state.h"
@@ -27,14 +28,6 @@ void ReadDword(HKEY key, const char* name, DWORD& value) {
 
 void WriteDword(HKEY key, const char* name, DWORD value) {
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-}
-
-void SetIcon(HWND dialog) {
-    HICON icon = LoadIconA(SetupInstance, MAKEINTRESOURCEA(IDI_SETUP));
-    if (icon == nullptr)
-        return;
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
 
 void MoveNearCursor(HWND dialog) {
@@ -110,7 +103,7 @@ POINT PlaceNearCursor(POINT cursor, SIZE dialog, const RECT& workArea) {
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        SetIcon(dialog);
+        ShowDialogIcon(dialog, SetupInstance, IDI_SETUP);
         MoveNearCursor(dialog);
         ReadSetupSettings();
         CheckStoredChoices(dialog);

@@ -6,34 +6,9 @@
 #include "shellext/module_state.h"
 #include "shellext/select_extension.h"
 
-ExtensionFactory::ExtensionFactory() {
-    InterlockedIncrement(&ModuleObjectCount);
-}
-
-ExtensionFactory::~ExtensionFactory() {
-    InterlockedDecrement(&ModuleObjectCount);
-}
-
 STDMETHODIMP ExtensionFactory::QueryInterface(REFIID riid, void** ppv) {
-    if (ppv == nullptr)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory))
-        return E_NOINTERFACE;
-    *ppv = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) ExtensionFactory::AddRef() {
-    return ++RefCount;
-}
-
-STDMETHODIMP_(ULONG) ExtensionFactory::Release() {
-    const ULONG count = --RefCount;
-    if (count == 0)
-        delete this;
-    return count;
+    const bool offered = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory);
+    return HandOut(ppv, offered ? static_cast<IClassFactory*>(this) : nullptr);
 }
 
 // The caller's QueryInterface decides whether the new object lives: a reference is held

@@ -4,27 +4,23 @@
 #include <windows.h>
 #include <unknwn.h>
 
-class ExtensionFactory final : public IClassFactory {
+#include "shellext/module_object.h"
+
+class ExtensionFactory final : public IClassFactory, public ModuleObject {
 public:
-    // Created with RefCount 0; the creator's QueryInterface takes the first reference.
-    ExtensionFactory();
-    ExtensionFactory(const ExtensionFactory&) = delete;
-    ExtensionFactory& operator=(const ExtensionFactory&) = delete;
+    ExtensionFactory() = default;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
+    STDMETHODIMP_(ULONG) Release() override { return ReleaseReference(); }
 
     // Makes a new SelectExtension and records it as CurrentExtension.
     STDMETHODIMP CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) override;
     // Keeps no lock count: a lock does not keep the DLL loaded.
     STDMETHODIMP LockServer(BOOL fLock) override;
 
-    ULONG RefCount = 0;
-
 private:
-    // Only Release destroys the factory.
-    ~ExtensionFactory();
+    ~ExtensionFactory() override = default;
 };
 
 extern "C" {

@@ -102,40 +102,18 @@ private:
 
 } // namespace
 
-SelectExtension::SelectExtension() {
-    InterlockedIncrement(&ModuleObjectCount);
-}
-
 SelectExtension::~SelectExtension() {
     if (HeldDataObject != nullptr)
         HeldDataObject->Release();
-    InterlockedDecrement(&ModuleObjectCount);
 }
 
 STDMETHODIMP SelectExtension::QueryInterface(REFIID riid, void** ppv) {
-    if (ppv == nullptr)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (IsEqualIID(riid, IID_IShellExtInit) || IsEqualIID(riid, IID_IUnknown)) {
-        *ppv = static_cast<IShellExtInit*>(this);
-    } else if (IsEqualIID(riid, IID_IContextMenu)) {
-        *ppv = static_cast<IContextMenu*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) SelectExtension::AddRef() {
-    return ++RefCount;
-}
-
-STDMETHODIMP_(ULONG) SelectExtension::Release() {
-    const ULONG count = --RefCount;
-    if (count == 0)
-        delete this;
-    return count;
+    IUnknown* offered = nullptr;
+    if (IsEqualIID(riid, IID_IShellExtInit) || IsEqualIID(riid, IID_IUnknown))
+        offered = static_cast<IShellExtInit*>(this);
+    else if (IsEqualIID(riid, IID_IContextMenu))
+        offered = static_cast<IContextMenu*>(this);
+    return HandOut(ppv, offered);
 }
 
 // Explorer may initialise the same object again before it invokes a command; the latest

@@ -9,18 +9,16 @@
 #include <shlobj.h>
 
 #include "engine/run_record.h"
+#include "shellext/module_object.h"
 
-class SelectExtension final : public IShellExtInit, public IContextMenu {
+class SelectExtension final : public IShellExtInit, public IContextMenu, public ModuleObject {
 public:
-    // Created with RefCount 0; the creator's QueryInterface takes the first reference.
-    SelectExtension();
-    SelectExtension(const SelectExtension&) = delete;
-    SelectExtension& operator=(const SelectExtension&) = delete;
+    SelectExtension() = default;
 
     // IUnknown, shared by both interface tables. The IShellExtInit table is the identity.
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
+    STDMETHODIMP_(ULONG) Release() override { return ReleaseReference(); }
 
     // IShellExtInit: keeps the data object and derives DefaultPattern and SourceFolder
     // from the first selected file.
@@ -34,7 +32,6 @@ public:
     STDMETHODIMP GetCommandString(UINT_PTR idCmd, UINT uType, UINT* pReserved, LPSTR pszName,
                                   UINT cchMax) override;
 
-    ULONG RefCount = 0;
     IDataObject* HeldDataObject = nullptr;
     // "*" and the first selected file's extension, or empty. Set by Initialize.
     char DefaultPattern[kRecordTextSize] = {};
@@ -44,8 +41,7 @@ public:
     RunRecord* ActiveRun = nullptr;
 
 private:
-    // Only Release destroys the object.
-    ~SelectExtension();
+    ~SelectExtension() override;
     void RunCommand(HWND owner);
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/dialog_icon.h"
 #include "shellext/module_state.h"
 #include "shellext/resource.h"
 #include "shellext/select_extension.h"
@@ -13,14 +14,6 @@ constexpr int kLineBufferSize = MAX_PATH;
 
 RunRecord* RecordOf(HWND dialog) {
     return reinterpret_cast<RunRecord*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
-
-void SetIcons(HWND dialog) {
-    HICON icon = LoadIconA(ModuleInstance, MAKEINTRESOURCEA(IDI_VESTRANE));
-    if (icon == nullptr)
-        return;
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
 
 // The dialog opens under the mouse: centred across, with the pointer near its bottom edge
@@ -76,7 +69,7 @@ DWORD CheckedAction(HWND dialog) {
 }
 
 void Initialize(HWND dialog, RunRecord& run) {
-    SetIcons(dialog);
+    ShowDialogIcon(dialog, ModuleInstance, IDI_VESTRANE);
     PlaceAtCursor(dialog);
 
     const int radio = RadioForMode(run.ConfiguredMode);

@@ -1,0 +1,28 @@
+#include "shellext/module_object.h"
+
+#include "shellext/module_state.h"
+
+ModuleObject::ModuleObject() {
+    InterlockedIncrement(&ModuleObjectCount);
+}
+
+ModuleObject::~ModuleObject() {
+    InterlockedDecrement(&ModuleObjectCount);
+}
+
+ULONG ModuleObject::ReleaseReference() {
+    const ULONG count = --RefCount;
+    if (count == 0)
+        delete this;
+    return count;
+}
+
+HRESULT HandOut(void** ppv, IUnknown* offered) {
+    if (ppv == nullptr)
+        return E_POINTER;
+    *ppv = offered;
+    if (offered == nullptr)
+        return E_NOINTERFACE;
+    offered->AddRef();
+    return S_OK;
+}
