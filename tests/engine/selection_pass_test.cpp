@@ -14,8 +14,9 @@
 #include "tests/support/import_patch.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/nothrow_failure.h"
-#include "tests/support/test_list_view.h"
 #include "tests/support/row_label.h"
+#include "tests/support/string_list_entries.h"
+#include "tests/support/test_list_view.h"
 
 namespace {
 
@@ -71,15 +72,6 @@ struct Observation {
     int UnterminatedItem = -1;
 };
 
-std::vector<std::string> ListContents(StringList* list) {
-    std::vector<std::string> contents;
-    if (list == nullptr)
-        return contents;
-    for (const char* text = list->GetFirst(); text != nullptr; text = list->GetNext())
-        contents.push_back(text);
-    return contents;
-}
-
 // True when the mapping named "MyMap" shows the same item record as the pass's page.
 bool ItemIsInNamedPage(const LVITEMA* item, const char* pageStart) {
     HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSelectionPageName);
@@ -108,7 +100,8 @@ LRESULT Observe(WindowProcHook& hook, HWND window, UINT message, WPARAM wParam, 
         break;
     case LVM_REDRAWITEMS:
         seen.Messages.push_back({message, wParam, lParam});
-        seen.PathsAtRepaint = ListContents(seen.Record->SelectedPaths);
+        if (seen.Record->SelectedPaths != nullptr)
+            seen.PathsAtRepaint = Entries(*seen.Record->SelectedPaths);
         break;
     case WM_SETFOCUS:
         ++seen.FocusMessages;

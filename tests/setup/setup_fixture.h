@@ -15,7 +15,6 @@
 #include "setup/setup_texts.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/registry_key_guard.h"
-#include "tests/support/registry_probe.h"
 #include "tests/support/scratch_folder.h"
 
 // The keys that installation writes, formed from the names both programs share.

@@ -7,6 +7,7 @@
 
 #include "setup/resource.h"
 #include "tests/support/dialog_layout.h"
+#include "tests/support/module_resources.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -25,16 +26,6 @@ protected:
     void TearDown() override {
         if (module_ != nullptr)
             FreeLibrary(module_);
-    }
-
-    std::string Resource(LPCSTR name, LPCSTR type) const {
-        HRSRC found = FindResourceA(module_, name, type);
-        if (found == nullptr)
-            return {};
-        HGLOBAL loaded = LoadResource(module_, found);
-        const char* bytes = static_cast<const char*>(LockResource(loaded));
-        return bytes == nullptr ? std::string()
-                                : std::string(bytes, SizeofResource(module_, found));
     }
 
     HMODULE module_ = nullptr;
@@ -80,50 +71,17 @@ TEST_F(VestinstImageTest, SettingsDialogAsDesigned) {
          }});
 }
 
-#pragma pack(push, 2)
-struct IconGroupEntry {
-    BYTE Width;
-    BYTE Height;
-    BYTE ColorCount;
-    BYTE Reserved;
-    WORD Planes;
-    WORD BitCount;
-    DWORD BytesInRes;
-    WORD Id;
-};
-#pragma pack(pop)
-
 TEST_F(VestinstImageTest, IconIsOne32By32ImageIn16Colours) {
-    const std::string group = Resource(MAKEINTRESOURCEA(IDI_SETUP), RT_GROUP_ICON);
-    ASSERT_EQ(group.size(), 6 + sizeof(IconGroupEntry));
-    WORD count = 0;
-    std::memcpy(&count, group.data() + 4, sizeof count);
-    EXPECT_EQ(count, 1);
-    IconGroupEntry entry;
-    std::memcpy(&entry, group.data() + 6, sizeof entry);
-    EXPECT_EQ(entry.Width, 32);
-    EXPECT_EQ(entry.Height, 32);
-    EXPECT_EQ(entry.ColorCount, 16);
-    EXPECT_EQ(entry.BitCount, 4);
-
-    const std::string image = Resource(MAKEINTRESOURCEA(entry.Id), RT_ICON);
-    ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER));
-    BITMAPINFOHEADER header;
-    std::memcpy(&header, image.data(), sizeof header);
-    EXPECT_EQ(header.biWidth, 32);
-    EXPECT_EQ(header.biHeight, 64); // the colour image and its mask
-    EXPECT_EQ(header.biBitCount, 4);
+    ExpectOne32By32IconIn16Colours(module_, IDI_SETUP);
 }
 
 TEST_F(VestinstImageTest, IconPictureIsNotTheExtensionsOwn) {
     const std::string extensionIcon = BuiltFilePath(EXTENSION_ICON);
     const std::string file = ReadWholeFile(extensionIcon);
     ASSERT_GE(file.size(), 6u) << extensionIcon;
-    const std::string group = Resource(MAKEINTRESOURCEA(IDI_SETUP), RT_GROUP_ICON);
-    ASSERT_EQ(group.size(), 6 + sizeof(IconGroupEntry));
-    IconGroupEntry entry;
-    std::memcpy(&entry, group.data() + 6, sizeof entry);
-    const std::string ours = Resource(MAKEINTRESOURCEA(entry.Id), RT_ICON);
+    const std::vector<IconImage> images = IconGroupImages(module_, IDI_SETUP);
+    ASSERT_EQ(images.size(), 1u);
+    const std::string ours = ResourceBytes(module_, MAKEINTRESOURCEA(images[0].Id), RT_ICON);
     ASSERT_FALSE(ours.empty());
     // An .ico file: a 6-byte header, 16-byte entries, then the images as RT_ICON holds them.
     WORD count = 0;
@@ -139,51 +97,21 @@ TEST_F(VestinstImageTest, IconPictureIsNotTheExtensionsOwn) {
     }
 }
 
-std::string VersionString(const std::string& block, const char* name) {
-    char* text = nullptr;
-    UINT length = 0;
-    const std::string path = std::string("\\StringFileInfo\\041103a4\\") + name;
-    if (!VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) ||
-        text == nullptr)
-        return "<missing>";
-    return std::string(text);
-}
-
-TEST_F(VestinstImageTest, JapaneseVersionBlock) {
-    const DWORD size = GetFileVersionInfoSizeA(BuiltProgram().c_str(), nullptr);
-    ASSERT_GT(size, 0u);
-    std::string block(size, '\0');
-    ASSERT_TRUE(GetFileVersionInfoA(BuiltProgram().c_str(), 0, size, block.data()));
-
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 2u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 2u);
-    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
-
-    WORD* translation = nullptr;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
-                               reinterpret_cast<void**>(&translation), &length));
-    ASSERT_EQ(length, 4u);
-    EXPECT_EQ(translation[0], 0x0411);
-    EXPECT_EQ(translation[1], 932);
-
-    EXPECT_EQ(VersionString(block, "FileVersion"), "0.02");
-    EXPECT_EQ(VersionString(block, "ProductVersion"), "0.02");
-    EXPECT_EQ(VersionString(block, "FileDescription"), "Vestinst");
-    EXPECT_EQ(VersionString(block, "InternalName"), "Vestinst");
-    EXPECT_EQ(VersionString(block, "ProductName"), "Vestinst");
-    EXPECT_EQ(VersionString(block, "OriginalFilename"), "Vestinst.exe");
-    EXPECT_EQ(VersionString(block, "CompanyName"), "");
-    EXPECT_EQ(VersionString(block, "LegalTrademarks"), " ");
+TEST(VestinstVersionBlock, IsJapaneseWithTheProgramsStrings) {
+    ExpectJapaneseVersionBlock(BuiltProgram(), VFT_APP,
+                               {{"CompanyName", ""},
+                                {"FileDescription", "Vestinst"},
+                                {"FileVersion", "0.02"},
+                                {"InternalName", "Vestinst"},
+                                {"LegalTrademarks", " "},
+                                {"OriginalFilename", "Vestinst.exe"},
+                                {"ProductName", "Vestinst"},
+                                {"ProductVersion", "0.02"}});
 }
 
 TEST_F(VestinstImageTest, ManifestAsksForCommonControls6DpiAwarenessAndAdministrator) {
     const std::string manifest =
-        Resource(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24 /* RT_MANIFEST */));
+        ResourceBytes(module_, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24 /* RT_MANIFEST */));
     ASSERT_FALSE(manifest.empty());
     EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);

@@ -1,5 +1,5 @@
 // The resources of the built Vestrane.dll, read back from the file as Windows reads them:
-// the selection dialog's template, the icon and the Japanese version block.
+// the selection dialog, the icon and the Japanese version block.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include "shellext/resource.h"
 #include "tests/shellext/built_dll.h"
 #include "tests/support/dialog_layout.h"
+#include "tests/support/module_resources.h"
 
 namespace {
 
@@ -62,53 +63,11 @@ TEST_F(DllResourcesTest, SelectionDialogAsDesigned) {
 
 // ---------------------------------------------------------------- icon 102
 
-#pragma pack(push, 2)
-struct IconGroupHeader {
-    WORD Reserved;
-    WORD Type;
-    WORD Count;
-};
-struct IconGroupEntry {
-    BYTE Width;
-    BYTE Height;
-    BYTE ColorCount;
-    BYTE Reserved;
-    WORD Planes;
-    WORD BitCount;
-    DWORD BytesInRes;
-    WORD Id;
-};
-#pragma pack(pop)
-
 TEST_F(DllResourcesTest, IconGroupHoldsOne32By32ImageIn16Colours) {
-    HRSRC group =
-        FindResourceExA(module, MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(IDI_VESTRANE), kJapanese);
-    ASSERT_NE(group, nullptr);
-    ASSERT_EQ(SizeofResource(module, group), sizeof(IconGroupHeader) + sizeof(IconGroupEntry));
-    const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
-    ASSERT_NE(data, nullptr);
-    IconGroupHeader header;
-    std::memcpy(&header, data, sizeof header);
-    EXPECT_EQ(header.Type, 1);
-    ASSERT_EQ(header.Count, 1);
-    IconGroupEntry entry;
-    std::memcpy(&entry, data + sizeof header, sizeof entry);
-    EXPECT_EQ(entry.Width, 32);
-    EXPECT_EQ(entry.Height, 32);
-    EXPECT_EQ(entry.ColorCount, 16);
-    EXPECT_EQ(entry.Planes, 1);
-    EXPECT_EQ(entry.BitCount, 4);
-
-    HRSRC image = FindResourceA(module, MAKEINTRESOURCEA(entry.Id), MAKEINTRESOURCEA(3));
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(SizeofResource(module, image), entry.BytesInRes);
-    BITMAPINFOHEADER bitmap;
-    std::memcpy(&bitmap, LockResource(LoadResource(module, image)), sizeof bitmap);
-    EXPECT_EQ(bitmap.biWidth, 32);
-    EXPECT_EQ(bitmap.biHeight, 64) << "colour image and mask";
-    EXPECT_EQ(bitmap.biBitCount, 4);
-    // 40-byte header, 16 palette entries, 4-bit image, 1-bit mask.
-    EXPECT_EQ(entry.BytesInRes, 40u + 16 * 4 + 32 * 32 / 2 + 32 * 4);
+    EXPECT_NE(
+        FindResourceExA(module, MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(IDI_VESTRANE), kJapanese),
+        nullptr);
+    ExpectOne32By32IconIn16Colours(module, IDI_VESTRANE);
 }
 
 TEST_F(DllResourcesTest, IconLoadsFromTheLoadedDll) {
@@ -131,62 +90,16 @@ TEST_F(DllResourcesTest, IconLoadsFromTheLoadedDll) {
 
 // ---------------------------------------------------------------- version block
 
-class VersionBlockTest : public testing::Test {
-protected:
-    void SetUp() override {
-        DWORD handle = 0;
-        const DWORD size = GetFileVersionInfoSizeA(BuiltDllPath().c_str(), &handle);
-        ASSERT_GT(size, 0u);
-        block.resize(size);
-        ASSERT_TRUE(GetFileVersionInfoA(BuiltDllPath().c_str(), 0, size, block.data()));
-    }
-    // The string under \StringFileInfo\041103a4\, or "<missing>".
-    std::string Text(const char* name) {
-        const std::string path = std::string("\\StringFileInfo\\041103a4\\") + name;
-        char* value = nullptr;
-        UINT length = 0;
-        if (!VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value),
-                            &length) ||
-            value == nullptr)
-            return "<missing>";
-        return std::string(value);
-    }
-    std::vector<char> block;
-};
-
-TEST_F(VersionBlockTest, FixedVersionIs0002) {
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    ASSERT_NE(fixed, nullptr);
-    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 2u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 2u);
-    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
-}
-
-TEST_F(VersionBlockTest, TranslationIsJapaneseInCodePage932) {
-    WORD* translation = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
-                               reinterpret_cast<void**>(&translation), &length));
-    ASSERT_EQ(length, 4u);
-    EXPECT_EQ(translation[0], 0x0411);
-    EXPECT_EQ(translation[1], 932);
-}
-
-TEST_F(VersionBlockTest, Strings) {
-    EXPECT_EQ(Text("FileVersion"), "0.02");
-    EXPECT_EQ(Text("ProductVersion"), "0.02");
-    EXPECT_EQ(Text("FileDescription"), "Vestrane");
-    EXPECT_EQ(Text("InternalName"), "Vestrane");
-    EXPECT_EQ(Text("ProductName"), "Vestrane");
-    EXPECT_EQ(Text("OriginalFilename"), "Vestrane.DLL");
-    EXPECT_EQ(Text("CompanyName"), "");
-    EXPECT_EQ(Text("LegalTrademarks"), " ");
-    EXPECT_EQ(Text("LegalCopyright"), "<missing>");
+TEST(VersionBlock, IsJapaneseWithTheProductsStrings) {
+    ExpectJapaneseVersionBlock(BuiltDllPath(), VFT_DLL,
+                               {{"CompanyName", ""},
+                                {"FileDescription", "Vestrane"},
+                                {"FileVersion", "0.02"},
+                                {"InternalName", "Vestrane"},
+                                {"LegalTrademarks", " "},
+                                {"OriginalFilename", "Vestrane.DLL"},
+                                {"ProductName", "Vestrane"},
+                                {"ProductVersion", "0.02"}});
 }
 
 } // namespace

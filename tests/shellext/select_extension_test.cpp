@@ -21,9 +21,9 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/nothrow_failure.h"
 #include "tests/support/registry_key_guard.h"
+#include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/shell_view.h"
-#include "tests/support/row_label.h"
 
 namespace {
 
@@ -576,7 +576,7 @@ TEST_F(InvokeCommandTest, OtherVerbsDoNothing) {
     EXPECT_EQ(extension_->InvokeCommand(nullptr), S_OK);
     EXPECT_TRUE(catcher.Boxes().empty());
     EXPECT_EQ(extension_->ActiveRun, nullptr);
-    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
 TEST_F(InvokeCommandTest, WindowWithoutFolderViewEndsSilently) {
@@ -586,7 +586,7 @@ TEST_F(InvokeCommandTest, WindowWithoutFolderViewEndsSilently) {
     EXPECT_EQ(extension_->InvokeCommand(&info), S_OK);
     EXPECT_TRUE(catcher.Boxes().empty());
     EXPECT_EQ(extension_->ActiveRun, nullptr);
-    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
 TEST_F(InvokeCommandTest, FolderViewWithoutReachableListViewSaysSo) {
@@ -600,7 +600,7 @@ TEST_F(InvokeCommandTest, FolderViewWithoutReachableListViewSaysSo) {
     EXPECT_EQ(box.Owner, frame.Frame);
     EXPECT_EQ(box.Text, "エクスプローラのウインドウが検索できません。");
     EXPECT_EQ(extension_->ActiveRun, nullptr);
-    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
 TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
@@ -634,7 +634,7 @@ TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
     EXPECT_EQ(extension_->ActiveRun, nullptr);
     EXPECT_EQ(SendMessageA(frame.ListView, LVM_GETITEMSTATE, 0, LVIS_SELECTED), LVIS_SELECTED);
     EXPECT_EQ(SendMessageA(frame.ListView, LVM_GETITEMSTATE, 1, LVIS_SELECTED), 0);
-    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
 } // namespace

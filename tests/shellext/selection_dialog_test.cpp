@@ -16,6 +16,7 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/process_lock.h"
 #include "tests/support/row_label.h"
+#include "tests/support/string_list_entries.h"
 
 namespace {
 
@@ -436,10 +437,7 @@ TEST_F(SelectionDialogTest, OkLeavesEveryOtherFieldAlone) {
     EXPECT_EQ(record.InitFromHistory, 0u);
     EXPECT_EQ(record.PathBytesTotal, 1234u);
     EXPECT_EQ(record.SelectedPaths, nullptr);
-    std::vector<std::string> entries;
-    for (const char* entry = history.GetFirst(); entry != nullptr; entry = history.GetNext())
-        entries.push_back(entry);
-    EXPECT_EQ(entries, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(Entries(history), (std::vector<std::string>{"a", "b"}));
 }
 
 // ---------------------------------------------------------------- cancelling

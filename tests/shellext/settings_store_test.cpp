@@ -12,29 +12,17 @@
 
 #include "tests/support/registry_key_guard.h"
 #include "tests/support/row_label.h"
+#include "tests/support/string_list_entries.h"
 
 namespace {
 
 constexpr DWORD kPoison = 0xDEADBEEF;
 
-std::string Dword(DWORD number) {
-    return std::string(reinterpret_cast<const char*>(&number), sizeof number);
-}
 // The name of history value n.
 std::string H(int n) {
     char name[8];
     std::snprintf(name, sizeof name, kHistoryValueFormat, n);
     return name;
-}
-std::string Sz(const std::string& text) {
-    return std::string(text.c_str(), text.size() + 1);
-}
-
-std::vector<std::string> Entries(StringList& list) {
-    std::vector<std::string> entries;
-    for (const char* entry = list.GetFirst(); entry != nullptr; entry = list.GetNext())
-        entries.push_back(entry);
-    return entries;
 }
 
 // A record as a run has it just before LoadSettings: History created empty, the other
@@ -52,17 +40,22 @@ protected:
     ~SettingsTest() override { run.History = nullptr; }
 
     void Put(const std::string& name, DWORD type, const std::string& data) {
-        ASSERT_TRUE(WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, name, type, data)) << name;
+        ASSERT_TRUE(WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, name.c_str(), type, data))
+            << name;
     }
-    void PutText(const std::string& name, const std::string& text) { Put(name, REG_SZ, Sz(text)); }
-    void PutNumber(const std::string& name, DWORD number) { Put(name, REG_DWORD, Dword(number)); }
+    void PutText(const std::string& name, const std::string& text) {
+        Put(name, REG_SZ, WithTerminator(text));
+    }
+    void PutNumber(const std::string& name, DWORD number) {
+        Put(name, REG_DWORD, DwordBytes(number));
+    }
     void PutHistory(const std::vector<std::string>& lines) {
         for (std::size_t i = 0; i < lines.size(); ++i)
             PutText(H(static_cast<int>(i)), lines[i]);
     }
 
-    std::optional<RegistryValue> Get(const std::string& name) {
-        return ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, name);
+    StoredValue Get(const std::string& name) {
+        return ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, name.c_str());
     }
     std::vector<std::string> Names() { return RegistryValueNames(HKEY_CURRENT_USER, kSettingsKey); }
 
@@ -95,16 +88,16 @@ protected:
 // ---------------------------------------------------------------- loading the defaults
 
 TEST_F(SettingsTest, NoKeyGivesSelectOnlyTheDefaultPatternAndNoHistory) {
-    ASSERT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
     LoadSettings(run);
     EXPECT_EQ(run.ConfiguredMode, static_cast<DWORD>(SelectOnly));
     EXPECT_EQ(run.InitFromHistory, 0u);
     EXPECT_EQ(history.GetFirst(), nullptr);
-    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey)) << "loading creates nothing";
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey)) << "loading creates nothing";
 }
 
 TEST_F(SettingsTest, EmptyKeyGivesTheDefaults) {
-    Put("unrelated", REG_SZ, Sz("x"));
+    Put("unrelated", REG_SZ, WithTerminator("x"));
     LoadSettings(run);
     EXPECT_EQ(run.ConfiguredMode, static_cast<DWORD>(SelectOnly));
     EXPECT_EQ(run.InitFromHistory, 0u);
@@ -149,37 +142,39 @@ TEST_P(ModeTest, ConfiguredModeFollowsModeAndFlag) {
 }
 
 const ModeCase kModeCases[] = {
-    {"SelectOnly", {{kModeValue, REG_DWORD, Dword(0)}}, SelectOnly},
-    {"ClipboardCopy", {{kModeValue, REG_DWORD, Dword(1)}}, ClipboardCopy},
-    {"ClipboardCut", {{kModeValue, REG_DWORD, Dword(2)}}, ClipboardCut},
-    {"CopyToFolder", {{kModeValue, REG_DWORD, Dword(4)}}, CopyToFolder},
-    {"MoveToFolder", {{kModeValue, REG_DWORD, Dword(5)}}, MoveToFolder},
-    {"UnknownModeKept", {{kModeValue, REG_DWORD, Dword(7)}}, 7},
+    {"SelectOnly", {{kModeValue, REG_DWORD, DwordBytes(0)}}, SelectOnly},
+    {"ClipboardCopy", {{kModeValue, REG_DWORD, DwordBytes(1)}}, ClipboardCopy},
+    {"ClipboardCut", {{kModeValue, REG_DWORD, DwordBytes(2)}}, ClipboardCut},
+    {"CopyToFolder", {{kModeValue, REG_DWORD, DwordBytes(4)}}, CopyToFolder},
+    {"MoveToFolder", {{kModeValue, REG_DWORD, DwordBytes(5)}}, MoveToFolder},
+    {"UnknownModeKept", {{kModeValue, REG_DWORD, DwordBytes(7)}}, 7},
     {"UsePreviousTakesFlag",
-     {{kModeValue, REG_DWORD, Dword(3)}, {kFlagValue, REG_DWORD, Dword(5)}},
+     {{kModeValue, REG_DWORD, DwordBytes(3)}, {kFlagValue, REG_DWORD, DwordBytes(5)}},
      MoveToFolder},
     {"UsePreviousTakesFlagZero",
-     {{kModeValue, REG_DWORD, Dword(3)}, {kFlagValue, REG_DWORD, Dword(0)}},
+     {{kModeValue, REG_DWORD, DwordBytes(3)}, {kFlagValue, REG_DWORD, DwordBytes(0)}},
      SelectOnly},
-    {"UsePreviousWithoutFlagStaysUsePrevious", {{kModeValue, REG_DWORD, Dword(3)}}, UsePrevious},
+    {"UsePreviousWithoutFlagStaysUsePrevious",
+     {{kModeValue, REG_DWORD, DwordBytes(3)}},
+     UsePrevious},
     {"FlagIgnoredUnlessUsePrevious",
-     {{kModeValue, REG_DWORD, Dword(1)}, {kFlagValue, REG_DWORD, Dword(5)}},
+     {{kModeValue, REG_DWORD, DwordBytes(1)}, {kFlagValue, REG_DWORD, DwordBytes(5)}},
      ClipboardCopy},
-    {"FlagAloneIgnored", {{kFlagValue, REG_DWORD, Dword(4)}}, SelectOnly},
+    {"FlagAloneIgnored", {{kFlagValue, REG_DWORD, DwordBytes(4)}}, SelectOnly},
     // The stored type is not checked: four bytes of any type are a number.
-    {"BinaryOfFourBytes", {{kModeValue, REG_BINARY, Dword(4)}}, CopyToFolder},
+    {"BinaryOfFourBytes", {{kModeValue, REG_BINARY, DwordBytes(4)}}, CopyToFolder},
     {"FlagAsBinary",
-     {{kModeValue, REG_DWORD, Dword(3)}, {kFlagValue, REG_BINARY, Dword(2)}},
+     {{kModeValue, REG_DWORD, DwordBytes(3)}, {kFlagValue, REG_BINARY, DwordBytes(2)}},
      ClipboardCut},
     // Shorter values leave the missing high bytes zero, never stale.
     {"BinaryOfOneByte", {{kModeValue, REG_BINARY, std::string(1, '\x02')}}, ClipboardCut},
-    {"ShortString", {{kModeValue, REG_SZ, Sz("1")}}, 0x31},
+    {"ShortString", {{kModeValue, REG_SZ, WithTerminator("1")}}, 0x31},
     {"EmptyBinary", {{kModeValue, REG_BINARY, std::string()}}, SelectOnly},
     // Longer values do not fit the four bytes and count as missing.
-    {"QwordDoesNotFit", {{kModeValue, REG_QWORD, Dword(2) + Dword(0)}}, SelectOnly},
-    {"LongStringDoesNotFit", {{kModeValue, REG_SZ, Sz("12345678")}}, SelectOnly},
+    {"QwordDoesNotFit", {{kModeValue, REG_QWORD, DwordBytes(2) + DwordBytes(0)}}, SelectOnly},
+    {"LongStringDoesNotFit", {{kModeValue, REG_SZ, WithTerminator("12345678")}}, SelectOnly},
     {"FlagThatDoesNotFitKeepsUsePrevious",
-     {{kModeValue, REG_DWORD, Dword(3)}, {kFlagValue, REG_SZ, Sz("5555")}},
+     {{kModeValue, REG_DWORD, DwordBytes(3)}, {kFlagValue, REG_SZ, WithTerminator("5555")}},
      UsePrevious},
 };
 
@@ -207,55 +202,67 @@ const std::string k260(260, 'o');
 
 const HistoryLoadCase kHistoryLoadCases[] = {
     {"ThreeEntries",
-     {{H(0), REG_SZ, Sz("a")}, {H(1), REG_SZ, Sz("b")}, {H(2), REG_SZ, Sz("c")}},
+     {{H(0), REG_SZ, WithTerminator("a")},
+      {H(1), REG_SZ, WithTerminator("b")},
+      {H(2), REG_SZ, WithTerminator("c")}},
      {"a", "b", "c"}},
     {"TenEntries",
-     {{H(0), REG_SZ, Sz("0")},
-      {H(1), REG_SZ, Sz("1")},
-      {H(2), REG_SZ, Sz("2")},
-      {H(3), REG_SZ, Sz("3")},
-      {H(4), REG_SZ, Sz("4")},
-      {H(5), REG_SZ, Sz("5")},
-      {H(6), REG_SZ, Sz("6")},
-      {H(7), REG_SZ, Sz("7")},
-      {H(8), REG_SZ, Sz("8")},
-      {H(9), REG_SZ, Sz("9")},
-      {H(10), REG_SZ, Sz("10")}},
+     {{H(0), REG_SZ, WithTerminator("0")},
+      {H(1), REG_SZ, WithTerminator("1")},
+      {H(2), REG_SZ, WithTerminator("2")},
+      {H(3), REG_SZ, WithTerminator("3")},
+      {H(4), REG_SZ, WithTerminator("4")},
+      {H(5), REG_SZ, WithTerminator("5")},
+      {H(6), REG_SZ, WithTerminator("6")},
+      {H(7), REG_SZ, WithTerminator("7")},
+      {H(8), REG_SZ, WithTerminator("8")},
+      {H(9), REG_SZ, WithTerminator("9")},
+      {H(10), REG_SZ, WithTerminator("10")}},
      {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
-    {"EmptyFirstEntrySkipped", {{H(0), REG_SZ, Sz("")}, {H(1), REG_SZ, Sz("x")}}, {"x"}},
+    {"EmptyFirstEntrySkipped",
+     {{H(0), REG_SZ, WithTerminator("")}, {H(1), REG_SZ, WithTerminator("x")}},
+     {"x"}},
     {"RunOfEmptyEntriesSkipped",
-     {{H(0), REG_SZ, Sz("")},
-      {H(1), REG_SZ, Sz("")},
-      {H(2), REG_SZ, Sz("")},
-      {H(3), REG_SZ, Sz("y")},
-      {H(4), REG_SZ, Sz("")},
-      {H(5), REG_SZ, Sz("z")}},
+     {{H(0), REG_SZ, WithTerminator("")},
+      {H(1), REG_SZ, WithTerminator("")},
+      {H(2), REG_SZ, WithTerminator("")},
+      {H(3), REG_SZ, WithTerminator("y")},
+      {H(4), REG_SZ, WithTerminator("")},
+      {H(5), REG_SZ, WithTerminator("z")}},
      {"y", "z"}},
     {"GapEndsTheWalk",
-     {{H(0), REG_SZ, Sz("a")},
-      {H(1), REG_SZ, Sz("b")},
-      {H(2), REG_SZ, Sz("c")},
-      {H(4), REG_SZ, Sz("e")}},
+     {{H(0), REG_SZ, WithTerminator("a")},
+      {H(1), REG_SZ, WithTerminator("b")},
+      {H(2), REG_SZ, WithTerminator("c")},
+      {H(4), REG_SZ, WithTerminator("e")}},
      {"a", "b", "c"}},
-    {"MissingFirstEntryGivesNoHistory", {{H(1), REG_SZ, Sz("b")}}, {}},
-    {"LongestEntryFits", {{H(0), REG_SZ, Sz(k259)}, {H(1), REG_SZ, Sz("b")}}, {k259, "b"}},
+    {"MissingFirstEntryGivesNoHistory", {{H(1), REG_SZ, WithTerminator("b")}}, {}},
+    {"LongestEntryFits",
+     {{H(0), REG_SZ, WithTerminator(k259)}, {H(1), REG_SZ, WithTerminator("b")}},
+     {k259, "b"}},
     {"OverLongEntryEndsTheWalk",
-     {{H(0), REG_SZ, Sz("a")}, {H(1), REG_SZ, Sz(k260)}, {H(2), REG_SZ, Sz("c")}},
+     {{H(0), REG_SZ, WithTerminator("a")},
+      {H(1), REG_SZ, WithTerminator(k260)},
+      {H(2), REG_SZ, WithTerminator("c")}},
      {"a"}},
     {"UnterminatedStringIsCutAtItsSize",
-     {{H(0), REG_SZ, "abc"}, {H(1), REG_SZ, Sz("d")}},
+     {{H(0), REG_SZ, "abc"}, {H(1), REG_SZ, WithTerminator("d")}},
      {"abc", "d"}},
     {"UnterminatedBinaryIsCutAtItsSize",
-     {{H(0), REG_BINARY, "abc"}, {H(1), REG_SZ, Sz("d")}},
+     {{H(0), REG_BINARY, "abc"}, {H(1), REG_SZ, WithTerminator("d")}},
      {"abc", "d"}},
     {"UnterminatedEntryThatFillsTheBufferEndsTheWalk",
-     {{H(0), REG_SZ, Sz("a")}, {H(1), REG_BINARY, k260}, {H(2), REG_SZ, Sz("c")}},
+     {{H(0), REG_SZ, WithTerminator("a")},
+      {H(1), REG_BINARY, k260},
+      {H(2), REG_SZ, WithTerminator("c")}},
      {"a"}},
     {"UnterminatedLongestEntryFits", {{H(0), REG_BINARY, k259}}, {k259}},
     {"EmbeddedZeroEndsTheText", {{H(0), REG_BINARY, std::string("ab\0cd", 5)}}, {"ab"}},
-    {"NumberAsText", {{H(0), REG_DWORD, Dword(0x00636261)}}, {"abc"}},
-    {"NumberWithoutZeroByteIsCut", {{H(0), REG_DWORD, Dword(0x64636261)}}, {"abcd"}},
-    {"ZeroNumberIsAnEmptyEntry", {{H(0), REG_DWORD, Dword(0)}, {H(1), REG_SZ, Sz("b")}}, {"b"}},
+    {"NumberAsText", {{H(0), REG_DWORD, DwordBytes(0x00636261)}}, {"abc"}},
+    {"NumberWithoutZeroByteIsCut", {{H(0), REG_DWORD, DwordBytes(0x64636261)}}, {"abcd"}},
+    {"ZeroNumberIsAnEmptyEntry",
+     {{H(0), REG_DWORD, DwordBytes(0)}, {H(1), REG_SZ, WithTerminator("b")}},
+     {"b"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Settings, HistoryLoadTest, testing::ValuesIn(kHistoryLoadCases),
@@ -274,13 +281,13 @@ TEST_F(SettingsTest, JapaneseEntriesComeBackByteForByte) {
 TEST_F(SettingsTest, SaveCreatesTheKeyWithFlagAndLine) {
     Run("*.txt", CopyToFolder);
     const auto flag = Get(kFlagValue);
-    ASSERT_TRUE(flag);
-    EXPECT_EQ(flag->Type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(flag->Data, Dword(CopyToFolder));
+    ASSERT_TRUE(flag.Exists);
+    EXPECT_EQ(flag.Type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(flag.Data, DwordBytes(CopyToFolder));
     const auto h0 = Get(H(0));
-    ASSERT_TRUE(h0);
-    EXPECT_EQ(h0->Type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(h0->Data, Sz("*.txt")) << "the text and its terminator";
+    ASSERT_TRUE(h0.Exists);
+    EXPECT_EQ(h0.Type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(h0.Data, WithTerminator("*.txt")) << "the text and its terminator";
     EXPECT_EQ(Names(), (std::vector<std::string>{kFlagValue, H(0)}));
 }
 
@@ -288,8 +295,8 @@ TEST_F(SettingsTest, SaveNeverWritesModeOrSelect) {
     PutNumber(kModeValue, UsePrevious);
     PutNumber(kSelectValue, 1);
     Run("a", ClipboardCopy);
-    EXPECT_EQ(Get(kModeValue)->Data, Dword(UsePrevious));
-    EXPECT_EQ(Get(kSelectValue)->Data, Dword(1));
+    EXPECT_EQ(Get(kModeValue).Data, DwordBytes(UsePrevious));
+    EXPECT_EQ(Get(kSelectValue).Data, DwordBytes(1));
     // The next run's UsePrevious now means the action just saved.
     LoadSettings(run);
     EXPECT_EQ(run.ConfiguredMode, static_cast<DWORD>(ClipboardCopy));
@@ -298,10 +305,10 @@ TEST_F(SettingsTest, SaveNeverWritesModeOrSelect) {
 TEST_F(SettingsTest, RepeatedLineMovesToTheFront) {
     PutHistory({"a", "b", "c"});
     Run("b", SelectOnly);
-    EXPECT_EQ(Get(H(0))->Data, Sz("b"));
-    EXPECT_EQ(Get(H(1))->Data, Sz("a"));
-    EXPECT_EQ(Get(H(2))->Data, Sz("c"));
-    EXPECT_FALSE(Get(H(3)));
+    EXPECT_EQ(Get(H(0)).Data, WithTerminator("b"));
+    EXPECT_EQ(Get(H(1)).Data, WithTerminator("a"));
+    EXPECT_EQ(Get(H(2)).Data, WithTerminator("c"));
+    EXPECT_FALSE(Get(H(3)).Exists);
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{"b", "a", "c"}));
 }
 
@@ -314,7 +321,7 @@ TEST_F(SettingsTest, NewLineGoesFirstAndTheTenthEntryDrops) {
     std::vector<std::string> expected = {"new"};
     expected.insert(expected.end(), ten.begin(), ten.begin() + 9);
     EXPECT_EQ(LoadedHistory(), expected);
-    EXPECT_FALSE(Get(H(10))) << "no eleventh value";
+    EXPECT_FALSE(Get(H(10)).Exists) << "no eleventh value";
 }
 
 TEST_F(SettingsTest, LineAlreadyInAFullHistoryKeepsTheOtherNine) {
@@ -334,10 +341,10 @@ TEST_F(SettingsTest, LineAlreadyInAFullHistoryKeepsTheOtherNine) {
 TEST_F(SettingsTest, EmptyLineRewritesOnlyTheFirstEntry) {
     PutHistory({"a", "b"});
     Run("", ClipboardCut);
-    EXPECT_EQ(Get(H(0))->Data, Sz("")) << "one byte: the terminator";
-    EXPECT_EQ(Get(H(1))->Data, Sz("b"));
-    EXPECT_FALSE(Get(H(2)));
-    EXPECT_EQ(Get(kFlagValue)->Data, Dword(ClipboardCut));
+    EXPECT_EQ(Get(H(0)).Data, WithTerminator("")) << "one byte: the terminator";
+    EXPECT_EQ(Get(H(1)).Data, WithTerminator("b"));
+    EXPECT_FALSE(Get(H(2)).Exists);
+    EXPECT_EQ(Get(kFlagValue).Data, DwordBytes(ClipboardCut));
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{"b"}));
 }
 
@@ -355,17 +362,17 @@ TEST_F(SettingsTest, LinesDifferingInPunctuationOrWidthStaySeparate) {
 
 TEST_F(SettingsTest, ValuesAboveTheLastWrittenOneStay) {
     // H(2) is empty, so the load gives three entries but four values exist.
-    Put(H(0), REG_SZ, Sz("a"));
-    Put(H(1), REG_SZ, Sz("b"));
-    Put(H(2), REG_SZ, Sz(""));
-    Put(H(3), REG_SZ, Sz("c"));
-    Put(H(4), REG_SZ, Sz("d"));
+    Put(H(0), REG_SZ, WithTerminator("a"));
+    Put(H(1), REG_SZ, WithTerminator("b"));
+    Put(H(2), REG_SZ, WithTerminator(""));
+    Put(H(3), REG_SZ, WithTerminator("c"));
+    Put(H(4), REG_SZ, WithTerminator("d"));
     Run("d", SelectOnly);
-    EXPECT_EQ(Get(H(0))->Data, Sz("d"));
-    EXPECT_EQ(Get(H(1))->Data, Sz("a"));
-    EXPECT_EQ(Get(H(2))->Data, Sz("b"));
-    EXPECT_EQ(Get(H(3))->Data, Sz("c"));
-    EXPECT_EQ(Get(H(4))->Data, Sz("d")) << "left as it was";
+    EXPECT_EQ(Get(H(0)).Data, WithTerminator("d"));
+    EXPECT_EQ(Get(H(1)).Data, WithTerminator("a"));
+    EXPECT_EQ(Get(H(2)).Data, WithTerminator("b"));
+    EXPECT_EQ(Get(H(3)).Data, WithTerminator("c"));
+    EXPECT_EQ(Get(H(4)).Data, WithTerminator("d")) << "left as it was";
 }
 
 TEST_F(SettingsTest, HistoryIsWalkedFromItsFirstEntry) {
@@ -385,14 +392,14 @@ TEST_F(SettingsTest, SaveWithoutAHistoryListWritesFlagAndLine) {
     std::strcpy(run.PatternLine, "z");
     run.Action = MoveToFolder;
     SaveSettings(run);
-    EXPECT_EQ(Get(H(0))->Data, Sz("z"));
-    EXPECT_EQ(Get(H(1))->Data, Sz("b"));
-    EXPECT_EQ(Get(kFlagValue)->Data, Dword(MoveToFolder));
+    EXPECT_EQ(Get(H(0)).Data, WithTerminator("z"));
+    EXPECT_EQ(Get(H(1)).Data, WithTerminator("b"));
+    EXPECT_EQ(Get(kFlagValue).Data, DwordBytes(MoveToFolder));
 }
 
 TEST_F(SettingsTest, LongestLineIsSavedWhole) {
     Run(k259, SelectOnly);
-    EXPECT_EQ(Get(H(0))->Data, Sz(k259));
+    EXPECT_EQ(Get(H(0)).Data, WithTerminator(k259));
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{k259}));
 }
 
@@ -403,7 +410,7 @@ TEST_F(SettingsTest, OverLongLineIsCutSoThatItLoadsAgain) {
     std::memset(run.PatternLine, 'x', sizeof run.PatternLine);
     SaveSettings(run);
     const std::string cut(259, 'x');
-    EXPECT_EQ(Get(H(0))->Data, Sz(cut));
+    EXPECT_EQ(Get(H(0)).Data, WithTerminator(cut));
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{cut, "a", "b"}));
 }
 
@@ -411,7 +418,7 @@ TEST_F(SettingsTest, JapaneseLineIsSavedByteForByte) {
     const std::string line = "表*.txt ソ";
     PutHistory({"a"});
     Run(line, SelectOnly);
-    EXPECT_EQ(Get(H(0))->Data, Sz(line));
+    EXPECT_EQ(Get(H(0)).Data, WithTerminator(line));
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{line, "a"}));
 }
 

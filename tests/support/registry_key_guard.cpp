@@ -66,71 +66,65 @@ RegistryKeyGuard::~RegistryKeyGuard() {
         RestoreTree(root_, *saved_);
 }
 
-bool WriteRegistryValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
-                        const std::string& data) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return false;
-    const LONG status =
-        RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                       static_cast<DWORD>(data.size()));
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
-}
-
-bool WriteRegistryDword(HKEY root, const std::string& path, const std::string& name, DWORD number) {
-    return WriteRegistryValue(root, path, name, REG_DWORD,
-                              std::string(reinterpret_cast<const char*>(&number), sizeof number));
-}
-
-bool WriteRegistryString(HKEY root, const std::string& path, const std::string& name,
-                         const std::string& text) {
-    return WriteRegistryValue(root, path, name, REG_SZ, std::string(text.c_str(), text.size() + 1));
-}
-
-std::optional<RegistryValue> ReadRegistryValue(HKEY root, const std::string& path,
-                                               const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    RegistryValue value;
+StoredValue ReadStoredValue(HKEY root, const std::string& key, const char* name) {
+    StoredValue value;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return value;
     DWORD size = 0;
-    LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &value.Type, nullptr, &size);
-    if (status == ERROR_SUCCESS) {
-        value.Data.assign(size, '\0');
-        status = RegQueryValueExA(key, name.c_str(), nullptr, &value.Type,
-                                  reinterpret_cast<BYTE*>(value.Data.data()), &size);
-        value.Data.resize(std::min<std::size_t>(size, value.Data.size()));
+    if (RegQueryValueExA(opened, name, nullptr, &value.Type, nullptr, &size) == ERROR_SUCCESS) {
+        std::string bytes(size, '\0');
+        if (RegQueryValueExA(opened, name, nullptr, &value.Type,
+                             reinterpret_cast<BYTE*>(bytes.data()), &size) == ERROR_SUCCESS) {
+            value.Exists = true;
+            value.Data = bytes.substr(0, size);
+        }
     }
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS)
-        return std::nullopt;
+    RegCloseKey(opened);
     return value;
 }
 
-std::vector<std::string> RegistryValueNames(HKEY root, const std::string& path) {
+std::vector<std::string> RegistryValueNames(HKEY root, const std::string& key) {
     std::vector<std::string> names;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return names;
-    for (DWORD index = 0;; ++index) {
-        char valueName[16384];
-        DWORD nameSize = sizeof valueName;
-        if (RegEnumValueA(key, index, valueName, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        names.push_back(valueName);
+    if (const auto tree = SaveTree(root, key)) {
+        for (const auto& value : tree->Values)
+            names.push_back(value.Name);
     }
-    RegCloseKey(key);
     std::sort(names.begin(), names.end());
     return names;
 }
 
-bool RegistryKeyExists(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+bool KeyExists(HKEY root, const std::string& key) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
         return false;
-    RegCloseKey(key);
+    RegCloseKey(opened);
     return true;
+}
+
+bool WriteRegistryValue(HKEY root, const std::string& key, const char* name, DWORD type,
+                        const std::string& data) {
+    HKEY opened = nullptr;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, &opened, nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG status =
+        RegSetValueExA(opened, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                       static_cast<DWORD>(data.size()));
+    RegCloseKey(opened);
+    return status == ERROR_SUCCESS;
+}
+
+bool WriteRegistryDword(HKEY root, const std::string& key, const char* name, DWORD number) {
+    return WriteRegistryValue(root, key, name, REG_DWORD, DwordBytes(number));
+}
+
+bool WriteRegistryString(HKEY root, const std::string& key, const char* name,
+                         const std::string& text) {
+    return WriteRegistryValue(root, key, name, REG_SZ, WithTerminator(text));
+}
+
+void DeleteKeyTree(HKEY root, const std::string& key) {
+    RegDeleteTreeA(root, key.c_str());
+    RegDeleteKeyA(root, key.c_str());
 }

@@ -1,7 +1,7 @@
-// Gives a test the sole use of one registry key. The guard waits for other test
-// processes that guard the same key, saves the key's whole tree and deletes it, so the
-// test starts without the key; on destruction it deletes whatever the test left there
-// and puts the saved tree back.
+// The registry as a test reads and writes it. A guard gives a test the sole use of one key. The
+// guard waits for other test processes that guard the same key, saves the key's whole tree and
+// deletes it, so the test starts without the key; on destruction it deletes whatever the test left
+// there and puts the saved tree back.
 #pragma once
 
 #include <windows.h>
@@ -37,22 +37,34 @@ private:
     std::optional<Tree> saved_;
 };
 
-// A registry value as raw bytes, read with the ANSI functions.
-struct RegistryValue {
+// A registry value read back exactly as stored, with the ANSI functions.
+struct StoredValue {
+    bool Exists = false;
     DWORD Type = REG_NONE;
+    // The stored bytes, terminators included; Data.size() is the stored size.
     std::string Data;
 };
 
-// Writes a value of any type with exactly the given bytes, creating the key as needed.
-bool WriteRegistryValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
-                        const std::string& data);
-bool WriteRegistryDword(HKEY root, const std::string& path, const std::string& name, DWORD number);
-// Writes a REG_SZ value: the text and its terminator.
-bool WriteRegistryString(HKEY root, const std::string& path, const std::string& name,
-                         const std::string& text);
-// The value's type and bytes, or nothing when the key or the value does not exist.
-std::optional<RegistryValue> ReadRegistryValue(HKEY root, const std::string& path,
-                                               const std::string& name);
+StoredValue ReadStoredValue(HKEY root, const std::string& key, const char* name);
 // The names of the values of a key, sorted; empty when the key does not exist.
-std::vector<std::string> RegistryValueNames(HKEY root, const std::string& path);
-bool RegistryKeyExists(HKEY root, const std::string& path);
+std::vector<std::string> RegistryValueNames(HKEY root, const std::string& key);
+bool KeyExists(HKEY root, const std::string& key);
+
+// Writes a value of any type with exactly the given bytes, creating the key as needed.
+bool WriteRegistryValue(HKEY root, const std::string& key, const char* name, DWORD type,
+                        const std::string& data);
+bool WriteRegistryDword(HKEY root, const std::string& key, const char* name, DWORD number);
+// Writes a REG_SZ value: the text and its terminator.
+bool WriteRegistryString(HKEY root, const std::string& key, const char* name,
+                         const std::string& text);
+// Deletes key with all its subkeys and values; a missing key is fine.
+void DeleteKeyTree(HKEY root, const std::string& key);
+
+// A REG_SZ value's bytes: the text and its terminator.
+inline std::string WithTerminator(const std::string& text) {
+    return text + '\0';
+}
+// A REG_DWORD's bytes.
+inline std::string DwordBytes(DWORD value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}

@@ -1,5 +1,6 @@
-// Leaks are caught by the sanitizer build (LeakSanitizer runs with every test there);
-// the allocation failures of Append are tested in string_list_alloc_test.cpp.
+// Leaks are caught by the sanitizer build (LeakSanitizer runs with every test there); the
+// allocation failures of Append are forced through the replaced nothrow allocation
+// functions that this program carries.
 #include "text/string_list.h"
 
 #include <gtest/gtest.h>
@@ -8,15 +9,10 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/support/nothrow_failure.h"
+#include "tests/support/string_list_entries.h"
 
-// Reads a list the way every caller does: GetFirst, then GetNext until none.
-std::vector<std::string> Walk(StringList& list) {
-    std::vector<std::string> texts;
-    for (const char* text = list.GetFirst(); text != nullptr; text = list.GetNext())
-        texts.emplace_back(text);
-    return texts;
-}
+namespace {
 
 using Texts = std::vector<std::string>;
 
@@ -35,7 +31,7 @@ TEST(StringList, WalkKeepsTheOrderOfAppendingWithDuplicates) {
     StringList list;
     for (const char* text : {"b", "a", "b", "c", "a"})
         list.Append(text);
-    EXPECT_EQ(Walk(list), (Texts{"b", "a", "b", "c", "a"}));
+    EXPECT_EQ(Entries(list), (Texts{"b", "a", "b", "c", "a"}));
     EXPECT_EQ(list.Head->Text, std::string("b"));
     EXPECT_EQ(list.Tail->Text, std::string("a"));
     EXPECT_EQ(list.Tail->Next, nullptr);
@@ -72,7 +68,7 @@ TEST(StringList, LongestPathIsCopiedWhole) {
     StringList list;
     const std::string path(259, 'p');
     list.Append(path.c_str());
-    EXPECT_EQ(Walk(list), (Texts{path}));
+    EXPECT_EQ(Entries(list), (Texts{path}));
 }
 
 TEST(StringList, AppendDoesNotMoveTheCursor) {
@@ -90,13 +86,13 @@ TEST(StringList, AppendDoesNotMoveTheCursor) {
 TEST(StringList, FinishedWalkStaysFinishedAfterAppendUntilGetFirst) {
     StringList list;
     list.Append("a");
-    EXPECT_EQ(Walk(list), (Texts{"a"}));
+    EXPECT_EQ(Entries(list), (Texts{"a"}));
     EXPECT_EQ(list.Cursor, nullptr);
     EXPECT_EQ(list.GetNext(), nullptr);
     EXPECT_EQ(list.GetNext(), nullptr);
     list.Append("b");
     EXPECT_EQ(list.GetNext(), nullptr) << "an append does not revive a finished walk";
-    EXPECT_EQ(Walk(list), (Texts{"a", "b"})) << "GetFirst starts over and sees the new entry";
+    EXPECT_EQ(Entries(list), (Texts{"a", "b"})) << "GetFirst starts over and sees the new entry";
 }
 
 TEST(StringList, AppendWhileOnTheLastEntryIsSeenByGetNext) {
@@ -151,8 +147,65 @@ TEST(StringList, ClearEmptiesTheListForReuse) {
     EXPECT_EQ(list.GetNext(), nullptr);
     EXPECT_EQ(list.GetFirst(), nullptr);
     list.Append("c");
-    EXPECT_EQ(Walk(list), (Texts{"c"}));
+    EXPECT_EQ(Entries(list), (Texts{"c"}));
     EXPECT_EQ(list.Head, list.Tail);
+}
+
+// ---------------------------------------------------------------- failed allocations
+// Forced through the replaced nothrow allocation functions that this program carries.
+
+// The node is the first of Append's two allocations.
+TEST(StringListAllocation, FailedNodeLeavesTheListAsItWas) {
+    StringList list;
+    list.Append("a");
+    list.Append("b");
+    EXPECT_STREQ(list.GetFirst(), "a");
+    StringListNode* const head = list.Head;
+    StringListNode* const tail = list.Tail;
+    StringListNode* const cursor = list.Cursor;
+
+    FailNothrowAllocation(1);
+    list.Append("lost");
+    EXPECT_EQ(NothrowAllocationsBeforeFailure(), 0) << "Append asked for the node";
+    EXPECT_EQ(list.Head, head);
+    EXPECT_EQ(list.Tail, tail);
+    EXPECT_EQ(list.Cursor, cursor);
+    EXPECT_EQ(list.Tail->Next, nullptr);
+    EXPECT_STREQ(list.GetNext(), "b");
+    EXPECT_EQ(Entries(list), (Texts{"a", "b"}));
+}
+
+// The copy is the second: the node stays at the tail without text and ends every walk,
+// also over entries appended after it; Clear frees it (a leak would show under ASan).
+TEST(StringListAllocation, FailedCopyLeavesANodeWithoutTextThatEndsEveryWalk) {
+    StringList list;
+    list.Append("a");
+    FailNothrowAllocation(2);
+    list.Append("lost");
+    EXPECT_EQ(NothrowAllocationsBeforeFailure(), 0) << "Append asked for the node and the copy";
+    ASSERT_NE(list.Tail, nullptr);
+    EXPECT_EQ(list.Tail->Text, nullptr);
+    EXPECT_EQ(list.Head->Next, list.Tail);
+
+    list.Append("c");
+    EXPECT_EQ(Entries(list), (Texts{"a"}));
+    EXPECT_STREQ(list.Tail->Text, "c");
+
+    list.Clear();
+    EXPECT_EQ(list.Head, nullptr);
+    EXPECT_EQ(list.Tail, nullptr);
+    list.Append("d");
+    EXPECT_EQ(Entries(list), (Texts{"d"}));
+}
+
+TEST(StringListAllocation, FailedCopyOfTheFirstEntryGivesAnEmptyWalk) {
+    StringList list;
+    FailNothrowAllocation(2);
+    list.Append("lost");
+    ASSERT_NE(list.Head, nullptr);
+    EXPECT_EQ(list.Head, list.Tail);
+    EXPECT_EQ(list.GetFirst(), nullptr);
+    EXPECT_EQ(list.GetNext(), nullptr);
 }
 
 } // namespace
