@@ -8,13 +8,6 @@
 
 namespace {
 
-const char kCopyTitle[] = "コピー先のフォルダを選択してください";
-const char kMoveTitle[] = "移動先のフォルダを選択してください";
-const char kResultFormat[] = "%d 個のファイルを%sしました。";
-const char kCopyVerb[] = "コピー";
-const char kMoveVerb[] = "移動";
-const char kCaption[] = "Vestrane";
-
 // Writes folder + "\" + name into target. False, with target untouched, when the result
 // would not fit in MAX_PATH bytes with its terminator.
 bool FormTargetPath(char (&target)[MAX_PATH], const char* folder, const char* name) {
@@ -78,7 +71,7 @@ void CopyOrMoveToFolder(RunRecord& run, HWND owner) {
 
     // The count has at most 11 characters, so the text fits the buffer.
     wsprintfA(target, kResultFormat, count, run.Action == CopyToFolder ? kCopyVerb : kMoveVerb);
-    MessageBoxA(owner, target, kCaption, MB_OK);
+    MessageBoxA(owner, target, kResultCaption, MB_OK);
 }
 
 int CALLBACK FolderBrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {

@@ -4,6 +4,15 @@
 
 #include "engine/run_record.h"
 
+// What the action shows, in code page 932: the folder browser's title for a copy and for a
+// move, and the closing message, formed from the count and the verb.
+inline constexpr char kCopyTitle[] = "コピー先のフォルダを選択してください";
+inline constexpr char kMoveTitle[] = "移動先のフォルダを選択してください";
+inline constexpr char kResultFormat[] = "%d 個のファイルを%sしました。";
+inline constexpr char kCopyVerb[] = "コピー";
+inline constexpr char kMoveVerb[] = "移動";
+inline constexpr char kResultCaption[] = "Vestrane";
+
 void CopyOrMoveToFolder(RunRecord& run, HWND owner);
 
 // The folder browser's callback: opens the browser with the folder whose path is data.

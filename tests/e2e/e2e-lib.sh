@@ -5,13 +5,38 @@
 # shellcheck source=../../tools/wine-env.sh
 source "$TOOLS/wine-env.sh" "$E2E_PREFIX" || exit 2
 
+fail() {
+    echo "FAILED: $*" >&2
+    exit 1
+}
+
+# shared_fact NAME: a text of common/shared_facts.h, where the programs keep the class
+# identifier and the registry names they share.
+shared_fact() {
+    local value
+    value=$(grep -A1 "constexpr char $1\[\] =" "$TOOLS/../common/shared_facts.h" |
+        grep -o '"[^"]*"' | head -n 1)
+    [ -n "$value" ] || fail "common/shared_facts.h has no $1"
+    value=${value#\"}
+    value=${value%\"}
+    printf '%s\n' "${value//\\\\/\\}"
+}
+
 readonly VESTRANE_LABEL='ワイルドカードで一括選択(&W)'
 readonly VESTRANE_HELP='ワイルドカードでファイルを一括選択します。'
-readonly VESTRANE_CLSID='{76F7FE62-BCEE-11d5-96CD-444553540000}'
+VESTRANE_CLSID=$(shared_fact kClassIdText) || exit 1
+product=$(shared_fact kProductName) || exit 1
+handler_parent=$(shared_fact kHandlerParent) || exit 1
+uninstall_parent=$(shared_fact kUninstallParent) || exit 1
+settings_key=$(shared_fact kSettingsKey) || exit 1
+settings_parent=$(shared_fact kSettingsParent) || exit 1
+readonly VESTRANE_CLSID
 readonly KEY_CLASS="HKCR\\CLSID\\$VESTRANE_CLSID"
-readonly KEY_HANDLER='HKCR\*\shellex\ContextMenuHandlers\Vestrane'
-readonly KEY_UNINSTALL='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Vestrane'
-readonly KEY_SETTINGS='HKCU\Software\Nembrok\Vestrane'
+readonly KEY_HANDLER="HKCR\\$handler_parent\\$product"
+readonly KEY_UNINSTALL="HKLM\\$uninstall_parent\\$product"
+readonly KEY_SETTINGS="HKCU\\$settings_key"
+readonly KEY_SETTINGS_PARENT="HKCU\\$settings_parent"
+unset product handler_parent uninstall_parent settings_key settings_parent
 readonly MAIN_LINE='*.txt .doc readme'
 # Where the setup files are installed, as a user copies them to a fixed disk.
 readonly INSTALL_WIN='C:\Tools\Vestrane'
@@ -27,11 +52,6 @@ SAMPLE_OTHERS=(
     util.c util.h Makefile setup.exe archive.tar.gz archive.zip index.html style.css script.js
     txt.bak doc 予定表.xls 議事録.docx ダウンロード.zip
 )
-
-fail() {
-    echo "FAILED: $*" >&2
-    exit 1
-}
 
 # Runs a Windows program of the prefix, never longer than two minutes.
 wine_run() {
@@ -120,27 +140,22 @@ expect_no_line() {
     ! grep -qxF -- "$line" "$file" || fail "the report has [$line]"
 }
 
-# run_host REPORT_FILE ARGS...: the stand-in Explorer with a report file; status is the host's.
-run_host() {
-    local report=$1
-    shift
+# run_tool NAME PROGRAM REPORT_FILE ARGS...: a tool with a report file; the status is the tool's.
+run_tool() {
+    local name=$1 program=$2 report=$3
+    shift 3
     rm -f "$report"
-    wine_run "$HOST" --report "$(winpath "$report")" --timeout 60 "$@" >/dev/null 2>&1
+    wine_run "$program" --report "$(winpath "$report")" --timeout 60 "$@" >/dev/null 2>&1
     local status=$?
-    [ -f "$report" ] || fail "explorer-host wrote no report (status $status)"
+    [ -f "$report" ] || fail "$name wrote no report (status $status)"
     return $status
 }
 
+# run_host REPORT_FILE ARGS...: the stand-in Explorer.
+run_host() { run_tool explorer-host "$HOST" "$@"; }
+
 # run_driven REPORT_FILE ANSWER_OPTIONS... -- PROGRAM ARGS...: a program under the dialog driver.
-run_driven() {
-    local report=$1
-    shift
-    rm -f "$report"
-    wine_run "$DRIVER" --report "$(winpath "$report")" --timeout 60 "$@" >/dev/null 2>&1
-    local status=$?
-    [ -f "$report" ] || fail "dialog-driver wrote no report (status $status)"
-    return $status
-}
+run_driven() { run_tool dialog-driver "$DRIVER" "$@"; }
 
 # The Windows form of a Linux path (Wine's Z: drive shows the whole Linux tree).
 winpath() {

@@ -315,7 +315,7 @@ uninstall)
     for key in "$KEY_CLASS" "$KEY_HANDLER" "$KEY_UNINSTALL" "$KEY_SETTINGS"; do
         ! key_exists "$key" || fail "$key is still there after the removal"
     done
-    key_exists 'HKCU\Software\Nembrok' || fail "Software\\Nembrok has gone as well"
+    key_exists "$KEY_SETTINGS_PARENT" || fail "$KEY_SETTINGS_PARENT has gone as well"
     [ ! -e "$INSTALL_DIR/Vestrane.txt" ] || fail "Vestrane.txt was not deleted"
     # The program and the DLL go at the next start of the system.
     pending=$(reg_value 'HKLM\System\CurrentControlSet\Control\Session Manager' \

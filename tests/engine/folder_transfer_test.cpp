@@ -15,29 +15,19 @@
 #include "tests/support/import_patch.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/process_lock.h"
+#include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/wine_drive.h"
-#include "tests/support/row_label.h"
 
 namespace {
 
-// "コピー先のフォルダを選択してください" and "移動先のフォルダを選択してください".
-const std::string kCopyTitle = "\x83\x52\x83\x73\x81\x5B\x90\xE6\x82\xCC\x83\x74\x83\x48\x83\x8B"
-                               "\x83\x5F\x82\xF0\x91\x49\x91\xF0\x82\xB5\x82\xC4\x82\xAD\x82\xBE"
-                               "\x82\xB3\x82\xA2";
-const std::string kMoveTitle = "\x88\xDA\x93\xAE\x90\xE6\x82\xCC\x83\x74\x83\x48\x83\x8B\x83\x5F"
-                               "\x82\xF0\x91\x49\x91\xF0\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3"
-                               "\x82\xA2";
-// "コピー" and "移動".
-const std::string kCopyVerb = "\x83\x52\x83\x73\x81\x5B";
-const std::string kMoveVerb = "\x88\xDA\x93\xAE";
 // 表: its second byte is a backslash.
 const std::string kHyou = "\x95\x5C";
 
-// "<count> 個のファイルを<verb>しました。"
-std::string ResultText(int count, const std::string& verb) {
-    return std::to_string(count) + " \x8C\xC2\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0" +
-           verb + "\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42";
+std::string ResultText(int count, const char* verb) {
+    char text[MAX_PATH];
+    wsprintfA(text, kResultFormat, count, verb);
+    return text;
 }
 
 // A free drive letter from Y: down; other test programs take theirs from R: up.
@@ -217,10 +207,10 @@ protected:
     }
 
     // The one closing message: its text, caption and owner.
-    void ExpectResult(int count, const std::string& verb) {
+    void ExpectResult(int count, const char* verb) {
         ASSERT_EQ(boxes_.size(), 1u);
         EXPECT_EQ(boxes_[0].Text, ResultText(count, verb));
-        EXPECT_EQ(boxes_[0].Caption, "Vestrane");
+        EXPECT_EQ(boxes_[0].Caption, kResultCaption);
         EXPECT_EQ(boxes_[0].Owner, owner_);
     }
 
@@ -241,8 +231,8 @@ protected:
 struct ActionCase {
     const char* label;
     DWORD Action;
-    const std::string* Title;
-    const std::string* Verb;
+    const char* Title;
+    const char* Verb;
     bool DeletesSources;
 };
 class FolderTransferActions : public FolderTransfer,
@@ -255,12 +245,12 @@ TEST_P(FolderTransferActions, CopiesIntoTheChosenFolderAndReports) {
 
     ASSERT_EQ(browsers_.size(), 1u);
     EXPECT_EQ(browsers_[0].Owner, owner_);
-    EXPECT_TRUE(Contains(browsers_[0].Texts, *row.Title));
+    EXPECT_TRUE(Contains(browsers_[0].Texts, row.Title));
     for (const char* name : {"a.txt", "b.doc"}) {
         EXPECT_EQ(ReadWholeFile(target_ / name), Content(name));
         EXPECT_EQ(FileExists(source_ / name), !row.DeletesSources) << name;
     }
-    ExpectResult(2, *row.Verb);
+    ExpectResult(2, row.Verb);
 }
 
 TEST_P(FolderTransferActions, TheBrowserOpensOnTheSourceFolder) {
@@ -275,7 +265,7 @@ TEST_P(FolderTransferActions, TheBrowserOpensOnTheSourceFolder) {
     ASSERT_FALSE(browsers_[0].Selected.empty());
     EXPECT_EQ(browsers_[0].Selected.back(), LastComponent(target_.Path()));
     EXPECT_EQ(ReadWholeFile(target_ / "a.txt"), Content("a.txt"));
-    ExpectResult(1, *row.Verb);
+    ExpectResult(1, row.Verb);
 }
 
 TEST_P(FolderTransferActions, TheSourceFolderAsTargetCopiesAndDeletesNothing) {
@@ -286,7 +276,7 @@ TEST_P(FolderTransferActions, TheSourceFolderAsTargetCopiesAndDeletesNothing) {
     for (const char* name : {"a.txt", "b.doc"})
         EXPECT_EQ(ReadWholeFile(source_ / name), Content(name)) << name;
     EXPECT_TRUE(fileCalls.Deletions.empty());
-    ExpectResult(0, *row.Verb);
+    ExpectResult(0, row.Verb);
 }
 
 TEST_P(FolderTransferActions, CancelDoesNothing) {
@@ -307,11 +297,11 @@ TEST_P(FolderTransferActions, AnEmptyListStillAsksAndReportsZero) {
     Run(row.Action, {Answer::Choose, target_.Path()});
     EXPECT_EQ(browsers_.size(), 1u);
     EXPECT_TRUE(fileCalls.Copies.empty());
-    ExpectResult(0, *row.Verb);
+    ExpectResult(0, row.Verb);
 }
 
-const ActionCase kCopy{"CopyToFolder", CopyToFolder, &kCopyTitle, &kCopyVerb, false};
-const ActionCase kMove{"MoveToFolder", MoveToFolder, &kMoveTitle, &kMoveVerb, true};
+const ActionCase kCopy{"CopyToFolder", CopyToFolder, kCopyTitle, kCopyVerb, false};
+const ActionCase kMove{"MoveToFolder", MoveToFolder, kMoveTitle, kMoveVerb, true};
 
 INSTANTIATE_TEST_SUITE_P(Actions, FolderTransferActions, ::testing::Values(kCopy, kMove),
                          RowLabel());

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/shared_facts.h"
+#include "engine/folder_transfer.h"
 #include "shellext/resource.h"
 #include "tests/shellext/built_dll.h"
 #include "tests/support/clipboard_reader.h"
@@ -25,23 +26,19 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/process_lock.h"
 #include "tests/support/registry_key_guard.h"
+#include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/shell_view.h"
-#include "tests/support/row_label.h"
 
 namespace {
 
 const char kPatternLine[] = "*.txt readme sub";
 // 表.txt: a name whose second byte is a backslash.
 const std::string kHyouName = "\x95\x5C.txt";
-// "コピー" and "移動".
-const std::string kCopyVerb = "\x83\x52\x83\x73\x81\x5B";
-const std::string kMoveVerb = "\x88\xDA\x93\xAE";
-
-// "<count> 個のファイルを<verb>しました。"
-std::string ResultText(int count, const std::string& verb) {
-    return std::to_string(count) + " \x8C\xC2\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0" +
-           verb + "\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42";
+std::string ResultText(int count, const char* verb) {
+    char text[MAX_PATH];
+    wsprintfA(text, kResultFormat, count, verb);
+    return text;
 }
 
 struct ActionCase {
@@ -98,13 +95,11 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
         ShellViewHost host(source.Path());
         ASSERT_TRUE(host.Valid());
         HWND listView = host.ListView();
-        ASSERT_NE(listView, nullptr);
         ASSERT_EQ(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0),
                   static_cast<LRESULT>(files.size() + 1));
         // The menu is opened for b.doc, which the user selected.
-        const int docIndex = IndexOfLabel(listView, "b.doc");
+        const int docIndex = host.Select("b.doc");
         ASSERT_GE(docIndex, 0);
-        SelectItems(listView, {docIndex});
 
         const UINT privateFormat = RegisterClipboardFormatA("Vestrane Test Private");
         ASSERT_TRUE(SeedClipboard(host.Host(), "earlier text", privateFormat, "earlier"));
@@ -189,7 +184,7 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
             ASSERT_EQ(run.Boxes.size(), 1u);
             EXPECT_EQ(run.Boxes[0].Text,
                       ResultText(4, row.Action == CopyToFolder ? kCopyVerb : kMoveVerb));
-            EXPECT_EQ(run.Boxes[0].Caption, "Vestrane");
+            EXPECT_EQ(run.Boxes[0].Caption, kResultCaption);
             EXPECT_EQ(run.Boxes[0].Owner, host.Host());
         } else {
             EXPECT_TRUE(run.BrowserOwners.empty());

@@ -61,13 +61,11 @@ TEST(CommandRun, FromInvokeCommandToAChangedSelectionAndSavedHistory) {
         ShellViewHost host(scratch.Path());
         ASSERT_TRUE(host.Valid());
         HWND listView = host.ListView();
-        ASSERT_NE(listView, nullptr);
         ASSERT_EQ(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0),
                   static_cast<LRESULT>(names.size() + 1));
         // What the user selected before opening the menu: the file the menu is for.
-        const int docIndex = IndexOfLabel(listView, "b.doc");
+        const int docIndex = host.Select("b.doc");
         ASSERT_GE(docIndex, 0);
-        SelectItems(listView, {docIndex});
         IContextMenu* menu = dll.OpenMenuFor(host.Folder(), "b.doc");
         ASSERT_NE(menu, nullptr);
 

@@ -9,85 +9,12 @@
 #include <vector>
 
 #include "tests/support/list_view_items.h"
+#include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/shell_view.h"
-#include "tests/support/row_label.h"
+#include "tests/support/window_tree.h"
 
 namespace {
-
-const char* const kDummyClasses[] = {
-    "SHELLDLL_DefView", "Internet Explorer_Server", "ATL Shell Embedding", "DUIViewWndClassName",
-    "DirectUIHWND",     "CtrlNotifySink",           "VestraneTestOther"};
-
-// Windows of the searched class names, registered by this program; the list view is the
-// real one of the common controls.
-void RegisterClasses() {
-    static bool registered = false;
-    if (registered)
-        return;
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
-    for (const char* name : kDummyClasses) {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = name;
-        RegisterClassA(&windowClass);
-    }
-    registered = true;
-}
-
-// A tree of windows under one top-level window. Each path is a '/'-separated chain of
-// class names below the top; equal prefixes share their windows.
-class WindowTree {
-public:
-    explicit WindowTree(const std::vector<std::string>& paths) {
-        RegisterClasses();
-        top_ = CreateWindowExA(0, "VestraneTestOther", "top", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
-                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        for (const std::string& path : paths)
-            Add(path);
-    }
-    ~WindowTree() { DestroyWindow(top_); }
-    WindowTree(const WindowTree&) = delete;
-    WindowTree& operator=(const WindowTree&) = delete;
-
-    HWND Top() const { return top_; }
-    // The window at the end of the path, or null.
-    HWND At(const std::string& path) const {
-        for (const auto& entry : made_) {
-            if (entry.first == path)
-                return entry.second;
-        }
-        return nullptr;
-    }
-
-private:
-    void Add(const std::string& path) {
-        HWND parent = top_;
-        std::string prefix;
-        std::size_t start = 0;
-        while (start <= path.size()) {
-            std::size_t end = path.find('/', start);
-            if (end == std::string::npos)
-                end = path.size();
-            const std::string name = path.substr(start, end - start);
-            prefix += (prefix.empty() ? "" : "/") + name;
-            HWND existing = At(prefix);
-            if (existing == nullptr) {
-                existing =
-                    CreateWindowExA(0, name.c_str(), "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
-                                    parent, nullptr, GetModuleHandleA(nullptr), nullptr);
-                made_.push_back({prefix, existing});
-            }
-            parent = existing;
-            start = end + 1;
-        }
-    }
-
-    HWND top_ = nullptr;
-    std::vector<std::pair<std::string, HWND>> made_;
-};
 
 const char kDefView[] = "SHELLDLL_DefView";
 const std::string kWeb = "SHELLDLL_DefView/Internet Explorer_Server";

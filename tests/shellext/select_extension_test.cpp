@@ -24,6 +24,7 @@
 #include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/shell_view.h"
+#include "tests/support/window_tree.h"
 
 namespace {
 
@@ -489,55 +490,12 @@ TEST(GetCommandString, MissingBufferIsLeftAlone) {
 
 // ----- InvokeCommand ----------------------------------------------------------------------
 
-// Classes of a folder window's inner windows, registered by this program.
-void RegisterFolderClasses() {
-    static bool registered = false;
-    if (registered)
-        return;
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
-    for (const char* name : {"SHELLDLL_DefView", "DUIViewWndClassName", "VestraneTestFrame"}) {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = name;
-        RegisterClassA(&windowClass);
-    }
-    registered = true;
-}
-
-HWND Child(HWND parent, const char* className) {
-    return CreateWindowExA(0, className, "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 200, parent, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-}
-
-// A frame window that holds a folder view with or without the levels below it.
-struct FolderFrame {
-    enum Shape { NoFolderView, FolderViewWithListView, DirectUIWithoutDirectUIHWND };
-    explicit FolderFrame(Shape shape) {
-        RegisterFolderClasses();
-        Frame =
-            CreateWindowExA(0, "VestraneTestFrame", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                            300, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        if (shape == NoFolderView) {
-            ListView = Child(Frame, WC_LISTVIEWA);
-            return;
-        }
-        HWND folderView = Child(Frame, "SHELLDLL_DefView");
-        if (shape == DirectUIWithoutDirectUIHWND) {
-            Child(folderView, "DUIViewWndClassName");
-            ListView = Child(folderView, WC_LISTVIEWA);
-            return;
-        }
-        ListView = Child(folderView, WC_LISTVIEWA);
-    }
-    ~FolderFrame() { DestroyWindow(Frame); }
-    FolderFrame(const FolderFrame&) = delete;
-    FolderFrame& operator=(const FolderFrame&) = delete;
-
-    HWND Frame = nullptr;
-    HWND ListView = nullptr;
-};
+// The inner windows of a folder window: a folder view with or without the levels below it.
+const std::vector<std::string> kNoFolderView = {"SysListView32"};
+const std::vector<std::string> kFolderViewWithListView = {"SHELLDLL_DefView/SysListView32"};
+const std::vector<std::string> kDirectUIWithoutDirectUIHWND = {
+    "SHELLDLL_DefView/DUIViewWndClassName", "SHELLDLL_DefView/SysListView32"};
+const char kListView[] = "SHELLDLL_DefView/SysListView32";
 
 CMINVOKECOMMANDINFO Invocation(HWND owner, LPCSTR verb) {
     CMINVOKECOMMANDINFO info = {};
@@ -566,11 +524,11 @@ protected:
 };
 
 TEST_F(InvokeCommandTest, OtherVerbsDoNothing) {
-    FolderFrame frame(FolderFrame::FolderViewWithListView);
+    WindowTree frame(kFolderViewWithListView);
     MessageBoxCatcher catcher(IDCANCEL);
     const LPCSTR verbs[] = {"open", MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(2)};
     for (LPCSTR verb : verbs) {
-        CMINVOKECOMMANDINFO info = Invocation(frame.Frame, verb);
+        CMINVOKECOMMANDINFO info = Invocation(frame.Top(), verb);
         EXPECT_EQ(extension_->InvokeCommand(&info), S_OK);
     }
     EXPECT_EQ(extension_->InvokeCommand(nullptr), S_OK);
@@ -580,9 +538,9 @@ TEST_F(InvokeCommandTest, OtherVerbsDoNothing) {
 }
 
 TEST_F(InvokeCommandTest, WindowWithoutFolderViewEndsSilently) {
-    FolderFrame frame(FolderFrame::NoFolderView);
+    WindowTree frame(kNoFolderView);
     MessageBoxCatcher catcher(IDCANCEL);
-    CMINVOKECOMMANDINFO info = Invocation(frame.Frame, MAKEINTRESOURCEA(0));
+    CMINVOKECOMMANDINFO info = Invocation(frame.Top(), MAKEINTRESOURCEA(0));
     EXPECT_EQ(extension_->InvokeCommand(&info), S_OK);
     EXPECT_TRUE(catcher.Boxes().empty());
     EXPECT_EQ(extension_->ActiveRun, nullptr);
@@ -590,31 +548,31 @@ TEST_F(InvokeCommandTest, WindowWithoutFolderViewEndsSilently) {
 }
 
 TEST_F(InvokeCommandTest, FolderViewWithoutReachableListViewSaysSo) {
-    FolderFrame frame(FolderFrame::DirectUIWithoutDirectUIHWND);
+    WindowTree frame(kDirectUIWithoutDirectUIHWND);
     MessageBoxCatcher catcher(IDOK);
-    CMINVOKECOMMANDINFO info = Invocation(frame.Frame, MAKEINTRESOURCEA(0));
+    CMINVOKECOMMANDINFO info = Invocation(frame.Top(), MAKEINTRESOURCEA(0));
     EXPECT_EQ(extension_->InvokeCommand(&info), S_OK);
     ASSERT_EQ(catcher.Boxes().size(), 1u);
     const CapturedMessageBox& box = catcher.Boxes()[0];
     EXPECT_EQ(box.Caption, "Error");
-    EXPECT_EQ(box.Owner, frame.Frame);
+    EXPECT_EQ(box.Owner, frame.Top());
     EXPECT_EQ(box.Text, "エクスプローラのウインドウが検索できません。");
     EXPECT_EQ(extension_->ActiveRun, nullptr);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
 TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
-    FolderFrame frame(FolderFrame::FolderViewWithListView);
+    WindowTree frame(kFolderViewWithListView);
     LVITEMA item = {};
     item.mask = LVIF_TEXT | LVIF_STATE;
     item.pszText = const_cast<char*>("a.txt");
     item.state = LVIS_SELECTED;
     item.stateMask = LVIS_SELECTED;
-    SendMessageA(frame.ListView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageA(frame.At(kListView), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     item.iItem = 1;
     item.pszText = const_cast<char*>("b.doc");
     item.state = 0;
-    SendMessageA(frame.ListView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageA(frame.At(kListView), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 
     FakeDataObject data(FakeDataObject::Paths, {"C:\\dir\\b.doc"});
     ASSERT_EQ(extension_->Initialize(nullptr, &data, nullptr), S_OK);
@@ -625,15 +583,15 @@ TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
             runs.push_back(*extension_->ActiveRun);
         ClickButton(dialog, IDCANCEL);
     });
-    CMINVOKECOMMANDINFO info = Invocation(frame.Frame, MAKEINTRESOURCEA(0));
+    CMINVOKECOMMANDINFO info = Invocation(frame.Top(), MAKEINTRESOURCEA(0));
     EXPECT_EQ(extension_->InvokeCommand(&info), S_OK);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_STREQ(runs[0].DefaultPattern, "*.doc");
     EXPECT_STREQ(runs[0].SourceFolder, "C:\\dir");
     EXPECT_NE(runs[0].History, nullptr);
     EXPECT_EQ(extension_->ActiveRun, nullptr);
-    EXPECT_EQ(SendMessageA(frame.ListView, LVM_GETITEMSTATE, 0, LVIS_SELECTED), LVIS_SELECTED);
-    EXPECT_EQ(SendMessageA(frame.ListView, LVM_GETITEMSTATE, 1, LVIS_SELECTED), 0);
+    EXPECT_EQ(SendMessageA(frame.At(kListView), LVM_GETITEMSTATE, 0, LVIS_SELECTED), LVIS_SELECTED);
+    EXPECT_EQ(SendMessageA(frame.At(kListView), LVM_GETITEMSTATE, 1, LVIS_SELECTED), 0);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 

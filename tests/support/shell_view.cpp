@@ -2,6 +2,9 @@
 
 #include <new>
 
+#include "tests/support/list_view_items.h"
+#include "tests/support/window_tree.h"
+
 namespace {
 
 const char kHostClass[] = "VestraneTestShellHost";
@@ -173,11 +176,7 @@ HWND FolderView::ListView() const {
 }
 
 ShellViewHost::ShellViewHost(const std::string& folderPath) {
-    WNDCLASSA host = {};
-    host.lpfnWndProc = DefWindowProcA;
-    host.hInstance = GetModuleHandleA(nullptr);
-    host.lpszClassName = kHostClass;
-    RegisterClassA(&host);
+    RegisterPlainClass(kHostClass);
     host_ = CreateWindowExA(0, kHostClass, "Vestrane test folder", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                             0, 0, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (host_ != nullptr)
@@ -188,4 +187,11 @@ ShellViewHost::~ShellViewHost() {
     view_.Close();
     if (host_ != nullptr)
         DestroyWindow(host_);
+}
+
+int ShellViewHost::Select(const std::string& label) const {
+    const int index = IndexOfLabel(ListView(), label);
+    if (index >= 0)
+        SelectItems(ListView(), {index});
+    return index;
 }

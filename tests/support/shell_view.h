@@ -98,11 +98,15 @@ public:
     ShellViewHost(const ShellViewHost&) = delete;
     ShellViewHost& operator=(const ShellViewHost&) = delete;
 
-    bool Valid() const { return view_.ViewWindow() != nullptr; }
+    // True when the view and its list view are there.
+    bool Valid() const { return view_.ListView() != nullptr; }
     HWND Host() const { return host_; }
     HWND ViewWindow() const { return view_.ViewWindow(); }
     HWND ListView() const { return view_.ListView(); }
     IShellFolder* Folder() const { return view_.Folder(); }
+    // Selects the item with this label alone and gives it the focus, as a click does before
+    // a right-click opens its menu; its index, or -1 when there is no such item.
+    int Select(const std::string& label) const;
 
 private:
     HWND host_ = nullptr;

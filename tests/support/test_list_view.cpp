@@ -1,27 +1,13 @@
 #include "tests/support/test_list_view.h"
 
+#include "tests/support/window_tree.h"
+
 namespace {
-
 const char kHostClass[] = "VestraneTestListHost";
-
-void RegisterHostClass() {
-    static bool registered = false;
-    if (registered)
-        return;
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
-    WNDCLASSA host = {};
-    host.lpfnWndProc = DefWindowProcA;
-    host.hInstance = GetModuleHandleA(nullptr);
-    host.lpszClassName = kHostClass;
-    RegisterClassA(&host);
-    registered = true;
 }
 
-} // namespace
-
 TestListView::TestListView(const std::vector<std::string>& labels) {
-    RegisterHostClass();
+    RegisterPlainClass(kHostClass);
     host_ = CreateWindowExA(0, kHostClass, "Vestrane test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                             400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     listView_ = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 400,
