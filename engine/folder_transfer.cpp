@@ -6,6 +6,13 @@
 
 #include "text/dbcs.h"
 
+const char kCopyTitle[] = "コピー先のフォルダを選択してください";
+const char kMoveTitle[] = "移動先のフォルダを選択してください";
+const char kResultFormat[] = "%d 個のファイルを%sしました。";
+const char kCopyVerb[] = "コピー";
+const char kMoveVerb[] = "移動";
+const char kResultCaption[] = "Vestrane";
+
 namespace {
 
 // Writes folder + "\" + name into target. False, with target untouched, when the result

@@ -6,12 +6,12 @@
 
 // What the action shows, in code page 932: the folder browser's title for a copy and for a
 // move, and the closing message, formed from the count and the verb.
-inline constexpr char kCopyTitle[] = "コピー先のフォルダを選択してください";
-inline constexpr char kMoveTitle[] = "移動先のフォルダを選択してください";
-inline constexpr char kResultFormat[] = "%d 個のファイルを%sしました。";
-inline constexpr char kCopyVerb[] = "コピー";
-inline constexpr char kMoveVerb[] = "移動";
-inline constexpr char kResultCaption[] = "Vestrane";
+extern const char kCopyTitle[];
+extern const char kMoveTitle[];
+extern const char kResultFormat[];
+extern const char kCopyVerb[];
+extern const char kMoveVerb[];
+extern const char kResultCaption[];
 
 void CopyOrMoveToFolder(RunRecord& run, HWND owner);
 

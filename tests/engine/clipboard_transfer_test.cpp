@@ -330,28 +330,15 @@ protected:
     // since the test's own helpers use the same functions.
     void RunWithFault(Fault kind) {
         faults = FaultState{};
-        switch (kind) {
-        case Fault::DropAllocFails:
-            faults.FailAllocCall = 1;
-            break;
-        case Fault::DropLockFails:
-            faults.FailLockCall = 1;
-            break;
-        case Fault::EffectAllocFails:
-            faults.FailAllocCall = 2;
-            break;
-        case Fault::EffectLockFails:
-            faults.FailLockCall = 2;
-            break;
-        case Fault::FileListRefused:
-            faults.RefusedFormat = CF_HDROP;
-            break;
-        case Fault::EffectRefused:
-            faults.RefusedFormat = DropEffectFormat();
-            break;
-        case Fault::ClipboardBusy:
-            break;
-        }
+        faults.FailAllocCall = kind == Fault::DropAllocFails     ? 1
+                               : kind == Fault::EffectAllocFails ? 2
+                                                                 : 0;
+        faults.FailLockCall = kind == Fault::DropLockFails     ? 1
+                              : kind == Fault::EffectLockFails ? 2
+                                                               : 0;
+        faults.RefusedFormat = kind == Fault::FileListRefused ? CF_HDROP
+                               : kind == Fault::EffectRefused ? DropEffectFormat()
+                                                              : 0;
         std::unique_ptr<ClipboardHolder> holder;
         if (kind == Fault::ClipboardBusy) {
             holder = std::make_unique<ClipboardHolder>();

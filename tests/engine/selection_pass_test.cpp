@@ -14,6 +14,7 @@
 #include "tests/support/import_patch.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/nothrow_failure.h"
+#include "tests/support/process_lock.h"
 #include "tests/support/row_label.h"
 #include "tests/support/string_list_entries.h"
 #include "tests/support/test_list_view.h"
@@ -21,23 +22,9 @@
 namespace {
 
 // Keeps test processes that create or look for "MyMap" from running side by side.
-class PageNameLock {
+class PageNameLock : public ProcessLock {
 public:
-    PageNameLock() : mutex_(CreateMutexA(nullptr, FALSE, "VestraneTest.MyMap")) {
-        if (mutex_ != nullptr)
-            WaitForSingleObject(mutex_, 60000);
-    }
-    ~PageNameLock() {
-        if (mutex_ != nullptr) {
-            ReleaseMutex(mutex_);
-            CloseHandle(mutex_);
-        }
-    }
-    PageNameLock(const PageNameLock&) = delete;
-    PageNameLock& operator=(const PageNameLock&) = delete;
-
-private:
-    HANDLE mutex_;
+    PageNameLock() : ProcessLock(kSelectionPageName) {}
 };
 
 // What the list view was asked, in order; only the pass's own messages are kept.
@@ -171,6 +158,14 @@ Observation RunObserved(RunRecord& record, TestListView& list, const Observation
     });
     WindowProcHook hook(list.ListView(), Observe, &seen);
     RunSelection(record, list.ListView());
+    return seen;
+}
+
+// RunObserved with the n-th nothrow allocation of the pass failing.
+Observation RunObservedFailing(RunRecord& record, TestListView& list, int failingAllocation) {
+    FailNothrowAllocation(failingAllocation);
+    const Observation seen = RunObserved(record, list);
+    FailNothrowAllocation(0);
     return seen;
 }
 
@@ -434,9 +429,7 @@ TEST(SelectionPass, NameTakenByAnotherKindOfObjectStillRunsThePass) {
 TEST(SelectionPass, WithoutMemoryForThePathListItSelectsButCollectsNothingAndSkipsTheAction) {
     TestListView list({"a.txt", "b.doc", "c.txt"});
     RunRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
-    FailNothrowAllocation(1);
-    const Observation seen = RunObserved(record, list);
-    FailNothrowAllocation(0);
+    const Observation seen = RunObservedFailing(record, list, 1);
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 2}));
     EXPECT_TRUE(seen.PathsAtRepaint.empty());
     EXPECT_EQ(record.PathBytesTotal, 0u);
@@ -449,9 +442,7 @@ TEST(SelectionPass, PathThatCannotBeStoredEndsCollectingAndTheTotalDescribesTheL
     TestListView list({"a.txt", "b.txt", "c.txt"});
     RunRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
     // The list itself, then the first path's node and copy; the second path's node fails.
-    FailNothrowAllocation(4);
-    const Observation seen = RunObserved(record, list);
-    FailNothrowAllocation(0);
+    const Observation seen = RunObservedFailing(record, list, 4);
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(seen.PathsAtRepaint, std::vector<std::string>{"C:\\dir\\a.txt"});
     EXPECT_EQ(record.PathBytesTotal, BytesOf(seen.PathsAtRepaint));

@@ -13,19 +13,9 @@ class RegistrationTest : public SetupTest {
 protected:
     void SetUp() override {
         SetupTest::SetUp();
-        // A folder with a blank in its name, as under "Program Files".
-        folder_ = std::make_unique<ScratchFolder>("Vest inst");
-        program_ = *folder_ / "Vestinst.exe";
-        dll_ = *folder_ / "Vestrane.dll";
         folder_->WriteFile("Vestinst.exe", "MZ program");
-        folder_->WriteFile("Vestrane.dll", "MZ library");
         lstrcpyA(ProgramPath, program_.c_str());
         lstrcpyA(DllPath, dll_.c_str());
-    }
-    void TearDown() override {
-        ClearSystemFactOverrides();
-        folder_.reset();
-        SetupTest::TearDown();
     }
 
     void Install() {
@@ -33,10 +23,6 @@ protected:
         ASSERT_EQ(InstallExtension(GetDesktopWindow()), 1);
         ASSERT_EQ(script.Seen().size(), 1u);
     }
-
-    std::unique_ptr<ScratchFolder> folder_;
-    std::string program_;
-    std::string dll_;
 };
 
 void ExpectString(HKEY root, const std::string& key, const char* name, const std::string& text) {
@@ -52,9 +38,7 @@ TEST_F(RegistrationTest, InstallAsksThenWritesEveryEntryExactly) {
     EXPECT_EQ(InstallExtension(GetDesktopWindow()), 1);
 
     ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_EQ(script.Seen()[0].Caption, kCaptionVestrane);
-    EXPECT_EQ(script.Seen()[0].Text, kTextInstallQuestion);
-    EXPECT_EQ(script.Seen()[0].Owner, nullptr); // owned by the desktop
+    ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
 
     ExpectString(HKEY_CLASSES_ROOT, kClassKey, nullptr, kProductName);
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll_);
@@ -71,9 +55,7 @@ TEST_F(RegistrationTest, InstallDeclinedWritesNothing) {
     EXPECT_EQ(InstallExtension(GetDesktopWindow()), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
     EXPECT_EQ(script.Seen()[0].Text, kTextInstallQuestion);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    ExpectNoRegistration();
 }
 
 TEST_F(RegistrationTest, InstallOverAnExistingRegistrationOverwritesSilently) {
@@ -100,9 +82,7 @@ TEST_F(RegistrationTest, InstallWithoutRightsOnTheClassKeyShowsTheErrorAndWrites
     WindowScript script({Press(IDYES), Press(IDOK)});
     EXPECT_EQ(InstallExtension(GetDesktopWindow()), 0);
     ASSERT_EQ(script.Seen().size(), 2u);
-    EXPECT_EQ(script.Seen()[1].Caption, kCaptionError);
-    EXPECT_EQ(script.Seen()[1].Text, kTextCannotInstall);
-    EXPECT_EQ(script.Seen()[1].Owner, nullptr);
+    ExpectMessageBox(script.Seen()[1], kCaptionError, kTextCannotInstall);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -113,18 +93,10 @@ TEST_F(RegistrationTest, RemovalDeletesEveryEntryButKeepsTheSettingsParent) {
     StoreSettings(5, 1);
     folder_->WriteFile("Vestrane.txt", "read me");
 
-    WindowScript script({Press(IDOK)});
-    UninstallExtension();
-
-    ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_EQ(script.Seen()[0].Caption, kCaptionVestrane);
-    EXPECT_EQ(script.Seen()[0].Text, kTextUninstalled);
-    EXPECT_EQ(script.Seen()[0].Owner, nullptr); // owned by the desktop
+    ExpectOneMessageBox(UninstallExtension, kCaptionVestrane, kTextUninstalled);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    ExpectNoRegistration();
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kHandlerParent));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsParent));
     // The text file goes at once; the program and the DLL stay until the restart.
@@ -153,13 +125,7 @@ TEST_F(RegistrationTest, RemovalWithoutInprocServerRemovesNothing) {
     ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
     const auto pendingBefore = PendingRenames();
 
-    WindowScript script({Press(IDOK)});
-    UninstallExtension();
-
-    ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_EQ(script.Seen()[0].Caption, kCaptionError);
-    EXPECT_EQ(script.Seen()[0].Text, kTextCannotUninstall);
-    EXPECT_EQ(script.Seen()[0].Owner, nullptr); // owned by the desktop
+    ExpectOneMessageBox(UninstallExtension, kCaptionError, kTextCannotUninstall);
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -173,10 +139,7 @@ TEST_F(RegistrationTest, RemovalWhereNothingWasInstalledStillSchedulesAndReports
     UninstallExtension();
     ASSERT_EQ(script.Seen().size(), 1u);
     EXPECT_EQ(script.Seen()[0].Text, kTextUninstalled);
-    const auto pending = PendingRenames();
-    ASSERT_GE(pending.size(), 4u);
-    EXPECT_EQ(pending[pending.size() - 4], "\\??\\" + program_);
-    EXPECT_EQ(pending[pending.size() - 2], "\\??\\" + dll_);
+    ExpectDeletionsScheduled(program_, dll_);
 }
 
 TEST_F(RegistrationTest, RemovalOnNtSchedulesProgramThenDllWithMoveFileEx) {
@@ -186,13 +149,8 @@ TEST_F(RegistrationTest, RemovalOnNtSchedulesProgramThenDllWithMoveFileEx) {
     WindowScript script({Press(IDOK)});
     UninstallExtension();
 
-    const auto after = PendingRenames();
-    ASSERT_EQ(after.size(), before.size() + 4);
-    // Each entry: the source, then an empty target (delete).
-    EXPECT_EQ(after[before.size()], "\\??\\" + program_);
-    EXPECT_EQ(after[before.size() + 1], "");
-    EXPECT_EQ(after[before.size() + 2], "\\??\\" + dll_);
-    EXPECT_EQ(after[before.size() + 3], "");
+    EXPECT_EQ(PendingRenames().size(), before.size() + 4);
+    ExpectDeletionsScheduled(program_, dll_);
     EXPECT_FALSE(FileExists(WininitPath()));
 }
 

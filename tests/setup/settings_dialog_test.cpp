@@ -53,11 +53,20 @@ protected:
         return quit;
     }
 
-    StoredValue Mode() const {
-        return ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue);
+    // Opens the dialog with the cursor at `cursor`; where the dialog's frame stands.
+    RECT FrameWhenOpenedAt(POINT cursor) {
+        RECT frame = {};
+        EXPECT_TRUE(SetCursorPos(cursor.x, cursor.y));
+        HWND dialog = Open();
+        if (dialog != nullptr)
+            GetWindowRect(dialog, &frame);
+        return frame;
     }
-    StoredValue Select() const {
-        return ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue);
+
+    // The dialog has gone and has ended the program's message loop with exit code 0.
+    static void ExpectEnded(HWND dialog) {
+        EXPECT_FALSE(IsWindow(dialog));
+        EXPECT_TRUE(DrainQuit());
     }
 
     HWND dialog_ = nullptr;
@@ -69,7 +78,8 @@ constexpr int kModeIds[] = {IDC_MODE_COPY_TO_FOLDER, IDC_MODE_MOVE_TO_FOLDER,
                             IDC_MODE_CLIPBOARD_COPY, IDC_MODE_CLIPBOARD_CUT,
                             IDC_MODE_SELECT_ONLY,    IDC_MODE_PREVIOUS};
 
-struct StoredChoice {
+// Stored numbers and the buttons that stand for them.
+struct Choice {
     const char* label;
     bool Stored; // false: no settings key at all
     DWORD Mode;
@@ -79,10 +89,10 @@ struct StoredChoice {
 };
 
 class InitialChoiceTest : public SettingsDialogTest,
-                          public ::testing::WithParamInterface<StoredChoice> {};
+                          public ::testing::WithParamInterface<Choice> {};
 
 TEST_P(InitialChoiceTest, ChecksTheButtonsOfTheStoredValues) {
-    const StoredChoice& row = GetParam();
+    const Choice& row = GetParam();
     if (row.Stored)
         StoreSettings(row.Mode, row.Select);
     HWND dialog = Open();
@@ -97,32 +107,28 @@ TEST_P(InitialChoiceTest, ChecksTheButtonsOfTheStoredValues) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    StoredValues, InitialChoiceTest,
-    ::testing::Values(
-        StoredChoice{"NoKey", false, 0, 0, IDC_MODE_SELECT_ONLY, IDC_START_EXTENSION},
-        StoredChoice{"SelectOnly", true, 0, 0, IDC_MODE_SELECT_ONLY, IDC_START_EXTENSION},
-        StoredChoice{"ClipboardCopy", true, 1, 1, IDC_MODE_CLIPBOARD_COPY, IDC_START_HISTORY},
-        StoredChoice{"ClipboardCut", true, 2, 0, IDC_MODE_CLIPBOARD_CUT, IDC_START_EXTENSION},
-        StoredChoice{"UsePrevious", true, 3, 1, IDC_MODE_PREVIOUS, IDC_START_HISTORY},
-        StoredChoice{"CopyToFolder", true, 4, 0, IDC_MODE_COPY_TO_FOLDER, IDC_START_EXTENSION},
-        StoredChoice{"MoveToFolder", true, 5, 1, IDC_MODE_MOVE_TO_FOLDER, IDC_START_HISTORY},
-        StoredChoice{"Mode7Select2", true, 7, 2, IDC_MODE_PREVIOUS, IDC_START_HISTORY}),
-    RowLabel());
-
-struct ConfirmedChoice {
-    const char* label;
-    int ModeButton;
-    int SelectButton;
-    DWORD Mode;
-    DWORD Select;
+// Each of the six actions with either start of the pattern box, as stored and as shown.
+const Choice kChoices[] = {
+    {"SelectOnly", true, 0, 0, IDC_MODE_SELECT_ONLY, IDC_START_EXTENSION},
+    {"ClipboardCopy", true, 1, 1, IDC_MODE_CLIPBOARD_COPY, IDC_START_HISTORY},
+    {"ClipboardCut", true, 2, 0, IDC_MODE_CLIPBOARD_CUT, IDC_START_EXTENSION},
+    {"UsePrevious", true, 3, 1, IDC_MODE_PREVIOUS, IDC_START_HISTORY},
+    {"CopyToFolder", true, 4, 0, IDC_MODE_COPY_TO_FOLDER, IDC_START_EXTENSION},
+    {"MoveToFolder", true, 5, 1, IDC_MODE_MOVE_TO_FOLDER, IDC_START_HISTORY},
 };
 
-class ConfirmTest : public SettingsDialogTest,
-                    public ::testing::WithParamInterface<ConfirmedChoice> {};
+INSTANTIATE_TEST_SUITE_P(StoredValues, InitialChoiceTest, ::testing::ValuesIn(kChoices),
+                         RowLabel());
+INSTANTIATE_TEST_SUITE_P(
+    OddValues, InitialChoiceTest,
+    ::testing::Values(Choice{"NoKey", false, 0, 0, IDC_MODE_SELECT_ONLY, IDC_START_EXTENSION},
+                      Choice{"Mode7Select2", true, 7, 2, IDC_MODE_PREVIOUS, IDC_START_HISTORY}),
+    RowLabel());
+
+class ConfirmTest : public SettingsDialogTest, public ::testing::WithParamInterface<Choice> {};
 
 TEST_P(ConfirmTest, OkStoresTheCheckedButtonsAsDwords) {
-    const ConfirmedChoice& row = GetParam();
+    const Choice& row = GetParam();
     StoreSettings(7, 9);
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);
@@ -131,36 +137,18 @@ TEST_P(ConfirmTest, OkStoresTheCheckedButtonsAsDwords) {
     ASSERT_TRUE(IsChecked(dialog, row.ModeButton));
     ClickButton(dialog, IDOK);
 
-    EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_TRUE(DrainQuit());
-    const StoredValue mode = Mode();
-    const StoredValue select = Select();
-    ASSERT_TRUE(mode.Exists);
-    ASSERT_TRUE(select.Exists);
-    EXPECT_EQ(mode.Type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(mode.Data, DwordBytes(row.Mode));
-    EXPECT_EQ(select.Type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(select.Data, DwordBytes(row.Select));
+    ExpectEnded(dialog);
+    ExpectStoredSettings(row.Mode, row.Select);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Buttons, ConfirmTest,
-    ::testing::Values(
-        ConfirmedChoice{"ClipboardCopy", IDC_MODE_CLIPBOARD_COPY, IDC_START_EXTENSION, 1, 0},
-        ConfirmedChoice{"ClipboardCut", IDC_MODE_CLIPBOARD_CUT, IDC_START_HISTORY, 2, 1},
-        ConfirmedChoice{"SelectOnly", IDC_MODE_SELECT_ONLY, IDC_START_EXTENSION, 0, 0},
-        ConfirmedChoice{"CopyToFolder", IDC_MODE_COPY_TO_FOLDER, IDC_START_HISTORY, 4, 1},
-        ConfirmedChoice{"MoveToFolder", IDC_MODE_MOVE_TO_FOLDER, IDC_START_EXTENSION, 5, 0},
-        ConfirmedChoice{"Previous", IDC_MODE_PREVIOUS, IDC_START_HISTORY, 3, 1}),
-    RowLabel());
+INSTANTIATE_TEST_SUITE_P(Buttons, ConfirmTest, ::testing::ValuesIn(kChoices), RowLabel());
 
 TEST_F(SettingsDialogTest, OkAfterOddStoredValuesStoresTheirMeaning) {
     StoreSettings(7, 2);
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);
     ClickButton(dialog, IDOK);
-    EXPECT_EQ(Mode().Data, DwordBytes(3));
-    EXPECT_EQ(Select().Data, DwordBytes(1));
+    ExpectStoredSettings(3, 1);
 }
 
 TEST_F(SettingsDialogTest, CancelAfterAFreshInstallationStoresZeros) {
@@ -170,11 +158,8 @@ TEST_F(SettingsDialogTest, CancelAfterAFreshInstallationStoresZeros) {
     ASSERT_NE(dialog, nullptr);
     ClickButton(dialog, IDC_MODE_CLIPBOARD_CUT);
     ClickButton(dialog, IDCANCEL);
-    EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_TRUE(DrainQuit());
-    EXPECT_EQ(Mode().Type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(Mode().Data, DwordBytes(0));
-    EXPECT_EQ(Select().Data, DwordBytes(0));
+    ExpectEnded(dialog);
+    ExpectStoredSettings(0, 0);
 }
 
 TEST_F(SettingsDialogTest, CancelOnAnInstalledSystemWritesNothing) {
@@ -182,8 +167,7 @@ TEST_F(SettingsDialogTest, CancelOnAnInstalledSystemWritesNothing) {
     ASSERT_NE(dialog, nullptr);
     ClickButton(dialog, IDC_MODE_CLIPBOARD_CUT);
     ClickButton(dialog, IDCANCEL);
-    EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_TRUE(DrainQuit());
+    ExpectEnded(dialog);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
@@ -194,7 +178,7 @@ TEST_F(SettingsDialogTest, EscapeCancelsThroughTheDialogMessage) {
     MSG escape = {dialog, WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
     EXPECT_TRUE(IsDialogMessageA(dialog, &escape));
     EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_EQ(Mode().Data, DwordBytes(4));
+    ExpectStoredSettings(4, 0);
 }
 
 class CloseBoxTest : public SettingsDialogTest, public ::testing::WithParamInterface<BOOL> {};
@@ -205,8 +189,7 @@ TEST_P(CloseBoxTest, WritesNothingWhateverWasInstalled) {
     ASSERT_NE(dialog, nullptr);
     ClickButton(dialog, IDC_MODE_CLIPBOARD_CUT);
     SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_TRUE(DrainQuit());
+    ExpectEnded(dialog);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
@@ -285,11 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
     RowLabel());
 
 TEST_F(SettingsDialogTest, OpensCentredOnTheCursor) {
-    ASSERT_TRUE(SetCursorPos(500, 400));
-    HWND dialog = Open();
-    ASSERT_NE(dialog, nullptr);
-    RECT frame = {};
-    GetWindowRect(dialog, &frame);
+    const RECT frame = FrameWhenOpenedAt({500, 400});
     const LONG width = frame.right - frame.left;
     const LONG height = frame.bottom - frame.top;
     EXPECT_EQ(frame.left, 500 - width / 2);
@@ -300,11 +279,7 @@ TEST_F(SettingsDialogTest, NearTheBottomRightCornerEndsAtTheCursor) {
     RECT workArea = {};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
     const POINT cursor = {workArea.right - 5, workArea.bottom - 5};
-    ASSERT_TRUE(SetCursorPos(cursor.x, cursor.y));
-    HWND dialog = Open();
-    ASSERT_NE(dialog, nullptr);
-    RECT frame = {};
-    GetWindowRect(dialog, &frame);
+    const RECT frame = FrameWhenOpenedAt(cursor);
     const LONG width = frame.right - frame.left;
     const LONG height = frame.bottom - frame.top;
     EXPECT_EQ(frame.left, cursor.x - width / 2 - width / 2);
@@ -324,8 +299,7 @@ TEST_F(SettingsDialogTest, ReadAndWriteKeepFourByteDwords) {
     SetupMode = 4;
     SetupSelect = 1;
     WriteSetupSettings();
-    EXPECT_EQ(Mode().Data, DwordBytes(4));
-    EXPECT_EQ(Select().Data, DwordBytes(1));
+    ExpectStoredSettings(4, 1);
     SetupMode = 0;
     SetupSelect = 0;
     ReadSetupSettings();

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "setup/program_paths.h"
 #include "setup/resource.h"
+#include "setup/system_facts.h"
 #include "tests/support/dialog_template.h"
 
 void ClearInstallation() {
@@ -12,9 +14,24 @@ void ClearInstallation() {
     DeleteKeyTree(HKEY_CURRENT_USER, kSettingsKey);
 }
 
+void ExpectNoRegistration() {
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
 void StoreSettings(DWORD mode, DWORD select) {
     ASSERT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kSettingsKey, kModeValue, mode));
     ASSERT_TRUE(WriteRegistryDword(HKEY_CURRENT_USER, kSettingsKey, kSelectValue, select));
+}
+
+void ExpectStoredSettings(DWORD mode, DWORD select) {
+    const StoredValue storedMode = ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue);
+    EXPECT_EQ(storedMode.Type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(storedMode.Data, DwordBytes(mode));
+    const StoredValue storedSelect = ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue);
+    EXPECT_EQ(storedSelect.Type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(storedSelect.Data, DwordBytes(select));
 }
 
 void StoreRegistration(const std::string& dllPath) {
@@ -52,6 +69,13 @@ std::string SettingsDialogCaption() {
     return dialog ? dialog->Caption : std::string();
 }
 
+void ExpectDeletionsScheduled(const std::string& program, const std::string& dll) {
+    const std::vector<std::string> pending = PendingRenames();
+    ASSERT_GE(pending.size(), 4u);
+    const std::vector<std::string> last(pending.end() - 4, pending.end());
+    EXPECT_EQ(last, (std::vector<std::string>{"\\??\\" + program, "", "\\??\\" + dll, ""}));
+}
+
 void SetupTest::SetUp() {
     // Always in this order, so that two tests never wait for each other's second key.
     guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_CLASSES_ROOT, kClassKey));
@@ -65,9 +89,15 @@ void SetupTest::SetUp() {
     hadWininit_ = FileExists(WininitPath());
     if (hadWininit_)
         wininit_ = ReadWholeFile(WininitPath());
+    folder_ = std::make_unique<ScratchFolder>("Vest setup");
+    program_ = *folder_ / "Vestinst.exe";
+    dll_ = *folder_ / kDllFileName;
+    ASSERT_TRUE(folder_->WriteFile(kDllFileName, "MZ library"));
 }
 
 void SetupTest::TearDown() {
+    ClearSystemFactOverrides();
+    folder_.reset();
     ClearInstallation();
     if (!hadSettingsParent_)
         RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsParent);
@@ -119,6 +149,19 @@ WindowScript::WindowScript(std::vector<Step> steps) : steps_(std::move(steps)) {
         } else
             DestroyWindow(window);
     });
+}
+
+void ExpectMessageBox(const SeenWindow& seen, const char* caption, const char* text) {
+    EXPECT_EQ(seen.Caption, caption);
+    EXPECT_EQ(seen.Text, text);
+    EXPECT_EQ(seen.Owner, nullptr) << "owned by the desktop";
+}
+
+void ExpectOneMessageBox(const std::function<void()>& run, const char* caption, const char* text) {
+    WindowScript script({Press(IDOK)});
+    run();
+    ASSERT_EQ(script.Seen().size(), 1u);
+    ExpectMessageBox(script.Seen()[0], caption, text);
 }
 
 WindowScript::Step Press(int button) {

@@ -16,6 +16,7 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/registry_key_guard.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/uncopyable.h"
 
 // The keys that installation writes, formed from the names both programs share.
 inline const std::string kClassKey = std::string("CLSID\\") + kClassIdText;
@@ -29,22 +30,37 @@ std::string SettingsDialogCaption();
 
 // Removes the registration, the uninstall entry and the settings key.
 void ClearInstallation();
+// Neither the class, nor the handler, nor the uninstall entry is registered.
+void ExpectNoRegistration();
 // Writes "mode" and "select" of the settings key.
 void StoreSettings(DWORD mode, DWORD select);
+// The settings key holds "mode" and "select" as these numbers.
+void ExpectStoredSettings(DWORD mode, DWORD select);
 // Writes a registration as installation would, pointing at dllPath.
 void StoreRegistration(const std::string& dllPath);
 // The path of WININIT.INI in the Windows folder.
 std::string WininitPath();
 // The entries of PendingFileRenameOperations: pairs of (source, target) as stored.
 std::vector<std::string> PendingRenames();
+// PendingFileRenameOperations ends with the deletion of the program, then of the DLL: each
+// path with an empty target.
+void ExpectDeletionsScheduled(const std::string& program, const std::string& dll);
 
 // Every setup test starts and ends without an installation, and puts back what the
 // machine held in the extension's keys, PendingFileRenameOperations and WININIT.INI. The
 // keys are guarded as the extension's own tests guard them, so the two never overlap.
+//
+// Each test also has a folder of its own for the program, with a blank in its name as under
+// "Program Files", that holds a Vestrane.dll: program_ and dll_ name the files there (the
+// program file itself is the test's to place).
 class SetupTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+
+    std::unique_ptr<ScratchFolder> folder_;
+    std::string program_;
+    std::string dll_;
 
 private:
     std::vector<std::unique_ptr<RegistryKeyGuard>> guards_;
@@ -75,6 +91,11 @@ private:
     std::unique_ptr<ModalDriver> driver_;
 };
 
+// The window was a message box of this caption and text, owned by the desktop.
+void ExpectMessageBox(const SeenWindow& seen, const char* caption, const char* text);
+// Runs `run`, which shows one window: a message box of this caption and text, answered OK.
+void ExpectOneMessageBox(const std::function<void()>& run, const char* caption, const char* text);
+
 // Clicks a button (IDOK, IDYES, IDNO, IDCANCEL...).
 WindowScript::Step Press(int button);
 // The close box of the settings dialog.
@@ -85,12 +106,10 @@ bool IsChecked(HWND dialog, int id);
 // Makes a key impossible to create, as for a user without rights: the key becomes a
 // registry link to a place under a volatile key, where a non-volatile key cannot be made.
 // Opening it fails as well. Removed again when the object goes.
-class UncreatableKey {
+class UncreatableKey : private Uncopyable {
 public:
     UncreatableKey(HKEY root, std::string path);
     ~UncreatableKey();
-    UncreatableKey(const UncreatableKey&) = delete;
-    UncreatableKey& operator=(const UncreatableKey&) = delete;
     bool Made() const { return made_; }
 
 private:

@@ -8,8 +8,8 @@
 #include "setup/setup_state.h"
 #include "setup/system_facts.h"
 #include "tests/setup/setup_fixture.h"
-#include "tests/support/wine_drive.h"
 #include "tests/support/row_label.h"
+#include "tests/support/wine_drive.h"
 
 namespace {
 
@@ -17,14 +17,7 @@ class SetupFlowTest : public SetupTest {
 protected:
     void SetUp() override {
         SetupTest::SetUp();
-        folder_ = std::make_unique<ScratchFolder>("Vest flow");
         PlaceProgramIn(folder_->Path());
-        folder_->WriteFile("Vestrane.dll", "MZ library");
-    }
-    void TearDown() override {
-        ClearSystemFactOverrides();
-        folder_.reset();
-        SetupTest::TearDown();
     }
 
     void PlaceProgramIn(const std::string& folder) {
@@ -34,13 +27,10 @@ protected:
 
     int Run(const char* arguments) { return RunSetup(GetModuleHandleA(nullptr), arguments); }
 
-    static void ExpectBox(const SeenWindow& seen, const char* caption, const char* text) {
-        EXPECT_EQ(seen.Caption, caption);
-        EXPECT_EQ(seen.Text, text);
+    // Runs the program, which shows one message box, answered OK, and then ends with 0.
+    void RunToOneMessageBox(const char* arguments, const char* caption, const char* text) {
+        ExpectOneMessageBox([&] { EXPECT_EQ(Run(arguments), 0); }, caption, text);
     }
-
-    std::unique_ptr<ScratchFolder> folder_;
-    std::string program_;
 };
 
 // The settings dialog step: checks the given buttons and presses `button`.
@@ -64,13 +54,9 @@ struct MissingDll {
 class MissingDllTest : public SetupFlowTest, public ::testing::WithParamInterface<MissingDll> {};
 
 TEST_P(MissingDllTest, ShowsMessageAAndDoesNothingElse) {
-    DeleteFileA((*folder_ / "Vestrane.dll").c_str());
-    StoreRegistration(*folder_ / "Vestrane.dll");
-    WindowScript script({Press(IDOK)});
-    EXPECT_EQ(Run(GetParam().Arguments), 0);
-    ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], kCaptionError, kTextDllMissing);
-    EXPECT_EQ(script.Seen()[0].Owner, nullptr); // owned by the desktop
+    DeleteFileA((dll_).c_str());
+    StoreRegistration(dll_);
+    RunToOneMessageBox(GetParam().Arguments, kCaptionError, kTextDllMissing);
     // Removal did not run.
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
 }
@@ -80,14 +66,14 @@ INSTANTIATE_TEST_SUITE_P(Arguments, MissingDllTest,
                          RowLabel());
 
 TEST_F(SetupFlowTest, DllOpenForWritingElsewhereCountsAsMissing) {
-    HANDLE held = CreateFileA((*folder_ / "Vestrane.dll").c_str(), GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE held = CreateFileA((dll_).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     WindowScript script({Press(IDOK)});
     EXPECT_EQ(Run(""), 0);
     CloseHandle(held);
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], kCaptionError, kTextDllMissing);
+    ExpectMessageBox(script.Seen()[0], kCaptionError, kTextDllMissing);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
@@ -100,12 +86,9 @@ class RemovalArgumentTest : public SetupFlowTest,
                             public ::testing::WithParamInterface<RemovalArgument> {};
 
 TEST_P(RemovalArgumentTest, RemovesTheExtension) {
-    StoreRegistration(*folder_ / "Vestrane.dll");
+    StoreRegistration(dll_);
     StoreSettings(2, 1);
-    WindowScript script({Press(IDOK)});
-    EXPECT_EQ(Run(GetParam().Arguments), 0);
-    ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], kCaptionVestrane, kTextUninstalled);
+    RunToOneMessageBox(GetParam().Arguments, kCaptionVestrane, kTextUninstalled);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
@@ -117,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Arguments, RemovalArgumentTest,
                          RowLabel());
 
 TEST_F(SetupFlowTest, UpperCaseUDoesNotRemove) {
-    StoreRegistration(*folder_ / "Vestrane.dll");
+    StoreRegistration(dll_);
     WindowScript script({Settings({}, IDCANCEL)});
     EXPECT_EQ(Run("U"), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
@@ -129,7 +112,7 @@ TEST_F(SetupFlowTest, InstallDeclinedEndsWithoutDialog) {
     WindowScript script({Press(IDNO)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
+    ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
@@ -140,8 +123,8 @@ TEST_F(SetupFlowTest, InstallFailingShowsTheErrorAndNoDialog) {
     WindowScript script({Press(IDYES), Press(IDOK)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 2u);
-    ExpectBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
-    ExpectBox(script.Seen()[1], kCaptionError, kTextCannotInstall);
+    ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
+    ExpectMessageBox(script.Seen()[1], kCaptionError, kTextCannotInstall);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
@@ -152,16 +135,14 @@ TEST_F(SetupFlowTest, InstallThenSettingsConfirmed) {
         {Press(IDYES), Press(IDOK), Settings({IDC_MODE_MOVE_TO_FOLDER, IDC_START_HISTORY}, IDOK)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 3u);
-    ExpectBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
-    ExpectBox(script.Seen()[1], kCaptionVestrane, kTextInstalled);
+    ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
+    ExpectMessageBox(script.Seen()[1], kCaptionVestrane, kTextInstalled);
     EXPECT_EQ(script.Seen()[2].Caption, SettingsDialogCaption());
     EXPECT_FALSE(WasInstalled);
-    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
-              WithTerminator(*folder_ / "Vestrane.dll"));
+    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data, WithTerminator(dll_));
     EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
               WithTerminator("\"" + program_ + "\" u"));
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(5));
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue).Data, DwordBytes(1));
+    ExpectStoredSettings(5, 1);
 }
 
 TEST_F(SetupFlowTest, InstallThenCancelStoresZeros) {
@@ -169,8 +150,7 @@ TEST_F(SetupFlowTest, InstallThenCancelStoresZeros) {
     WindowScript script({Press(IDYES), Press(IDOK), Settings({}, IDCANCEL)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 3u);
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(0));
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue).Data, DwordBytes(0));
+    ExpectStoredSettings(0, 0);
 }
 
 TEST_F(SetupFlowTest, InstallThenCloseBoxWritesNoSettings) {
@@ -201,11 +181,10 @@ TEST_F(SetupFlowTest, SettingsOnlyWhenRegisteredElsewhere) {
 }
 
 TEST_F(SetupFlowTest, SettingsOnlyConfirmed) {
-    StoreRegistration(*folder_ / "Vestrane.dll");
+    StoreRegistration(dll_);
     WindowScript script({Settings({IDC_MODE_CLIPBOARD_CUT}, IDOK)});
     EXPECT_EQ(Run(""), 0);
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(2));
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue).Data, DwordBytes(0));
+    ExpectStoredSettings(2, 0);
 }
 
 TEST_F(SetupFlowTest, ProgramNameWithBackslashSecondByteFindsTheDllBesideIt) {
@@ -230,40 +209,28 @@ TEST_F(SetupFlowTest, PathTooLongForTheBuffersIsRefused) {
     ASSERT_EQ(longest.size(), 255u);
     const std::string tooLong = folder + "a\\Vestinst.exe";
     OverrideProgramPath(tooLong.c_str());
-    WindowScript script({Press(IDOK)});
-    EXPECT_EQ(Run(""), 0);
-    ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], kCaptionError, kTextPathTooLong);
+    RunToOneMessageBox("", kCaptionError, kTextPathTooLong);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 
     // The longest path that fits gets past the check to the DLL test.
     OverrideProgramPath(longest.c_str());
-    WindowScript next({Press(IDOK)});
-    EXPECT_EQ(Run(""), 0);
-    ASSERT_EQ(next.Seen().size(), 1u);
-    ExpectBox(next.Seen()[0], kCaptionError, kTextDllMissing);
+    RunToOneMessageBox("", kCaptionError, kTextDllMissing);
 }
 
 TEST_F(SetupFlowTest, PathBeyondMaxPathIsRefused) {
     const std::string beyond = "C:\\" + std::string(300, 'b') + "\\Vestinst.exe";
     OverrideProgramPath(beyond.c_str());
-    WindowScript script({Press(IDOK)});
-    EXPECT_EQ(Run("u"), 0);
-    ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], kCaptionError, kTextPathTooLong);
+    RunToOneMessageBox("u", kCaptionError, kTextPathTooLong);
 }
 
 TEST_F(SetupFlowTest, UncPathIsNoFixedDisk) {
     OverrideProgramPath("\\\\server\\share\\Vestinst.exe");
-    WindowScript script({Press(IDOK)});
-    EXPECT_EQ(Run(""), 0);
-    ASSERT_EQ(script.Seen().size(), 1u);
     // The share does not exist, so the DLL test refuses first.
-    ExpectBox(script.Seen()[0], kCaptionError, kTextDllMissing);
+    RunToOneMessageBox("", kCaptionError, kTextDllMissing);
 }
 
 TEST_F(SetupFlowTest, ModuleWithoutTheDialogEndsInsteadOfWaitingForever) {
-    StoreRegistration(*folder_ / "Vestrane.dll");
+    StoreRegistration(dll_);
     WindowScript script({});
     EXPECT_EQ(RunSetup(GetModuleHandleA("kernel32.dll"), ""), 1);
     EXPECT_TRUE(script.Seen().empty());
@@ -293,19 +260,13 @@ protected:
 };
 
 TEST_P(OtherDriveTest, InstallIsRefusedWithMessageB) {
-    WindowScript script({Press(IDOK)});
-    EXPECT_EQ(Run(""), 0);
-    ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], kCaptionError, kTextNotHardDisk);
+    RunToOneMessageBox("", kCaptionError, kTextNotHardDisk);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
 TEST_P(OtherDriveTest, RemovalStillRuns) {
     StoreRegistration(drive_->Root() + "\\Vestrane.dll");
-    WindowScript script({Press(IDOK)});
-    EXPECT_EQ(Run("u"), 0);
-    ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectBox(script.Seen()[0], kCaptionVestrane, kTextUninstalled);
+    RunToOneMessageBox("u", kCaptionVestrane, kTextUninstalled);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 

@@ -19,17 +19,10 @@ class VestinstProcessTest : public SetupTest {
 protected:
     void SetUp() override {
         SetupTest::SetUp();
-        cursorLock_ = std::make_unique<ProcessLock>("cursor");
-        // Blanks in the folder name, as under "Program Files".
-        folder_ = std::make_unique<ScratchFolder>("Vest process");
-        program_ = *folder_ / "Vestinst.exe";
         ASSERT_TRUE(CopyFileA(BuiltProgram().c_str(), program_.c_str(), FALSE)) << BuiltProgram();
-        folder_->WriteFile("Vestrane.dll", "MZ any file of this name");
     }
     void TearDown() override {
         child_.reset();
-        folder_.reset();
-        cursorLock_.reset();
         SetupTest::TearDown();
     }
 
@@ -61,17 +54,29 @@ protected:
         return dialog;
     }
 
+    // Starts the program on a machine without the extension and agrees to install it; the
+    // settings dialog that follows.
+    HWND InstallUpToTheSettings(const std::string& program = "") {
+        Start("", program);
+        Answer(kCaptionVestrane, kTextInstallQuestion, IDYES);
+        Answer(kCaptionVestrane, kTextInstalled, IDOK);
+        return WaitForSettings();
+    }
+
+    // Presses a button of the settings dialog; the program ends with 0.
+    void EndWith(HWND dialog, int button) {
+        ClickButton(dialog, button);
+        ExpectEndsWithZero();
+    }
+
     void ExpectEndsWithZero() { EXPECT_EQ(child_->WaitForExit(), 0u); }
 
-    std::unique_ptr<ProcessLock> cursorLock_;
-    std::unique_ptr<ScratchFolder> folder_;
-    std::string program_;
     std::unique_ptr<ChildProcess> child_;
     std::vector<HWND> known_;
 };
 
 TEST_F(VestinstProcessTest, WithoutTheDllShowsMessageA) {
-    DeleteFileA((*folder_ / "Vestrane.dll").c_str());
+    DeleteFileA((dll_).c_str());
     Start("");
     Answer(kCaptionError, kTextDllMissing, IDOK);
     ExpectEndsWithZero();
@@ -82,33 +87,21 @@ TEST_F(VestinstProcessTest, InstallDeclinedEndsTheProgram) {
     Start("");
     Answer(kCaptionVestrane, kTextInstallQuestion, IDNO);
     ExpectEndsWithZero();
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    ExpectNoRegistration();
 }
 
-TEST_F(VestinstProcessTest, InstallThenSettingsNearTheCursor) {
-    ASSERT_TRUE(SetCursorPos(420, 330));
-    Start("");
-    Answer(kCaptionVestrane, kTextInstallQuestion, IDYES);
-    Answer(kCaptionVestrane, kTextInstalled, IDOK);
-    HWND dialog = WaitForSettings();
+TEST_F(VestinstProcessTest, InstallThenSettings) {
+    HWND dialog = InstallUpToTheSettings();
     ASSERT_NE(dialog, nullptr);
-
-    RECT frame = {};
-    GetWindowRect(dialog, &frame);
-    EXPECT_EQ(frame.left, 420 - (frame.right - frame.left) / 2);
-    EXPECT_EQ(frame.top, 330 - (frame.bottom - frame.top) / 2);
     EXPECT_TRUE(IsChecked(dialog, IDC_MODE_SELECT_ONLY));
     EXPECT_TRUE(IsChecked(dialog, IDC_START_EXTENSION));
     ClickButton(dialog, IDC_MODE_COPY_TO_FOLDER);
     ClickButton(dialog, IDC_START_HISTORY);
-    ClickButton(dialog, IDOK);
-    ExpectEndsWithZero();
+    EndWith(dialog, IDOK);
 
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kClassKey, nullptr).Data,
               WithTerminator(kProductName));
-    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
-              WithTerminator(*folder_ / "Vestrane.dll"));
+    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data, WithTerminator(dll_));
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel").Data,
               WithTerminator("Apartment"));
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kHandlerKey, nullptr).Data,
@@ -129,13 +122,9 @@ TEST_F(VestinstProcessTest, FolderWithBackslashSecondBytesRegistersTheDllBesideI
     const std::string program = japanese / "Vestinst.exe";
     ASSERT_TRUE(CopyFileA(program_.c_str(), program.c_str(), FALSE));
     japanese.WriteFile("Vestrane.dll", "MZ");
-    Start("", program);
-    Answer(kCaptionVestrane, kTextInstallQuestion, IDYES);
-    Answer(kCaptionVestrane, kTextInstalled, IDOK);
-    HWND dialog = WaitForSettings();
+    HWND dialog = InstallUpToTheSettings(program);
     ASSERT_NE(dialog, nullptr);
-    ClickButton(dialog, IDOK);
-    ExpectEndsWithZero();
+    EndWith(dialog, IDOK);
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
               WithTerminator(japanese / "Vestrane.dll"));
     EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
@@ -143,34 +132,14 @@ TEST_F(VestinstProcessTest, FolderWithBackslashSecondBytesRegistersTheDllBesideI
 }
 
 TEST_F(VestinstProcessTest, InstallThenCancelStoresZeros) {
-    Start("");
-    Answer(kCaptionVestrane, kTextInstallQuestion, IDYES);
-    Answer(kCaptionVestrane, kTextInstalled, IDOK);
-    HWND dialog = WaitForSettings();
+    HWND dialog = InstallUpToTheSettings();
     ASSERT_NE(dialog, nullptr);
-    ClickButton(dialog, IDCANCEL);
-    ExpectEndsWithZero();
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(0));
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue).Data, DwordBytes(0));
-}
-
-TEST_F(VestinstProcessTest, SettingsOnlyShowsStoredValuesAndCancelWritesNothing) {
-    StoreRegistration(*folder_ / "Vestrane.dll");
-    StoreSettings(7, 2);
-    Start("");
-    HWND dialog = WaitForSettings();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(IsChecked(dialog, IDC_MODE_PREVIOUS));
-    EXPECT_TRUE(IsChecked(dialog, IDC_START_HISTORY));
-    ClickButton(dialog, IDC_MODE_CLIPBOARD_COPY);
-    ClickButton(dialog, IDCANCEL);
-    ExpectEndsWithZero();
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(7));
-    EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue).Data, DwordBytes(2));
+    EndWith(dialog, IDCANCEL);
+    ExpectStoredSettings(0, 0);
 }
 
 TEST_F(VestinstProcessTest, CloseBoxEndsTheProgramWithoutWriting) {
-    StoreRegistration(*folder_ / "Vestrane.dll");
+    StoreRegistration(dll_);
     Start("U");
     HWND dialog = WaitForSettings();
     ASSERT_NE(dialog, nullptr);
@@ -183,13 +152,9 @@ TEST_F(VestinstProcessTest, CloseBoxEndsTheProgramWithoutWriting) {
 }
 
 TEST_F(VestinstProcessTest, RemovalThroughTheStoredUninstallCommand) {
-    Start("");
-    Answer(kCaptionVestrane, kTextInstallQuestion, IDYES);
-    Answer(kCaptionVestrane, kTextInstalled, IDOK);
-    HWND dialog = WaitForSettings();
+    HWND dialog = InstallUpToTheSettings();
     ASSERT_NE(dialog, nullptr);
-    ClickButton(dialog, IDOK);
-    ExpectEndsWithZero();
+    EndWith(dialog, IDOK);
     folder_->WriteFile("Vestrane.txt", "read me");
 
     // What the system's list of programs runs: the stored command, as it stands.
@@ -202,20 +167,15 @@ TEST_F(VestinstProcessTest, RemovalThroughTheStoredUninstallCommand) {
     Answer(kCaptionVestrane, kTextUninstalled, IDOK);
     ExpectEndsWithZero();
 
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    ExpectNoRegistration();
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsParent));
     EXPECT_FALSE(FileExists(*folder_ / "Vestrane.txt"));
-    const auto pending = PendingRenames();
-    ASSERT_GE(pending.size(), 4u);
-    EXPECT_EQ(pending[pending.size() - 4], "\\??\\" + program_);
-    EXPECT_EQ(pending[pending.size() - 2], "\\??\\" + *folder_ / "Vestrane.dll");
+    ExpectDeletionsScheduled(program_, dll_);
 }
 
 TEST_F(VestinstProcessTest, RemovalWithoutInprocServerShowsTheError) {
-    StoreRegistration(*folder_ / "Vestrane.dll");
+    StoreRegistration(dll_);
     ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
     Start("u");
     Answer(kCaptionError, kTextCannotUninstall, IDOK);

@@ -7,16 +7,16 @@
 
 #include <string>
 
+#include "tests/support/uncopyable.h"
+
 // The built DLL as a path of the test prefix.
 std::string BuiltDllPath();
 
-class BuiltDll {
+class BuiltDll : private Uncopyable {
 public:
     // Loads the DLL; Loaded() tells whether it and both its exports were found.
     BuiltDll();
     ~BuiltDll();
-    BuiltDll(const BuiltDll&) = delete;
-    BuiltDll& operator=(const BuiltDll&) = delete;
 
     bool Loaded() const { return getClassObject_ != nullptr && canUnloadNow_ != nullptr; }
     HMODULE Module() const { return module_; }

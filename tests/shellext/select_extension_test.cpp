@@ -497,15 +497,6 @@ const std::vector<std::string> kDirectUIWithoutDirectUIHWND = {
     "SHELLDLL_DefView/DUIViewWndClassName", "SHELLDLL_DefView/SysListView32"};
 const char kListView[] = "SHELLDLL_DefView/SysListView32";
 
-CMINVOKECOMMANDINFO Invocation(HWND owner, LPCSTR verb) {
-    CMINVOKECOMMANDINFO info = {};
-    info.cbSize = sizeof info;
-    info.hwnd = owner;
-    info.lpVerb = verb;
-    info.nShow = SW_SHOWNORMAL;
-    return info;
-}
-
 class InvokeCommandTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -518,47 +509,53 @@ protected:
         if (extension_ != nullptr)
             Destroy(extension_);
     }
+
+    // InvokeCommand from the owner window with the verb, command offset 0 by default.
+    HRESULT Invoke(HWND owner, LPCSTR verb = MAKEINTRESOURCEA(0)) {
+        CMINVOKECOMMANDINFO info = {};
+        info.cbSize = sizeof info;
+        info.hwnd = owner;
+        info.lpVerb = verb;
+        info.nShow = SW_SHOWNORMAL;
+        return extension_->InvokeCommand(&info);
+    }
+
+    // No run goes on any more, and no run wrote the settings.
+    void ExpectNoRunLeft() const {
+        EXPECT_EQ(extension_->ActiveRun, nullptr);
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    }
+
     SelectExtension* extension_ = nullptr;
     // No run may write the settings of the user running the tests.
     RegistryKeyGuard settings_{HKEY_CURRENT_USER, kSettingsKey};
 };
 
-TEST_F(InvokeCommandTest, OtherVerbsDoNothing) {
-    WindowTree frame(kFolderViewWithListView);
+// Another verb, no command information at all, or a window without a folder view: the
+// command ends at once, silently.
+TEST_F(InvokeCommandTest, EndsSilentlyForOtherVerbsAndWindowsWithoutAFolderView) {
+    WindowTree folderWindow(kFolderViewWithListView);
+    WindowTree otherWindow(kNoFolderView);
     MessageBoxCatcher catcher(IDCANCEL);
     const LPCSTR verbs[] = {"open", MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(2)};
-    for (LPCSTR verb : verbs) {
-        CMINVOKECOMMANDINFO info = Invocation(frame.Top(), verb);
-        EXPECT_EQ(extension_->InvokeCommand(&info), S_OK);
-    }
+    for (LPCSTR verb : verbs)
+        EXPECT_EQ(Invoke(folderWindow.Top(), verb), S_OK);
     EXPECT_EQ(extension_->InvokeCommand(nullptr), S_OK);
+    EXPECT_EQ(Invoke(otherWindow.Top()), S_OK);
     EXPECT_TRUE(catcher.Boxes().empty());
-    EXPECT_EQ(extension_->ActiveRun, nullptr);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
-}
-
-TEST_F(InvokeCommandTest, WindowWithoutFolderViewEndsSilently) {
-    WindowTree frame(kNoFolderView);
-    MessageBoxCatcher catcher(IDCANCEL);
-    CMINVOKECOMMANDINFO info = Invocation(frame.Top(), MAKEINTRESOURCEA(0));
-    EXPECT_EQ(extension_->InvokeCommand(&info), S_OK);
-    EXPECT_TRUE(catcher.Boxes().empty());
-    EXPECT_EQ(extension_->ActiveRun, nullptr);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    ExpectNoRunLeft();
 }
 
 TEST_F(InvokeCommandTest, FolderViewWithoutReachableListViewSaysSo) {
     WindowTree frame(kDirectUIWithoutDirectUIHWND);
     MessageBoxCatcher catcher(IDOK);
-    CMINVOKECOMMANDINFO info = Invocation(frame.Top(), MAKEINTRESOURCEA(0));
-    EXPECT_EQ(extension_->InvokeCommand(&info), S_OK);
+    EXPECT_EQ(Invoke(frame.Top()), S_OK);
     ASSERT_EQ(catcher.Boxes().size(), 1u);
     const CapturedMessageBox& box = catcher.Boxes()[0];
     EXPECT_EQ(box.Caption, "Error");
     EXPECT_EQ(box.Owner, frame.Top());
     EXPECT_EQ(box.Text, "エクスプローラのウインドウが検索できません。");
-    EXPECT_EQ(extension_->ActiveRun, nullptr);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    ExpectNoRunLeft();
 }
 
 TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
@@ -583,16 +580,13 @@ TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
             runs.push_back(*extension_->ActiveRun);
         ClickButton(dialog, IDCANCEL);
     });
-    CMINVOKECOMMANDINFO info = Invocation(frame.Top(), MAKEINTRESOURCEA(0));
-    EXPECT_EQ(extension_->InvokeCommand(&info), S_OK);
+    EXPECT_EQ(Invoke(frame.Top()), S_OK);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_STREQ(runs[0].DefaultPattern, "*.doc");
     EXPECT_STREQ(runs[0].SourceFolder, "C:\\dir");
     EXPECT_NE(runs[0].History, nullptr);
-    EXPECT_EQ(extension_->ActiveRun, nullptr);
-    EXPECT_EQ(SendMessageA(frame.At(kListView), LVM_GETITEMSTATE, 0, LVIS_SELECTED), LVIS_SELECTED);
-    EXPECT_EQ(SendMessageA(frame.At(kListView), LVM_GETITEMSTATE, 1, LVIS_SELECTED), 0);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    EXPECT_EQ(SelectedLabels(frame.At(kListView)), std::vector<std::string>{"a.txt"});
+    ExpectNoRunLeft();
 }
 
 } // namespace

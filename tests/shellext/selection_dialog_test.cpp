@@ -17,6 +17,7 @@
 #include "tests/support/process_lock.h"
 #include "tests/support/row_label.h"
 #include "tests/support/string_list_entries.h"
+#include "tests/support/uncopyable.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ int FocusedControl(HWND dialog) {
 }
 
 // Records where the dialog procedure left the focus, when WM_INITDIALOG returns.
-class InitFocusRecorder {
+class InitFocusRecorder : private Uncopyable {
 public:
     InitFocusRecorder() {
         active = this;
@@ -46,8 +47,6 @@ public:
         UnhookWindowsHookEx(hook_);
         active = nullptr;
     }
-    InitFocusRecorder(const InitFocusRecorder&) = delete;
-    InitFocusRecorder& operator=(const InitFocusRecorder&) = delete;
     int Focus() const { return focus_; }
 
 private:
@@ -148,6 +147,15 @@ protected:
         EXPECT_EQ(driver.Seen(), 1);
         shot.FocusAtInit = focus.Focus();
         return result;
+    }
+    // Types the text into the pattern box and confirms; the line the record then holds.
+    std::string ConfirmTyped(const std::string& text) {
+        EXPECT_EQ(Show([&](HWND dialog) {
+                      SetComboText(dialog, text);
+                      ClickButton(dialog, IDOK);
+                  }),
+                  IDOK);
+        return Bytes(record.PatternLine);
     }
     INT_PTR ShowAndConfirm() {
         return Show([](HWND dialog) { ClickButton(dialog, IDOK); });
@@ -360,12 +368,7 @@ TEST_F(SelectionDialogTest, OkWithoutChangesKeepsThePreselectedAction) {
 }
 
 TEST_F(SelectionDialogTest, OkTakesTheTypedLine) {
-    const INT_PTR result = Show([](HWND dialog) {
-        SetComboText(dialog, "*.txt .doc readme");
-        ClickButton(dialog, IDOK);
-    });
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(Bytes(record.PatternLine), "*.txt .doc readme");
+    EXPECT_EQ(ConfirmTyped("*.txt .doc readme"), "*.txt .doc readme");
 }
 
 TEST_F(SelectionDialogTest, OkTakesAnEntryPickedFromTheHistory) {
@@ -382,43 +385,23 @@ TEST_F(SelectionDialogTest, OkTakesAnEntryPickedFromTheHistory) {
 
 TEST_F(SelectionDialogTest, OkWithAnEmptyBoxGivesAnEmptyLine) {
     std::strcpy(record.DefaultPattern, "*.txt");
-    const INT_PTR result = Show([](HWND dialog) {
-        SetComboText(dialog, "");
-        ClickButton(dialog, IDOK);
-    });
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(Bytes(record.PatternLine), "");
+    EXPECT_EQ(ConfirmTyped(""), "");
 }
 
 TEST_F(SelectionDialogTest, TextIsCutAt259Bytes) {
-    const INT_PTR result = Show([](HWND dialog) {
-        SetComboText(dialog, std::string(300, 'x'));
-        ClickButton(dialog, IDOK);
-    });
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(Bytes(record.PatternLine), std::string(259, 'x'));
+    EXPECT_EQ(ConfirmTyped(std::string(300, 'x')), std::string(259, 'x'));
 }
 
 TEST_F(SelectionDialogTest, TextOf259BytesIsKeptWhole) {
     const std::string line = "*." + std::string(257, 'y');
-    const INT_PTR result = Show([&](HWND dialog) {
-        SetComboText(dialog, line);
-        ClickButton(dialog, IDOK);
-    });
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(Bytes(record.PatternLine), line);
+    EXPECT_EQ(ConfirmTyped(line), line);
 }
 
 TEST_F(SelectionDialogTest, DoubleByteTextIsCutWithinTheBuffer) {
     std::string line;
     for (int i = 0; i < 150; ++i)
         line += "表";
-    const INT_PTR result = Show([&](HWND dialog) {
-        SetComboText(dialog, line);
-        ClickButton(dialog, IDOK);
-    });
-    EXPECT_EQ(result, IDOK);
-    const std::string got = Bytes(record.PatternLine);
+    const std::string got = ConfirmTyped(line);
     EXPECT_LE(got.size(), 259u);
     EXPECT_GE(got.size(), 258u);
     EXPECT_EQ(line.compare(0, got.size(), got), 0) << "a prefix of the typed text";

@@ -18,6 +18,14 @@ namespace {
 
 constexpr DWORD kPoison = 0xDEADBEEF;
 
+// "line0" .. "line9": a full history.
+std::vector<std::string> TenLines() {
+    std::vector<std::string> lines;
+    for (int i = 0; i < kHistoryEntries; ++i)
+        lines.push_back("line" + std::to_string(i));
+    return lines;
+}
+
 // The name of history value n.
 std::string H(int n) {
     char name[8];
@@ -313,9 +321,7 @@ TEST_F(SettingsTest, RepeatedLineMovesToTheFront) {
 }
 
 TEST_F(SettingsTest, NewLineGoesFirstAndTheTenthEntryDrops) {
-    std::vector<std::string> ten;
-    for (int i = 0; i < 10; ++i)
-        ten.push_back("line" + std::to_string(i));
+    const std::vector<std::string> ten = TenLines();
     PutHistory(ten);
     Run("new", SelectOnly);
     std::vector<std::string> expected = {"new"};
@@ -325,9 +331,7 @@ TEST_F(SettingsTest, NewLineGoesFirstAndTheTenthEntryDrops) {
 }
 
 TEST_F(SettingsTest, LineAlreadyInAFullHistoryKeepsTheOtherNine) {
-    std::vector<std::string> ten;
-    for (int i = 0; i < 10; ++i)
-        ten.push_back("line" + std::to_string(i));
+    const std::vector<std::string> ten = TenLines();
     PutHistory(ten);
     Run("line6", SelectOnly);
     std::vector<std::string> expected = {"line6"};

@@ -16,29 +16,20 @@ bool OpenWithRetry(HWND owner) {
     return false;
 }
 
-HGLOBAL BlockOf(const std::string& bytes) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    if (block == nullptr)
-        return nullptr;
-    void* data = GlobalLock(block);
-    if (data == nullptr) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    std::memcpy(data, bytes.data(), bytes.size());
-    GlobalUnlock(block);
-    return block;
-}
-
+// Puts a copy of the bytes on the opened clipboard; the clipboard owns the block once it
+// has accepted it.
 bool Put(UINT format, const std::string& bytes) {
-    HGLOBAL block = BlockOf(bytes);
-    if (block == nullptr)
-        return false;
-    if (SetClipboardData(format, block) == nullptr) {
-        GlobalFree(block);
-        return false;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    void* data = block != nullptr ? GlobalLock(block) : nullptr;
+    if (data != nullptr) {
+        std::memcpy(data, bytes.data(), bytes.size());
+        GlobalUnlock(block);
+        if (SetClipboardData(format, block) != nullptr)
+            return true;
     }
-    return true;
+    if (block != nullptr)
+        GlobalFree(block);
+    return false;
 }
 
 } // namespace

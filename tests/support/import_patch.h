@@ -4,12 +4,12 @@
 // call fail, or watch it and pass it on, without a seam in the production code.
 #pragma once
 
-class ImportPatch {
+#include "tests/support/uncopyable.h"
+
+class ImportPatch : private Uncopyable {
 public:
     ImportPatch(const char* dll, const char* function, void* replacement);
     ~ImportPatch();
-    ImportPatch(const ImportPatch&) = delete;
-    ImportPatch& operator=(const ImportPatch&) = delete;
 
     // False when the program does not import the function.
     bool Active() const { return slot_ != nullptr; }

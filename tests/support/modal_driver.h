@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-class ModalDriver {
+#include "tests/support/uncopyable.h"
+
+class ModalDriver : private Uncopyable {
 public:
     using Handler = std::function<void(HWND window)>;
     explicit ModalDriver(Handler handler);
     ~ModalDriver();
-    ModalDriver(const ModalDriver&) = delete;
-    ModalDriver& operator=(const ModalDriver&) = delete;
 
     // Number of windows handed to the handler so far.
     int Seen() const { return seen_; }

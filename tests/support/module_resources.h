@@ -13,13 +13,10 @@ std::string ResourceBytes(HMODULE module, LPCSTR name, LPCSTR type);
 
 // One image of an icon group as the group's directory lists it.
 struct IconImage {
-    int Width = 0;
-    int Height = 0;
-    int ColorCount = 0;
-    int Planes = 0;
-    int BitCount = 0;
-    DWORD Bytes = 0;
-    WORD Id = 0;
+    int Width, Height, ColorCount, Planes, BitCount;
+    // The image's resource: its size and id.
+    DWORD Bytes;
+    WORD Id;
 };
 // The images of icon group `id`; empty when the group is missing or malformed.
 std::vector<IconImage> IconGroupImages(HMODULE module, int id);

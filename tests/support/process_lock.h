@@ -6,14 +6,14 @@
 
 #include <string>
 
-class ProcessLock {
+#include "tests/support/uncopyable.h"
+
+class ProcessLock : private Uncopyable {
 public:
     // Waits until no other process holds the lock of this name. Names are free text;
     // backslashes are replaced, as kernel object names may not contain them.
     explicit ProcessLock(const std::string& name);
     ~ProcessLock();
-    ProcessLock(const ProcessLock&) = delete;
-    ProcessLock& operator=(const ProcessLock&) = delete;
 
 private:
     HANDLE mutex_ = nullptr;

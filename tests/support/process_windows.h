@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/uncopyable.h"
+
 // Visible top-level windows of the class "#32770" that belong to the process.
 std::vector<HWND> DialogWindowsOf(DWORD processId);
 // Waits up to timeoutMs for a visible "#32770" window of the process that is not in
@@ -15,13 +17,11 @@ HWND WaitForDialogOf(HANDLE process, DWORD processId, const std::vector<HWND>& k
                      DWORD timeoutMs = 10000);
 
 // A started program; killed if still running when the object goes.
-class ChildProcess {
+class ChildProcess : private Uncopyable {
 public:
     // commandLine is used as is (quote the program path yourself).
     explicit ChildProcess(const std::string& commandLine, const std::string& folder = "");
     ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Started() const { return process_ != nullptr; }
     DWORD Id() const { return id_; }

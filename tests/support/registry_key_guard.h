@@ -11,13 +11,12 @@
 #include <vector>
 
 #include "tests/support/process_lock.h"
+#include "tests/support/uncopyable.h"
 
-class RegistryKeyGuard {
+class RegistryKeyGuard : private Uncopyable {
 public:
     RegistryKeyGuard(HKEY root, std::string path);
     ~RegistryKeyGuard();
-    RegistryKeyGuard(const RegistryKeyGuard&) = delete;
-    RegistryKeyGuard& operator=(const RegistryKeyGuard&) = delete;
 
     struct Value {
         std::string Name;

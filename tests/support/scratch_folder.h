@@ -3,13 +3,13 @@
 
 #include <string>
 
-class ScratchFolder {
+#include "tests/support/uncopyable.h"
+
+class ScratchFolder : private Uncopyable {
 public:
     // Creates <parent>\<name>-<unique number>. parent defaults to the temporary folder.
     explicit ScratchFolder(const std::string& name, const std::string& parent = "");
     ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     const std::string& Path() const { return path_; }
     // Path() + "\" + name.

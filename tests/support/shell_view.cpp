@@ -67,13 +67,10 @@ IDataObject* ShellDataObject(IShellFolder* folder, const std::vector<std::string
 STDMETHODIMP ShellBrowser::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr)
         return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IOleWindow) &&
-        !IsEqualIID(riid, IID_IShellBrowser))
-        return E_NOINTERFACE;
-    *ppv = static_cast<IShellBrowser*>(this);
-    AddRef();
-    return S_OK;
+    const bool offered = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleWindow) ||
+                         IsEqualIID(riid, IID_IShellBrowser);
+    *ppv = offered ? static_cast<IShellBrowser*>(this) : nullptr;
+    return offered ? (AddRef(), S_OK) : E_NOINTERFACE;
 }
 
 STDMETHODIMP_(ULONG) ShellBrowser::AddRef() {
@@ -113,11 +110,10 @@ STDMETHODIMP ShellBrowser::SendControlMsg(UINT, UINT, WPARAM, LPARAM, LRESULT* r
 STDMETHODIMP ShellBrowser::QueryActiveShellView(IShellView** view) {
     if (view == nullptr)
         return E_POINTER;
+    if (view_ != nullptr)
+        view_->AddRef();
     *view = view_;
-    if (view_ == nullptr)
-        return E_FAIL;
-    view_->AddRef();
-    return S_OK;
+    return view_ != nullptr ? S_OK : E_FAIL;
 }
 
 bool FolderView::Open(HWND host, const std::string& folder, UINT viewMode, const RECT& area,

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/uncopyable.h"
+
 // The shell folder object of a file-system folder, the path in the ANSI code page; null
 // when it cannot be bound. With `id`, also the folder's item id list (CoTaskMemFree it).
 IShellFolder* BindFolder(const std::string& path, PIDLIST_ABSOLUTE* id = nullptr);
@@ -21,11 +23,9 @@ IDataObject* ShellDataObject(IShellFolder* folder, const std::vector<std::string
 // The smallest IShellBrowser that lets the shell's folder view live in a window of ours: the
 // view asks it for the window, sends it a few toolbar and status messages, and tells it when
 // it becomes active. Navigation is not offered.
-class ShellBrowser final : public IShellBrowser {
+class ShellBrowser final : public IShellBrowser, private Uncopyable {
 public:
     explicit ShellBrowser(HWND window) : window_(window) {}
-    ShellBrowser(const ShellBrowser&) = delete;
-    ShellBrowser& operator=(const ShellBrowser&) = delete;
 
     void SetActiveView(IShellView* view) { view_ = view; }
 
@@ -60,12 +60,10 @@ private:
 };
 
 // One folder's view inside a host window, with the folder object and browser behind it.
-class FolderView {
+class FolderView : private Uncopyable {
 public:
     FolderView() = default;
     ~FolderView() { Close(); }
-    FolderView(const FolderView&) = delete;
-    FolderView& operator=(const FolderView&) = delete;
 
     // Shows folder in host, covering area, in the given mode (FVM_DETAILS...), and activates
     // it (SVUIA_ACTIVATE_FOCUS or SVUIA_ACTIVATE_NOFOCUS). False, with nothing open, when
@@ -91,12 +89,10 @@ private:
 };
 
 // A top-level window of its own with the folder view of one folder inside it, for tests.
-class ShellViewHost {
+class ShellViewHost : private Uncopyable {
 public:
     explicit ShellViewHost(const std::string& folderPath);
     ~ShellViewHost();
-    ShellViewHost(const ShellViewHost&) = delete;
-    ShellViewHost& operator=(const ShellViewHost&) = delete;
 
     // True when the view and its list view are there.
     bool Valid() const { return view_.ListView() != nullptr; }

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-class TestListView {
+#include "tests/support/uncopyable.h"
+
+class TestListView : private Uncopyable {
 public:
     // Creates the host and the list view holding one item per label, in this order.
     explicit TestListView(const std::vector<std::string>& labels = {});
     ~TestListView();
-    TestListView(const TestListView&) = delete;
-    TestListView& operator=(const TestListView&) = delete;
 
     HWND Host() const { return host_; }
     HWND ListView() const { return listView_; }
@@ -36,14 +36,12 @@ private:
 
 // Replaces a window's procedure while alive; the replacement reaches the old one through
 // CallOriginal. One per window at a time.
-class WindowProcHook {
+class WindowProcHook : private Uncopyable {
 public:
     using Handler = LRESULT (*)(WindowProcHook& hook, HWND window, UINT message, WPARAM wParam,
                                 LPARAM lParam);
     WindowProcHook(HWND window, Handler handler, void* context = nullptr);
     ~WindowProcHook();
-    WindowProcHook(const WindowProcHook&) = delete;
-    WindowProcHook& operator=(const WindowProcHook&) = delete;
 
     LRESULT CallOriginal(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const;
     void* Context() const { return context_; }

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/uncopyable.h"
+
 // Registers a window class of this program that does nothing but DefWindowProc, unless a
 // class of that name is known already (a system or common-controls class such as
 // "SysListView32" is never shadowed). The common controls are set up first.
@@ -15,12 +17,10 @@ void RegisterPlainClass(const char* name);
 
 // A visible top-level window with a tree of child windows. Each path is a '/'-separated
 // chain of class names below the top; equal prefixes share their windows.
-class WindowTree {
+class WindowTree : private Uncopyable {
 public:
     explicit WindowTree(const std::vector<std::string>& paths);
     ~WindowTree();
-    WindowTree(const WindowTree&) = delete;
-    WindowTree& operator=(const WindowTree&) = delete;
 
     HWND Top() const { return top_; }
     // The window at the end of the path, or null.

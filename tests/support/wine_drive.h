@@ -7,13 +7,13 @@
 
 #include <string>
 
-class MappedDrive {
+#include "tests/support/uncopyable.h"
+
+class MappedDrive : private Uncopyable {
 public:
     // driveType: DRIVE_CDROM or DRIVE_REMOTE. folder: a Windows path to an existing folder.
     MappedDrive(char letter, UINT driveType, const std::string& folder);
     ~MappedDrive();
-    MappedDrive(const MappedDrive&) = delete;
-    MappedDrive& operator=(const MappedDrive&) = delete;
 
     bool Mapped() const { return mapped_; }
     // "X:"

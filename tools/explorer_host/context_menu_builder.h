@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-class ContextMenuBuilder {
+#include "tests/support/uncopyable.h"
+
+class ContextMenuBuilder : private Uncopyable {
 public:
     ContextMenuBuilder() = default;
     ~ContextMenuBuilder();
-    ContextMenuBuilder(const ContextMenuBuilder&) = delete;
-    ContextMenuBuilder& operator=(const ContextMenuBuilder&) = delete;
 
     // Builds the popup menu for the view's current selection. `folder` is the shown folder.
     // Fails when nothing is selected or no menu can be made.

@@ -11,16 +11,15 @@
 #include <vector>
 
 #include "tests/support/shell_view.h"
+#include "tests/support/uncopyable.h"
 #include "tools/explorer_host/host_options.h"
 
 class ContextMenuBuilder;
 
-class HostWindow {
+class HostWindow : private Uncopyable {
 public:
     explicit HostWindow(const HostOptions& options);
     ~HostWindow();
-    HostWindow(const HostWindow&) = delete;
-    HostWindow& operator=(const HostWindow&) = delete;
 
     // Creates and shows the window and its folder view. Reports why when it fails.
     bool Create(HINSTANCE instance);
