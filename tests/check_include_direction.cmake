@@ -7,6 +7,7 @@
 #   engine/    text/, common/, engine/
 #   shellext/  text/, common/, engine/, shellext/ (never setup/)
 #   setup/     text/, common/, setup/ (never engine/ or shellext/)
+#   runtime/   nothing but runtime/ (the deliverables' allocation operators)
 # No file of the programs includes tests/, tools/ or bench/.
 cmake_minimum_required(VERSION 3.25)
 if(NOT SOURCE_DIR)
@@ -18,10 +19,11 @@ set(allowed_text text)
 set(allowed_engine text common engine)
 set(allowed_shellext text common engine shellext)
 set(allowed_setup text common setup)
+set(allowed_runtime runtime)
 
 set(problems "")
 set(checked 0)
-foreach(folder IN ITEMS common text engine shellext setup)
+foreach(folder IN ITEMS common text engine shellext setup runtime)
     file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${folder}/*.h
          ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.rc)
     foreach(file IN LISTS files)

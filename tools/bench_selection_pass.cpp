@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@
 #include "engine/pattern_line.h"
 #include "engine/selection_pass.h"
 #include "shellext/select_extension.h"
+#include "tests/shellext/built_dll.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/shell_view.h"
 #include "tests/support/test_list_view.h"
@@ -101,9 +103,6 @@ double TimeOnce(HWND listView, const std::function<void()>& run) {
 
 // The right-click.
 
-using GetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-using CanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
-
 constexpr int kRightClickRounds = 2000;
 constexpr int kModuleLoadRounds = 200;
 
@@ -115,13 +114,6 @@ LARGE_INTEGER Now() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return now;
-}
-
-// The built DLL as a Windows path (Wine's drive Z: is the Linux root).
-std::string BuiltDllPath() {
-    std::string path = std::string("Z:") + VESTRANE_DLL_PATH;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
 }
 
 // Samples of one step; the first round is kept apart (a user's first right-click after
@@ -154,24 +146,6 @@ void PrintRow(const char* name, Samples& samples) {
                 samples.Min());
 }
 
-struct LoadedDll {
-    HMODULE Module = nullptr;
-    GetClassObjectFunction GetClassObject = nullptr;
-    CanUnloadNowFunction CanUnloadNow = nullptr;
-};
-
-LoadedDll LoadBuiltDll(const std::string& path) {
-    LoadedDll dll;
-    dll.Module = LoadLibraryA(path.c_str());
-    if (dll.Module == nullptr)
-        return dll;
-    dll.GetClassObject = reinterpret_cast<GetClassObjectFunction>(
-        reinterpret_cast<void*>(GetProcAddress(dll.Module, "DllGetClassObject")));
-    dll.CanUnloadNow = reinterpret_cast<CanUnloadNowFunction>(
-        reinterpret_cast<void*>(GetProcAddress(dll.Module, "DllCanUnloadNow")));
-    return dll;
-}
-
 // What every handler pays to learn the selection: the shell renders CF_HDROP, the first
 // path is read.
 void ReadFirstPath(IDataObject* data) {
@@ -189,7 +163,7 @@ enum Step { Create, Initialize, QueryContextMenu, GetCommandString, Release, kSt
 
 // One right-click as Explorer makes it, each step timed. False when the DLL does not
 // answer as it should, so that a broken build never passes for a fast one.
-bool RightClickOnce(const LoadedDll& dll, IDataObject* data, double (&times)[kStepCount]) {
+bool RightClickOnce(const BuiltDll& dll, IDataObject* data, double (&times)[kStepCount]) {
     LARGE_INTEGER start = Now();
     IClassFactory* factory = nullptr;
     IContextMenu* menu = nullptr;
@@ -244,14 +218,14 @@ bool RightClickOnce(const LoadedDll& dll, IDataObject* data, double (&times)[kSt
 bool TimeModuleLoads(const std::string& path, Samples& loads) {
     for (int round = 0; round < kModuleLoadRounds; ++round) {
         const LARGE_INTEGER start = Now();
-        LoadedDll dll = LoadBuiltDll(path);
+        auto dll = std::make_unique<BuiltDll>();
         const LARGE_INTEGER end = Now();
-        if (dll.GetClassObject == nullptr || dll.CanUnloadNow == nullptr)
+        if (!dll->Loaded())
             return false;
         loads.Add(Microseconds(start, end));
-        if (dll.CanUnloadNow() != S_OK)
+        if (dll->CanUnloadNow() != S_OK)
             return false;
-        FreeLibrary(dll.Module);
+        dll.reset();
         if (GetModuleHandleA(path.c_str()) != nullptr)
             return false;
     }
@@ -292,13 +266,13 @@ int RightClickTable() {
             return 1;
         }
 
-        LoadedDll dll = LoadBuiltDll(dllPath);
+        auto dll = std::make_unique<BuiltDll>();
         Samples steps[kStepCount];
         Samples floor;
         Samples handler;
         for (int round = 0; round < kRightClickRounds; ++round) {
             double times[kStepCount] = {};
-            if (!RightClickOnce(dll, data, times)) {
+            if (!RightClickOnce(*dll, data, times)) {
                 std::fprintf(stderr, "the DLL did not answer the right-click as it should\n");
                 return 1;
             }
@@ -309,7 +283,7 @@ int RightClickTable() {
             ReadFirstPath(data);
             floor.Add(Microseconds(start, Now()));
         }
-        FreeLibrary(dll.Module);
+        dll.reset();
         data->Release();
         shellFolder->Release();
 
