@@ -1,7 +1,6 @@
 #include "engine/compiled_pattern_line.h"
 
 #include "engine/pattern_line.h"
-#include "text/dbcs.h"
 #include "text/wildcard.h"
 
 #include <algorithm>
@@ -11,17 +10,6 @@
 #include <limits>
 
 namespace {
-
-const char kSeparators[] = "\t ";
-
-struct FoldTable {
-    unsigned char folded[256];
-    constexpr FoldTable() : folded() {
-        for (int c = 0; c < 256; ++c)
-            folded[c] = FoldedByte(static_cast<unsigned char>(c));
-    }
-};
-constexpr FoldTable kFold;
 
 // Names up to this many bytes are searched through bit sets of their positions; the
 // list view never hands over longer ones.
@@ -205,17 +193,10 @@ bool CompiledPatternLine::Compile(const char* patternLine) {
     line[lineLength] = '\0';
 
     // The tokens and working patterns exactly as MatchPatternLine forms them.
-    char pattern[kPatternTokenCap + 3];
+    char pattern[kLinePatternRoom];
     const char* position = line;
     for (;;) {
-        while (*position == '\t' || *position == ' ')
-            ++position;
-        if (*position == '.') {
-            pattern[0] = '*';
-            position = NextToken(pattern + 1, position, kSeparators, kPatternTokenCap - 1);
-        } else {
-            position = NextToken(pattern, position, kSeparators, kPatternTokenCap);
-        }
+        position = NextLinePattern(pattern, position);
         if (position == nullptr)
             break;
         std::size_t length = std::strlen(pattern);

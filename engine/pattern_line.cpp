@@ -15,19 +15,21 @@ bool IsSeparator(char c) {
 
 } // namespace
 
+const char* NextLinePattern(char (&pattern)[kLinePatternRoom], const char* position) {
+    while (IsSeparator(*position))
+        ++position;
+    if (*position == '.') {
+        pattern[0] = '*';
+        return NextToken(pattern + 1, position, kSeparators, kPatternTokenCap - 1);
+    }
+    return NextToken(pattern, position, kSeparators, kPatternTokenCap);
+}
+
 int MatchPatternLine(const char* patternLine, const char* name) {
-    // Room for the longest token, ".*" behind it and the terminator.
-    char pattern[kPatternTokenCap + 3];
+    char pattern[kLinePatternRoom];
     const char* position = patternLine;
     for (;;) {
-        while (IsSeparator(*position))
-            ++position;
-        if (*position == '.') {
-            pattern[0] = '*';
-            position = NextToken(pattern + 1, position, kSeparators, kPatternTokenCap - 1);
-        } else {
-            position = NextToken(pattern, position, kSeparators, kPatternTokenCap);
-        }
+        position = NextLinePattern(pattern, position);
         if (position == nullptr)
             return 0;
 

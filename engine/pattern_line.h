@@ -4,6 +4,8 @@
 // A token is read with at most this many bytes, one less when a star goes in front of it;
 // the rest of a longer token is read as the next token.
 constexpr int kPatternTokenCap = 260;
+// Room for the longest token, ".*" behind it and the terminator.
+constexpr int kLinePatternRoom = kPatternTokenCap + 3;
 
 // 1 when name matches at least one blank- or tab-separated pattern of the line, else 0.
 // A pattern that begins with a dot stands for an extension (".txt" is tried as "*.txt");
@@ -11,3 +13,8 @@ constexpr int kPatternTokenCap = 260;
 // "readme", then "readme.*"); one that ends with a dot matches only names without a dot.
 // Neither string is changed and nothing is allocated.
 int MatchPatternLine(const char* patternLine, const char* name);
+
+// Reads the line's next token at position into pattern, with a star in front of a token that
+// begins with a dot (".txt" gives "*.txt"). Returns where the token after it starts, or null
+// when the line holds no more tokens.
+const char* NextLinePattern(char (&pattern)[kLinePatternRoom], const char* position);

@@ -1,18 +1,5 @@
 #include "text/wildcard.h"
 
-namespace {
-
-struct FoldTable {
-    unsigned char folded[256];
-    constexpr FoldTable() : folded() {
-        for (int c = 0; c < 256; ++c)
-            folded[c] = FoldedByte(static_cast<unsigned char>(c));
-    }
-};
-constexpr FoldTable kFold;
-
-} // namespace
-
 int WildcardMatch(const char* pattern, const char* name) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(pattern);
     const unsigned char* n = reinterpret_cast<const unsigned char*>(name);
