@@ -27,6 +27,22 @@ public:
     PageNameLock() : ProcessLock(kSelectionPageName) {}
 };
 
+// Makes an object under the page's name with `create`, once the name is free: a pass in
+// another test process (these run side by side) holds it while that pass runs. Null when
+// the name stays taken.
+template <typename Create> HANDLE TakeThePageName(Create create) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        SetLastError(ERROR_SUCCESS);
+        HANDLE object = create();
+        if (object != nullptr && GetLastError() != ERROR_ALREADY_EXISTS)
+            return object;
+        if (object != nullptr)
+            CloseHandle(object);
+        Sleep(10);
+    }
+    return nullptr;
+}
+
 // What the list view was asked, in order; only the pass's own messages are kept.
 struct SentMessage {
     UINT Message = 0;
@@ -149,6 +165,7 @@ DWORD BytesOf(const std::vector<std::string>& paths) {
 // Runs the pass on list with the observer attached and a driver that cancels any window an
 // action might open.
 Observation RunObserved(RunRecord& record, TestListView& list, const Observation& answers = {}) {
+    PageNameLock lock;
     Observation seen = answers;
     seen.Record = &record;
     SetFocus(list.Host());
@@ -394,8 +411,10 @@ TEST(SelectionPass, LabelFillingTheWholeBufferIsCutNotOverrun) {
 // Another pass (here: the test) holding "MyMap" keeps its page to itself.
 TEST(SelectionPass, NameAlreadyTakenByAnotherPageUsesAPageOfItsOwn) {
     PageNameLock lock;
-    HANDLE taken = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096,
-                                      kSelectionPageName);
+    HANDLE taken = TakeThePageName([] {
+        return CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096,
+                                  kSelectionPageName);
+    });
     ASSERT_NE(taken, nullptr);
     auto* page = static_cast<unsigned char*>(MapViewOfFile(taken, FILE_MAP_ALL_ACCESS, 0, 0, 0));
     ASSERT_NE(page, nullptr);
@@ -417,7 +436,8 @@ TEST(SelectionPass, NameAlreadyTakenByAnotherPageUsesAPageOfItsOwn) {
 
 TEST(SelectionPass, NameTakenByAnotherKindOfObjectStillRunsThePass) {
     PageNameLock lock;
-    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, kSelectionPageName);
+    HANDLE event =
+        TakeThePageName([] { return CreateEventA(nullptr, TRUE, FALSE, kSelectionPageName); });
     ASSERT_NE(event, nullptr);
     TestListView list({"a.txt", "b.doc"});
     RunRecord record = MakeRecord("*.doc", SelectOnly, "C:\\dir");

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "common/shared_facts.h"
+#include "engine/selection_pass.h"
+#include "tests/support/process_lock.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/shell_view.h"
 
@@ -66,6 +68,9 @@ IContextMenu* BuiltDll::OpenMenuFor(IShellFolder* folder, const std::string& nam
 }
 
 HRESULT InvokeEntry(IContextMenu* menu, HWND owner) {
+    // The command's selection pass takes the page name that the selection pass tests of
+    // other test processes check.
+    ProcessLock pageName(kSelectionPageName);
     CMINVOKECOMMANDINFO info = {};
     info.cbSize = sizeof info;
     info.hwnd = owner;
