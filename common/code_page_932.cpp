@@ -1,0 +1,97 @@
+#include "common/code_page_932.h"
+
+namespace {
+
+constexpr UINT kCodePage932 = 932;
+constexpr char kNoFormByte = '?';
+
+bool IsSurrogate(wchar_t unit) {
+    return unit >= 0xD800 && unit <= 0xDFFF;
+}
+
+bool IsHighSurrogate(wchar_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(wchar_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// One character (count units, no surrogates) in code page 932, written to out when it fits
+// in room bytes. Returns its width, or 0 when it does not fit.
+int ConvertCharacter(const wchar_t* character, int count, char* out, int room) {
+    char bytes[4];
+    const char noForm[] = {kNoFormByte, '\0'};
+    int width = WideCharToMultiByte(kCodePage932, WC_NO_BEST_FIT_CHARS, character, count, bytes,
+                                    sizeof bytes, noForm, nullptr);
+    if (width <= 0) {
+        bytes[0] = kNoFormByte;
+        width = 1;
+    }
+    if (width > room)
+        return 0;
+    CopyMemory(out, bytes, width);
+    return width;
+}
+
+} // namespace
+
+int Cp932ToWide(const char* text, wchar_t* out, int room) {
+    if (room <= 0)
+        return 0;
+    int written = 0;
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
+    while (*at != '\0') {
+        // A lead byte and its second byte are one character; a lead byte right before the
+        // terminator stands alone.
+        const int width = (IsDBCSLeadByteEx(kCodePage932, *at) && at[1] != '\0') ? 2 : 1;
+        wchar_t wide[2];
+        int units =
+            MultiByteToWideChar(kCodePage932, 0, reinterpret_cast<const char*>(at), width, wide, 2);
+        if (units <= 0) {
+            wide[0] = L'?';
+            units = 1;
+        }
+        if (written + units > room - 1)
+            break;
+        for (int i = 0; i < units; ++i)
+            out[written++] = wide[i];
+        at += width;
+    }
+    out[written] = L'\0';
+    return written;
+}
+
+int WideToCp932(const wchar_t* text, int length, char* out, int room) {
+    if (room <= 0)
+        return 0;
+    int written = 0;
+    for (int i = 0; length < 0 ? text[i] != L'\0' : i < length;) {
+        const wchar_t unit = text[i];
+        int width = 0;
+        int units = 1;
+        if (unit < 0x80) {
+            // Code page 932 is ASCII below 0x80.
+            if (written < room - 1) {
+                out[written] = static_cast<char>(unit);
+                width = 1;
+            }
+        } else if (IsSurrogate(unit)) {
+            const bool pair = IsHighSurrogate(unit) && (length < 0 || i + 1 < length) &&
+                              IsLowSurrogate(text[i + 1]);
+            units = pair ? 2 : 1;
+            if (written < room - 1) {
+                out[written] = kNoFormByte;
+                width = 1;
+            }
+        } else {
+            width = ConvertCharacter(&text[i], 1, out + written, room - 1 - written);
+        }
+        if (width == 0)
+            break;
+        written += width;
+        i += units;
+    }
+    out[written] = '\0';
+    return written;
+}
