@@ -1,5 +1,10 @@
 # The fixture that every test run under Wine requires: the code page check.
 set(VESTRANE_WINE_FIXTURE vestrane_wine_code_page)
+# A second Wine locale, whose ANSI code page is 1252 (an English Windows): tests that must not
+# depend on the code page run in it too, with VESTRANE_WINE_LOCALE set to it, and require
+# its own check.
+set(VESTRANE_SECOND_WINE_LOCALE en_US.UTF-8)
+set(VESTRANE_SECOND_CODE_PAGE_FIXTURE vestrane_wine_code_page_1252)
 
 # Properties of every discovered GoogleTest test: under Wine it needs the code page check.
 set(VESTRANE_TEST_PROPERTIES TIMEOUT 120)
