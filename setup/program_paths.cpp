@@ -1,35 +1,47 @@
 #include "setup/program_paths.h"
 
-#include <cstring>
+void CutToFolder(wchar_t (&path)[MAX_PATH]) {
+    int last = -1;
+    for (int i = 0; path[i] != L'\0'; ++i) {
+        if (path[i] == L'\\')
+            last = i;
+    }
+    if (last < 0)
+        return;
+    const bool driveRoot = last == 2 && path[1] == L':';
+    path[driveRoot ? last + 1 : last] = L'\0';
+}
 
-#include "text/dbcs.h"
-
-bool PathBesideProgram(char (&out)[MAX_PATH], const char* programPath, const char* fileName) {
-    out[0] = '\0';
-    const size_t pathLength = std::strlen(programPath);
+bool PathBesideProgram(wchar_t (&out)[MAX_PATH], const wchar_t* programPath,
+                       const wchar_t* fileName) {
+    out[0] = L'\0';
+    const int pathLength = lstrlenW(programPath);
     if (pathLength >= MAX_PATH)
         return false;
-    char folder[MAX_PATH];
-    std::memcpy(folder, programPath, pathLength + 1);
-    CutAtLastBackslash(folder);
-    const size_t folderLength = std::strlen(folder);
-    const size_t nameLength = std::strlen(fileName);
+    wchar_t folder[MAX_PATH];
+    CopyMemory(folder, programPath, (pathLength + 1) * sizeof(wchar_t));
+    CutToFolder(folder);
+    int folderLength = lstrlenW(folder);
+    // A drive's root already ends in its backslash.
+    if (folderLength > 0 && folder[folderLength - 1] == L'\\')
+        --folderLength;
+    const int nameLength = lstrlenW(fileName);
     if (folderLength + 1 + nameLength >= MAX_PATH)
         return false;
-    std::memcpy(out, folder, folderLength);
-    out[folderLength] = '\\';
-    std::memcpy(out + folderLength + 1, fileName, nameLength + 1);
+    CopyMemory(out, folder, folderLength * sizeof(wchar_t));
+    out[folderLength] = L'\\';
+    CopyMemory(out + folderLength + 1, fileName, (nameLength + 1) * sizeof(wchar_t));
     return true;
 }
 
-bool FormUninstallCommand(char (&out)[MAX_PATH], const char* programPath) {
-    out[0] = '\0';
-    const size_t pathLength = std::strlen(programPath);
+bool FormUninstallCommand(wchar_t (&out)[MAX_PATH], const wchar_t* programPath) {
+    out[0] = L'\0';
+    const int pathLength = lstrlenW(programPath);
     // Two quotes, a blank, "u" and the terminator.
     if (pathLength + 5 > MAX_PATH)
         return false;
-    out[0] = '"';
-    std::memcpy(out + 1, programPath, pathLength);
-    std::memcpy(out + 1 + pathLength, "\" u", 4);
+    out[0] = L'"';
+    CopyMemory(out + 1, programPath, pathLength * sizeof(wchar_t));
+    CopyMemory(out + 1 + pathLength, L"\" u", 4 * sizeof(wchar_t));
     return true;
 }

@@ -1,14 +1,18 @@
 #include "setup/registration.h"
 
-#include <cstring>
 #include <memory>
 #include <new>
 
+#include "common/code_page_932.h"
 #include "common/shared_facts.h"
+#include "setup/folder_safety.h"
+#include "setup/key_snapshot.h"
 #include "setup/program_paths.h"
+#include "setup/setup_messages.h"
 #include "setup/setup_state.h"
 #include "setup/setup_texts.h"
 #include "setup/system_facts.h"
+#include "setup/wide_name.h"
 
 namespace {
 
@@ -18,55 +22,122 @@ constexpr char kInprocServer[] = "InprocServer32";
 constexpr DWORD kRenameBufferSize = 32000;
 constexpr char kRenameEntryKey[] = "Nul=";
 
-HKEY CreateKey(HKEY root, const char* name, REGSAM access) {
-    HKEY key = nullptr;
-    char noClass[] = "";
-    if (RegCreateKeyExA(root, name, 0, noClass, REG_OPTION_NON_VOLATILE, access, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return nullptr;
-    return key;
+struct KeyPath {
+    HKEY Root;
+    wchar_t Path[MAX_PATH];
+};
+
+void FormKeyPath(KeyPath& key, HKEY root, const char* parent, const char* child) {
+    char name[MAX_PATH];
+    wsprintfA(name, "%s\\%s", parent, child);
+    key.Root = root;
+    Cp932ToWide(name, key.Path, MAX_PATH);
+}
+
+// The keys of the registration, in the order installation writes them.
+enum RegisteredKey { ClassKey, ServerKey, HandlerKey, UninstallKey, RegisteredKeyCount };
+
+void FormRegisteredKeys(KeyPath (&keys)[RegisteredKeyCount]) {
+    char classKey[MAX_PATH];
+    wsprintfA(classKey, "CLSID\\%s", kClassIdText);
+    FormKeyPath(keys[ClassKey], HKEY_CLASSES_ROOT, "CLSID", kClassIdText);
+    FormKeyPath(keys[ServerKey], HKEY_CLASSES_ROOT, classKey, kInprocServer);
+    FormKeyPath(keys[HandlerKey], HKEY_CLASSES_ROOT, kHandlerParent, kProductName);
+    FormKeyPath(keys[UninstallKey], HKEY_LOCAL_MACHINE, kUninstallParent, kProductName);
+}
+
+// The key as a message names it, with its root.
+void FormFullKeyName(wchar_t (&out)[MAX_PATH + 32], const KeyPath& key) {
+    const wchar_t* root = key.Root == HKEY_CLASSES_ROOT    ? L"HKEY_CLASSES_ROOT"
+                          : key.Root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE"
+                                                           : L"HKEY_CURRENT_USER";
+    wsprintfW(out, L"%s\\%s", root, key.Path);
 }
 
 // Stored with its terminator, as REG_SZ.
-void SetString(HKEY key, const char* name, const char* value) {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                   static_cast<DWORD>(std::strlen(value) + 1));
+bool SetString(HKEY key, const char* name, const wchar_t* value) {
+    return RegSetValueExW(
+               key, WideName(name).Text(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+               static_cast<DWORD>((lstrlenW(value) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-void FormKeyName(char (&name)[MAX_PATH], const char* parent, const char* child) {
-    wsprintfA(name, "%s\\%s", parent, child);
+bool SetCp932String(HKEY key, const char* name, const char* value) {
+    return SetString(key, name, WideName(value).Text());
 }
 
-// Opens parent and deletes its child. Returns the deletion's result, or the opening's
-// when the parent does not open.
-LONG DeleteChildKey(HKEY root, const char* parent, const char* child) {
+// Creates the key (or opens it) and sets its values; false when any of that fails.
+bool WriteKey(const KeyPath& path, RegisteredKey which) {
     HKEY key = nullptr;
-    const LONG opened = RegOpenKeyExA(root, parent, 0, KEY_QUERY_VALUE, &key);
-    if (opened != ERROR_SUCCESS)
-        return opened;
-    const LONG deleted = RegDeleteKeyA(key, child);
+    if (RegCreateKeyExW(path.Root, path.Path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    bool written = false;
+    switch (which) {
+    case ClassKey:
+        written = SetCp932String(key, nullptr, kProductName);
+        break;
+    case ServerKey:
+        written =
+            SetString(key, nullptr, DllPath) && SetCp932String(key, "ThreadingModel", "Apartment");
+        break;
+    case HandlerKey:
+        written = SetCp932String(key, nullptr, kClassIdText);
+        break;
+    case UninstallKey: {
+        wchar_t command[MAX_PATH];
+        written = FormUninstallCommand(command, ProgramPath) &&
+                  SetCp932String(key, "DisplayName", kProductName) &&
+                  SetString(key, "UninstallString", command);
+        break;
+    }
+    default:
+        break;
+    }
     RegCloseKey(key);
-    return deleted;
+    return written;
+}
+
+// Puts back snapshots[last] down to snapshots[0], the reverse of the order they were changed
+// in, so that a subkey is gone before its parent is deleted.
+void PutBackDownFrom(const KeySnapshot* snapshots, int last) {
+    for (int index = last; index >= 0; --index)
+        snapshots[index].PutBack();
+}
+
+void ShowKeyFailure(HWND owner, const char* text, const KeyPath& key) {
+    wchar_t name[MAX_PATH + 32];
+    FormFullKeyName(name, key);
+    ShowMessage(owner, text, kCaptionError, MB_OK, name);
 }
 
 void ScheduleDeletionByMoveFile() {
-    MoveFileExA(ProgramPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    MoveFileExA(DllPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExW(ProgramPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExW(DllPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
-// Appends "Nul=<short path>" and its terminator at end. Returns the new end, or end
-// itself when the short path cannot be formed (no entry for that file). Returns null when
-// the entry, with the list's closing NUL after it, would pass limit.
-char* AppendRenameEntry(char* end, const char* limit, const char* path) {
-    char shortPath[MAX_PATH];
-    const DWORD length = GetShortPathNameA(path, shortPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+// Appends "Nul=<short path>" and its terminator at end. WININIT.INI belongs to the platform
+// family without Unicode, which reads it in its ANSI code page: the short path is converted to
+// that code page without "best fit", and a path that has no exact form there gets no entry,
+// since a character changed into another ("¥" into "\") would name some other file. Returns
+// the new end, or end itself when no entry is written. Returns null when the entry, with the
+// list's closing NUL after it, would pass limit.
+char* AppendRenameEntry(char* end, const char* limit, const wchar_t* path) {
+    wchar_t shortWide[MAX_PATH];
+    const DWORD wideLength = GetShortPathNameW(path, shortWide, MAX_PATH);
+    if (wideLength == 0 || wideLength >= MAX_PATH)
         return end;
+    char shortPath[MAX_PATH * 2];
+    BOOL changed = FALSE;
+    const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shortWide, -1, shortPath,
+                                          sizeof shortPath, nullptr, &changed);
+    if (bytes <= 0 || changed)
+        return end;
+    const size_t length = static_cast<size_t>(bytes) - 1;
     const size_t keyLength = sizeof kRenameEntryKey - 1;
     if (static_cast<size_t>(limit - end) < keyLength + length + 2)
         return nullptr;
-    std::memcpy(end, kRenameEntryKey, keyLength);
-    std::memcpy(end + keyLength, shortPath, length + 1);
+    CopyMemory(end, kRenameEntryKey, keyLength);
+    CopyMemory(end + keyLength, shortPath, length + 1);
     return end + keyLength + length + 1;
 }
 
@@ -102,74 +173,131 @@ void ScheduleDeletionInWininit() {
     WritePrivateProfileSectionA("Rename", start, iniPath);
 }
 
-} // namespace
-
-int InstallExtension(HWND owner) {
-    if (MessageBoxA(owner, kTextInstallQuestion, kCaptionVestrane, MB_YESNO) != IDYES)
-        return 0;
-
-    char name[MAX_PATH];
-    FormKeyName(name, "CLSID", kClassIdText);
-    HKEY classKey = CreateKey(HKEY_CLASSES_ROOT, name, KEY_CREATE_SUB_KEY | KEY_SET_VALUE);
-    if (classKey == nullptr) {
-        MessageBoxA(owner, kTextCannotInstall, kCaptionError, MB_OK);
-        return 0;
+bool SameFile(const wchar_t* first, const wchar_t* second) {
+    BY_HANDLE_FILE_INFORMATION info[2] = {};
+    const wchar_t* paths[] = {first, second};
+    for (int i = 0; i < 2; ++i) {
+        HANDLE file =
+            CreateFileW(paths[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        const BOOL known = GetFileInformationByHandle(file, &info[i]);
+        CloseHandle(file);
+        if (!known)
+            return false;
     }
-    SetString(classKey, nullptr, kProductName);
-    if (HKEY server = CreateKey(classKey, kInprocServer, KEY_SET_VALUE)) {
-        SetString(server, nullptr, DllPath);
-        SetString(server, "ThreadingModel", "Apartment");
-        RegCloseKey(server);
-    }
-    RegCloseKey(classKey);
-
-    FormKeyName(name, kHandlerParent, kProductName);
-    if (HKEY handler = CreateKey(HKEY_CLASSES_ROOT, name, KEY_SET_VALUE)) {
-        SetString(handler, nullptr, kClassIdText);
-        RegCloseKey(handler);
-    }
-
-    FormKeyName(name, kUninstallParent, kProductName);
-    if (HKEY entry = CreateKey(HKEY_LOCAL_MACHINE, name, KEY_SET_VALUE)) {
-        SetString(entry, "DisplayName", kProductName);
-        char command[MAX_PATH];
-        if (FormUninstallCommand(command, ProgramPath))
-            SetString(entry, "UninstallString", command);
-        RegCloseKey(entry);
-    }
-    return 1;
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
+           info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
-void UninstallExtension() {
-    const DWORD platformId = PlatformId();
+} // namespace
 
-    // The subkey goes first so that the class key is left without subkeys. Only this
-    // deletion decides whether the removal goes on: when it fails while the class key
-    // exists, the user lacks the rights and everything stays as it was.
-    char name[MAX_PATH];
-    FormKeyName(name, "CLSID", kClassIdText);
-    HKEY classKey = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, name, 0, KEY_QUERY_VALUE, &classKey) == ERROR_SUCCESS) {
-        const LONG deleted = RegDeleteKeyA(classKey, kInprocServer);
-        RegCloseKey(classKey);
-        if (deleted != ERROR_SUCCESS) {
-            MessageBoxA(GetDesktopWindow(), kTextCannotUninstall, kCaptionError, MB_OK);
-            return;
+RegistrationResult InstallExtension(HWND owner) {
+    if (ShowMessage(owner, kTextInstallQuestion, kCaptionVestrane, MB_YESNO) != IDYES)
+        return RegistrationDeclined;
+    return RegisterExtension(owner);
+}
+
+RegistrationResult RegisterExtension(HWND owner) {
+    if (OthersMayReplaceDll(DllPath)) {
+        wchar_t folder[MAX_PATH];
+        lstrcpynW(folder, DllPath, MAX_PATH);
+        CutToFolder(folder);
+        wchar_t recommended[MAX_PATH];
+        RecommendedFolder(recommended);
+        if (ShowMessage(owner, kTextUnsafeFolderQuestion, kCaptionVestrane,
+                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, folder, recommended) != IDYES)
+            return RegistrationDeclined;
+    }
+
+    KeyPath keys[RegisteredKeyCount];
+    FormRegisteredKeys(keys);
+    KeySnapshot before[RegisteredKeyCount];
+    for (int index = 0; index < RegisteredKeyCount; ++index) {
+        if (!before[index].Take(keys[index].Root, keys[index].Path)) {
+            ShowKeyFailure(owner, kTextCannotInstall, keys[index]);
+            return RegistrationFailed;
         }
     }
-    DeleteChildKey(HKEY_CLASSES_ROOT, "CLSID", kClassIdText);
-    DeleteChildKey(HKEY_CLASSES_ROOT, kHandlerParent, kProductName);
-    DeleteChildKey(HKEY_CURRENT_USER, kSettingsParent, kProductName);
-    DeleteChildKey(HKEY_LOCAL_MACHINE, kUninstallParent, kProductName);
+    for (int index = 0; index < RegisteredKeyCount; ++index) {
+        if (!WriteKey(keys[index], static_cast<RegisteredKey>(index))) {
+            PutBackDownFrom(before, index);
+            ShowKeyFailure(owner, kTextCannotInstall, keys[index]);
+            return RegistrationFailed;
+        }
+    }
+    return Registered;
+}
+
+bool RegisteredDllIsOurs(wchar_t (&registered)[MAX_PATH]) {
+    registered[0] = L'\0';
+    KeyPath keys[RegisteredKeyCount];
+    FormRegisteredKeys(keys);
+    HKEY server = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, keys[ServerKey].Path, 0, KEY_QUERY_VALUE, &server) !=
+        ERROR_SUCCESS)
+        return false;
+    DWORD type = REG_NONE;
+    DWORD size = sizeof registered - sizeof(wchar_t);
+    const LONG read = RegQueryValueExW(server, nullptr, nullptr, &type,
+                                       reinterpret_cast<BYTE*>(registered), &size);
+    RegCloseKey(server);
+    if (read != ERROR_SUCCESS || type != REG_SZ) {
+        registered[0] = L'\0';
+        return false;
+    }
+    registered[size / sizeof(wchar_t)] = L'\0';
+    return SameFile(registered, DllPath);
+}
+
+bool UninstallExtension() {
+    const DWORD platformId = PlatformId();
+
+    // In the order of deletion: the subkey first, so that the class key is left without
+    // subkeys.
+    KeyPath keys[5];
+    {
+        KeyPath registered[RegisteredKeyCount];
+        FormRegisteredKeys(registered);
+        keys[0] = registered[ServerKey];
+        keys[1] = registered[ClassKey];
+        keys[2] = registered[HandlerKey];
+        FormKeyPath(keys[3], HKEY_CURRENT_USER, kSettingsParent, kProductName);
+        keys[4] = registered[UninstallKey];
+    }
+    KeySnapshot before[5];
+    for (int index = 0; index < 5; ++index) {
+        if (!before[index].Take(keys[index].Root, keys[index].Path)) {
+            ShowKeyFailure(GetDesktopWindow(), kTextCannotUninstall, keys[index]);
+            return false;
+        }
+    }
+    // A class key without "InprocServer32" is not this program's registration: it is left
+    // alone.
+    if (before[1].Existed() && !before[0].Existed()) {
+        ShowKeyFailure(GetDesktopWindow(), kTextCannotUninstall, keys[0]);
+        return false;
+    }
+    for (int index = 0; index < 5; ++index) {
+        const LONG deleted = RegDeleteKeyW(keys[index].Root, keys[index].Path);
+        if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) {
+            PutBackDownFrom(before, index - 1);
+            ShowKeyFailure(GetDesktopWindow(), kTextCannotUninstall, keys[index]);
+            return false;
+        }
+    }
 
     if (platformId == VER_PLATFORM_WIN32_NT)
         ScheduleDeletionByMoveFile();
     else
         ScheduleDeletionInWininit();
 
-    char textFile[MAX_PATH];
+    wchar_t textFile[MAX_PATH];
     if (PathBesideProgram(textFile, ProgramPath, kTextFileName))
-        DeleteFileA(textFile);
+        DeleteFileW(textFile);
 
-    MessageBoxA(GetDesktopWindow(), kTextUninstalled, kCaptionVestrane, MB_OK);
+    ShowMessage(GetDesktopWindow(), kTextUninstalled, kCaptionVestrane, MB_OK);
+    return true;
 }

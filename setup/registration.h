@@ -3,14 +3,31 @@
 
 #include <windows.h>
 
-// Asks whether to install, then registers DllPath as the extension's in-process server,
-// hooks it into the context menu of all files and writes the uninstall entry. Returns 1
-// when the class key was written (later keys that cannot be created are skipped), 0 when
-// the user did not answer Yes or the class key cannot be created (then a message says so).
-int InstallExtension(HWND owner);
+enum RegistrationResult {
+    Registered,
+    // The user answered No; nothing was written.
+    RegistrationDeclined,
+    // A key could not be written: everything this run wrote was put back, and a message said
+    // which key failed.
+    RegistrationFailed,
+};
+
+// Asks whether to install, then RegisterExtension.
+RegistrationResult InstallExtension(HWND owner);
+
+// Registers DllPath as the extension's in-process server, hooks it into the context menu of
+// all files and writes the uninstall entry for ProgramPath. When users other than the
+// administrators could replace the DLL, first explains the risk and goes on only when the
+// user answers Yes.
+RegistrationResult RegisterExtension(HWND owner);
+
+// The path that the extension's class is registered with, into registered (empty when there
+// is none); true when it names DllPath's file, under whatever spelling.
+bool RegisteredDllIsOurs(wchar_t (&registered)[MAX_PATH]);
 
 // Deletes the registration and the current user's settings, schedules ProgramPath and
 // DllPath for deletion at the next restart, deletes Vestrane.txt beside the program and
-// reports. When the class key's "InprocServer32" cannot be deleted nothing is removed
-// and a message says so.
-void UninstallExtension();
+// reports. When a key cannot be deleted (the class key's "InprocServer32" must be there to
+// be deleted), every key deleted so far is put back, nothing else happens, a message names
+// the key and the result is false.
+bool UninstallExtension();

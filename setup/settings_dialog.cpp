@@ -4,6 +4,7 @@
 #include "common/shared_facts.h"
 #include "setup/resource.h"
 #include "setup/setup_state.h"
+#include "setup/wide_name.h"
 
 namespace {
 
@@ -21,18 +22,19 @@ constexpr ModeButton kModeButtons[] = {
 void ReadDword(HKEY key, const char* name, DWORD& value) {
     DWORD read = 0;
     DWORD size = sizeof read;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size) ==
-        ERROR_SUCCESS)
+    if (RegQueryValueExW(key, WideName(name).Text(), nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(&read), &size) == ERROR_SUCCESS)
         value = read;
 }
 
 void WriteDword(HKEY key, const char* name, DWORD value) {
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegSetValueExW(key, WideName(name).Text(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                   sizeof value);
 }
 
 void MoveNearCursor(HWND dialog) {
     RECT workArea = {};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
     RECT frame = {};
     GetWindowRect(dialog, &frame);
     POINT cursor = {};
@@ -69,7 +71,8 @@ void ReadSetupSettings() {
     SetupMode = 0;
     SetupSelect = 0;
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
         return;
     ReadDword(key, kModeValue, SetupMode);
     ReadDword(key, kSelectValue, SetupSelect);
@@ -78,9 +81,9 @@ void ReadSetupSettings() {
 
 void WriteSetupSettings() {
     HKEY key = nullptr;
-    char noClass[] = "";
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, noClass, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return;
     WriteDword(key, kModeValue, SetupMode);
     WriteDword(key, kSelectValue, SetupSelect);

@@ -5,27 +5,29 @@
 #include "setup/registration.h"
 #include "setup/resource.h"
 #include "setup/settings_dialog.h"
+#include "setup/setup_messages.h"
 #include "setup/setup_state.h"
 #include "setup/setup_texts.h"
 #include "setup/system_facts.h"
+#include "setup/wide_name.h"
 
 namespace {
 
-void ShowMessage(const char* text, const char* caption) {
-    MessageBoxA(GetDesktopWindow(), text, caption, MB_OK);
+void ShowError(const char* text) {
+    ShowMessage(GetDesktopWindow(), text, kCaptionError, MB_OK);
 }
 
 // Finds ProgramPath and DllPath. A path too long for them, or for the uninstall command
 // that installation writes, is refused rather than cut short.
 bool LocateFiles() {
-    char command[MAX_PATH];
+    wchar_t command[MAX_PATH];
     return ReadProgramPath(ProgramPath) && PathBesideProgram(DllPath, ProgramPath, kDllFileName) &&
            FormUninstallCommand(command, ProgramPath);
 }
 
 // Only opened, never read: a DLL that is missing or held open for writing refuses.
 bool DllIsPresent() {
-    HANDLE file = CreateFileA(DllPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(DllPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -35,34 +37,55 @@ bool DllIsPresent() {
 
 // A UNC path gives the root "\:\", which is no fixed drive either.
 bool RunsFromFixedDisk() {
-    char root[MAX_PATH] = " :\\";
+    wchar_t root[] = L" :\\";
     root[0] = ProgramPath[0];
-    return GetDriveTypeA(root) == DRIVE_FIXED;
+    return GetDriveTypeW(root) == DRIVE_FIXED;
 }
 
 bool ClassIsRegistered() {
     char name[MAX_PATH];
     wsprintfA(name, "CLSID\\%s", kClassIdText);
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, name, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, WideName(name).Text(), 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
 }
 
+// A registration of a DLL in another folder: offers to register this folder's DLL instead.
+// Declining keeps the registration as it is.
+bool ReRegisterWhenElsewhere() {
+    wchar_t registered[MAX_PATH];
+    if (RegisteredDllIsOurs(registered))
+        return true;
+    if (ShowMessage(GetDesktopWindow(), kTextOtherFolderQuestion, kCaptionVestrane, MB_YESNO,
+                    registered) != IDYES)
+        return true;
+    switch (RegisterExtension(GetDesktopWindow())) {
+    case Registered:
+        ShowMessage(GetDesktopWindow(), kTextInstalled, kCaptionVestrane, MB_OK);
+        return true;
+    case RegistrationDeclined:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int RunSettingsDialog(HINSTANCE instance) {
     SetupInstance = instance;
-    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), GetDesktopWindow(),
+    HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), GetDesktopWindow(),
                                      SettingsDialogProc, 0);
     // Without the dialog nothing would ever end the message loop.
     if (dialog == nullptr)
         return 1;
     ShowWindow(dialog, SW_SHOW);
     MSG message = {};
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageA(dialog, &message)) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(dialog, &message)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
     }
     return static_cast<int>(message.wParam);
@@ -72,28 +95,39 @@ int RunSettingsDialog(HINSTANCE instance) {
 
 int RunSetup(HINSTANCE instance, const char* arguments) {
     if (!LocateFiles()) {
-        ShowMessage(kTextPathTooLong, kCaptionError);
+        ShowError(kTextPathTooLong);
         return 0;
     }
     if (!DllIsPresent()) {
-        ShowMessage(kTextDllMissing, kCaptionError);
+        ShowError(kTextDllMissing);
         return 0;
     }
-    if (arguments != nullptr && arguments[0] == 'u') {
-        UninstallExtension();
-        return 0;
-    }
+    if (arguments != nullptr && arguments[0] == 'u')
+        return UninstallExtension() ? 0 : kExitFailed;
     if (!RunsFromFixedDisk()) {
-        ShowMessage(kTextNotHardDisk, kCaptionError);
+        ShowError(kTextNotHardDisk);
         return 0;
+    }
+    // The registration would land in the 32-bit view, which the 64-bit Explorer never reads.
+    if (RunsUnderWow64()) {
+        ShowError(kTextNeedsX64Setup);
+        return kExitFailed;
     }
     WasInstalled = FALSE;
     if (ClassIsRegistered()) {
         WasInstalled = TRUE;
+        if (!ReRegisterWhenElsewhere())
+            return kExitFailed;
     } else {
-        if (!InstallExtension(GetDesktopWindow()))
+        switch (InstallExtension(GetDesktopWindow())) {
+        case Registered:
+            break;
+        case RegistrationDeclined:
             return 0;
-        ShowMessage(kTextInstalled, kCaptionVestrane);
+        default:
+            return kExitFailed;
+        }
+        ShowMessage(GetDesktopWindow(), kTextInstalled, kCaptionVestrane, MB_OK);
     }
     return RunSettingsDialog(instance);
 }

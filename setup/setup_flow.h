@@ -4,8 +4,12 @@
 
 #include <windows.h>
 
+// The exit code of a run that failed: a registration or removal that was put back, or a
+// refusal to install.
+constexpr int kExitFailed = 1;
+
 // Everything the program does, from finding its own path to the end of the settings
 // dialog's message loop. arguments is the command line without the program's name; one
 // that begins with a lower-case "u" removes the extension. instance holds the dialog
-// template and icon. Returns the exit code.
+// template and icon. Returns the exit code: 0, kExitFailed, or that of the settings dialog.
 int RunSetup(HINSTANCE instance, const char* arguments);

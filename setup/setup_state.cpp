@@ -1,7 +1,7 @@
 #include "setup/setup_state.h"
 
-char ProgramPath[MAX_PATH] = {};
-char DllPath[MAX_PATH] = {};
+wchar_t ProgramPath[MAX_PATH] = {};
+wchar_t DllPath[MAX_PATH] = {};
 BOOL WasInstalled = FALSE;
 HINSTANCE SetupInstance = nullptr;
 DWORD SetupMode = 0;

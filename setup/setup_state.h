@@ -4,10 +4,11 @@
 
 #include <windows.h>
 
-// Full path of the running program; set by the entry, read by registration and removal.
-extern char ProgramPath[MAX_PATH];
+// Full path of the running program, as Windows names it (UTF-16); set by the entry, read by
+// registration and removal.
+extern wchar_t ProgramPath[MAX_PATH];
 // Vestrane.dll in the program's own folder.
-extern char DllPath[MAX_PATH];
+extern wchar_t DllPath[MAX_PATH];
 // TRUE when the extension's class key existed when the program started; FALSE right
 // after this run installed it.
 extern BOOL WasInstalled;

@@ -1,28 +1,28 @@
 #include "setup/system_facts.h"
 
-#include <cstring>
-
 namespace {
-const char* programPathOverride = nullptr;
+const wchar_t* programPathOverride = nullptr;
 bool platformIdOverridden = false;
 DWORD platformIdOverride = 0;
+bool wow64Overridden = false;
+bool wow64Override = false;
 } // namespace
 
-bool ReadProgramPath(char (&path)[MAX_PATH]) {
+bool ReadProgramPath(wchar_t (&path)[MAX_PATH]) {
     if (programPathOverride != nullptr) {
-        const size_t length = std::strlen(programPathOverride);
+        const int length = lstrlenW(programPathOverride);
         if (length >= MAX_PATH) {
-            path[0] = '\0';
+            path[0] = L'\0';
             return false;
         }
-        std::memcpy(path, programPathOverride, length + 1);
+        CopyMemory(path, programPathOverride, (length + 1) * sizeof(wchar_t));
         return true;
     }
     // A result of MAX_PATH means the path was cut short (and, on older systems, left
     // without a terminator).
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
-        path[0] = '\0';
+        path[0] = L'\0';
         return false;
     }
     return true;
@@ -40,7 +40,14 @@ DWORD PlatformId() {
     return version.dwPlatformId;
 }
 
-void OverrideProgramPath(const char* path) {
+bool RunsUnderWow64() {
+    if (wow64Overridden)
+        return wow64Override;
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+void OverrideProgramPath(const wchar_t* path) {
     programPathOverride = path;
 }
 
@@ -49,7 +56,13 @@ void OverridePlatformId(DWORD platformId) {
     platformIdOverride = platformId;
 }
 
+void OverrideRunsUnderWow64(bool wow64) {
+    wow64Overridden = true;
+    wow64Override = wow64;
+}
+
 void ClearSystemFactOverrides() {
     programPathOverride = nullptr;
     platformIdOverridden = false;
+    wow64Overridden = false;
 }

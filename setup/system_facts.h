@@ -1,18 +1,25 @@
-// What the setup program learns about the system it runs on: its own path and the
-// platform family. Tests put their own answers in place of the system's, so that a run
-// can pretend to live in a scratch folder or on the other platform family.
+// What the setup program learns about the system it runs on: its own path, the platform
+// family and whether it is a 32-bit program on 64-bit Windows. Tests put their own answers in
+// place of the system's, so that a run can pretend to live in a scratch folder, on the other
+// platform family or under WOW64.
 #pragma once
 
 #include <windows.h>
 
-// Copies the running program's full path into path. false when the path does not fit
-// into MAX_PATH bytes with its terminator (it would have been cut short).
-bool ReadProgramPath(char (&path)[MAX_PATH]);
+// Copies the running program's full path into path. false when the path does not fit into
+// MAX_PATH characters with its terminator (it would have been cut short).
+bool ReadProgramPath(wchar_t (&path)[MAX_PATH]);
 
 // dwPlatformId as GetVersionExA reports it: VER_PLATFORM_WIN32_NT (2) for the NT family.
 DWORD PlatformId();
 
-// Test seams. A null path, or ClearSystemFactOverrides, returns to the system's answers.
-void OverrideProgramPath(const char* path);
+// True for a 32-bit program on 64-bit Windows: its registry view is not the one the 64-bit
+// Explorer reads, and that Explorer cannot load a 32-bit DLL.
+bool RunsUnderWow64();
+
+// Test seams. A null path, or ClearSystemFactOverrides, returns to the system's answers. The
+// path is used where it stands, not copied.
+void OverrideProgramPath(const wchar_t* path);
 void OverridePlatformId(DWORD platformId);
+void OverrideRunsUnderWow64(bool wow64);
 void ClearSystemFactOverrides();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "setup/folder_safety.h"
 #include "setup/setup_state.h"
 #include "setup/system_facts.h"
 #include "tests/setup/setup_fixture.h"
@@ -14,13 +15,13 @@ protected:
     void SetUp() override {
         SetupTest::SetUp();
         folder_->WriteFile("Vestinst.exe", "MZ program");
-        lstrcpyA(ProgramPath, program_.c_str());
-        lstrcpyA(DllPath, dll_.c_str());
+        lstrcpyW(ProgramPath, Utf16(program_).c_str());
+        lstrcpyW(DllPath, Utf16(dll_).c_str());
     }
 
     void Install() {
         WindowScript script({Press(IDYES)});
-        ASSERT_EQ(InstallExtension(GetDesktopWindow()), 1);
+        ASSERT_EQ(InstallExtension(GetDesktopWindow()), Registered);
         ASSERT_EQ(script.Seen().size(), 1u);
     }
 };
@@ -35,7 +36,7 @@ void ExpectString(HKEY root, const std::string& key, const char* name, const std
 
 TEST_F(RegistrationTest, InstallAsksThenWritesEveryEntryExactly) {
     WindowScript script({Press(IDYES)});
-    EXPECT_EQ(InstallExtension(GetDesktopWindow()), 1);
+    EXPECT_EQ(InstallExtension(GetDesktopWindow()), Registered);
 
     ASSERT_EQ(script.Seen().size(), 1u);
     ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
@@ -52,10 +53,34 @@ TEST_F(RegistrationTest, InstallAsksThenWritesEveryEntryExactly) {
 
 TEST_F(RegistrationTest, InstallDeclinedWritesNothing) {
     WindowScript script({Press(IDNO)});
-    EXPECT_EQ(InstallExtension(GetDesktopWindow()), 0);
+    EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationDeclined);
     ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_EQ(script.Seen()[0].Text, kTextInstallQuestion);
+    ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
     ExpectNoRegistration();
+}
+
+// Explorer loads the DLL into every user's session: a folder or DLL that other users may write
+// is named, and only a Yes (not the default) registers it.
+TEST_F(RegistrationTest, FolderOthersMayWriteIsRegisteredOnlyAfterAYes) {
+    ASSERT_TRUE(LetEveryoneWrite(folder_->Path()));
+    WindowScript script({Press(IDYES), Press(IDNO)});
+    EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationDeclined);
+    ASSERT_EQ(script.Seen().size(), 2u);
+    wchar_t recommended[MAX_PATH];
+    RecommendedFolder(recommended);
+    ExpectMessageBox(script.Seen()[1], kCaptionVestrane,
+                     Formed(kTextUnsafeFolderQuestion, Utf16(folder_->Path()), recommended));
+    EXPECT_EQ(script.Seen()[1].DefaultButton, IDNO);
+    ExpectNoRegistration();
+}
+
+TEST_F(RegistrationTest, DllOthersMayWriteIsRegisteredAfterAYes) {
+    ASSERT_TRUE(LetEveryoneWrite(dll_));
+    WindowScript script({Press(IDYES), Press(IDYES)});
+    EXPECT_EQ(InstallExtension(GetDesktopWindow()), Registered);
+    ASSERT_EQ(script.Seen().size(), 2u);
+    EXPECT_NE(script.Seen()[1].Text.find(Utf16(folder_->Path())), std::wstring::npos);
+    ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll_);
 }
 
 TEST_F(RegistrationTest, InstallOverAnExistingRegistrationOverwritesSilently) {
@@ -64,25 +89,40 @@ TEST_F(RegistrationTest, InstallOverAnExistingRegistrationOverwritesSilently) {
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll_);
 }
 
-TEST_F(RegistrationTest, InstallWithoutRightsOnTheUninstallEntryStillSucceeds) {
+TEST_F(RegistrationTest, InstallWithoutRightsOnTheUninstallEntryTakesBackWhatItWrote) {
     UncreatableKey entry(HKEY_LOCAL_MACHINE, kUninstallKey);
     ASSERT_TRUE(entry.Made());
-    WindowScript script({Press(IDYES)});
-    EXPECT_EQ(InstallExtension(GetDesktopWindow()), 1);
-    ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
-    EXPECT_FALSE(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").Exists);
-    EXPECT_FALSE(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Exists);
+    WindowScript script({Press(IDYES), Press(IDOK)});
+    EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationFailed);
+    ASSERT_EQ(script.Seen().size(), 2u);
+    ExpectMessageBox(script.Seen()[1], kCaptionError,
+                     Formed(kTextCannotInstall, FullKeyName(HKEY_LOCAL_MACHINE, kUninstallKey)));
+    ExpectNoRegistration();
+}
+
+TEST_F(RegistrationTest, FailedInstallOverAnExistingRegistrationPutsItBack) {
+    StoreRegistration("C:\\Elsewhere\\Vestrane.dll");
+    UncreatableKey handler(HKEY_CLASSES_ROOT, kHandlerKey);
+    ASSERT_TRUE(handler.Made());
+    WindowScript script({Press(IDYES), Press(IDOK)});
+    EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationFailed);
+    ASSERT_EQ(script.Seen().size(), 2u);
+    ExpectMessageBox(script.Seen()[1], kCaptionError,
+                     Formed(kTextCannotInstall, FullKeyName(HKEY_CLASSES_ROOT, kHandlerKey)));
+    ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, "C:\\Elsewhere\\Vestrane.dll");
+    EXPECT_EQ(RegistryValueNames(HKEY_CLASSES_ROOT, kServerKey), std::vector<std::string>{""});
+    EXPECT_TRUE(RegistryValueNames(HKEY_CLASSES_ROOT, kClassKey).empty());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 TEST_F(RegistrationTest, InstallWithoutRightsOnTheClassKeyShowsTheErrorAndWritesNothing) {
     UncreatableKey classKey(HKEY_CLASSES_ROOT, kClassKey);
     ASSERT_TRUE(classKey.Made());
     WindowScript script({Press(IDYES), Press(IDOK)});
-    EXPECT_EQ(InstallExtension(GetDesktopWindow()), 0);
+    EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationFailed);
     ASSERT_EQ(script.Seen().size(), 2u);
-    ExpectMessageBox(script.Seen()[1], kCaptionError, kTextCannotInstall);
+    ExpectMessageBox(script.Seen()[1], kCaptionError,
+                     Formed(kTextCannotInstall, FullKeyName(HKEY_CLASSES_ROOT, kClassKey)));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -125,7 +165,8 @@ TEST_F(RegistrationTest, RemovalWithoutInprocServerRemovesNothing) {
     ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
     const auto pendingBefore = PendingRenames();
 
-    ExpectOneMessageBox(UninstallExtension, kCaptionError, kTextCannotUninstall);
+    ExpectOneMessageBox([] { EXPECT_FALSE(UninstallExtension()); }, kCaptionError,
+                        Formed(kTextCannotUninstall, FullKeyName(HKEY_CLASSES_ROOT, kServerKey)));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -134,11 +175,32 @@ TEST_F(RegistrationTest, RemovalWithoutInprocServerRemovesNothing) {
     EXPECT_EQ(PendingRenames(), pendingBefore);
 }
 
+TEST_F(RegistrationTest, RemovalThatCannotDeleteAKeyPutsBackWhatItDeleted) {
+    Install();
+    StoreSettings(5, 1);
+    folder_->WriteFile("Vestrane.txt", "read me");
+    // A key with a subkey of its own cannot be deleted.
+    ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey + "\\Other", "", "x"));
+    const auto pendingBefore = PendingRenames();
+
+    ExpectOneMessageBox(
+        [] { EXPECT_FALSE(UninstallExtension()); }, kCaptionError,
+        Formed(kTextCannotUninstall, FullKeyName(HKEY_LOCAL_MACHINE, kUninstallKey)));
+    ExpectString(HKEY_CLASSES_ROOT, kClassKey, nullptr, kProductName);
+    ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll_);
+    ExpectString(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel", "Apartment");
+    ExpectString(HKEY_CLASSES_ROOT, kHandlerKey, nullptr, kClassIdText);
+    ExpectStoredSettings(5, 1);
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", kProductName);
+    EXPECT_TRUE(FileExists(*folder_ / "Vestrane.txt"));
+    EXPECT_EQ(PendingRenames(), pendingBefore);
+}
+
 TEST_F(RegistrationTest, RemovalWhereNothingWasInstalledStillSchedulesAndReports) {
     WindowScript script({Press(IDOK)});
-    UninstallExtension();
+    EXPECT_TRUE(UninstallExtension());
     ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_EQ(script.Seen()[0].Text, kTextUninstalled);
+    ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextUninstalled);
     ExpectDeletionsScheduled(program_, dll_);
 }
 
@@ -192,9 +254,9 @@ protected:
 
     void Remove() {
         WindowScript script({Press(IDOK)});
-        UninstallExtension();
+        EXPECT_TRUE(UninstallExtension());
         ASSERT_EQ(script.Seen().size(), 1u);
-        EXPECT_EQ(script.Seen()[0].Text, kTextUninstalled);
+        ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextUninstalled);
     }
 
     std::string NewEntries() const {

@@ -29,7 +29,7 @@ protected:
     }
 
     HWND Open() {
-        dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS),
+        dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SETTINGS),
                                      GetDesktopWindow(), SettingsDialogProc, 0);
         EXPECT_NE(dialog_, nullptr);
         if (dialog_ != nullptr)
@@ -176,7 +176,7 @@ TEST_F(SettingsDialogTest, EscapeCancelsThroughTheDialogMessage) {
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);
     MSG escape = {dialog, WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
-    EXPECT_TRUE(IsDialogMessageA(dialog, &escape));
+    EXPECT_TRUE(IsDialogMessageW(dialog, &escape));
     EXPECT_FALSE(IsWindow(dialog));
     ExpectStoredSettings(4, 0);
 }

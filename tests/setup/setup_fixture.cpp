@@ -1,9 +1,13 @@
 #include "tests/setup/setup_fixture.h"
 
+#include <aclapi.h>
+
 #include <cstring>
 
+#include "common/code_page_932.h"
 #include "setup/program_paths.h"
 #include "setup/resource.h"
+#include "setup/setup_messages.h"
 #include "setup/system_facts.h"
 #include "tests/support/dialog_template.h"
 
@@ -76,6 +80,84 @@ void ExpectDeletionsScheduled(const std::string& program, const std::string& dll
     EXPECT_EQ(last, (std::vector<std::string>{"\\??\\" + program, "", "\\??\\" + dll, ""}));
 }
 
+std::wstring Utf16(const std::string& cp932) {
+    std::wstring text(cp932.size() + 1, L'\0');
+    text.resize(Cp932ToWide(cp932.c_str(), text.data(), static_cast<int>(text.size())));
+    return text;
+}
+
+std::string Cp932(const std::wstring& text) {
+    std::string bytes(text.size() * 2 + 1, '\0');
+    bytes.resize(WideToCp932(text.c_str(), -1, bytes.data(), static_cast<int>(bytes.size())));
+    return bytes;
+}
+
+std::wstring ShownText(HWND window) {
+    wchar_t text[kMessageRoom] = {};
+    GetWindowTextW(window, text, kMessageRoom);
+    return text;
+}
+
+std::wstring ShownMessage(HWND box) {
+    return ShownText(GetDlgItem(box, 0xFFFF));
+}
+
+std::wstring Formed(const char* text, const std::wstring& first, const std::wstring& second) {
+    wchar_t formed[kMessageRoom];
+    FormMessageText(formed, text, first.c_str(), second.c_str());
+    return formed;
+}
+
+std::wstring FullKeyName(HKEY root, const std::string& key) {
+    const wchar_t* rootName = root == HKEY_CLASSES_ROOT    ? L"HKEY_CLASSES_ROOT\\"
+                              : root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\"
+                                                           : L"HKEY_CURRENT_USER\\";
+    return rootName + Utf16(key);
+}
+
+std::wstring ReadWideString(HKEY root, const std::wstring& key, const wchar_t* name) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return L"";
+    wchar_t text[1024] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    DWORD type = REG_NONE;
+    const LONG read =
+        RegQueryValueExW(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(opened);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    if (read != ERROR_SUCCESS || size < sizeof(wchar_t))
+        return L"";
+    // The stored size counts the terminator.
+    EXPECT_EQ(text[size / sizeof(wchar_t) - 1], L'\0');
+    return std::wstring(text, size / sizeof(wchar_t) - 1);
+}
+
+bool LetEveryoneWrite(const std::string& path) {
+    const std::wstring widePath = Utf16(path);
+    PACL old = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(widePath.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &old, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof everyone;
+    CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size);
+    EXPLICIT_ACCESSW access = {};
+    access.grfAccessPermissions = FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE;
+    access.grfAccessMode = GRANT_ACCESS;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    access.Trustee.ptstrName = reinterpret_cast<LPWSTR>(everyone);
+    PACL changed = nullptr;
+    bool done = SetEntriesInAclW(1, &access, old, &changed) == ERROR_SUCCESS &&
+                SetNamedSecurityInfoW(const_cast<wchar_t*>(widePath.c_str()), SE_FILE_OBJECT,
+                                      DACL_SECURITY_INFORMATION, nullptr, nullptr, changed,
+                                      nullptr) == ERROR_SUCCESS;
+    LocalFree(changed);
+    LocalFree(descriptor);
+    return done;
+}
+
 void SetupTest::SetUp() {
     // Always in this order, so that two tests never wait for each other's second key.
     guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_CLASSES_ROOT, kClassKey));
@@ -91,8 +173,8 @@ void SetupTest::SetUp() {
         wininit_ = ReadWholeFile(WininitPath());
     folder_ = std::make_unique<ScratchFolder>("Vest setup");
     program_ = *folder_ / "Vestinst.exe";
-    dll_ = *folder_ / kDllFileName;
-    ASSERT_TRUE(folder_->WriteFile(kDllFileName, "MZ library"));
+    dll_ = *folder_ / Cp932(kDllFileName);
+    ASSERT_TRUE(folder_->WriteFile(Cp932(kDllFileName), "MZ library"));
 }
 
 void SetupTest::TearDown() {
@@ -133,16 +215,26 @@ WindowScript::WindowScript(std::vector<Step> steps) : steps_(std::move(steps)) {
     driver_ = std::make_unique<ModalDriver>([this](HWND window) {
         SeenWindow seen;
         seen.Owner = GetWindow(window, GW_OWNER);
-        seen.Caption = WindowTextA(window);
-        if (GetDlgItem(window, 0xFFFF) != nullptr)
-            seen.Text = MessageBoxTextA(window);
+        seen.Caption = ShownText(window);
+        if (GetDlgItem(window, 0xFFFF) != nullptr) {
+            seen.Text = ShownMessage(window);
+            // The button that Enter presses carries the default style (Wine's message box
+            // does not answer DM_GETDEFID with it).
+            for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+                HWND button = GetDlgItem(window, id);
+                if (button != nullptr &&
+                    (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+                    seen.DefaultButton = id;
+            }
+        }
         seen_.push_back(seen);
         const size_t index = seen_.size() - 1;
         if (index < steps_.size()) {
             steps_[index](window);
             return;
         }
-        ADD_FAILURE() << "unexpected window \"" << seen.Caption << "\": " << seen.Text;
+        ADD_FAILURE() << "unexpected window \"" << Cp932(seen.Caption)
+                      << "\": " << Cp932(seen.Text);
         if (GetDlgItem(window, 0xFFFF) != nullptr) {
             PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
             PostMessageA(window, WM_COMMAND, IDNO, 0);
@@ -152,12 +244,21 @@ WindowScript::WindowScript(std::vector<Step> steps) : steps_(std::move(steps)) {
 }
 
 void ExpectMessageBox(const SeenWindow& seen, const char* caption, const char* text) {
-    EXPECT_EQ(seen.Caption, caption);
-    EXPECT_EQ(seen.Text, text);
+    ExpectMessageBox(seen, caption, Formed(text));
+}
+
+void ExpectMessageBox(const SeenWindow& seen, const char* caption, const std::wstring& text) {
+    EXPECT_EQ(seen.Caption, Utf16(caption));
+    EXPECT_TRUE(seen.Text == text) << Cp932(seen.Text);
     EXPECT_EQ(seen.Owner, nullptr) << "owned by the desktop";
 }
 
 void ExpectOneMessageBox(const std::function<void()>& run, const char* caption, const char* text) {
+    ExpectOneMessageBox(run, caption, Formed(text));
+}
+
+void ExpectOneMessageBox(const std::function<void()>& run, const char* caption,
+                         const std::wstring& text) {
     WindowScript script({Press(IDOK)});
     run();
     ASSERT_EQ(script.Seen().size(), 1u);

@@ -28,6 +28,23 @@ constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Sessi
 // The caption of the settings dialog, as its template in this program holds it.
 std::string SettingsDialogCaption();
 
+// Code page 932 text, the programs' own and the test's paths, as UTF-16 and back.
+std::wstring Utf16(const std::string& cp932);
+std::string Cp932(const std::wstring& text);
+// What a window shows, and a message box's text, in UTF-16: the same whatever the ANSI code
+// page of this process.
+std::wstring ShownText(HWND window);
+std::wstring ShownMessage(HWND box);
+// A message of the setup program as it shows it, with its "%s" filled in.
+std::wstring Formed(const char* text, const std::wstring& first = L"",
+                    const std::wstring& second = L"");
+// The full name of one of the keys above, as the setup program's messages name it.
+std::wstring FullKeyName(HKEY root, const std::string& key);
+// A REG_SZ value read through the wide API, without its terminator; empty when missing.
+std::wstring ReadWideString(HKEY root, const std::wstring& key, const wchar_t* name);
+// Lets Everyone write and delete the file or folder (Wine then sets the Unix mode to 777).
+bool LetEveryoneWrite(const std::string& path);
+
 // Removes the registration, the uninstall entry and the settings key.
 void ClearInstallation();
 // Neither the class, nor the handler, nor the uninstall entry is registered.
@@ -73,8 +90,9 @@ private:
 // One window a run showed, as the user saw it.
 struct SeenWindow {
     HWND Owner = nullptr;
-    std::string Caption;
-    std::string Text; // a message box's text; empty for the settings dialog
+    std::wstring Caption;
+    std::wstring Text; // a message box's text; empty for the settings dialog
+    int DefaultButton = 0;
 };
 
 // Answers the windows a run shows on this thread, in order, with the given steps. A
@@ -93,8 +111,11 @@ private:
 
 // The window was a message box of this caption and text, owned by the desktop.
 void ExpectMessageBox(const SeenWindow& seen, const char* caption, const char* text);
+void ExpectMessageBox(const SeenWindow& seen, const char* caption, const std::wstring& text);
 // Runs `run`, which shows one window: a message box of this caption and text, answered OK.
 void ExpectOneMessageBox(const std::function<void()>& run, const char* caption, const char* text);
+void ExpectOneMessageBox(const std::function<void()>& run, const char* caption,
+                         const std::wstring& text);
 
 // Clicks a button (IDOK, IDYES, IDNO, IDCANCEL...).
 WindowScript::Step Press(int button);

@@ -22,8 +22,15 @@ protected:
 
     void PlaceProgramIn(const std::string& folder) {
         program_ = folder + "\\Vestinst.exe";
-        OverrideProgramPath(program_.c_str());
+        PretendProgramIs(program_);
     }
+
+    void PretendProgramIs(const std::string& program) {
+        programPath_ = Utf16(program);
+        OverrideProgramPath(programPath_.c_str());
+    }
+
+    std::wstring programPath_;
 
     int Run(const char* arguments) { return RunSetup(GetModuleHandleA(nullptr), arguments); }
 
@@ -36,7 +43,7 @@ protected:
 // The settings dialog step: checks the given buttons and presses `button`.
 WindowScript::Step Settings(std::vector<int> checks, int button) {
     return [checks, button](HWND dialog) {
-        EXPECT_EQ(WindowTextA(dialog), SettingsDialogCaption());
+        EXPECT_EQ(Cp932(ShownText(dialog)), SettingsDialogCaption());
         for (int id : checks)
             ClickButton(dialog, id);
         if (button == SC_CLOSE)
@@ -104,7 +111,7 @@ TEST_F(SetupFlowTest, UpperCaseUDoesNotRemove) {
     WindowScript script({Settings({}, IDCANCEL)});
     EXPECT_EQ(Run("U"), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_EQ(script.Seen()[0].Caption, SettingsDialogCaption());
+    EXPECT_EQ(Cp932(script.Seen()[0].Caption), SettingsDialogCaption());
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
 }
 
@@ -121,10 +128,11 @@ TEST_F(SetupFlowTest, InstallFailingShowsTheErrorAndNoDialog) {
     UncreatableKey classKey(HKEY_CLASSES_ROOT, kClassKey);
     ASSERT_TRUE(classKey.Made());
     WindowScript script({Press(IDYES), Press(IDOK)});
-    EXPECT_EQ(Run(""), 0);
+    EXPECT_EQ(Run(""), kExitFailed);
     ASSERT_EQ(script.Seen().size(), 2u);
     ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
-    ExpectMessageBox(script.Seen()[1], kCaptionError, kTextCannotInstall);
+    ExpectMessageBox(script.Seen()[1], kCaptionError,
+                     Formed(kTextCannotInstall, FullKeyName(HKEY_CLASSES_ROOT, kClassKey)));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
@@ -137,7 +145,7 @@ TEST_F(SetupFlowTest, InstallThenSettingsConfirmed) {
     ASSERT_EQ(script.Seen().size(), 3u);
     ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
     ExpectMessageBox(script.Seen()[1], kCaptionVestrane, kTextInstalled);
-    EXPECT_EQ(script.Seen()[2].Caption, SettingsDialogCaption());
+    EXPECT_EQ(Cp932(script.Seen()[2].Caption), SettingsDialogCaption());
     EXPECT_FALSE(WasInstalled);
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data, WithTerminator(dll_));
     EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
@@ -161,24 +169,53 @@ TEST_F(SetupFlowTest, InstallThenCloseBoxWritesNoSettings) {
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
-TEST_F(SetupFlowTest, SettingsOnlyWhenRegisteredElsewhere) {
-    // A registration that points at another folder still counts as installed.
+// A registration of another folder's DLL: the run offers to register this folder's instead.
+struct RegisteredElsewhere {
+    const char* label;
+    int Answer;
+    bool Moves;
+};
+
+class RegisteredElsewhereTest : public SetupFlowTest,
+                                public ::testing::WithParamInterface<RegisteredElsewhere> {};
+
+TEST_P(RegisteredElsewhereTest, AsksWhetherToRegisterThisFolder) {
     StoreRegistration("D:\\Other\\Vestrane.dll");
     StoreSettings(7, 2);
-    WindowScript script({[](HWND dialog) {
+    std::vector<WindowScript::Step> steps = {Press(GetParam().Answer)};
+    if (GetParam().Moves)
+        steps.push_back(Press(IDOK));
+    steps.push_back([](HWND dialog) {
         EXPECT_TRUE(IsChecked(dialog, IDC_MODE_PREVIOUS));
         EXPECT_TRUE(IsChecked(dialog, IDC_START_HISTORY));
         ClickButton(dialog, IDCANCEL);
-    }});
+    });
+    WindowScript script(steps);
     EXPECT_EQ(Run(""), 0);
-    ASSERT_EQ(script.Seen().size(), 1u);
+    ASSERT_EQ(script.Seen().size(), steps.size());
+    ExpectMessageBox(script.Seen()[0], kCaptionVestrane,
+                     Formed(kTextOtherFolderQuestion, L"D:\\Other\\Vestrane.dll"));
+    if (GetParam().Moves)
+        ExpectMessageBox(script.Seen()[1], kCaptionVestrane, kTextInstalled);
+    // The user's settings stay: Cancel on an installed system writes nothing.
     EXPECT_TRUE(WasInstalled);
-    // Cancel on an installed system writes nothing; the registration is untouched.
     EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(7));
-    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
-              WithTerminator("D:\\Other\\Vestrane.dll"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    if (GetParam().Moves) {
+        EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
+                  WithTerminator(dll_));
+        EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
+                  WithTerminator("\"" + program_ + "\" u"));
+    } else {
+        EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
+                  WithTerminator("D:\\Other\\Vestrane.dll"));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Answers, RegisteredElsewhereTest,
+                         ::testing::Values(RegisteredElsewhere{"Yes", IDYES, true},
+                                           RegisteredElsewhere{"No", IDNO, false}),
+                         RowLabel());
 
 TEST_F(SetupFlowTest, SettingsOnlyConfirmed) {
     StoreRegistration(dll_);
@@ -192,11 +229,10 @@ TEST_F(SetupFlowTest, ProgramNameWithBackslashSecondByteFindsTheDllBesideIt) {
     ScratchFolder japanese("表ソ");
     ASSERT_FALSE(japanese.Path().empty());
     japanese.WriteFile("Vestrane.dll", "MZ");
-    const std::string program = japanese / "表.exe";
-    OverrideProgramPath(program.c_str());
+    PretendProgramIs(japanese / "表.exe");
     WindowScript script({Press(IDYES), Press(IDOK), Settings({}, IDOK)});
     EXPECT_EQ(Run(""), 0);
-    EXPECT_EQ(DllPath, japanese / "Vestrane.dll");
+    EXPECT_EQ(Cp932(DllPath), japanese / "Vestrane.dll");
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
               WithTerminator(japanese / "Vestrane.dll"));
 }
@@ -208,25 +244,37 @@ TEST_F(SetupFlowTest, PathTooLongForTheBuffersIsRefused) {
     const std::string longest = folder + "\\Vestinst.exe";
     ASSERT_EQ(longest.size(), 255u);
     const std::string tooLong = folder + "a\\Vestinst.exe";
-    OverrideProgramPath(tooLong.c_str());
+    PretendProgramIs(tooLong);
     RunToOneMessageBox("", kCaptionError, kTextPathTooLong);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 
     // The longest path that fits gets past the check to the DLL test.
-    OverrideProgramPath(longest.c_str());
+    PretendProgramIs(longest);
     RunToOneMessageBox("", kCaptionError, kTextDllMissing);
 }
 
 TEST_F(SetupFlowTest, PathBeyondMaxPathIsRefused) {
     const std::string beyond = "C:\\" + std::string(300, 'b') + "\\Vestinst.exe";
-    OverrideProgramPath(beyond.c_str());
+    PretendProgramIs(beyond);
     RunToOneMessageBox("u", kCaptionError, kTextPathTooLong);
 }
 
 TEST_F(SetupFlowTest, UncPathIsNoFixedDisk) {
-    OverrideProgramPath("\\\\server\\share\\Vestinst.exe");
+    PretendProgramIs("\\\\server\\share\\Vestinst.exe");
     // The share does not exist, so the DLL test refuses first.
     RunToOneMessageBox("", kCaptionError, kTextDllMissing);
+}
+
+// A 32-bit program on 64-bit Windows would register into the view that Explorer never reads.
+TEST_F(SetupFlowTest, UnderWow64InstallIsRefusedAndRemovalStillRuns) {
+    OverrideRunsUnderWow64(true);
+    ExpectOneMessageBox([&] { EXPECT_EQ(Run(""), kExitFailed); }, kCaptionError,
+                        kTextNeedsX64Setup);
+    ExpectNoRegistration();
+
+    StoreRegistration(dll_);
+    RunToOneMessageBox("u", kCaptionVestrane, kTextUninstalled);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
 TEST_F(SetupFlowTest, ModuleWithoutTheDialogEndsInsteadOfWaitingForever) {

@@ -2,7 +2,9 @@
 // its own process in the test prefix. Its windows are found and answered from the test.
 #include <gtest/gtest.h>
 
+#include "setup/program_paths.h"
 #include "setup/resource.h"
+#include "setup/setup_flow.h"
 #include "tests/setup/setup_fixture.h"
 #include "tests/support/process_lock.h"
 #include "tests/support/process_windows.h"
@@ -26,21 +28,24 @@ protected:
         SetupTest::TearDown();
     }
 
-    void Start(const std::string& arguments, const std::string& program = "") {
-        const std::string path = program.empty() ? program_ : program;
-        child_ = std::make_unique<ChildProcess>("\"" + path + "\"" +
-                                                (arguments.empty() ? "" : " " + arguments));
+    void Start(const std::string& arguments, const std::wstring& program = L"") {
+        const std::wstring path = program.empty() ? Utf16(program_) : program;
+        child_ = std::make_unique<ChildProcess>(
+            L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + Utf16(arguments)));
         ASSERT_TRUE(child_->Started());
     }
 
-    // Waits for the next window of the program, checks it and presses button.
-    void Answer(const char* caption, const char* text, int button) {
+    // Waits for the next window of the program, checks what it shows and presses button.
+    void Answer(const char* caption, const std::wstring& text, int button) {
         HWND window = child_->WaitForDialog(known_);
         ASSERT_NE(window, nullptr) << "no window: " << caption;
         known_.push_back(window);
-        EXPECT_EQ(WindowTextA(window), caption);
-        EXPECT_EQ(MessageBoxTextA(window), text);
+        EXPECT_EQ(ShownText(window), Utf16(caption));
+        EXPECT_TRUE(ShownMessage(window) == text) << Cp932(ShownMessage(window));
         ClickButton(window, button);
+    }
+    void Answer(const char* caption, const char* text, int button) {
+        Answer(caption, Formed(text), button);
     }
 
     HWND WaitForSettings() {
@@ -48,7 +53,7 @@ protected:
         EXPECT_NE(dialog, nullptr);
         if (dialog != nullptr) {
             known_.push_back(dialog);
-            EXPECT_EQ(WindowTextA(dialog), SettingsDialogCaption());
+            EXPECT_EQ(Cp932(ShownText(dialog)), SettingsDialogCaption());
             EXPECT_NE(GetDlgItem(dialog, IDC_MODE_COPY_TO_FOLDER), nullptr);
         }
         return dialog;
@@ -56,7 +61,7 @@ protected:
 
     // Starts the program on a machine without the extension and agrees to install it; the
     // settings dialog that follows.
-    HWND InstallUpToTheSettings(const std::string& program = "") {
+    HWND InstallUpToTheSettings(const std::wstring& program = L"") {
         Start("", program);
         Answer(kCaptionVestrane, kTextInstallQuestion, IDYES);
         Answer(kCaptionVestrane, kTextInstalled, IDOK);
@@ -69,7 +74,8 @@ protected:
         ExpectEndsWithZero();
     }
 
-    void ExpectEndsWithZero() { EXPECT_EQ(child_->WaitForExit(), 0u); }
+    void ExpectEndsWithZero() { ExpectEndsWith(0); }
+    void ExpectEndsWith(int code) { EXPECT_EQ(child_->WaitForExit(), static_cast<DWORD>(code)); }
 
     std::unique_ptr<ChildProcess> child_;
     std::vector<HWND> known_;
@@ -116,19 +122,44 @@ TEST_F(VestinstProcessTest, InstallThenSettings) {
     EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kSelectValue).Data, DwordBytes(1));
 }
 
-TEST_F(VestinstProcessTest, FolderWithBackslashSecondBytesRegistersTheDllBesideIt) {
-    // 表 and ソ end in the byte 0x5C; the program finds its folder all the same.
-    ScratchFolder japanese("表ソ", folder_->Path());
-    const std::string program = japanese / "Vestinst.exe";
-    ASSERT_TRUE(CopyFileA(program_.c_str(), program.c_str(), FALSE));
-    japanese.WriteFile("Vestrane.dll", "MZ");
+// Runs under a second code page too (ctest: *.code_page_1252). The folder's name has characters
+// that code page 932 lacks (Hangul, é) and ones whose code page 932 form ends in the byte 0x5C
+// (表, ソ): the true path is registered and scheduled, and every message reads as it should.
+TEST_F(VestinstProcessTest, ProgramFolderOfAnyNameAnyCodePage) {
+    const std::wstring folder = Utf16(folder_->Path()) + L"\\한글 café 表ソ";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring program = folder + L"\\Vestinst.exe";
+    const std::wstring dll = folder + L"\\" + kDllFileName;
+    ASSERT_TRUE(CopyFileW(Utf16(program_).c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(Utf16(dll_).c_str(), dll.c_str(), FALSE));
+
     HWND dialog = InstallUpToTheSettings(program);
     ASSERT_NE(dialog, nullptr);
     EndWith(dialog, IDOK);
-    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
-              WithTerminator(japanese / "Vestrane.dll"));
-    EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
-              WithTerminator("\"" + program + "\" u"));
+    EXPECT_EQ(ReadWideString(HKEY_CLASSES_ROOT, Utf16(kServerKey), nullptr), dll);
+    const std::wstring command =
+        ReadWideString(HKEY_LOCAL_MACHINE, Utf16(kUninstallKey), L"UninstallString");
+    EXPECT_EQ(command, L"\"" + program + L"\" u");
+
+    // What the system's list of programs runs: the stored command, as it stands.
+    child_ = std::make_unique<ChildProcess>(command);
+    ASSERT_TRUE(child_->Started());
+    Answer(kCaptionVestrane, kTextUninstalled, IDOK);
+    ExpectEndsWithZero();
+    ExpectNoRegistration();
+    HKEY session = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, Utf16(kSessionManagerKey).c_str(), 0,
+                            KEY_QUERY_VALUE, &session),
+              ERROR_SUCCESS);
+    std::wstring pending(8192, L'\0');
+    DWORD size = static_cast<DWORD>(pending.size() * sizeof(wchar_t));
+    RegQueryValueExW(session, L"PendingFileRenameOperations", nullptr, nullptr,
+                     reinterpret_cast<BYTE*>(pending.data()), &size);
+    RegCloseKey(session);
+    for (const std::wstring& path : {program, dll}) {
+        const std::wstring entry = L"\\??\\" + path + std::wstring(2, L'\0');
+        EXPECT_NE(pending.find(entry), std::wstring::npos) << Cp932(path);
+    }
 }
 
 TEST_F(VestinstProcessTest, InstallThenCancelStoresZeros) {
@@ -178,15 +209,16 @@ TEST_F(VestinstProcessTest, RemovalWithoutInprocServerShowsTheError) {
     StoreRegistration(dll_);
     ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
     Start("u");
-    Answer(kCaptionError, kTextCannotUninstall, IDOK);
-    ExpectEndsWithZero();
+    Answer(kCaptionError, Formed(kTextCannotUninstall, FullKeyName(HKEY_CLASSES_ROOT, kServerKey)),
+           IDOK);
+    ExpectEndsWith(kExitFailed);
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
 TEST_F(VestinstProcessTest, FromACdRomShowsMessageB) {
     MappedDrive drive(FreeDriveLetter(), DRIVE_CDROM, folder_->Path());
     ASSERT_TRUE(drive.Mapped()) << "no drive letter could be mapped in this prefix";
-    Start("", drive.Root() + "\\Vestinst.exe");
+    Start("", Utf16(drive.Root() + "\\Vestinst.exe"));
     Answer(kCaptionError, kTextNotHardDisk, IDOK);
     ExpectEndsWithZero();
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));

@@ -62,6 +62,19 @@ ChildProcess::ChildProcess(const std::string& commandLine, const std::string& fo
     }
 }
 
+ChildProcess::ChildProcess(const std::wstring& commandLine) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    std::wstring line = commandLine;
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &started)) {
+        CloseHandle(started.hThread);
+        process_ = started.hProcess;
+        id_ = started.dwProcessId;
+    }
+}
+
 ChildProcess::~ChildProcess() {
     if (process_ == nullptr)
         return;

@@ -21,6 +21,8 @@ class ChildProcess : private Uncopyable {
 public:
     // commandLine is used as is (quote the program path yourself).
     explicit ChildProcess(const std::string& commandLine, const std::string& folder = "");
+    // The same through the wide API, for a program whose path the ANSI code page cannot hold.
+    explicit ChildProcess(const std::wstring& commandLine);
     ~ChildProcess();
 
     bool Started() const { return process_ != nullptr; }
