@@ -38,9 +38,10 @@ readonly KEY_SETTINGS="HKCU\\$settings_key"
 readonly KEY_SETTINGS_PARENT="HKCU\\$settings_parent"
 unset product handler_parent uninstall_parent settings_key settings_parent
 readonly MAIN_LINE='*.txt .doc readme'
-# Where the setup files are installed, as a user copies them to a fixed disk.
-readonly INSTALL_WIN='C:\Tools\Vestrane'
-readonly INSTALL_DIR="$E2E_PREFIX/drive_c/Tools/Vestrane"
+# Where the setup files are installed, as the README tells a user: under Program Files, which
+# only administrators may write.
+readonly INSTALL_WIN='C:\Program Files\Vestrane'
+readonly INSTALL_DIR="$E2E_PREFIX/drive_c/Program Files/Vestrane"
 
 # The sample folder: the names that the line "*.txt .doc readme" matches, and the others.
 SAMPLE_MATCHING=(

@@ -134,27 +134,19 @@ std::wstring ReadWideString(HKEY root, const std::wstring& key, const wchar_t* n
 }
 
 bool LetEveryoneWrite(const std::string& path) {
-    const std::wstring widePath = Utf16(path);
-    PACL old = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(widePath.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                              nullptr, &old, nullptr, &descriptor) != ERROR_SUCCESS)
-        return false;
-    BYTE everyone[SECURITY_MAX_SID_SIZE];
-    DWORD size = sizeof everyone;
-    CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size);
     EXPLICIT_ACCESSW access = {};
-    access.grfAccessPermissions = FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE;
-    access.grfAccessMode = GRANT_ACCESS;
-    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    access.Trustee.ptstrName = reinterpret_cast<LPWSTR>(everyone);
-    PACL changed = nullptr;
-    bool done = SetEntriesInAclW(1, &access, old, &changed) == ERROR_SUCCESS &&
-                SetNamedSecurityInfoW(const_cast<wchar_t*>(widePath.c_str()), SE_FILE_OBJECT,
-                                      DACL_SECURITY_INFORMATION, nullptr, nullptr, changed,
-                                      nullptr) == ERROR_SUCCESS;
-    LocalFree(changed);
-    LocalFree(descriptor);
+    access.grfAccessPermissions = GENERIC_ALL;
+    access.grfAccessMode = SET_ACCESS;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
+    access.Trustee.ptstrName = const_cast<wchar_t*>(L"Everyone");
+    PACL dacl = nullptr;
+    if (SetEntriesInAclW(1, &access, nullptr, &dacl) != ERROR_SUCCESS)
+        return false;
+    std::wstring widePath = Utf16(path);
+    const bool done =
+        SetNamedSecurityInfoW(widePath.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, dacl, nullptr) == ERROR_SUCCESS;
+    LocalFree(dacl);
     return done;
 }
 
