@@ -98,16 +98,21 @@ bool WriteKey(const KeyPath& path, RegisteredKey which) {
 }
 
 // Puts back snapshots[last] down to snapshots[0], the reverse of the order they were changed
-// in, so that a subkey is gone before its parent is deleted.
-void PutBackDownFrom(const KeySnapshot* snapshots, int last) {
+// in, so that a subkey is gone before its parent is deleted. false when any of them fails.
+bool PutBackDownFrom(const KeySnapshot* snapshots, int last) {
+    bool done = true;
     for (int index = last; index >= 0; --index)
-        snapshots[index].PutBack();
+        done = snapshots[index].PutBack() && done;
+    return done;
 }
 
-void ShowKeyFailure(HWND owner, const char* text, const KeyPath& key) {
+// Names the key that failed and says whether the run's changes were put back.
+void ShowKeyFailure(HWND owner, const char* text, const KeyPath& key, bool putBack = true) {
     wchar_t name[MAX_PATH + 32];
     FormFullKeyName(name, key);
-    ShowMessage(owner, text, kCaptionError, MB_OK, name);
+    wchar_t outcome[128];
+    Cp932ToWide(putBack ? kTextChangesPutBack : kTextChangesNotPutBack, outcome, 128);
+    ShowMessage(owner, text, kCaptionError, MB_OK, name, outcome);
 }
 
 void ScheduleDeletionByMoveFile() {
@@ -223,8 +228,8 @@ RegistrationResult RegisterExtension(HWND owner) {
     }
     for (int index = 0; index < RegisteredKeyCount; ++index) {
         if (!WriteKey(keys[index], static_cast<RegisteredKey>(index))) {
-            PutBackDownFrom(before, index);
-            ShowKeyFailure(owner, kTextCannotInstall, keys[index]);
+            const bool putBack = PutBackDownFrom(before, index);
+            ShowKeyFailure(owner, kTextCannotInstall, keys[index], putBack);
             return RegistrationFailed;
         }
     }
@@ -283,8 +288,8 @@ bool UninstallExtension() {
     for (int index = 0; index < 5; ++index) {
         const LONG deleted = RegDeleteKeyW(keys[index].Root, keys[index].Path);
         if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) {
-            PutBackDownFrom(before, index - 1);
-            ShowKeyFailure(GetDesktopWindow(), kTextCannotUninstall, keys[index]);
+            const bool putBack = PutBackDownFrom(before, index - 1);
+            ShowKeyFailure(GetDesktopWindow(), kTextCannotUninstall, keys[index], putBack);
             return false;
         }
     }

@@ -30,14 +30,16 @@ constexpr char kTextUnsafeFolderQuestion[] =
     "管理者を含む全員の権限で別のプログラムが動きます。\n"
     "Vestinst.exe と Vestrane.dll は %s など、管理者だけが書き込めるフォルダに置いて実行する"
     "ことをお勧めします。\n\nこのまま登録しますか？";
-// %s: the registry key that could not be written or deleted.
-constexpr char kTextCannotInstall[] =
-    "インストールできません。\nNT/2000 の場合、Administrator "
-    "権限をもつユーザーでログインして実行してください。\n\n"
-    "書き込めなかったレジストリキー:\n%s\nこの実行で書き込んだ内容は元に戻しました。";
+// %s: the registry key that could not be written or deleted, then kTextChangesPutBack or
+// kTextChangesNotPutBack.
+constexpr char kTextCannotInstall[] = "インストールできません。\nNT/2000 の場合、Administrator "
+                                      "権限をもつユーザーでログインして実行してください。\n\n"
+                                      "書き込めなかったレジストリキー:\n%s\n%s";
 constexpr char kTextCannotUninstall[] =
     "アンインストールできません。\nNT/2000 の場合、Administrator "
     "権限をもつユーザーでログインして実行してください。\n\n"
-    "削除できなかったレジストリキー:\n%s\nこの実行で削除した内容は元に戻しました。";
+    "削除できなかったレジストリキー:\n%s\n%s";
+constexpr char kTextChangesPutBack[] = "この実行での変更はすべて元に戻しました。";
+constexpr char kTextChangesNotPutBack[] = "この実行での変更の一部を元に戻せませんでした。";
 constexpr char kTextUninstalled[] =
     "アンインストールしました。\nVestrane.DLL, Vestinst.exe は再起動後に削除されます。";

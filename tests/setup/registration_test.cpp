@@ -95,7 +95,7 @@ TEST_F(RegistrationTest, InstallWithoutRightsOnTheUninstallEntryTakesBackWhatItW
     EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationFailed);
     ASSERT_EQ(script.Seen().size(), 2u);
     ExpectMessageBox(script.Seen()[1], kCaptionError,
-                     Formed(kTextCannotInstall, FullKeyName(HKEY_LOCAL_MACHINE, kUninstallKey)));
+                     KeyFailure(kTextCannotInstall, HKEY_LOCAL_MACHINE, kUninstallKey));
     ExpectNoRegistration();
 }
 
@@ -107,7 +107,7 @@ TEST_F(RegistrationTest, FailedInstallOverAnExistingRegistrationPutsItBack) {
     EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationFailed);
     ASSERT_EQ(script.Seen().size(), 2u);
     ExpectMessageBox(script.Seen()[1], kCaptionError,
-                     Formed(kTextCannotInstall, FullKeyName(HKEY_CLASSES_ROOT, kHandlerKey)));
+                     KeyFailure(kTextCannotInstall, HKEY_CLASSES_ROOT, kHandlerKey));
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, "C:\\Elsewhere\\Vestrane.dll");
     EXPECT_EQ(RegistryValueNames(HKEY_CLASSES_ROOT, kServerKey), std::vector<std::string>{""});
     EXPECT_TRUE(RegistryValueNames(HKEY_CLASSES_ROOT, kClassKey).empty());
@@ -121,7 +121,7 @@ TEST_F(RegistrationTest, InstallWithoutRightsOnTheClassKeyShowsTheErrorAndWrites
     EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationFailed);
     ASSERT_EQ(script.Seen().size(), 2u);
     ExpectMessageBox(script.Seen()[1], kCaptionError,
-                     Formed(kTextCannotInstall, FullKeyName(HKEY_CLASSES_ROOT, kClassKey)));
+                     KeyFailure(kTextCannotInstall, HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -165,7 +165,7 @@ TEST_F(RegistrationTest, RemovalWithoutInprocServerRemovesNothing) {
     const auto pendingBefore = PendingRenames();
 
     ExpectOneMessageBox([] { EXPECT_FALSE(UninstallExtension()); }, kCaptionError,
-                        Formed(kTextCannotUninstall, FullKeyName(HKEY_CLASSES_ROOT, kServerKey)));
+                        KeyFailure(kTextCannotUninstall, HKEY_CLASSES_ROOT, kServerKey));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -182,9 +182,8 @@ TEST_F(RegistrationTest, RemovalThatCannotDeleteAKeyPutsBackWhatItDeleted) {
     ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey + "\\Other", "", "x"));
     const auto pendingBefore = PendingRenames();
 
-    ExpectOneMessageBox(
-        [] { EXPECT_FALSE(UninstallExtension()); }, kCaptionError,
-        Formed(kTextCannotUninstall, FullKeyName(HKEY_LOCAL_MACHINE, kUninstallKey)));
+    ExpectOneMessageBox([] { EXPECT_FALSE(UninstallExtension()); }, kCaptionError,
+                        KeyFailure(kTextCannotUninstall, HKEY_LOCAL_MACHINE, kUninstallKey));
     ExpectString(HKEY_CLASSES_ROOT, kClassKey, nullptr, kProductName);
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel", "Apartment");
     ExpectString(HKEY_CLASSES_ROOT, kHandlerKey, nullptr, kClassIdText);

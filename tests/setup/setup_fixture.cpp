@@ -108,11 +108,11 @@ std::wstring Formed(const char* text, const std::wstring& first, const std::wstr
     return formed;
 }
 
-std::wstring FullKeyName(HKEY root, const std::string& key) {
+std::wstring KeyFailure(const char* text, HKEY root, const std::string& key) {
     const wchar_t* rootName = root == HKEY_CLASSES_ROOT    ? L"HKEY_CLASSES_ROOT\\"
                               : root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\"
                                                            : L"HKEY_CURRENT_USER\\";
-    return rootName + Utf16(key);
+    return Formed(text, rootName + Utf16(key), Utf16(kTextChangesPutBack));
 }
 
 std::wstring ReadWideString(HKEY root, const std::wstring& key, const wchar_t* name) {

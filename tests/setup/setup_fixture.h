@@ -38,8 +38,9 @@ std::wstring ShownMessage(HWND box);
 // A message of the setup program as it shows it, with its "%s" filled in.
 std::wstring Formed(const char* text, const std::wstring& first = L"",
                     const std::wstring& second = L"");
-// The full name of one of the keys above, as the setup program's messages name it.
-std::wstring FullKeyName(HKEY root, const std::string& key);
+// The message text (kTextCannotInstall, kTextCannotUninstall) that names one of the keys
+// above as having failed, after the run's changes were put back.
+std::wstring KeyFailure(const char* text, HKEY root, const std::string& key);
 // A REG_SZ value read through the wide API, without its terminator; empty when missing.
 std::wstring ReadWideString(HKEY root, const std::wstring& key, const wchar_t* name);
 // Lets Everyone write and delete the file or folder (Wine then sets the Unix mode to 777).

@@ -132,7 +132,7 @@ TEST_F(SetupFlowTest, InstallFailingShowsTheErrorAndNoDialog) {
     ASSERT_EQ(script.Seen().size(), 2u);
     ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
     ExpectMessageBox(script.Seen()[1], kCaptionError,
-                     Formed(kTextCannotInstall, FullKeyName(HKEY_CLASSES_ROOT, kClassKey)));
+                     KeyFailure(kTextCannotInstall, HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));

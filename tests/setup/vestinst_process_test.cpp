@@ -196,8 +196,7 @@ TEST_F(VestinstProcessTest, RemovalWithoutInprocServerShowsTheError) {
     StoreRegistration(dll_);
     ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
     Start("u");
-    Answer(kCaptionError, Formed(kTextCannotUninstall, FullKeyName(HKEY_CLASSES_ROOT, kServerKey)),
-           IDOK);
+    Answer(kCaptionError, KeyFailure(kTextCannotUninstall, HKEY_CLASSES_ROOT, kServerKey), IDOK);
     ExpectEndsWith(kExitFailed);
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
