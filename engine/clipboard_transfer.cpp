@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -12,23 +13,27 @@ const char kDropEffectFormat[] = "Preferred DropEffect";
 constexpr SIZE_T kHeaderBytes = sizeof(DROPFILES);
 static_assert(sizeof(DROPFILES) == 20, "the shell reads a 20-byte DROPFILES header");
 
-// Bytes of the file list without its closing zero: each path with its terminator. Counted
-// from the strings themselves rather than taken from PathBytesTotal, so that a total that
-// disagrees with the list can never make the copy run past the block.
-SIZE_T ListBytes(StringList* paths) {
+// Bytes of the file list without its closing zero: each UTF-16 path with its terminator.
+// Counted from the strings themselves rather than taken from PathBytesTotal, so that a total
+// that disagrees with the list can never make the copy run past the block.
+SIZE_T ListBytes(WideStringList* paths) {
     SIZE_T total = 0;
     if (paths == nullptr)
         return 0;
-    for (const char* path = paths->GetFirst(); path != nullptr; path = paths->GetNext())
-        total += std::strlen(path) + 1;
+    for (const wchar_t* path = paths->GetFirst(); path != nullptr; path = paths->GetNext())
+        total += (wcslen(path) + 1) * sizeof(wchar_t);
     return total;
 }
 
 // The CF_HDROP block: header, every path with its terminator, and the list's closing zero
-// from the zero fill. Null when the memory cannot be had.
-HGLOBAL BuildDropBlock(StringList* paths) {
+// from the zero fill. The paths are UTF-16 (fWide), so every name reaches a paste exactly.
+// An empty list gets a second zero: Wine reads a lone closing zero as an empty name and
+// then goes on reading past the block. Null when the memory cannot be had.
+HGLOBAL BuildDropBlock(WideStringList* paths) {
     const SIZE_T listBytes = ListBytes(paths);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kHeaderBytes + listBytes + 1);
+    const SIZE_T closingBytes = (listBytes == 0 ? 2 : 1) * sizeof(wchar_t);
+    HGLOBAL block =
+        GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kHeaderBytes + listBytes + closingBytes);
     if (block == nullptr)
         return nullptr;
     char* bytes = static_cast<char*>(GlobalLock(block));
@@ -38,14 +43,14 @@ HGLOBAL BuildDropBlock(StringList* paths) {
     }
     DROPFILES header = {};
     header.pFiles = static_cast<DWORD>(kHeaderBytes);
-    header.fWide = FALSE;
+    header.fWide = TRUE;
     std::memcpy(bytes, &header, kHeaderBytes);
 
     char* position = bytes + kHeaderBytes;
     char* const listEnd = position + listBytes;
     if (paths != nullptr) {
-        for (const char* path = paths->GetFirst(); path != nullptr; path = paths->GetNext()) {
-            const SIZE_T size = std::strlen(path) + 1;
+        for (const wchar_t* path = paths->GetFirst(); path != nullptr; path = paths->GetNext()) {
+            const SIZE_T size = (wcslen(path) + 1) * sizeof(wchar_t);
             if (size > static_cast<SIZE_T>(listEnd - position))
                 break;
             std::memcpy(position, path, size);

@@ -15,5 +15,6 @@ extern const char kResultCaption[];
 
 void CopyOrMoveToFolder(RunRecord& run, HWND owner);
 
-// The folder browser's callback: opens the browser with the folder whose path is data.
+// The folder browser's callback: opens the browser with the folder whose UTF-16 path is
+// data.
 int CALLBACK FolderBrowseCallback(HWND window, UINT message, LPARAM lParam, LPARAM data);

@@ -1,6 +1,8 @@
 // The data of one context-menu command run. The run owns it: InvokeCommand builds one on
 // its stack from what Initialize derived, and the settings store, the selection dialog,
 // the selection pass and the two transfer actions exchange their data only through it.
+// Texts that are matched or stored (patterns, history) are code page 932 bytes; paths stay
+// in the UTF-16 of Windows from where they are read to the file operations.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +10,7 @@
 #include "common/shared_facts.h"
 #include "text/string_list.h"
 
-// Room of the record's text fields: MAX_PATH and one byte more.
+// Room of the record's byte text fields: MAX_PATH and one byte more.
 constexpr int kRecordTextSize = 261;
 
 struct RunRecord {
@@ -17,14 +19,14 @@ struct RunRecord {
     // The line typed in the selection dialog.
     char PatternLine[kRecordTextSize] = {};
     // Folder of the first selected file without a trailing backslash ("C:" for a root).
-    char SourceFolder[kRecordTextSize] = {};
+    wchar_t SourceFolder[MAX_PATH] = {};
     // Full paths of the matched items; exists only during one selection pass.
-    StringList* SelectedPaths = nullptr;
+    WideStringList* SelectedPaths = nullptr;
     // Pattern-line history; exists only during one command run.
     StringList* History = nullptr;
     DWORD Action = SelectOnly;
     DWORD ConfiguredMode = SelectOnly;
     DWORD InitFromHistory = 0;
-    // Sum of (length + 1) over SelectedPaths.
+    // Bytes of SelectedPaths: the sum of (length + 1) * sizeof(wchar_t) over its paths.
     DWORD PathBytesTotal = 0;
 };

@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <cstring>
+#include <cwchar>
 #include <new>
 
-#include "engine/clipboard_transfer.h"
-#include "engine/folder_transfer.h"
+#include "common/code_page_932.h"
+#include "engine/chosen_action.h"
+#include "engine/path_collection.h"
 #include "engine/pattern_line.h"
 
 const char kSelectionPageName[] = "MyMap";
@@ -16,11 +18,10 @@ namespace {
 
 constexpr DWORD kPageSize = 4096;
 constexpr std::size_t kTextBufferSize = MAX_PATH;
-// The item record stands right behind the text buffer, at the record's natural alignment
-// (offset 260 on x86, 264 on x64, where the record holds pointers).
-constexpr std::size_t kItemOffset =
-    (kTextBufferSize + alignof(LVITEMA) - 1) / alignof(LVITEMA) * alignof(LVITEMA);
-static_assert(kItemOffset + sizeof(LVITEMA) <= kPageSize, "the item record fits the page");
+// The item record stands right behind the text buffer, at the record's natural alignment.
+constexpr std::size_t kItemOffset = (kTextBufferSize * sizeof(wchar_t) + alignof(LVITEMW) - 1) /
+                                    alignof(LVITEMW) * alignof(LVITEMW);
+static_assert(kItemOffset + sizeof(LVITEMW) <= kPageSize, "the item record fits the page");
 
 // The shared page with its text buffer and item record, open for one pass.
 class ItemPage {
@@ -41,8 +42,8 @@ public:
     ItemPage& operator=(const ItemPage&) = delete;
 
     bool Usable() const { return view_ != nullptr; }
-    char* Text() const { return view_; }
-    LVITEMA* Item() const { return reinterpret_cast<LVITEMA*>(view_ + kItemOffset); }
+    wchar_t* Text() const { return reinterpret_cast<wchar_t*>(view_); }
+    LVITEMW* Item() const { return reinterpret_cast<LVITEMW*>(view_ + kItemOffset); }
 
 private:
     // A page of this pass alone. When the name is already taken (another pass, perhaps in
@@ -68,25 +69,25 @@ private:
 // leaves the label empty rather than the previous item's. A list view may answer with a
 // pointer to text of its own instead of filling the buffer; that text is taken, cut to the
 // buffer.
-const char* ReadLabel(HWND listView, const ItemPage& page, int index) {
-    char* text = page.Text();
-    LVITEMA* item = page.Item();
+const wchar_t* ReadLabel(HWND listView, const ItemPage& page, int index) {
+    wchar_t* text = page.Text();
+    LVITEMW* item = page.Item();
     item->mask = LVIF_TEXT;
     item->iItem = index;
     item->iSubItem = 0;
     item->cchTextMax = kTextBufferSize;
     item->pszText = text;
-    text[0] = '\0';
-    SendMessageA(listView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(item));
-    const char* answered = item->pszText;
-    if (answered != text && answered != nullptr && answered != LPSTR_TEXTCALLBACKA) {
+    text[0] = L'\0';
+    SendMessageW(listView, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(item));
+    const wchar_t* answered = item->pszText;
+    if (answered != text && answered != nullptr && answered != LPSTR_TEXTCALLBACKW) {
         std::size_t length = 0;
-        while (length < kTextBufferSize - 1 && answered[length] != '\0')
+        while (length < kTextBufferSize - 1 && answered[length] != L'\0')
             ++length;
-        std::memmove(text, answered, length);
-        text[length] = '\0';
+        std::memmove(text, answered, length * sizeof(wchar_t));
+        text[length] = L'\0';
     }
-    text[kTextBufferSize - 1] = '\0';
+    text[kTextBufferSize - 1] = L'\0';
     return text;
 }
 
@@ -96,28 +97,20 @@ class PathCollector {
 public:
     explicit PathCollector(RunRecord& run)
         : run_(run), active_(run.Action != SelectOnly && run.SelectedPaths != nullptr),
-          folderLength_(strnlen(run.SourceFolder, sizeof run.SourceFolder)) {}
+          folderLength_(wcsnlen(run.SourceFolder, MAX_PATH - 1)) {}
 
-    void Collect(const char* label) {
+    void Collect(const wchar_t* label) {
         if (!active_)
             return;
-        const std::size_t labelLength = std::strlen(label);
-        const std::size_t length = folderLength_ + 1 + labelLength;
-        if (length >= MAX_PATH)
+        const std::size_t labelLength = wcslen(label);
+        if (folderLength_ + 1 + labelLength >= MAX_PATH)
             return;
-        char path[MAX_PATH];
-        std::memcpy(path, run_.SourceFolder, folderLength_);
-        path[folderLength_] = '\\';
-        std::memcpy(path + folderLength_ + 1, label, labelLength + 1);
-
-        StringList& paths = *run_.SelectedPaths;
-        StringListNode* const before = paths.Tail;
-        paths.Append(path);
-        if (paths.Tail == before || paths.Tail->Text == nullptr) {
+        wchar_t path[MAX_PATH];
+        std::memcpy(path, run_.SourceFolder, folderLength_ * sizeof(wchar_t));
+        path[folderLength_] = L'\\';
+        std::memcpy(path + folderLength_ + 1, label, (labelLength + 1) * sizeof(wchar_t));
+        if (!CollectPath(run_, path))
             active_ = false;
-            return;
-        }
-        run_.PathBytesTotal += static_cast<DWORD>(length + 1);
     }
 
 private:
@@ -128,7 +121,7 @@ private:
 
 void SelectAndCollect(RunRecord& run, HWND listView, const ItemPage& page) {
     PathCollector collector(run);
-    LVITEMA* item = page.Item();
+    LVITEMW* item = page.Item();
     int index = -1;
     for (;;) {
         const int next = static_cast<int>(
@@ -137,14 +130,17 @@ void SelectAndCollect(RunRecord& run, HWND listView, const ItemPage& page) {
         if (next < 0 || next <= index)
             break;
         index = next;
-        const char* label = ReadLabel(listView, page, index);
+        const wchar_t* label = ReadLabel(listView, page, index);
+        // Matched on the label's code page 932 form, cut to a name's room when longer.
+        char name[MAX_PATH];
+        WideToCp932(label, -1, name, sizeof name);
         item->mask = LVIF_STATE;
-        const bool match = MatchPatternLine(run.PatternLine, label) != 0;
+        const bool match = MatchPatternLine(run.PatternLine, name) != 0;
         item->state = match ? LVIS_SELECTED : 0;
         if (match)
             collector.Collect(label);
         item->stateMask = LVIS_SELECTED;
-        SendMessageA(listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(item));
+        SendMessageW(listView, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(item));
     }
 }
 
@@ -166,21 +162,6 @@ void Repaint(HWND listView) {
     UpdateWindow(listView);
 }
 
-void RunAction(RunRecord& run, HWND listView) {
-    switch (run.Action) {
-    case ClipboardCopy:
-    case ClipboardCut:
-        PutFilesOnClipboard(run, GetDesktopWindow());
-        break;
-    case CopyToFolder:
-    case MoveToFolder:
-        CopyOrMoveToFolder(run, listView);
-        break;
-    default:
-        break;
-    }
-}
-
 // Selects, collects and repaints through the shared page; false when no page could be
 // created or mapped, in which case nothing was touched.
 bool SelectThroughPage(RunRecord& run, HWND listView) {
@@ -196,11 +177,11 @@ bool SelectThroughPage(RunRecord& run, HWND listView) {
 
 void RunSelection(RunRecord& run, HWND listView) {
     run.PathBytesTotal = 0;
-    run.SelectedPaths = new (std::nothrow) StringList;
+    run.SelectedPaths = new (std::nothrow) WideStringList;
     if (SelectThroughPage(run, listView)) {
         // Without a list of paths the actions have nothing sound to work on.
         if (run.SelectedPaths != nullptr)
-            RunAction(run, listView);
+            RunChosenAction(run, listView);
         SetFocus(listView);
     }
     delete run.SelectedPaths;

@@ -3,8 +3,10 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <cwchar>
 #include <new>
 
+#include "common/code_page_932.h"
 #include "engine/selection_pass.h"
 #include "shellext/explorer_window.h"
 #include "shellext/module_state.h"
@@ -47,20 +49,20 @@ void CopyWideBounded(wchar_t* destination, UINT room, const char* text) {
     destination[used] = L'\0';
 }
 
-// The first selected file's full path from a CF_HDROP medium, or false when the list is
-// empty or its first path cannot be read whole into a MAX_PATH buffer. A path that would be
-// cut is refused: its folder would be wrong.
-bool ReadFirstDroppedFile(const STGMEDIUM& medium, char (&path)[MAX_PATH]) {
+// The first selected file's full UTF-16 path from a CF_HDROP medium, or false when the list
+// is empty or its first path cannot be read whole into a MAX_PATH buffer. A path that would
+// be cut is refused: its folder would be wrong.
+bool ReadFirstDroppedFile(const STGMEDIUM& medium, wchar_t (&path)[MAX_PATH]) {
     if (medium.tymed != TYMED_HGLOBAL || medium.hGlobal == nullptr)
         return false;
     if (GlobalLock(medium.hGlobal) == nullptr)
         return false;
     HDROP drop = static_cast<HDROP>(medium.hGlobal);
     bool read = false;
-    if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) != 0) {
-        const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 0) {
+        const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
         if (length != 0 && length < MAX_PATH)
-            read = DragQueryFileA(drop, 0, path, MAX_PATH) != 0;
+            read = DragQueryFileW(drop, 0, path, MAX_PATH) != 0;
     }
     GlobalUnlock(medium.hGlobal);
     return read;
@@ -125,7 +127,7 @@ STDMETHODIMP SelectExtension::Initialize(LPCITEMIDLIST, IDataObject* pdtobj, HKE
         HeldDataObject = nullptr;
     }
     DefaultPattern[0] = '\0';
-    SourceFolder[0] = '\0';
+    SourceFolder[0] = L'\0';
     if (pdtobj == nullptr)
         return E_INVALIDARG;
     HeldDataObject = pdtobj;
@@ -135,16 +137,23 @@ STDMETHODIMP SelectExtension::Initialize(LPCITEMIDLIST, IDataObject* pdtobj, HKE
     STGMEDIUM medium = {};
     if (FAILED(pdtobj->GetData(&format, &medium)))
         return E_INVALIDARG;
-    char firstFile[MAX_PATH] = {};
+    wchar_t firstFile[MAX_PATH] = {};
     const bool read = ReadFirstDroppedFile(medium, firstFile);
     ReleaseStgMedium(&medium);
     if (!read)
         return E_INVALIDARG;
 
-    // firstFile is shorter than MAX_PATH, so both results fit the record's fields.
-    MakeExtensionPattern(DefaultPattern, firstFile);
-    lstrcpynA(SourceFolder, firstFile, sizeof SourceFolder);
-    CutAtLastBackslash(SourceFolder);
+    // The folder is cut from the UTF-16 path, where a backslash is always a separator.
+    wchar_t* lastBackslash = wcsrchr(firstFile, L'\\');
+    const wchar_t* name = lastBackslash != nullptr ? lastBackslash + 1 : firstFile;
+    // The pattern comes from the name alone, in the code page 932 form it is matched in;
+    // that form has at most MAX_PATH - 1 bytes, so the pattern fits its field.
+    char codePageName[MAX_PATH];
+    WideToCp932(name, -1, codePageName, MAX_PATH);
+    MakeExtensionPattern(DefaultPattern, codePageName);
+    if (lastBackslash != nullptr)
+        *lastBackslash = L'\0';
+    std::memcpy(SourceFolder, firstFile, sizeof SourceFolder);
     return S_OK;
 }
 

@@ -36,7 +36,7 @@ public:
     // "*" and the first selected file's extension, or empty. Set by Initialize.
     char DefaultPattern[kRecordTextSize] = {};
     // Folder of the first selected file without a trailing backslash ("C:" for a root).
-    char SourceFolder[kRecordTextSize] = {};
+    wchar_t SourceFolder[MAX_PATH] = {};
     // The record of the command this object is running; null outside a run.
     RunRecord* ActiveRun = nullptr;
 

@@ -1,10 +1,22 @@
 #include "text/string_list.h"
 
+#include <cstddef>
 #include <cstring>
 #include <new>
 
-void StringList::Append(const char* text) {
-    StringListNode* node = new (std::nothrow) StringListNode{nullptr, nullptr};
+namespace {
+
+template <typename Char> std::size_t Length(const Char* text) {
+    std::size_t length = 0;
+    while (text[length] != Char(0))
+        ++length;
+    return length;
+}
+
+} // namespace
+
+template <typename Char> void BasicStringList<Char>::Append(const Char* text) {
+    Node* node = new (std::nothrow) Node{nullptr, nullptr};
     if (node == nullptr)
         return;
     if (Tail == nullptr) {
@@ -14,29 +26,29 @@ void StringList::Append(const char* text) {
     }
     Tail = node;
 
-    const std::size_t size = std::strlen(text) + 1;
-    char* copy = new (std::nothrow) char[size];
+    const std::size_t size = Length(text) + 1;
+    Char* copy = new (std::nothrow) Char[size];
     if (copy == nullptr)
         return;
-    std::memcpy(copy, text, size);
+    std::memcpy(copy, text, size * sizeof(Char));
     node->Text = copy;
 }
 
-const char* StringList::GetFirst() {
+template <typename Char> const Char* BasicStringList<Char>::GetFirst() {
     Cursor = Head;
     return Cursor != nullptr ? Cursor->Text : nullptr;
 }
 
-const char* StringList::GetNext() {
+template <typename Char> const Char* BasicStringList<Char>::GetNext() {
     if (Cursor == nullptr)
         return nullptr;
     Cursor = Cursor->Next;
     return Cursor != nullptr ? Cursor->Text : nullptr;
 }
 
-void StringList::Clear() {
+template <typename Char> void BasicStringList<Char>::Clear() {
     while (Head != nullptr) {
-        StringListNode* node = Head;
+        Node* node = Head;
         Head = node->Next;
         delete[] node->Text;
         delete node;
@@ -45,3 +57,6 @@ void StringList::Clear() {
     Tail = nullptr;
     Cursor = nullptr;
 }
+
+template class BasicStringList<char>;
+template class BasicStringList<wchar_t>;

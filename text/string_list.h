@@ -1,30 +1,41 @@
-// Ordered, append-only list of private copies of zero-terminated byte strings, with one
-// read cursor built in. A failed allocation never throws: the string is simply not
-// stored (or is stored as a node without text, which ends every later walk).
+// Ordered, append-only list of private copies of zero-terminated strings, with one read
+// cursor built in: byte strings (StringList) for pattern lines and the history, UTF-16
+// strings (WideStringList) for paths. A failed allocation never throws: the string is
+// simply not stored (or is stored as a node without text, which ends every later walk).
 #pragma once
 
-struct StringListNode {
-    StringListNode* Next;
-    char* Text;
+template <typename Char> struct BasicStringListNode {
+    BasicStringListNode* Next;
+    Char* Text;
 };
 
-class StringList {
+template <typename Char> class BasicStringList {
 public:
-    StringList() = default;
-    ~StringList() { Clear(); }
-    StringList(const StringList&) = delete;
-    StringList& operator=(const StringList&) = delete;
+    using Node = BasicStringListNode<Char>;
+
+    BasicStringList() = default;
+    ~BasicStringList() { Clear(); }
+    BasicStringList(const BasicStringList&) = delete;
+    BasicStringList& operator=(const BasicStringList&) = delete;
 
     // Appends a copy of text at the tail; the cursor does not move.
-    void Append(const char* text);
+    void Append(const Char* text);
     // Text of the first entry, or null; starts a walk.
-    const char* GetFirst();
+    const Char* GetFirst();
     // Text of the entry after the cursor, or null once the walk has passed the end.
-    const char* GetNext();
+    const Char* GetNext();
     // Frees every entry; the list is then empty and can be used again.
     void Clear();
 
-    StringListNode* Head = nullptr;
-    StringListNode* Tail = nullptr;
-    StringListNode* Cursor = nullptr;
+    Node* Head = nullptr;
+    Node* Tail = nullptr;
+    Node* Cursor = nullptr;
 };
+
+using StringList = BasicStringList<char>;
+using StringListNode = BasicStringListNode<char>;
+using WideStringList = BasicStringList<wchar_t>;
+using WideStringListNode = BasicStringListNode<wchar_t>;
+
+extern template class BasicStringList<char>;
+extern template class BasicStringList<wchar_t>;

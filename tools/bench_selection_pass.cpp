@@ -319,7 +319,7 @@ int main(int argc, char** argv) {
 
         RunRecord select;
         lstrcpyA(select.PatternLine, kPatternLine);
-        lstrcpyA(select.SourceFolder, "C:\\users\\bench\\Documents");
+        lstrcpyW(select.SourceFolder, L"C:\\users\\bench\\Documents");
         select.Action = SelectOnly;
         // Collecting paths without an action behind it: every match's full path is built.
         RunRecord collect = select;

@@ -165,17 +165,19 @@ winpath() {
     echo "Z:${path//\//\\}"
 }
 
-# The bytes of a file list in the shell's drop-file form with ANSI names: the 20-byte header
-# (pFiles = 20, no point, not wide), each name in code page 932 with its zero, one more zero.
+# The bytes of a file list in the shell's drop-file form with UTF-16 names: the 20-byte
+# header (pFiles = 20, no point, not client area, wide), each name in UTF-16 with its zero,
+# one more zero.
 hdrop_hex() {
     local hex='14000000'
-    hex+=$(printf '%032d' 0)
+    hex+=$(printf '%024d' 0)
+    hex+='01000000'
     local path
     for path in "$@"; do
-        hex+=$(printf '%s' "$path" | iconv -f UTF-8 -t CP932 | od -An -v -tx1 | tr -d ' \n')
-        hex+='00'
+        hex+=$(printf '%s' "$path" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 | tr -d ' \n')
+        hex+='0000'
     done
-    echo "${hex}00"
+    echo "${hex}0000"
 }
 
 # Clean start for the prefix's settings record.

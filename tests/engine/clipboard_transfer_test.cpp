@@ -1,6 +1,6 @@
 // PutFilesOnClipboard against Wine's real clipboard: the blocks are read back from the
 // clipboard while this process still lives (Wine empties it once the last windowed
-// process is gone), byte for byte and through DragQueryFileA.
+// process is gone), byte for byte and through DragQueryFileW.
 #include "engine/clipboard_transfer.h"
 
 #include <shlobj.h>
@@ -23,20 +23,26 @@ const char kPrivateFormatName[] = "Vestrane Test Private";
 const std::string kSeedText = "kept text";
 const std::string kSeedPrivate = std::string("\x01\x02\x00\x03", 4);
 
+using Paths = std::vector<std::wstring>;
+
 std::string Header() {
-    // pFiles = 20, pt = (0, 0), fNC = 0, fWide = 0.
+    // pFiles = 20, pt = (0, 0), fNC = 0, fWide = 1.
     std::string header(20, '\0');
     header[0] = 20;
+    header[16] = 1;
     return header;
 }
 
-std::string ListBytes(const std::vector<std::string>& paths) {
-    std::string bytes;
-    for (const std::string& path : paths) {
-        bytes += path;
-        bytes += '\0';
+// The UTF-16 bytes of the paths, each with its terminator, and of the list's closing zero;
+// an empty list has two zeros, so that no reader goes past the block looking for its end.
+std::string ListBytes(const Paths& paths) {
+    std::wstring units;
+    for (const std::wstring& path : paths) {
+        units += path;
+        units += L'\0';
     }
-    return bytes;
+    units += paths.empty() ? std::wstring(2, L'\0') : std::wstring(1, L'\0');
+    return std::string(reinterpret_cast<const char*>(units.data()), units.size() * sizeof(wchar_t));
 }
 
 class ClipboardTransfer : public ::testing::Test {
@@ -55,12 +61,12 @@ protected:
     }
 
     // Fills SelectedPaths and PathBytesTotal as the selection pass leaves them.
-    void Collect(const std::vector<std::string>& paths) {
-        record_.SelectedPaths = new StringList;
+    void Collect(const Paths& paths) {
+        record_.SelectedPaths = new WideStringList;
         record_.PathBytesTotal = 0;
-        for (const std::string& path : paths) {
+        for (const std::wstring& path : paths) {
             record_.SelectedPaths->Append(path.c_str());
-            record_.PathBytesTotal += static_cast<DWORD>(path.size() + 1);
+            record_.PathBytesTotal += static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
         }
     }
 
@@ -78,13 +84,13 @@ protected:
         EXPECT_FALSE(ClipboardBlock(CF_HDROP, &drop));
     }
 
-    // The names that DragQueryFileA reads from the clipboard's list.
-    static void ExpectDropNames(const std::vector<std::string>& paths) {
-        const std::vector<std::string> names = ClipboardDropNames();
+    // The paths that DragQueryFileW reads from the clipboard's list.
+    static void ExpectDropNames(const Paths& paths) {
+        const Paths names = ClipboardDropPaths();
         if (paths.empty()) {
             // Wine 8 counts an empty list as one empty name; Windows counts none.
-            for (const std::string& name : names)
-                EXPECT_EQ(name, "");
+            for (const std::wstring& name : names)
+                EXPECT_EQ(name, L"");
             EXPECT_LE(names.size(), 1u);
         } else {
             EXPECT_EQ(names, paths);
@@ -100,7 +106,7 @@ protected:
 
 struct TransferCase {
     const char* label;
-    std::vector<std::string> Paths;
+    Paths Paths;
     DWORD Action;
     DWORD Effect;
 };
@@ -117,8 +123,9 @@ TEST_P(ClipboardTransferCases, PutsTheFileListAndTheEffect) {
 
     std::string drop;
     ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
-    EXPECT_EQ(drop.size(), record_.PathBytesTotal + 21);
-    EXPECT_EQ(drop, Header() + ListBytes(row.Paths) + std::string(1, '\0'));
+    EXPECT_EQ(drop.size(), sizeof(DROPFILES) + record_.PathBytesTotal +
+                               (row.Paths.empty() ? 2 : 1) * sizeof(wchar_t));
+    EXPECT_EQ(drop, Header() + ListBytes(row.Paths));
     ExpectDropNames(row.Paths);
 
     std::string effect;
@@ -135,59 +142,49 @@ TEST_P(ClipboardTransferCases, PutsTheFileListAndTheEffect) {
     EXPECT_EQ(ClipboardFormats(), (std::vector<UINT>{CF_HDROP, DropEffectFormat()}));
 }
 
-// Lengths 10, 12 and 15: PathBytesTotal 40, a block of 61 bytes.
-const std::vector<std::string> kThreePaths = {"C:\\a\\b.txt", "C:\\ab\\cd.txt",
-                                              "C:\\abc\\def.text"};
-// 表 (0x95 0x5C), ソ (0x83 0x5C) and テスト: second bytes that look like a backslash.
-const std::vector<std::string> kShiftJisPaths = {
-    "C:\\\x95\x5C\\\x83\x5C.txt",
-    "C:\\work\\\x83\x65\x83\x58\x83\x67\\\x95\x5C",
-    "C:\\\x83\x65\x83\x58\x83\x67.doc",
+// Lengths 10, 12 and 15: PathBytesTotal 80, a block of 102 bytes.
+const Paths kThreePaths = {L"C:\\a\\b.txt", L"C:\\ab\\cd.txt", L"C:\\abc\\def.text"};
+// Names that an ANSI list could not carry: 表 and ソ (in code page 932 their second byte is
+// a backslash), é, ¥ (best fit makes it a backslash), Hangul and an emoji (a surrogate
+// pair).
+const Paths kNamesOfEveryKind = {
+    L"C:\\表\\ソ.txt",  L"C:\\work\\テスト\\表",
+    L"C:\\w\\café.txt", L"C:\\w\\x¥..¥..¥Documents¥taxes.pdf",
+    L"C:\\w\\한글.txt", L"C:\\w\\\U0001F600.txt",
 };
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ClipboardTransferCases,
-    ::testing::Values(TransferCase{"EmptyListCopy", {}, ClipboardCopy, DROPEFFECT_COPY},
-                      TransferCase{"EmptyListCut", {}, ClipboardCut, DROPEFFECT_MOVE},
-                      TransferCase{"ThreePathsCopy", kThreePaths, ClipboardCopy, DROPEFFECT_COPY},
-                      TransferCase{"ThreePathsCut", kThreePaths, ClipboardCut, DROPEFFECT_MOVE},
-                      TransferCase{"ShiftJisCopy", kShiftJisPaths, ClipboardCopy, DROPEFFECT_COPY},
-                      TransferCase{"ShiftJisCut", kShiftJisPaths, ClipboardCut, DROPEFFECT_MOVE}),
+    ::testing::Values(
+        TransferCase{"EmptyListCopy", {}, ClipboardCopy, DROPEFFECT_COPY},
+        TransferCase{"EmptyListCut", {}, ClipboardCut, DROPEFFECT_MOVE},
+        TransferCase{"ThreePathsCopy", kThreePaths, ClipboardCopy, DROPEFFECT_COPY},
+        TransferCase{"ThreePathsCut", kThreePaths, ClipboardCut, DROPEFFECT_MOVE},
+        TransferCase{"EveryKindCopy", kNamesOfEveryKind, ClipboardCopy, DROPEFFECT_COPY},
+        TransferCase{"EveryKindCut", kNamesOfEveryKind, ClipboardCut, DROPEFFECT_MOVE}),
     RowLabel());
 
-TEST_F(ClipboardTransfer, EmptyListIsTwentyOneBytes) {
+TEST_F(ClipboardTransfer, EmptyListIsTwentyFourBytes) {
     Collect({});
     record_.Action = ClipboardCopy;
     PutFilesOnClipboard(record_, owner_);
     std::string drop;
     ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
-    EXPECT_EQ(drop, Header() + std::string(1, '\0'));
-    EXPECT_EQ(drop.size(), 21u);
+    EXPECT_EQ(drop, Header() + ListBytes({}));
+    EXPECT_EQ(drop.size(), 24u);
     ExpectDropNames({});
 }
 
-TEST_F(ClipboardTransfer, ThreePathsMakeSixtyOneBytesEndingInTwoZeros) {
-    ASSERT_EQ(kThreePaths[0].size(), 10u);
-    ASSERT_EQ(kThreePaths[1].size(), 12u);
-    ASSERT_EQ(kThreePaths[2].size(), 15u);
+TEST_F(ClipboardTransfer, ThreePathsMakeAHundredAndTwoBytesEndingInTwoZeroUnits) {
     Collect(kThreePaths);
-    ASSERT_EQ(record_.PathBytesTotal, 40u);
+    ASSERT_EQ(record_.PathBytesTotal, 80u);
     record_.Action = ClipboardCut;
     PutFilesOnClipboard(record_, owner_);
     std::string drop;
     ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
-    ASSERT_EQ(drop.size(), 61u);
-    EXPECT_EQ(drop[59], '\0');
-    EXPECT_EQ(drop[60], '\0');
-    EXPECT_EQ(drop.substr(20 + 11 + 13, 15), kThreePaths[2]);
-}
-
-TEST_F(ClipboardTransfer, ShiftJisNamesComeBackByteForByte) {
-    Collect(kShiftJisPaths);
-    record_.Action = ClipboardCopy;
-    PutFilesOnClipboard(record_, owner_);
-    // DragQueryFileA on an ANSI list hands the bytes back as they are.
-    EXPECT_EQ(ClipboardDropNames(), kShiftJisPaths);
+    ASSERT_EQ(drop.size(), 102u);
+    EXPECT_EQ(drop.substr(98), std::string(4, '\0'));
+    EXPECT_EQ(drop.substr(20 + 2 * (11 + 13), 2 * 15), ListBytes({kThreePaths[2]}).substr(0, 30));
 }
 
 TEST_F(ClipboardTransfer, TheOwnerWindowOpensTheClipboard) {
@@ -197,7 +194,7 @@ TEST_F(ClipboardTransfer, TheOwnerWindowOpensTheClipboard) {
     EXPECT_EQ(GetClipboardOwner(), owner_);
     // The selection pass passes the desktop window.
     PutFilesOnClipboard(record_, GetDesktopWindow());
-    EXPECT_EQ(ClipboardDropNames(), kThreePaths);
+    EXPECT_EQ(ClipboardDropPaths(), kThreePaths);
 }
 
 TEST_F(ClipboardTransfer, WithoutAListAnEmptyFileListIsPut) {
@@ -207,13 +204,13 @@ TEST_F(ClipboardTransfer, WithoutAListAnEmptyFileListIsPut) {
     PutFilesOnClipboard(record_, owner_);
     std::string drop;
     ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
-    EXPECT_EQ(drop, Header() + std::string(1, '\0'));
+    EXPECT_EQ(drop, Header() + ListBytes({}));
 }
 
 // The block is sized from the strings themselves: a stale or wrong total can neither cut
 // the list nor make the copy run past the block.
 TEST_F(ClipboardTransfer, ATotalThatDisagreesWithTheListNeverOverruns) {
-    for (DWORD total : {0u, 5u, 39u, 41u, 1000u}) {
+    for (DWORD total : {0u, 5u, 79u, 81u, 1000u}) {
         SCOPED_TRACE(total);
         Collect(kThreePaths);
         record_.PathBytesTotal = total;
@@ -221,7 +218,7 @@ TEST_F(ClipboardTransfer, ATotalThatDisagreesWithTheListNeverOverruns) {
         PutFilesOnClipboard(record_, owner_);
         std::string drop;
         ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
-        EXPECT_EQ(drop, Header() + ListBytes(kThreePaths) + std::string(1, '\0'));
+        EXPECT_EQ(drop, Header() + ListBytes(kThreePaths));
         delete record_.SelectedPaths;
         record_.SelectedPaths = nullptr;
     }
@@ -406,7 +403,7 @@ TEST_P(ClipboardTransferFaults, NothingLeaksAndNothingIsHalfDone) {
         ASSERT_EQ(faults.Allocated.size(), 2u);
         EXPECT_FALSE(WasFreed(faults.Allocated[0])) << "the clipboard owns the file list";
         EXPECT_TRUE(WasFreed(faults.Allocated[1]));
-        EXPECT_EQ(ClipboardDropNames(), kThreePaths);
+        EXPECT_EQ(ClipboardDropPaths(), kThreePaths);
         std::string effect;
         EXPECT_FALSE(ClipboardBlock(DropEffectFormat(), &effect));
         break;

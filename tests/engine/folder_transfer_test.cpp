@@ -17,11 +17,14 @@
 #include "tests/support/process_lock.h"
 #include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/wide_text.h"
 #include "tests/support/wine_drive.h"
 
 namespace {
 
-// 表: its second byte is a backslash.
+using Names = std::vector<std::wstring>;
+
+// 表: its second byte in code page 932 is a backslash.
 const std::string kHyou = "\x95\x5C";
 
 std::string ResultText(int count, const char* verb) {
@@ -43,32 +46,32 @@ char FreeLetterFromTheTop() {
 // --- Watching the file operations: passed on to the real functions ---------------------
 
 struct FileCalls {
-    std::vector<std::pair<std::string, std::string>> Copies;
-    std::vector<std::string> Deletions;
-    decltype(&CopyFileA) RealCopy = nullptr;
-    decltype(&DeleteFileA) RealDelete = nullptr;
+    std::vector<std::pair<std::wstring, std::wstring>> Copies;
+    std::vector<std::wstring> Deletions;
+    decltype(&CopyFileW) RealCopy = nullptr;
+    decltype(&DeleteFileW) RealDelete = nullptr;
 };
 FileCalls fileCalls;
 
-BOOL WINAPI WatchedCopyFile(LPCSTR source, LPCSTR target, BOOL failIfExists) {
+BOOL WINAPI WatchedCopyFile(LPCWSTR source, LPCWSTR target, BOOL failIfExists) {
     fileCalls.Copies.emplace_back(source, target);
     return fileCalls.RealCopy(source, target, failIfExists);
 }
 
-BOOL WINAPI WatchedDeleteFile(LPCSTR path) {
+BOOL WINAPI WatchedDeleteFile(LPCWSTR path) {
     fileCalls.Deletions.emplace_back(path);
     return fileCalls.RealDelete(path);
 }
 
-BOOL WINAPI PathlessItem(PCIDLIST_ABSOLUTE, LPSTR) {
+BOOL WINAPI PathlessItem(PCIDLIST_ABSOLUTE, LPWSTR) {
     return FALSE;
 }
 
-// What SHGetPathFromIDListA answered for the chosen items.
+// What SHGetPathFromIDListW answered for the chosen items.
 std::vector<BOOL> pathAnswers;
-decltype(&SHGetPathFromIDListA) realPathFromItem = nullptr;
+decltype(&SHGetPathFromIDListW) realPathFromItem = nullptr;
 
-BOOL WINAPI WatchedPathFromItem(PCIDLIST_ABSOLUTE item, LPSTR path) {
+BOOL WINAPI WatchedPathFromItem(PCIDLIST_ABSOLUTE item, LPWSTR path) {
     const BOOL answer = realPathFromItem(item, path);
     pathAnswers.push_back(answer);
     return answer;
@@ -155,7 +158,7 @@ protected:
         ASSERT_FALSE(source_.Path().empty());
         ASSERT_FALSE(target_.Path().empty());
         ASSERT_LT(source_.Path().size(), 200u);
-        lstrcpyA(record_.SourceFolder, source_.Path().c_str());
+        SetSourceFolder(source_.Path());
         fileCalls = FileCalls{};
     }
 
@@ -165,17 +168,21 @@ protected:
         CoUninitialize();
     }
 
+    void SetSourceFolder(const std::string& folder) {
+        lstrcpynW(record_.SourceFolder, Wide(folder).c_str(), MAX_PATH);
+    }
+
     // Puts files into the source folder and collects their paths, as the selection pass
     // would for matching labels.
-    void CollectFiles(const std::vector<std::string>& names) {
-        for (const std::string& name : names)
-            source_.WriteFile(name, "source " + name);
+    void CollectFiles(const Names& names) {
+        for (const std::wstring& name : names)
+            source_.WriteFile(name, Content(name));
         CollectPaths(names);
     }
-    void CollectPaths(const std::vector<std::string>& names) {
+    void CollectPaths(const Names& names) {
         if (record_.SelectedPaths == nullptr)
-            record_.SelectedPaths = new StringList;
-        for (const std::string& name : names)
+            record_.SelectedPaths = new WideStringList;
+        for (const std::wstring& name : names)
             record_.SelectedPaths->Append((source_ / name).c_str());
     }
 
@@ -185,13 +192,13 @@ protected:
         Settle(answer);
         TransferDriver driver(answer);
         {
-            ImportPatch copy("kernel32.dll", "CopyFileA",
+            ImportPatch copy("kernel32.dll", "CopyFileW",
                              reinterpret_cast<void*>(&WatchedCopyFile));
-            ImportPatch remove("kernel32.dll", "DeleteFileA",
+            ImportPatch remove("kernel32.dll", "DeleteFileW",
                                reinterpret_cast<void*>(&WatchedDeleteFile));
             ASSERT_TRUE(copy.Active() && remove.Active());
-            fileCalls.RealCopy = copy.OriginalAs<decltype(&CopyFileA)>();
-            fileCalls.RealDelete = remove.OriginalAs<decltype(&DeleteFileA)>();
+            fileCalls.RealCopy = copy.OriginalAs<decltype(&CopyFileW)>();
+            fileCalls.RealDelete = remove.OriginalAs<decltype(&DeleteFileW)>();
             CopyOrMoveToFolder(record_, owner_);
         }
         browsers_ = driver.Browsers();
@@ -199,7 +206,7 @@ protected:
     }
 
     void Settle(const Answer& answer) {
-        SettleAccessTimes(record_.SourceFolder);
+        SettleAccessTimes(Cp932(record_.SourceFolder));
         SettleAccessTimes(source_.Path());
         SettleAccessTimes(target_.Path());
         if (answer.What == Answer::Choose)
@@ -214,7 +221,11 @@ protected:
         EXPECT_EQ(boxes_[0].Owner, owner_);
     }
 
-    static std::string Content(const std::string& name) { return "source " + name; }
+    // Each file's own bytes: its name in UTF-16.
+    static std::string Content(const std::wstring& name) {
+        return "source " + std::string(reinterpret_cast<const char*>(name.data()),
+                                       name.size() * sizeof(wchar_t));
+    }
 
     HWND owner_ = nullptr;
     // Declared before the folders: they are made while the lock is held.
@@ -240,15 +251,15 @@ class FolderTransferActions : public FolderTransfer,
 
 TEST_P(FolderTransferActions, CopiesIntoTheChosenFolderAndReports) {
     const ActionCase& row = GetParam();
-    CollectFiles({"a.txt", "b.doc"});
+    CollectFiles({L"a.txt", L"b.doc"});
     Run(row.Action, {Answer::Choose, target_.Path()});
 
     ASSERT_EQ(browsers_.size(), 1u);
     EXPECT_EQ(browsers_[0].Owner, owner_);
     EXPECT_TRUE(Contains(browsers_[0].Texts, row.Title));
-    for (const char* name : {"a.txt", "b.doc"}) {
+    for (const wchar_t* name : {L"a.txt", L"b.doc"}) {
         EXPECT_EQ(ReadWholeFile(target_ / name), Content(name));
-        EXPECT_EQ(FileExists(source_ / name), !row.DeletesSources) << name;
+        EXPECT_EQ(FileExists(source_ / name), !row.DeletesSources) << Cp932(name);
     }
     ExpectResult(2, row.Verb);
 }
@@ -257,38 +268,38 @@ TEST_P(FolderTransferActions, TheBrowserOpensOnTheSourceFolder) {
     const ActionCase& row = GetParam();
     // The browser opens on SourceFolder, wherever the collected files are: accepting it
     // as opened sends the copies there.
-    CollectFiles({"a.txt"});
-    lstrcpyA(record_.SourceFolder, target_.Path().c_str());
+    CollectFiles({L"a.txt"});
+    SetSourceFolder(target_.Path());
     Run(row.Action, {Answer::AcceptAsOpened, ""});
 
     ASSERT_EQ(browsers_.size(), 1u);
     ASSERT_FALSE(browsers_[0].Selected.empty());
     EXPECT_EQ(browsers_[0].Selected.back(), LastComponent(target_.Path()));
-    EXPECT_EQ(ReadWholeFile(target_ / "a.txt"), Content("a.txt"));
+    EXPECT_EQ(ReadWholeFile(target_ / L"a.txt"), Content(L"a.txt"));
     ExpectResult(1, row.Verb);
 }
 
 TEST_P(FolderTransferActions, TheSourceFolderAsTargetCopiesAndDeletesNothing) {
     const ActionCase& row = GetParam();
-    CollectFiles({"a.txt", "b.doc"});
+    CollectFiles({L"a.txt", L"b.doc"});
     Run(row.Action, {Answer::Choose, source_.Path()});
 
-    for (const char* name : {"a.txt", "b.doc"})
-        EXPECT_EQ(ReadWholeFile(source_ / name), Content(name)) << name;
+    for (const wchar_t* name : {L"a.txt", L"b.doc"})
+        EXPECT_EQ(ReadWholeFile(source_ / name), Content(name)) << Cp932(name);
     EXPECT_TRUE(fileCalls.Deletions.empty());
     ExpectResult(0, row.Verb);
 }
 
 TEST_P(FolderTransferActions, CancelDoesNothing) {
     const ActionCase& row = GetParam();
-    CollectFiles({"a.txt"});
+    CollectFiles({L"a.txt"});
     Run(row.Action, {Answer::Cancel, ""});
 
     EXPECT_EQ(browsers_.size(), 1u);
     EXPECT_TRUE(boxes_.empty());
     EXPECT_TRUE(fileCalls.Copies.empty());
-    EXPECT_TRUE(FileExists(source_ / "a.txt"));
-    EXPECT_FALSE(FileExists(target_ / "a.txt"));
+    EXPECT_TRUE(FileExists(source_ / L"a.txt"));
+    EXPECT_FALSE(FileExists(target_ / L"a.txt"));
 }
 
 TEST_P(FolderTransferActions, AnEmptyListStillAsksAndReportsZero) {
@@ -311,8 +322,8 @@ INSTANTIATE_TEST_SUITE_P(Actions, FolderTransferActions, ::testing::Values(kCopy
 TEST_F(FolderTransfer, ADriveAloneOpensOnThatDriveAndItsRootTakesOneBackslash) {
     MappedDrive drive(FreeLetterFromTheTop(), DRIVE_FIXED, target_.Path());
     ASSERT_TRUE(drive.Mapped()) << "no drive letter could be mapped in this prefix";
-    CollectFiles({"a.txt"});
-    lstrcpyA(record_.SourceFolder, drive.Root().c_str());
+    CollectFiles({L"a.txt"});
+    SetSourceFolder(drive.Root());
     Run(CopyToFolder, {Answer::AcceptAsOpened, ""});
 
     // Wine labels a drive "<volume label> (Y:)".
@@ -320,87 +331,121 @@ TEST_F(FolderTransfer, ADriveAloneOpensOnThatDriveAndItsRootTakesOneBackslash) {
     ASSERT_FALSE(browsers_[0].Selected.empty());
     EXPECT_NE(browsers_[0].Selected.back().find("(" + drive.Root() + ")"), std::string::npos);
     ASSERT_EQ(fileCalls.Copies.size(), 1u);
-    EXPECT_EQ(fileCalls.Copies[0].second, drive.Root() + "\\a.txt");
-    EXPECT_EQ(ReadWholeFile(target_ / "a.txt"), Content("a.txt"));
+    EXPECT_EQ(fileCalls.Copies[0].second, Wide(drive.Root() + "\\a.txt"));
+    EXPECT_EQ(ReadWholeFile(target_ / L"a.txt"), Content(L"a.txt"));
     ExpectResult(1, kCopyVerb);
 }
 
 TEST_F(FolderTransfer, AChosenDriveRootTakesOneBackslash) {
     MappedDrive drive(FreeLetterFromTheTop(), DRIVE_FIXED, target_.Path());
     ASSERT_TRUE(drive.Mapped()) << "no drive letter could be mapped in this prefix";
-    CollectFiles({"a.txt", "b.doc"});
+    CollectFiles({L"a.txt", L"b.doc"});
     Run(MoveToFolder, {Answer::Choose, drive.Root() + "\\"});
 
     ASSERT_EQ(fileCalls.Copies.size(), 2u);
-    EXPECT_EQ(fileCalls.Copies[0].second, drive.Root() + "\\a.txt");
-    EXPECT_EQ(fileCalls.Copies[1].second, drive.Root() + "\\b.doc");
-    EXPECT_TRUE(FileExists(target_ / "b.doc"));
-    EXPECT_FALSE(FileExists(source_ / "b.doc"));
+    EXPECT_EQ(fileCalls.Copies[0].second, Wide(drive.Root() + "\\a.txt"));
+    EXPECT_EQ(fileCalls.Copies[1].second, Wide(drive.Root() + "\\b.doc"));
+    EXPECT_TRUE(FileExists(target_ / L"b.doc"));
+    EXPECT_FALSE(FileExists(source_ / L"b.doc"));
     ExpectResult(2, kMoveVerb);
 }
 
 TEST_F(FolderTransfer, AFolderEndingInADoubleByteBackslashKeepsIt) {
     const std::string folder = target_ / ("data" + kHyou);
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    CollectFiles({"a.txt"});
+    CollectFiles({L"a.txt"});
     Run(CopyToFolder, {Answer::Choose, folder});
 
     ASSERT_EQ(fileCalls.Copies.size(), 1u);
-    EXPECT_EQ(fileCalls.Copies[0].second, folder + "\\a.txt");
-    EXPECT_EQ(ReadWholeFile(folder + "\\a.txt"), Content("a.txt"));
+    EXPECT_EQ(fileCalls.Copies[0].second, Wide(folder + "\\a.txt"));
+    EXPECT_EQ(ReadWholeFile(folder + "\\a.txt"), Content(L"a.txt"));
     ExpectResult(1, kCopyVerb);
 }
 
-TEST_F(FolderTransfer, ShiftJisFileNamesAreCopiedWhole) {
-    // ソ and 表 end in 0x5C: the name part must not be cut inside them.
-    const std::string name = "\x83\x5C" + kHyou + ".txt";
-    CollectFiles({name});
-    Run(CopyToFolder, {Answer::Choose, target_.Path()});
-    ASSERT_EQ(fileCalls.Copies.size(), 1u);
-    EXPECT_EQ(fileCalls.Copies[0].second, target_ / name);
-    EXPECT_EQ(ReadWholeFile(target_ / name), Content(name));
-    ExpectResult(1, kCopyVerb);
+// Names that the ANSI calls could not carry: ソ and 表 (their second byte in code page 932 is
+// a backslash, also as a name's last byte), é (best fit made it "e", the name of another file),
+// Hangul and an emoji (a surrogate pair; best fit made both "?"), and ¥ (best fit made it a
+// backslash). Each file goes whole, to a target of its own name; "cafe.txt" beside "café.txt"
+// stays.
+TEST_P(FolderTransferActions, NamesOfEveryKindGoWholeToTargetsOfTheirOwnName) {
+    const ActionCase& row = GetParam();
+    const Names names = {L"ソ表.txt", L"予定表",         L"café.txt",
+                         L"한글.txt", L"\U0001F600.txt", L"1¥.txt"};
+    source_.WriteFile(L"cafe.txt", Content(L"cafe.txt"));
+    CollectFiles(names);
+    Run(row.Action, {Answer::Choose, target_.Path()});
+
+    ASSERT_EQ(fileCalls.Copies.size(), names.size());
+    for (size_t index = 0; index < names.size(); ++index) {
+        const std::wstring& name = names[index];
+        EXPECT_EQ(fileCalls.Copies[index].second, target_ / name);
+        EXPECT_EQ(ReadWholeFile(target_ / name), Content(name)) << Cp932(name);
+        EXPECT_EQ(FileExists(source_ / name), !row.DeletesSources) << Cp932(name);
+    }
+    EXPECT_EQ(ReadWholeFile(source_ / L"cafe.txt"), Content(L"cafe.txt"));
+    EXPECT_FALSE(FileExists(target_ / L"cafe.txt"));
+    ExpectResult(static_cast<int>(names.size()), row.Verb);
+}
+
+// A downloaded "x¥..¥..¥Documents¥taxes.pdf" in folder "in": read with best fit, the path
+// led two folders up to Documents\taxes.pdf, which the move took away, and its target
+// overwrote the target folder's own taxes.pdf. Now only the downloaded file goes.
+TEST_P(FolderTransferActions, AYenSignNeverLeadsOutOfTheFolder) {
+    const ActionCase& row = GetParam();
+    const std::wstring downloaded = L"x¥..¥..¥Documents¥taxes.pdf";
+    ASSERT_TRUE(source_.AddFolder("in"));
+    ASSERT_TRUE(source_.AddFolder("Documents"));
+    ASSERT_TRUE(source_.WriteFile(L"in\\" + downloaded, Content(downloaded)));
+    ASSERT_TRUE(source_.WriteFile(L"Documents\\taxes.pdf", Content(L"outside")));
+    ASSERT_TRUE(target_.WriteFile(L"taxes.pdf", Content(L"the target's own")));
+    CollectPaths({L"in\\" + downloaded});
+    Run(row.Action, {Answer::Choose, target_.Path()});
+
+    EXPECT_EQ(ReadWholeFile(target_ / downloaded), Content(downloaded));
+    EXPECT_EQ(FileExists(source_ / (L"in\\" + downloaded)), !row.DeletesSources);
+    EXPECT_EQ(ReadWholeFile(source_ / L"Documents\\taxes.pdf"), Content(L"outside"));
+    EXPECT_EQ(ReadWholeFile(target_ / L"taxes.pdf"), Content(L"the target's own"));
+    ExpectResult(1, row.Verb);
 }
 
 TEST_F(FolderTransfer, AFileOfTheSameNameIsOverwritten) {
     target_.WriteFile("a.txt", "older and longer content");
-    CollectFiles({"a.txt"});
+    CollectFiles({L"a.txt"});
     Run(CopyToFolder, {Answer::Choose, target_.Path()});
-    EXPECT_EQ(ReadWholeFile(target_ / "a.txt"), Content("a.txt"));
+    EXPECT_EQ(ReadWholeFile(target_ / L"a.txt"), Content(L"a.txt"));
     ExpectResult(1, kCopyVerb);
 }
 
 TEST_F(FolderTransfer, FoldersAndMissingFilesAreNotCounted) {
     ASSERT_TRUE(CreateDirectoryA((source_ / "sub").c_str(), nullptr));
     source_.WriteFile("sub\\inner.txt", "inner");
-    CollectFiles({"a.txt"});
+    CollectFiles({L"a.txt"});
     // A label shown without its extension names no file.
-    CollectPaths({"sub", "b", "missing.txt"});
+    CollectPaths({L"sub", L"b", L"missing.txt"});
     Run(MoveToFolder, {Answer::Choose, target_.Path()});
 
     EXPECT_EQ(fileCalls.Copies.size(), 4u);
     EXPECT_TRUE(FileExists(source_ / "sub\\inner.txt"));
     EXPECT_FALSE(FileExists(target_ / "sub"));
-    EXPECT_EQ(fileCalls.Deletions, std::vector<std::string>{source_ / "a.txt"});
+    EXPECT_EQ(fileCalls.Deletions, Names{source_ / L"a.txt"});
     ExpectResult(1, kMoveVerb);
 }
 
 TEST_F(FolderTransfer, AMoveDeletesOnlySourcesWhoseCopySucceeded) {
     // A folder of the same name in the target makes that one copy fail.
     ASSERT_TRUE(CreateDirectoryA((target_ / "b.doc").c_str(), nullptr));
-    CollectFiles({"a.txt", "b.doc", "c.txt"});
+    CollectFiles({L"a.txt", L"b.doc", L"c.txt"});
     Run(MoveToFolder, {Answer::Choose, target_.Path()});
 
-    EXPECT_FALSE(FileExists(source_ / "a.txt"));
-    EXPECT_EQ(ReadWholeFile(source_ / "b.doc"), Content("b.doc"));
-    EXPECT_FALSE(FileExists(source_ / "c.txt"));
-    EXPECT_EQ(ReadWholeFile(target_ / "c.txt"), Content("c.txt"));
-    EXPECT_EQ(fileCalls.Deletions,
-              (std::vector<std::string>{source_ / "a.txt", source_ / "c.txt"}));
+    EXPECT_FALSE(FileExists(source_ / L"a.txt"));
+    EXPECT_EQ(ReadWholeFile(source_ / L"b.doc"), Content(L"b.doc"));
+    EXPECT_FALSE(FileExists(source_ / L"c.txt"));
+    EXPECT_EQ(ReadWholeFile(target_ / L"c.txt"), Content(L"c.txt"));
+    EXPECT_EQ(fileCalls.Deletions, (Names{source_ / L"a.txt", source_ / L"c.txt"}));
     ExpectResult(2, kMoveVerb);
 }
 
-// A target of more than 259 bytes is skipped: not copied, not counted, never cut short.
+// A target of more than 259 characters is skipped: not copied, not counted, never cut short.
 TEST_F(FolderTransfer, ATargetPathThatWouldNotFitIsSkipped) {
     // A deep target folder of about 230 bytes leaves room for short names only.
     std::string folder = target_.Path();
@@ -409,16 +454,16 @@ TEST_F(FolderTransfer, ATargetPathThatWouldNotFitIsSkipped) {
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
     }
     // Target lengths without the terminator: 260 does not fit, 259 just does.
-    const std::string tooLong(260 - folder.size() - 1, 'n');
-    const std::string fitting(259 - folder.size() - 1, 'f');
-    CollectFiles({"a.txt", tooLong, fitting});
+    const std::wstring tooLong(260 - folder.size() - 1, L'n');
+    const std::wstring fitting(259 - folder.size() - 1, L'f');
+    CollectFiles({L"a.txt", tooLong, fitting});
     Run(CopyToFolder, {Answer::Choose, folder});
 
     ASSERT_EQ(fileCalls.Copies.size(), 2u);
-    EXPECT_EQ(fileCalls.Copies[0].second, folder + "\\a.txt");
-    EXPECT_EQ(fileCalls.Copies[1].second, folder + "\\" + fitting);
+    EXPECT_EQ(fileCalls.Copies[0].second, Wide(folder) + L"\\a.txt");
+    EXPECT_EQ(fileCalls.Copies[1].second, Wide(folder) + L"\\" + fitting);
     EXPECT_EQ(fileCalls.Copies[1].second.size(), 259u);
-    EXPECT_EQ(ReadWholeFile(folder + "\\" + fitting), Content(fitting));
+    EXPECT_EQ(ReadWholeFile(Wide(folder) + L"\\" + fitting), Content(fitting));
     // Nothing was written under a name cut short.
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\n*").c_str(), &found);
@@ -429,35 +474,35 @@ TEST_F(FolderTransfer, ATargetPathThatWouldNotFitIsSkipped) {
 }
 
 TEST_F(FolderTransfer, AnItemWithoutAFileSystemPathEndsLikeACancel) {
-    CollectFiles({"a.txt"});
+    CollectFiles({L"a.txt"});
     record_.Action = CopyToFolder;
     Settle({Answer::Choose, target_.Path()});
     TransferDriver driver({Answer::Choose, target_.Path()});
     {
-        ImportPatch pathless("shell32.dll", "SHGetPathFromIDListA",
+        ImportPatch pathless("shell32.dll", "SHGetPathFromIDListW",
                              reinterpret_cast<void*>(&PathlessItem));
         ASSERT_TRUE(pathless.Active());
         CopyOrMoveToFolder(record_, owner_);
     }
     EXPECT_EQ(driver.Browsers().size(), 1u);
     EXPECT_TRUE(driver.Boxes().empty());
-    EXPECT_FALSE(FileExists(target_ / "a.txt"));
-    EXPECT_TRUE(FileExists(source_ / "a.txt"));
+    EXPECT_FALSE(FileExists(target_ / L"a.txt"));
+    EXPECT_TRUE(FileExists(source_ / L"a.txt"));
 }
 
 TEST_F(FolderTransfer, AChosenVirtualFolderEndsLikeACancel) {
     PIDLIST_ABSOLUTE computer = nullptr;
     ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer)));
-    CollectFiles({"a.txt"});
+    CollectFiles({L"a.txt"});
     Answer answer;
     answer.What = Answer::ChooseItem;
     answer.Item = computer;
     pathAnswers.clear();
     {
-        ImportPatch watch("shell32.dll", "SHGetPathFromIDListA",
+        ImportPatch watch("shell32.dll", "SHGetPathFromIDListW",
                           reinterpret_cast<void*>(&WatchedPathFromItem));
         ASSERT_TRUE(watch.Active());
-        realPathFromItem = watch.OriginalAs<decltype(&SHGetPathFromIDListA)>();
+        realPathFromItem = watch.OriginalAs<decltype(&SHGetPathFromIDListW)>();
         Run(MoveToFolder, answer);
     }
     CoTaskMemFree(computer);
@@ -466,7 +511,7 @@ TEST_F(FolderTransfer, AChosenVirtualFolderEndsLikeACancel) {
     EXPECT_EQ(browsers_.size(), 1u);
     EXPECT_TRUE(boxes_.empty());
     EXPECT_TRUE(fileCalls.Copies.empty());
-    EXPECT_TRUE(FileExists(source_ / "a.txt"));
+    EXPECT_TRUE(FileExists(source_ / L"a.txt"));
 }
 
 TEST_F(FolderTransfer, WithoutAListNothingIsCopiedAndZeroIsReported) {
@@ -500,7 +545,7 @@ TEST(FolderBrowseCallback, SelectsTheFolderOnlyWhenTheBrowserStarts) {
     HWND window = CreateWindowExA(0, windowClass.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10,
                                   nullptr, nullptr, windowClass.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
-    char folder[] = "C:\\work";
+    wchar_t folder[] = L"C:\\work";
     const LPARAM data = reinterpret_cast<LPARAM>(folder);
 
     sentMessages.clear();
@@ -510,7 +555,7 @@ TEST(FolderBrowseCallback, SelectsTheFolderOnlyWhenTheBrowserStarts) {
 
     EXPECT_EQ(FolderBrowseCallback(window, BFFM_INITIALIZED, 0, data), 0);
     ASSERT_EQ(sentMessages.size(), 1u);
-    EXPECT_EQ(sentMessages[0].Message, static_cast<UINT>(WM_USER + 102));
+    EXPECT_EQ(sentMessages[0].Message, static_cast<UINT>(BFFM_SETSELECTIONW));
     EXPECT_EQ(sentMessages[0].WParam, static_cast<WPARAM>(TRUE));
     EXPECT_EQ(sentMessages[0].LParam, data);
     DestroyWindow(window);

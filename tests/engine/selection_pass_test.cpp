@@ -18,8 +18,11 @@
 #include "tests/support/row_label.h"
 #include "tests/support/string_list_entries.h"
 #include "tests/support/test_list_view.h"
+#include "tests/support/wide_text.h"
 
 namespace {
+
+using Paths = std::vector<std::wstring>;
 
 // Keeps test processes that create or look for "MyMap" from running side by side.
 class PageNameLock : public ProcessLock {
@@ -62,28 +65,28 @@ struct Observation {
     RunRecord* Record = nullptr;
     std::vector<SentMessage> Messages;
     // SelectedPaths as it stood when the repaint was asked for.
-    std::vector<std::string> PathsAtRepaint;
+    Paths PathsAtRepaint;
     bool PageNamedMyMap = false;
     int FocusMessages = 0;
     int Paints = 0;
     // Dialogs (such as a folder browser) that appeared during the pass; each is cancelled.
     int Dialogs = 0;
-    // Answers for LVM_GETITEMA that replace the list view's own, by item index.
+    // Answers for LVM_GETITEMW that replace the list view's own, by item index.
     int UnreadableItem = -1;
     int OwnTextItem = -1;
-    const char* OwnText = nullptr;
+    const wchar_t* OwnText = nullptr;
     int UnterminatedItem = -1;
 };
 
 // True when the mapping named "MyMap" shows the same item record as the pass's page.
-bool ItemIsInNamedPage(const LVITEMA* item, const char* pageStart) {
+bool ItemIsInNamedPage(const LVITEMW* item, const char* pageStart) {
     HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kSelectionPageName);
     if (mapping == nullptr)
         return false;
     const char* view = static_cast<const char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
     bool same = false;
     if (view != nullptr) {
-        const auto* named = reinterpret_cast<const LVITEMA*>(
+        const auto* named = reinterpret_cast<const LVITEMW*>(
             view + (reinterpret_cast<const char*>(item) - pageStart));
         same = named->iItem == item->iItem && named->mask == item->mask;
         UnmapViewOfFile(view);
@@ -112,9 +115,9 @@ LRESULT Observe(WindowProcHook& hook, HWND window, UINT message, WPARAM wParam, 
     case WM_PAINT:
         ++seen.Paints;
         break;
-    case LVM_GETITEMA:
-    case LVM_SETITEMA: {
-        auto* item = reinterpret_cast<LVITEMA*>(lParam);
+    case LVM_GETITEMW:
+    case LVM_SETITEMW: {
+        auto* item = reinterpret_cast<LVITEMW*>(lParam);
         SentMessage sent{message, wParam, lParam};
         sent.Item = item->iItem;
         sent.Mask = item->mask;
@@ -122,19 +125,20 @@ LRESULT Observe(WindowProcHook& hook, HWND window, UINT message, WPARAM wParam, 
         sent.StateMask = item->stateMask;
         sent.SubItem = item->iSubItem;
         sent.TextMax = item->cchTextMax;
-        sent.TextToItem = reinterpret_cast<char*>(item) - item->pszText;
+        sent.TextToItem = reinterpret_cast<char*>(item) - reinterpret_cast<char*>(item->pszText);
         sent.TextPageAligned = reinterpret_cast<std::uintptr_t>(item->pszText) % 4096 == 0;
         seen.Messages.push_back(sent);
-        if (message == LVM_GETITEMA && item->iItem == 0)
-            seen.PageNamedMyMap = ItemIsInNamedPage(item, item->pszText);
-        if (message == LVM_GETITEMA && item->iItem == seen.UnreadableItem)
+        if (message == LVM_GETITEMW && item->iItem == 0)
+            seen.PageNamedMyMap =
+                ItemIsInNamedPage(item, reinterpret_cast<const char*>(item->pszText));
+        if (message == LVM_GETITEMW && item->iItem == seen.UnreadableItem)
             return FALSE;
-        if (message == LVM_GETITEMA && item->iItem == seen.OwnTextItem) {
-            item->pszText = const_cast<char*>(seen.OwnText);
+        if (message == LVM_GETITEMW && item->iItem == seen.OwnTextItem) {
+            item->pszText = const_cast<wchar_t*>(seen.OwnText);
             return TRUE;
         }
-        if (message == LVM_GETITEMA && item->iItem == seen.UnterminatedItem) {
-            std::memset(item->pszText, 'x', item->cchTextMax);
+        if (message == LVM_GETITEMW && item->iItem == seen.UnterminatedItem) {
+            std::fill(item->pszText, item->pszText + item->cchTextMax, L'x');
             return TRUE;
         }
         break;
@@ -146,19 +150,19 @@ LRESULT Observe(WindowProcHook& hook, HWND window, UINT message, WPARAM wParam, 
 }
 
 // A record ready for one pass; the text fields hold what Initialize and the dialog set.
-RunRecord MakeRecord(const char* patternLine, DWORD action, const char* folder) {
+RunRecord MakeRecord(const char* patternLine, DWORD action, const std::wstring& folder) {
     RunRecord record;
     lstrcpynA(record.PatternLine, patternLine, sizeof record.PatternLine);
-    lstrcpynA(record.SourceFolder, folder, sizeof record.SourceFolder);
+    lstrcpynW(record.SourceFolder, folder.c_str(), MAX_PATH);
     record.Action = action;
     record.PathBytesTotal = 0xDEADBEEF;
     return record;
 }
 
-DWORD BytesOf(const std::vector<std::string>& paths) {
+DWORD BytesOf(const Paths& paths) {
     DWORD total = 0;
-    for (const std::string& path : paths)
-        total += static_cast<DWORD>(path.size() + 1);
+    for (const std::wstring& path : paths)
+        total += static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
     return total;
 }
 
@@ -212,7 +216,7 @@ TEST_P(SelectionRows, SelectsExactlyTheMatchesAndKeepsEveryOtherState) {
     for (int index = 0; index < list.Count(); ++index)
         before.push_back(list.State(index) & ~LVIS_SELECTED);
 
-    RunRecord record = MakeRecord(row.PatternLine, SelectOnly, "C:\\dir");
+    RunRecord record = MakeRecord(row.PatternLine, SelectOnly, L"C:\\dir");
     RunObserved(record, list);
 
     EXPECT_EQ(list.SelectedIndexes(), row.Selected);
@@ -238,7 +242,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SelectionPass, SendsEachItemOneReadAndOneWriteInIndexOrderThenRepaints) {
     PageNameLock lock;
     TestListView list({"a.txt", "b.doc", "c.txt"});
-    RunRecord record = MakeRecord("*.txt", SelectOnly, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", SelectOnly, L"C:\\dir");
     const Observation seen = RunObserved(record, list);
 
     const auto& m = seen.Messages;
@@ -250,17 +254,17 @@ TEST(SelectionPass, SendsEachItemOneReadAndOneWriteInIndexOrderThenRepaints) {
         EXPECT_EQ(next.LParam, LVNI_ALL);
 
         const SentMessage& read = m[index * 3 + 1];
-        EXPECT_EQ(read.Message, static_cast<UINT>(LVM_GETITEMA));
+        EXPECT_EQ(read.Message, static_cast<UINT>(LVM_GETITEMW));
         EXPECT_EQ(read.Item, index);
         EXPECT_EQ(read.Mask, static_cast<UINT>(LVIF_TEXT));
         EXPECT_EQ(read.SubItem, 0);
         EXPECT_EQ(read.TextMax, 260);
         // The text buffer opens the page; the record follows at its natural alignment.
         EXPECT_TRUE(read.TextPageAligned);
-        EXPECT_EQ(read.TextToItem, static_cast<std::ptrdiff_t>(sizeof(void*) == 8 ? 264 : 260));
+        EXPECT_EQ(read.TextToItem, static_cast<std::ptrdiff_t>(260 * sizeof(wchar_t)));
 
         const SentMessage& write = m[index * 3 + 2];
-        EXPECT_EQ(write.Message, static_cast<UINT>(LVM_SETITEMA));
+        EXPECT_EQ(write.Message, static_cast<UINT>(LVM_SETITEMW));
         EXPECT_EQ(write.Item, index);
         EXPECT_EQ(write.Mask, static_cast<UINT>(LVIF_STATE));
         EXPECT_EQ(write.StateMask, static_cast<UINT>(LVIS_SELECTED));
@@ -289,7 +293,7 @@ TEST(SelectionPass, GivesTheListViewTheFocusWhateverTheAction) {
                                      list.Host(), nullptr, nullptr, nullptr);
         SetFocus(other);
         ASSERT_EQ(GetFocus(), other);
-        RunRecord record = MakeRecord("*.doc", action, "C:\\dir");
+        RunRecord record = MakeRecord("*.doc", action, L"C:\\dir");
         const Observation seen = RunObserved(record, list);
         EXPECT_EQ(GetFocus(), list.ListView()) << "action " << action;
         EXPECT_EQ(seen.FocusMessages, 1) << "action " << action;
@@ -299,7 +303,7 @@ TEST(SelectionPass, GivesTheListViewTheFocusWhateverTheAction) {
 
 TEST(SelectionPass, EmptyListViewStillRepaintsAndTakesFocus) {
     TestListView list;
-    RunRecord record = MakeRecord("*", UsePrevious, "C:\\dir");
+    RunRecord record = MakeRecord("*", UsePrevious, L"C:\\dir");
     const Observation seen = RunObserved(record, list);
     ASSERT_EQ(seen.Messages.size(), 5u);
     EXPECT_EQ(seen.Messages[0].Message, static_cast<UINT>(LVM_GETNEXTITEM));
@@ -312,10 +316,10 @@ TEST(SelectionPass, EmptyListViewStillRepaintsAndTakesFocus) {
 
 struct CollectRow {
     const char* label;
-    const char* Folder;
+    const wchar_t* Folder;
     const char* PatternLine;
     DWORD Action;
-    std::vector<std::string> Paths;
+    Paths Paths;
 };
 
 class CollectRows : public testing::TestWithParam<CollectRow> {};
@@ -334,77 +338,71 @@ TEST_P(CollectRows, CollectsFullPathsInIndexOrderAndCountsTheirBytes) {
 INSTANTIATE_TEST_SUITE_P(
     Actions, CollectRows,
     testing::Values(
-        CollectRow{"SelectOnlyCollectsNothing", "C:\\dir", "*", SelectOnly, {}},
-        CollectRow{"Txt",
-                   "C:\\dir",
-                   "*.txt",
-                   CopyToFolder,
-                   {"C:\\dir\\a.txt", std::string("C:\\dir\\") + kOmoteTxt}},
+        CollectRow{"SelectOnlyCollectsNothing", L"C:\\dir", "*", SelectOnly, {}},
+        CollectRow{
+            "Txt", L"C:\\dir", "*.txt", CopyToFolder, {L"C:\\dir\\a.txt", L"C:\\dir\\表.txt"}},
         CollectRow{"DriveRootGetsOneBackslash",
-                   "C:",
+                   L"C:",
                    "readme .doc",
                    MoveToFolder,
-                   {"C:\\b.doc", "C:\\readme"}},
-        CollectRow{"FoldersAreItemsToo", "C:\\dir", "folder", UsePrevious, {"C:\\dir\\folder"}},
-        CollectRow{"NoMatchLeavesTheListEmpty", "C:\\dir", "*.xls", CopyToFolder, {}},
-        CollectRow{"JapaneseFolderKeepsItsBytes",
-                   "C:\\\x95\x5C",
-                   "*.doc",
-                   UsePrevious,
-                   {"C:\\\x95\x5C\\b.doc"}}),
+                   {L"C:\\b.doc", L"C:\\readme"}},
+        CollectRow{"FoldersAreItemsToo", L"C:\\dir", "folder", UsePrevious, {L"C:\\dir\\folder"}},
+        CollectRow{"NoMatchLeavesTheListEmpty", L"C:\\dir", "*.xls", CopyToFolder, {}},
+        CollectRow{
+            "JapaneseFolderKeepsItsName", L"C:\\表", "*.doc", UsePrevious, {L"C:\\表\\b.doc"}}),
     RowLabel());
 
 TEST(SelectionPass, PathLongerThanMaxPathIsSelectedButNotCollected) {
     // 253 + "\" + "x.txt" is 259 bytes, the longest path that fits 260 with its terminator;
     // "yy.txt" makes it 260.
-    const std::string folder = "C:\\" + std::string(250, 'd');
+    const std::wstring folder = L"C:\\" + std::wstring(250, L'd');
     ASSERT_EQ(folder.size(), 253u);
     TestListView list({"x.txt", "yy.txt"});
     RunRecord record = MakeRecord("*.txt", UsePrevious, folder.c_str());
     const Observation seen = RunObserved(record, list);
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 1}));
     ASSERT_EQ(seen.PathsAtRepaint.size(), 1u);
-    EXPECT_EQ(seen.PathsAtRepaint[0], folder + "\\x.txt");
+    EXPECT_EQ(seen.PathsAtRepaint[0], folder + L"\\x.txt");
     EXPECT_EQ(seen.PathsAtRepaint[0].size(), 259u);
-    EXPECT_EQ(record.PathBytesTotal, 260u);
+    EXPECT_EQ(record.PathBytesTotal, 260u * sizeof(wchar_t));
 }
 
 TEST(SelectionPass, UnreadableLabelIsTestedAsEmptyNotAsThePreviousOne) {
     TestListView list({"a.txt", "b.txt", "c.doc"});
     list.SetState(1, LVIS_SELECTED, LVIS_SELECTED);
-    RunRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", UsePrevious, L"C:\\dir");
     Observation answers;
     answers.UnreadableItem = 1;
     const Observation seen = RunObserved(record, list, answers);
     EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{0});
-    EXPECT_EQ(seen.PathsAtRepaint, std::vector<std::string>{"C:\\dir\\a.txt"});
+    EXPECT_EQ(seen.PathsAtRepaint, Paths{L"C:\\dir\\a.txt"});
 }
 
 TEST(SelectionPass, LabelAnsweredWithTheListViewsOwnTextIsHonoured) {
     TestListView list({"a.doc", "placeholder", "c.doc"});
-    RunRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", UsePrevious, L"C:\\dir");
     Observation answers;
     answers.OwnTextItem = 1;
-    answers.OwnText = "own.txt";
+    answers.OwnText = L"own.txt";
     const Observation seen = RunObserved(record, list, answers);
     EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{1});
-    EXPECT_EQ(seen.PathsAtRepaint, std::vector<std::string>{"C:\\dir\\own.txt"});
-    EXPECT_EQ(record.PathBytesTotal, 15u);
+    EXPECT_EQ(seen.PathsAtRepaint, Paths{L"C:\\dir\\own.txt"});
+    EXPECT_EQ(record.PathBytesTotal, 15u * sizeof(wchar_t));
 }
 
 TEST(SelectionPass, LabelFillingTheWholeBufferIsCutNotOverrun) {
     TestListView list({"a.txt", "full", "c.txt"});
-    RunRecord record = MakeRecord("x* *.txt", UsePrevious, "C:");
+    RunRecord record = MakeRecord("x* *.txt", UsePrevious, L"C:");
     Observation answers;
     answers.UnterminatedItem = 1;
     const Observation seen = RunObserved(record, list, answers);
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 1, 2}));
     // "C:\" + 259 bytes would need 263: only the two short names are collected.
-    EXPECT_EQ(seen.PathsAtRepaint, (std::vector<std::string>{"C:\\a.txt", "C:\\c.txt"}));
+    EXPECT_EQ(seen.PathsAtRepaint, (Paths{L"C:\\a.txt", L"C:\\c.txt"}));
     // The item record behind the buffer was not overwritten: every write reached its item.
     int writes = 0;
     for (const SentMessage& sent : seen.Messages)
-        writes += sent.Message == LVM_SETITEMA ? 1 : 0;
+        writes += sent.Message == LVM_SETITEMW ? 1 : 0;
     EXPECT_EQ(writes, 3);
 }
 
@@ -421,11 +419,11 @@ TEST(SelectionPass, NameAlreadyTakenByAnotherPageUsesAPageOfItsOwn) {
     std::memset(page, 0xAB, 4096);
 
     TestListView list({"a.txt", "b.doc", "c.txt"});
-    RunRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", UsePrevious, L"C:\\dir");
     const Observation seen = RunObserved(record, list);
 
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 2}));
-    EXPECT_EQ(seen.PathsAtRepaint, (std::vector<std::string>{"C:\\dir\\a.txt", "C:\\dir\\c.txt"}));
+    EXPECT_EQ(seen.PathsAtRepaint, (Paths{L"C:\\dir\\a.txt", L"C:\\dir\\c.txt"}));
     int untouched = 0;
     for (int offset = 0; offset < 4096; ++offset)
         untouched += page[offset] == 0xAB ? 1 : 0;
@@ -440,7 +438,7 @@ TEST(SelectionPass, NameTakenByAnotherKindOfObjectStillRunsThePass) {
         TakeThePageName([] { return CreateEventA(nullptr, TRUE, FALSE, kSelectionPageName); });
     ASSERT_NE(event, nullptr);
     TestListView list({"a.txt", "b.doc"});
-    RunRecord record = MakeRecord("*.doc", SelectOnly, "C:\\dir");
+    RunRecord record = MakeRecord("*.doc", SelectOnly, L"C:\\dir");
     RunObserved(record, list);
     EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{1});
     CloseHandle(event);
@@ -448,7 +446,7 @@ TEST(SelectionPass, NameTakenByAnotherKindOfObjectStillRunsThePass) {
 
 TEST(SelectionPass, WithoutMemoryForThePathListItSelectsButCollectsNothingAndSkipsTheAction) {
     TestListView list({"a.txt", "b.doc", "c.txt"});
-    RunRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", CopyToFolder, L"C:\\dir");
     const Observation seen = RunObservedFailing(record, list, 1);
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 2}));
     EXPECT_TRUE(seen.PathsAtRepaint.empty());
@@ -460,11 +458,11 @@ TEST(SelectionPass, WithoutMemoryForThePathListItSelectsButCollectsNothingAndSki
 
 TEST(SelectionPass, PathThatCannotBeStoredEndsCollectingAndTheTotalDescribesTheList) {
     TestListView list({"a.txt", "b.txt", "c.txt"});
-    RunRecord record = MakeRecord("*.txt", UsePrevious, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", UsePrevious, L"C:\\dir");
     // The list itself, then the first path's node and copy; the second path's node fails.
     const Observation seen = RunObservedFailing(record, list, 4);
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(seen.PathsAtRepaint, std::vector<std::string>{"C:\\dir\\a.txt"});
+    EXPECT_EQ(seen.PathsAtRepaint, Paths{L"C:\\dir\\a.txt"});
     EXPECT_EQ(record.PathBytesTotal, BytesOf(seen.PathsAtRepaint));
 }
 
@@ -492,7 +490,7 @@ TEST(SelectionPass, MappingThatCannotBeCreatedEndsThePassAtOnce) {
     PageNameLock lock;
     TestListView list({"a.txt", "b.doc", "c.txt"});
     list.SetState(1, LVIS_SELECTED, LVIS_SELECTED);
-    RunRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", CopyToFolder, L"C:\\dir");
     ImportPatch patch("KERNEL32.dll", "CreateFileMappingA", reinterpret_cast<void*>(&NoMapping));
     ASSERT_TRUE(patch.Active());
     const Observation seen = RunObserved(record, list);
@@ -503,7 +501,7 @@ TEST(SelectionPass, ViewThatCannotBeMappedEndsThePassLikeAMissingMapping) {
     PageNameLock lock;
     TestListView list({"a.txt", "b.doc", "c.txt"});
     list.SetState(1, LVIS_SELECTED, LVIS_SELECTED);
-    RunRecord record = MakeRecord("*.txt", CopyToFolder, "C:\\dir");
+    RunRecord record = MakeRecord("*.txt", CopyToFolder, L"C:\\dir");
     Observation seen;
     {
         ImportPatch patch("KERNEL32.dll", "MapViewOfFile", reinterpret_cast<void*>(&NoView));
@@ -539,7 +537,7 @@ TEST(SelectionPass, RepaintsTheItemsInViewAndLeavesNothingUnpainted) {
     for (int scrollTo : {0, 80, 119}) {
         SendMessageA(list.ListView(), LVM_ENSUREVISIBLE, scrollTo, FALSE);
         const int top = static_cast<int>(SendMessageA(list.ListView(), LVM_GETTOPINDEX, 0, 0));
-        RunRecord record = MakeRecord("*.txt", SelectOnly, "C:\\dir");
+        RunRecord record = MakeRecord("*.txt", SelectOnly, L"C:\\dir");
         const Observation seen = RunObserved(record, list);
         const SentMessage* redraw = FindMessage(seen, LVM_REDRAWITEMS);
         ASSERT_NE(redraw, nullptr) << "scrolled to " << scrollTo;

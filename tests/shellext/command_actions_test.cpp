@@ -28,6 +28,7 @@
 #include "tests/support/registry_key_guard.h"
 #include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/wide_text.h"
 #include "tests/support/shell_view.h"
 
 namespace {
@@ -135,13 +136,14 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
         EXPECT_EQ(sortedSelection, expected);
         EXPECT_EQ(GetFocus(), listView);
 
-        // The collected paths, in the list view's order.
-        std::string fileList;
-        std::vector<std::string> paths;
+        // The collected paths, in the list view's order, in UTF-16.
+        std::wstring fileList;
+        std::vector<std::wstring> paths;
         for (const std::string& label : selected) {
-            paths.push_back(source / label);
-            fileList += paths.back() + '\0';
+            paths.push_back(Wide(source / label));
+            fileList += paths.back() + L'\0';
         }
+        fileList += L'\0';
 
         std::string drop;
         std::string effect;
@@ -151,10 +153,13 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
         const bool hasText = ClipboardBlock(CF_TEXT, &text);
         if (row.Action == ClipboardCopy || row.Action == ClipboardCut) {
             ASSERT_TRUE(hasDrop);
-            std::string header(20, '\0');
-            header[0] = 20;
-            EXPECT_EQ(drop, header + fileList + '\0');
-            EXPECT_EQ(ClipboardDropNames(), paths);
+            DROPFILES header = {};
+            header.pFiles = sizeof header;
+            header.fWide = TRUE;
+            EXPECT_EQ(drop, std::string(reinterpret_cast<const char*>(&header), sizeof header) +
+                                std::string(reinterpret_cast<const char*>(fileList.data()),
+                                            fileList.size() * sizeof(wchar_t)));
+            EXPECT_EQ(ClipboardDropPaths(), paths);
             ASSERT_TRUE(hasEffect);
             ASSERT_EQ(effect.size(), 4u);
             DWORD value = 0;

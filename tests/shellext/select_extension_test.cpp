@@ -24,6 +24,7 @@
 #include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/shell_view.h"
+#include "tests/support/wide_text.h"
 #include "tests/support/window_tree.h"
 
 namespace {
@@ -116,7 +117,7 @@ TEST(ExtensionFactory, NewObjectStartsWithEmptyTextFields) {
     EXPECT_EQ(extension->RefCount, 1u);
     EXPECT_EQ(extension->HeldDataObject, nullptr);
     EXPECT_STREQ(extension->DefaultPattern, "");
-    EXPECT_STREQ(extension->SourceFolder, "");
+    EXPECT_STREQ(extension->SourceFolder, L"");
     EXPECT_EQ(extension->ActiveRun, nullptr);
     Destroy(extension);
 }
@@ -165,8 +166,8 @@ TEST_P(InitializeWithShellData, KeepsTheFirstFilesFolderAndExtensionPattern) {
     EXPECT_STREQ(extension->DefaultPattern, row.DefaultPattern);
     const std::string expectedFolder =
         row.Folder.empty() ? scratch.Path() : scratch.Path() + "\\" + row.Folder;
-    EXPECT_EQ(lstrcmpiA(extension->SourceFolder, expectedFolder.c_str()), 0)
-        << extension->SourceFolder << " vs " << expectedFolder;
+    EXPECT_EQ(lstrcmpiW(extension->SourceFolder, Wide(expectedFolder).c_str()), 0)
+        << Cp932(extension->SourceFolder) << " vs " << expectedFolder;
     EXPECT_EQ(extension->HeldDataObject, data);
 
     Destroy(extension);
@@ -205,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
 class FakeDataObject final : public IDataObject {
 public:
     enum Answer { Fails, NoFiles, Paths, StreamMedium };
-    FakeDataObject(Answer answer, std::vector<std::string> paths = {})
+    FakeDataObject(Answer answer, std::vector<std::wstring> paths = {})
         : answer_(answer), paths_(std::move(paths)) {}
 
     ULONG References() const { return references_; }
@@ -235,15 +236,18 @@ public:
             medium->pUnkForRelease = nullptr;
             return S_OK;
         }
-        // An ANSI DROPFILES block: the header, each path with its terminator, a closing zero.
-        std::string block(sizeof(DROPFILES), '\0');
-        for (const std::string& path : paths_)
-            block += path + '\0';
-        block += '\0';
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, block.size());
+        // A DROPFILES block as the shell makes it: the header, each UTF-16 path with its
+        // terminator, a closing zero.
+        std::wstring list;
+        for (const std::wstring& path : paths_)
+            list += path + L'\0';
+        list += L'\0';
+        const size_t listBytes = list.size() * sizeof(wchar_t);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + listBytes);
         auto* bytes = static_cast<char*>(GlobalLock(memory));
-        std::memcpy(bytes, block.data(), block.size());
+        std::memcpy(bytes + sizeof(DROPFILES), list.data(), listBytes);
         reinterpret_cast<DROPFILES*>(bytes)->pFiles = sizeof(DROPFILES);
+        reinterpret_cast<DROPFILES*>(bytes)->fWide = TRUE;
         GlobalUnlock(memory);
         medium->tymed = TYMED_HGLOBAL;
         medium->hGlobal = memory;
@@ -274,7 +278,7 @@ public:
 
 private:
     Answer answer_;
-    std::vector<std::string> paths_;
+    std::vector<std::wstring> paths_;
     ULONG references_ = 1;
     int requests_ = 0;
 };
@@ -282,7 +286,7 @@ private:
 struct FailingRow {
     const char* label;
     FakeDataObject::Answer Answer;
-    std::vector<std::string> Paths;
+    std::vector<std::wstring> Paths;
 };
 
 class InitializeWithFailingData : public testing::TestWithParam<FailingRow> {};
@@ -292,9 +296,9 @@ TEST_P(InitializeWithFailingData, ReturnsInvalidArgKeepsTheObjectAndDerivesNothi
     SelectExtension* extension = CreateExtension();
     ASSERT_NE(extension, nullptr);
     // An earlier selection must not survive into this one.
-    FakeDataObject earlier(FakeDataObject::Paths, {"C:\\earlier\\old.bak"});
+    FakeDataObject earlier(FakeDataObject::Paths, {L"C:\\earlier\\old.bak"});
     ASSERT_EQ(extension->Initialize(nullptr, &earlier, nullptr), S_OK);
-    ASSERT_STREQ(extension->SourceFolder, "C:\\earlier");
+    ASSERT_STREQ(extension->SourceFolder, L"C:\\earlier");
 
     FakeDataObject data(row.Answer, row.Paths);
     EXPECT_EQ(extension->Initialize(nullptr, &data, nullptr), E_INVALIDARG);
@@ -303,7 +307,7 @@ TEST_P(InitializeWithFailingData, ReturnsInvalidArgKeepsTheObjectAndDerivesNothi
     EXPECT_EQ(data.References(), 2u);
     EXPECT_EQ(extension->HeldDataObject, &data);
     EXPECT_STREQ(extension->DefaultPattern, "");
-    EXPECT_STREQ(extension->SourceFolder, "");
+    EXPECT_STREQ(extension->SourceFolder, L"");
     Destroy(extension);
     EXPECT_EQ(data.References(), 1u);
 }
@@ -315,13 +319,13 @@ INSTANTIATE_TEST_SUITE_P(
                     FailingRow{"NotInGlobalMemory", FakeDataObject::StreamMedium, {}},
                     FailingRow{"FirstPathTooLongForMaxPath",
                                FakeDataObject::Paths,
-                               {"C:\\" + std::string(256, 'p') + ".txt", "C:\\short.txt"}}),
+                               {L"C:\\" + std::wstring(256, L'p') + L".txt", L"C:\\short.txt"}}),
     RowLabel());
 
 TEST(Initialize, NoDataObjectIsInvalidAndReleasesTheHeldOne) {
     SelectExtension* extension = CreateExtension();
     ASSERT_NE(extension, nullptr);
-    FakeDataObject data(FakeDataObject::Paths, {"C:\\dir\\name.txt"});
+    FakeDataObject data(FakeDataObject::Paths, {L"C:\\dir\\name.txt"});
     ASSERT_EQ(extension->Initialize(nullptr, &data, nullptr), S_OK);
     EXPECT_EQ(data.References(), 2u);
     EXPECT_EQ(extension->Initialize(nullptr, nullptr, nullptr), E_INVALIDARG);
@@ -333,22 +337,22 @@ TEST(Initialize, NoDataObjectIsInvalidAndReleasesTheHeldOne) {
 TEST(Initialize, FileInADriveRootGivesTheDriveWithoutBackslash) {
     SelectExtension* extension = CreateExtension();
     ASSERT_NE(extension, nullptr);
-    FakeDataObject data(FakeDataObject::Paths, {"C:\\x.txt", "D:\\y.doc"});
+    FakeDataObject data(FakeDataObject::Paths, {L"C:\\x.txt", L"D:\\y.doc"});
     EXPECT_EQ(extension->Initialize(nullptr, &data, nullptr), S_OK);
     EXPECT_STREQ(extension->DefaultPattern, "*.txt");
-    EXPECT_STREQ(extension->SourceFolder, "C:");
+    EXPECT_STREQ(extension->SourceFolder, L"C:");
     Destroy(extension);
 }
 
 TEST(Initialize, LongestPathThatFitsIsKept) {
-    // 259 bytes, the most a 260-byte buffer holds with its terminator.
-    const std::string path = "C:\\" + std::string(250, 'f') + "\\a.txt";
+    // 259 characters, the most a MAX_PATH buffer holds with its terminator.
+    const std::wstring path = L"C:\\" + std::wstring(250, L'f') + L"\\a.txt";
     ASSERT_EQ(path.size(), 259u);
     SelectExtension* extension = CreateExtension();
     ASSERT_NE(extension, nullptr);
     FakeDataObject data(FakeDataObject::Paths, {path});
     EXPECT_EQ(extension->Initialize(nullptr, &data, nullptr), S_OK);
-    EXPECT_EQ(std::string(extension->SourceFolder), "C:\\" + std::string(250, 'f'));
+    EXPECT_EQ(std::wstring(extension->SourceFolder), L"C:\\" + std::wstring(250, L'f'));
     EXPECT_STREQ(extension->DefaultPattern, "*.txt");
     Destroy(extension);
 }
@@ -571,7 +575,7 @@ TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
     item.state = 0;
     SendMessageA(frame.At(kListView), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 
-    FakeDataObject data(FakeDataObject::Paths, {"C:\\dir\\b.doc"});
+    FakeDataObject data(FakeDataObject::Paths, {L"C:\\dir\\b.doc"});
     ASSERT_EQ(extension_->Initialize(nullptr, &data, nullptr), S_OK);
     // The run's record, seen while its dialog is open: made from what Initialize derived.
     std::vector<RunRecord> runs;
@@ -583,7 +587,7 @@ TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
     EXPECT_EQ(Invoke(frame.Top()), S_OK);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_STREQ(runs[0].DefaultPattern, "*.doc");
-    EXPECT_STREQ(runs[0].SourceFolder, "C:\\dir");
+    EXPECT_STREQ(runs[0].SourceFolder, L"C:\\dir");
     EXPECT_NE(runs[0].History, nullptr);
     EXPECT_EQ(SelectedLabels(frame.At(kListView)), std::vector<std::string>{"a.txt"});
     ExpectNoRunLeft();

@@ -121,7 +121,7 @@ protected:
         record = RunRecord{};
         std::memset(record.PatternLine, '#', sizeof record.PatternLine);
         record.PatternLine[kRecordTextSize - 1] = '\0';
-        std::strcpy(record.SourceFolder, "C:\\Docs");
+        lstrcpyW(record.SourceFolder, L"C:\\Docs");
         record.Action = 0xDEAD;
         record.History = &history;
     }
@@ -415,7 +415,7 @@ TEST_F(SelectionDialogTest, OkLeavesEveryOtherFieldAlone) {
     SetHistory({"a", "b"});
     ShowAndConfirm();
     EXPECT_EQ(Bytes(record.DefaultPattern), "*.txt");
-    EXPECT_EQ(Bytes(record.SourceFolder), "C:\\Docs");
+    EXPECT_STREQ(record.SourceFolder, L"C:\\Docs");
     EXPECT_EQ(record.ConfiguredMode, static_cast<DWORD>(ClipboardCopy));
     EXPECT_EQ(record.InitFromHistory, 0u);
     EXPECT_EQ(record.PathBytesTotal, 1234u);

@@ -67,21 +67,21 @@ bool ClipboardBlock(UINT format, std::string* bytes) {
     return found;
 }
 
-std::vector<std::string> ClipboardDropNames() {
-    std::vector<std::string> names;
+std::vector<std::wstring> ClipboardDropPaths() {
+    std::vector<std::wstring> paths;
     if (!OpenWithRetry(nullptr))
-        return names;
+        return paths;
     HDROP drop = static_cast<HDROP>(GetClipboardData(CF_HDROP));
     if (drop != nullptr) {
-        const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+        const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
         for (UINT index = 0; index < count; ++index) {
-            char name[MAX_PATH * 2] = {};
-            DragQueryFileA(drop, index, name, sizeof name);
-            names.push_back(name);
+            wchar_t path[MAX_PATH * 2] = {};
+            DragQueryFileW(drop, index, path, MAX_PATH * 2);
+            paths.push_back(path);
         }
     }
     CloseClipboard();
-    return names;
+    return paths;
 }
 
 bool SeedClipboard(HWND owner, const std::string& text, UINT privateFormat,

@@ -14,8 +14,8 @@ UINT DropEffectFormat();
 std::vector<UINT> ClipboardFormats();
 // The whole global block of one format (GlobalSize bytes); false when it is not there.
 bool ClipboardBlock(UINT format, std::string* bytes);
-// The names of the CF_HDROP list as DragQueryFileA gives them.
-std::vector<std::string> ClipboardDropNames();
+// The paths of the CF_HDROP list as DragQueryFileW gives them.
+std::vector<std::wstring> ClipboardDropPaths();
 // Empties the clipboard and puts text under CF_TEXT and the given bytes under a private
 // registered format, owned by owner. True when both were accepted.
 bool SeedClipboard(HWND owner, const std::string& text, UINT privateFormat,

@@ -26,13 +26,33 @@ ScratchFolder::ScratchFolder(const std::string& name, const std::string& parent)
     }
 }
 
+namespace {
+
+std::wstring FromAnsi(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? length : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+} // namespace
+
+std::wstring ScratchFolder::WidePath() const {
+    return FromAnsi(path_);
+}
+
 ScratchFolder::~ScratchFolder() {
     if (!path_.empty())
         DeleteFolderTree(path_);
 }
 
 bool ScratchFolder::WriteFile(const std::string& name, const std::string& bytes) const {
-    HANDLE file = CreateFileA((*this / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    return WriteFile(FromAnsi(name), bytes);
+}
+
+bool ScratchFolder::WriteFile(const std::wstring& name, const std::string& bytes) const {
+    HANDLE file = CreateFileW((*this / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -51,6 +71,10 @@ bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::string BuiltFilePath(const std::string& linuxPath) {
     std::string path = "Z:" + linuxPath;
     for (char& c : path) {
@@ -61,8 +85,12 @@ std::string BuiltFilePath(const std::string& linuxPath) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
+    return ReadWholeFile(FromAnsi(path));
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
     std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return bytes;
@@ -75,22 +103,26 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 void DeleteFolderTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    DeleteFolderTree(FromAnsi(path));
+}
+
+void DeleteFolderTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
                 continue;
-            const std::string child = path + "\\" + name;
+            const std::wstring child = path + L"\\" + name;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 DeleteFolderTree(child);
             } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
             }
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
 }

@@ -1,4 +1,4 @@
-// A StringList read the way every caller reads it (GetFirst, then GetNext until none), for
+// A string list read the way every caller reads it (GetFirst, then GetNext until none), for
 // comparing a list as a whole.
 #pragma once
 
@@ -7,9 +7,9 @@
 
 #include "text/string_list.h"
 
-inline std::vector<std::string> Entries(StringList& list) {
-    std::vector<std::string> texts;
-    for (const char* text = list.GetFirst(); text != nullptr; text = list.GetNext())
+template <typename Char> std::vector<std::basic_string<Char>> Entries(BasicStringList<Char>& list) {
+    std::vector<std::basic_string<Char>> texts;
+    for (const Char* text = list.GetFirst(); text != nullptr; text = list.GetNext())
         texts.emplace_back(text);
     return texts;
 }

@@ -35,6 +35,14 @@ void TestListView::AddItem(const std::string& label) {
     SendMessageA(listView_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+void TestListView::AddItem(const std::wstring& label) {
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = Count();
+    item.pszText = const_cast<wchar_t*>(label.c_str());
+    SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
 int TestListView::Count() const {
     return static_cast<int>(SendMessageA(listView_, LVM_GETITEMCOUNT, 0, 0));
 }

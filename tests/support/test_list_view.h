@@ -1,5 +1,6 @@
 // A real SysListView32 (report view, one column) in a top-level host window, filled with
-// labels given as code page 932 bytes, for tests and benchmarks of the selection pass.
+// labels given in the ANSI code page or in UTF-16, for tests and benchmarks of the selection
+// pass.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +21,7 @@ public:
     HWND ListView() const { return listView_; }
 
     void AddItem(const std::string& label);
+    void AddItem(const std::wstring& label);
     int Count() const;
     // Sets exactly the states in mask to the bits of state (LVM_SETITEMSTATE).
     void SetState(int index, UINT state, UINT mask);

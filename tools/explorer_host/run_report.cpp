@@ -20,12 +20,12 @@ void ReportClipboard() {
     if (!ClipboardBlock(CF_HDROP, &drop)) {
         ReportLine("clipboard-files", "none");
     } else {
-        const std::vector<std::string> names = ClipboardDropNames();
-        ReportLine("clipboard-files", std::to_string(names.size()));
+        const std::vector<std::wstring> paths = ClipboardDropPaths();
+        ReportLine("clipboard-files", std::to_string(paths.size()));
         ReportLine("clipboard-hdrop",
                    HexBytes(reinterpret_cast<const unsigned char*>(drop.data()), drop.size()));
-        for (const std::string& name : names)
-            ReportLine("clipboard-file", name);
+        for (const std::wstring& path : paths)
+            ReportLineW("clipboard-file", path.c_str());
     }
     std::string effect;
     if (ClipboardBlock(DropEffectFormat(), &effect) && effect.size() >= sizeof(DWORD)) {
