@@ -9,77 +9,46 @@
 
 #include "common/code_page_932.h"
 #include "engine/chosen_action.h"
+#include "engine/compiled_pattern_line.h"
 #include "engine/path_collection.h"
-#include "engine/pattern_line.h"
-
-const char kSelectionPageName[] = "MyMap";
 
 namespace {
 
-constexpr DWORD kPageSize = 4096;
-constexpr std::size_t kTextBufferSize = MAX_PATH;
-// The item record stands right behind the text buffer, at the record's natural alignment.
-constexpr std::size_t kItemOffset = (kTextBufferSize * sizeof(wchar_t) + alignof(LVITEMW) - 1) /
-                                    alignof(LVITEMW) * alignof(LVITEMW);
-static_assert(kItemOffset + sizeof(LVITEMW) <= kPageSize, "the item record fits the page");
+constexpr int kTextBufferSize = MAX_PATH;
 
-// The shared page with its text buffer and item record, open for one pass.
-class ItemPage {
-public:
-    ItemPage() {
-        mapping_ = CreateMapping(kSelectionPageName);
-        if (mapping_ == nullptr)
-            return;
-        view_ = static_cast<char*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-    }
-    ~ItemPage() {
-        if (view_ != nullptr)
-            UnmapViewOfFile(view_);
-        if (mapping_ != nullptr)
-            CloseHandle(mapping_);
-    }
-    ItemPage(const ItemPage&) = delete;
-    ItemPage& operator=(const ItemPage&) = delete;
-
-    bool Usable() const { return view_ != nullptr; }
-    wchar_t* Text() const { return reinterpret_cast<wchar_t*>(view_); }
-    LVITEMW* Item() const { return reinterpret_cast<LVITEMW*>(view_ + kItemOffset); }
-
-private:
-    // A page of this pass alone. When the name is already taken (another pass, perhaps in
-    // another process, is running, or some other object bears the name), sharing it would
-    // let the two passes overwrite each other's item record, so an unnamed page is used.
-    static HANDLE CreateMapping(const char* name) {
-        SetLastError(ERROR_SUCCESS);
-        HANDLE mapping =
-            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kPageSize, name);
-        if (mapping != nullptr && GetLastError() != ERROR_ALREADY_EXISTS)
-            return mapping;
-        if (mapping != nullptr)
-            CloseHandle(mapping);
-        return CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kPageSize,
-                                  nullptr);
-    }
-
-    HANDLE mapping_ = nullptr;
-    char* view_ = nullptr;
+// What one pass works with, on the heap: the compiled line is about 27 KB, too much for the
+// stack of a shell thread on top of the dialog's and the matcher's own. The list view is a
+// window of the calling process, so the item record and its text buffer need no name and
+// no sharing: no other process can reach them.
+struct PassMemory {
+    CompiledPatternLine Line;
+    LVITEMW Item;
+    wchar_t Text[kTextBufferSize];
 };
 
-// Reads item index's label into the page's text buffer and returns it. A read that fails
-// leaves the label empty rather than the previous item's. A list view may answer with a
-// pointer to text of its own instead of filling the buffer; that text is taken, cut to the
-// buffer.
-const wchar_t* ReadLabel(HWND listView, const ItemPage& page, int index) {
-    wchar_t* text = page.Text();
-    LVITEMW* item = page.Item();
-    item->mask = LVIF_TEXT;
-    item->iItem = index;
-    item->iSubItem = 0;
-    item->cchTextMax = kTextBufferSize;
-    item->pszText = text;
+// Reads item index's label and selection state in one message. Returns the label, or an
+// empty one when the read fails; selected is then unknown, which knownState tells. A list
+// view may answer with a pointer to text of its own instead of filling the buffer; that
+// text is taken, cut to the buffer.
+const wchar_t* ReadItem(HWND listView, PassMemory& memory, int index, bool& selected,
+                        bool& knownState) {
+    wchar_t* text = memory.Text;
+    LVITEMW& item = memory.Item;
+    item = LVITEMW{};
+    item.mask = LVIF_TEXT | LVIF_STATE;
+    item.iItem = index;
+    item.iSubItem = 0;
+    item.stateMask = LVIS_SELECTED;
+    item.cchTextMax = kTextBufferSize;
+    item.pszText = text;
     text[0] = L'\0';
-    SendMessageW(listView, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(item));
-    const wchar_t* answered = item->pszText;
+    knownState = SendMessageW(listView, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+    selected = (item.state & LVIS_SELECTED) != 0;
+    if (!knownState) {
+        text[0] = L'\0';
+        return text;
+    }
+    const wchar_t* answered = item.pszText;
     if (answered != text && answered != nullptr && answered != LPSTR_TEXTCALLBACKW) {
         std::size_t length = 0;
         while (length < kTextBufferSize - 1 && answered[length] != L'\0')
@@ -89,6 +58,15 @@ const wchar_t* ReadLabel(HWND listView, const ItemPage& page, int index) {
     }
     text[kTextBufferSize - 1] = L'\0';
     return text;
+}
+
+void WriteSelection(HWND listView, PassMemory& memory, int index, bool selected) {
+    LVITEMW& item = memory.Item;
+    item = LVITEMW{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = selected ? LVIS_SELECTED : 0;
+    SendMessageW(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&item));
 }
 
 // Appends SourceFolder + "\" + label to SelectedPaths. Stops collecting for the rest of
@@ -119,28 +97,29 @@ private:
     std::size_t folderLength_;
 };
 
-void SelectAndCollect(RunRecord& run, HWND listView, const ItemPage& page) {
+// Every item once, in index order: read, matched on the label's code page 932 form (cut
+// at MAX_PATH - 1 bytes when longer), written only when its selection changes, and its
+// path collected when it matches.
+void SelectAndCollect(RunRecord& run, HWND listView, PassMemory& memory) {
     PathCollector collector(run);
-    LVITEMW* item = page.Item();
     int index = -1;
     for (;;) {
         const int next = static_cast<int>(
-            SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_ALL));
+            SendMessageW(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_ALL));
         // A list view hands out rising indexes; anything else would never end the walk.
         if (next < 0 || next <= index)
             break;
         index = next;
-        const wchar_t* label = ReadLabel(listView, page, index);
-        // Matched on the label's code page 932 form, cut to a name's room when longer.
+        bool selected = false;
+        bool knownState = false;
+        const wchar_t* label = ReadItem(listView, memory, index, selected, knownState);
         char name[MAX_PATH];
-        WideToCp932(label, -1, name, sizeof name);
-        item->mask = LVIF_STATE;
-        const bool match = MatchPatternLine(run.PatternLine, name) != 0;
-        item->state = match ? LVIS_SELECTED : 0;
+        const int length = WideToCp932(label, -1, name, sizeof name);
+        const bool match = memory.Line.Matches(name, static_cast<std::size_t>(length));
+        if (!knownState || match != selected)
+            WriteSelection(listView, memory, index, match);
         if (match)
             collector.Collect(label);
-        item->stateMask = LVIS_SELECTED;
-        SendMessageW(listView, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(item));
     }
 }
 
@@ -150,27 +129,16 @@ void SelectAndCollect(RunRecord& run, HWND listView, const ItemPage& page) {
 // 100,000 items that alone took longer than the rest of the pass. In the icon views the
 // list view counts every item as on the page, so all of them are repainted there.
 void Repaint(HWND listView) {
-    const int count = static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
-    int top = static_cast<int>(SendMessageA(listView, LVM_GETTOPINDEX, 0, 0));
+    const int count = static_cast<int>(SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0));
+    int top = static_cast<int>(SendMessageW(listView, LVM_GETTOPINDEX, 0, 0));
     if (top < 0 || top >= count)
         top = 0;
-    const int perPage = static_cast<int>(SendMessageA(listView, LVM_GETCOUNTPERPAGE, 0, 0));
+    const int perPage = static_cast<int>(SendMessageW(listView, LVM_GETCOUNTPERPAGE, 0, 0));
     int last = count - 1;
     if (perPage > 0 && perPage < last - top)
         last = top + perPage;
-    SendMessageA(listView, LVM_REDRAWITEMS, static_cast<WPARAM>(top), static_cast<LPARAM>(last));
+    SendMessageW(listView, LVM_REDRAWITEMS, static_cast<WPARAM>(top), static_cast<LPARAM>(last));
     UpdateWindow(listView);
-}
-
-// Selects, collects and repaints through the shared page; false when no page could be
-// created or mapped, in which case nothing was touched.
-bool SelectThroughPage(RunRecord& run, HWND listView) {
-    ItemPage page;
-    if (!page.Usable())
-        return false;
-    SelectAndCollect(run, listView, page);
-    Repaint(listView);
-    return true;
 }
 
 } // namespace
@@ -178,7 +146,12 @@ bool SelectThroughPage(RunRecord& run, HWND listView) {
 void RunSelection(RunRecord& run, HWND listView) {
     run.PathBytesTotal = 0;
     run.SelectedPaths = new (std::nothrow) WideStringList;
-    if (SelectThroughPage(run, listView)) {
+    PassMemory* memory = new (std::nothrow) PassMemory;
+    if (memory != nullptr) {
+        memory->Line.Compile(run.PatternLine);
+        SelectAndCollect(run, listView, *memory);
+        Repaint(listView);
+        delete memory;
         // Without a list of paths the actions have nothing sound to work on.
         if (run.SelectedPaths != nullptr)
             RunChosenAction(run, listView);

@@ -5,17 +5,14 @@
 
 #include "engine/run_record.h"
 
-// Labels are read and selections written through one LVITEMW record and one 260-character
-// text buffer in a 4096-byte page-file-backed mapping named "MyMap" that lives for one pass.
-// Every item is read and written once, in index order; only LVIS_SELECTED changes. A label
-// is matched in its code page 932 form.
+// The line is compiled once for the pass. Each item is read once, label and selection state
+// together (LVM_GETITEMW), in index order, and written (LVM_SETITEMSTATE, LVIS_SELECTED
+// only) when its selection changes or its state could not be read. A label is matched in
+// its code page 932 form. The item record and text buffer are memory of the pass alone.
 //
 // Collected paths are SourceFolder + "\" + the UTF-16 label; a path of MAX_PATH characters
 // or more is left out (its item is still selected). PathBytesTotal counts the bytes of the
 // paths actually collected. When SelectedPaths cannot be allocated the items are still
-// selected, but nothing is collected and no action runs. When no page can be created or
-// mapped, nothing is touched at all.
+// selected, but nothing is collected and no action runs. When the pass's own memory cannot
+// be allocated, nothing is touched at all.
 void RunSelection(RunRecord& run, HWND listView);
-
-// The name of the page; a pass that finds it taken by another pass uses a page of its own.
-extern const char kSelectionPageName[];

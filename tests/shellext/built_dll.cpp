@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "common/shared_facts.h"
-#include "engine/selection_pass.h"
-#include "tests/support/process_lock.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/shell_view.h"
 
@@ -68,9 +66,6 @@ IContextMenu* BuiltDll::OpenMenuFor(IShellFolder* folder, const std::string& nam
 }
 
 HRESULT InvokeEntry(IContextMenu* menu, HWND owner) {
-    // The command's selection pass takes the page name that the selection pass tests of
-    // other test processes check.
-    ProcessLock pageName(kSelectionPageName);
     CMINVOKECOMMANDINFO info = {};
     info.cbSize = sizeof info;
     info.hwnd = owner;
