@@ -22,31 +22,35 @@ namespace {
 const char kNoExplorerWindowText[] = "エクスプローラのウインドウが検索できません。";
 const char kErrorCaption[] = "Error";
 
-// Room for the help text in UTF-16, terminator included, with a margin.
-constexpr int kWideHelpTextRoom = 64;
+// Room for the extension's texts in UTF-16, terminator included, with a margin.
+constexpr int kTextRoom = 64;
 
-// Copies text into a buffer of room bytes: whole characters only, always terminated.
-void CopyAnsiBounded(char* destination, UINT room, const char* text) {
+// Copies the UTF-16 text into a buffer of room characters, always terminated. The texts hold
+// no surrogate pairs, so a cut never splits a character.
+void CopyWideBounded(wchar_t* destination, UINT room, const wchar_t* text) {
     UINT used = 0;
-    while (text[used] != '\0') {
-        const UINT width = (IsLeadByte(text[used]) && text[used + 1] != '\0') ? 2 : 1;
-        if (used + width > room - 1)
-            break;
-        used += width;
-    }
-    CopyMemory(destination, text, used);
-    destination[used] = '\0';
+    while (text[used] != L'\0' && used < room - 1)
+        ++used;
+    CopyMemory(destination, text, used * sizeof(wchar_t));
+    destination[used] = L'\0';
 }
 
-// Copies the ANSI text as UTF-16 into a buffer of room characters, always terminated.
-// The help text holds no surrogate pairs, so a cut never splits a character.
-void CopyWideBounded(wchar_t* destination, UINT room, const char* text) {
-    wchar_t wide[kWideHelpTextRoom] = {};
-    int length = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, wide, kWideHelpTextRoom);
-    length = length > 0 ? length - 1 : 0;
-    const UINT used = static_cast<UINT>(length) < room - 1 ? static_cast<UINT>(length) : room - 1;
-    CopyMemory(destination, wide, used * sizeof(wchar_t));
-    destination[used] = L'\0';
+// Copies the UTF-16 text into a buffer of room bytes in the caller's ANSI code page: whole
+// characters only, always terminated. A character without a form there becomes "?". UTF-8
+// has a form for every character and takes neither option.
+void CopyAnsiBounded(char* destination, UINT room, const wchar_t* text) {
+    const bool utf8 = GetACP() == CP_UTF8;
+    UINT used = 0;
+    for (const wchar_t* at = text; *at != L'\0'; ++at) {
+        char bytes[8];
+        const int width = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, at, 1, bytes,
+                                              sizeof bytes, utf8 ? nullptr : "?", nullptr);
+        if (width <= 0 || used + width > room - 1)
+            break;
+        CopyMemory(destination + used, bytes, width);
+        used += width;
+    }
+    destination[used] = '\0';
 }
 
 // The first selected file's full UTF-16 path from a CF_HDROP medium, or false when the list
@@ -163,7 +167,9 @@ STDMETHODIMP SelectExtension::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT
     // the entry.
     if (uFlags == CMF_DEFAULTONLY)
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-    InsertMenuA(hmenu, indexMenu, MF_BYPOSITION, idCmdFirst, kMenuEntryText);
+    wchar_t entry[kTextRoom];
+    Cp932ToWide(kMenuEntryText, entry, kTextRoom);
+    InsertMenuW(hmenu, indexMenu, MF_BYPOSITION, idCmdFirst, entry);
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1);
 }
 
@@ -186,7 +192,11 @@ void SelectExtension::RunCommand(HWND owner) {
     if (found.Result == ExplorerListView::NoFolderView)
         return;
     if (found.Result == ExplorerListView::NoListView) {
-        MessageBoxA(owner, kNoExplorerWindowText, kErrorCaption, MB_OK);
+        wchar_t text[kTextRoom];
+        Cp932ToWide(kNoExplorerWindowText, text, kTextRoom);
+        wchar_t caption[kTextRoom];
+        Cp932ToWide(kErrorCaption, caption, kTextRoom);
+        MessageBoxW(owner, text, caption, MB_OK);
         return;
     }
     RunRecord run;
@@ -205,17 +215,19 @@ void SelectExtension::RunCommand(HWND owner) {
 }
 
 // The help text is written in the form the caller asks for: UTF-16 when uType carries
-// GCS_UNICODE, code page 932 bytes otherwise. cchMax counts characters of that form; the
-// text is cut at a whole character to fit and is always terminated. A missing buffer gets
-// nothing written.
+// GCS_UNICODE, the caller's ANSI code page otherwise. cchMax counts characters of that form;
+// the text is cut at a whole character to fit and is always terminated. A missing buffer
+// gets nothing written.
 STDMETHODIMP SelectExtension::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, LPSTR pszName,
                                                UINT cchMax) {
     if (idCmd != 0 || pszName == nullptr || cchMax == 0)
         return S_OK;
+    wchar_t help[kTextRoom];
+    Cp932ToWide(kMenuHelpText, help, kTextRoom);
     if ((uType & GCS_UNICODE) != 0) {
-        CopyWideBounded(reinterpret_cast<wchar_t*>(pszName), cchMax, kMenuHelpText);
+        CopyWideBounded(reinterpret_cast<wchar_t*>(pszName), cchMax, help);
     } else {
-        CopyAnsiBounded(pszName, cchMax, kMenuHelpText);
+        CopyAnsiBounded(pszName, cchMax, help);
     }
     return S_OK;
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/code_page_932.h"
 #include "common/dialog_icon.h"
 #include "shellext/module_state.h"
 #include "shellext/resource.h"
@@ -9,11 +10,26 @@
 
 namespace {
 
-// Room of the text read from the combo box: MAX_PATH, so at most 259 bytes of text.
+// Room of the text read from the combo box: MAX_PATH, so at most 259 characters, of which
+// the line keeps the code page 932 form's first 259 bytes.
 constexpr int kLineBufferSize = MAX_PATH;
 
+// The combo box's texts in UTF-16: the pattern lines are code page 932, whatever the
+// system's ANSI code page.
+void SetComboText(HWND combo, const char* line) {
+    wchar_t wide[kRecordTextSize];
+    Cp932ToWide(line, wide, kRecordTextSize);
+    SetWindowTextW(combo, wide);
+}
+
+void AddComboEntry(HWND combo, const char* line) {
+    wchar_t wide[kRecordTextSize];
+    Cp932ToWide(line, wide, kRecordTextSize);
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide));
+}
+
 RunRecord* RecordOf(HWND dialog) {
-    return reinterpret_cast<RunRecord*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    return reinterpret_cast<RunRecord*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
 // The dialog opens under the mouse: centred across, with the pointer near its bottom edge
@@ -73,7 +89,7 @@ void Initialize(HWND dialog, RunRecord& run) {
     PlaceAtCursor(dialog);
 
     const int radio = RadioForMode(run.ConfiguredMode);
-    SendDlgItemMessageA(dialog, radio, BM_SETCHECK, BST_CHECKED, 0);
+    SendDlgItemMessageW(dialog, radio, BM_SETCHECK, BST_CHECKED, 0);
 
     // The default pattern counts as an initial text even when it is empty; the history's
     // first entry only when there is one.
@@ -93,19 +109,19 @@ void Initialize(HWND dialog, RunRecord& run) {
         return;
     }
     HWND combo = GetDlgItem(dialog, IDC_PATTERN_COMBO);
-    SetWindowTextA(combo, initial);
+    SetComboText(combo, initial);
     if (history != nullptr) {
         for (const char* entry = history->GetFirst(); entry != nullptr; entry = history->GetNext())
-            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+            AddComboEntry(combo, entry);
     }
     SetFocus(combo);
 }
 
 void Confirm(HWND dialog, RunRecord& run) {
-    char line[kLineBufferSize] = {};
-    GetWindowTextA(GetDlgItem(dialog, IDC_PATTERN_COMBO), line, sizeof line);
-    line[sizeof line - 1] = '\0';
-    lstrcpynA(run.PatternLine, line, sizeof run.PatternLine);
+    wchar_t typed[kLineBufferSize] = {};
+    GetWindowTextW(GetDlgItem(dialog, IDC_PATTERN_COMBO), typed, kLineBufferSize);
+    typed[kLineBufferSize - 1] = L'\0';
+    WideToCp932(typed, -1, run.PatternLine, kLineBufferSize);
     run.Action = CheckedAction(dialog);
 }
 
@@ -124,7 +140,7 @@ INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
             EndDialog(dialog, IDCANCEL);
             return 0;
         }
-        SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(run));
+        SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(run));
         Initialize(dialog, *run);
         return 0;
     }
@@ -150,6 +166,6 @@ INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 INT_PTR ShowSelectionDialog(RunRecord& run, HWND owner) {
-    return DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SELECTION), owner, SelectionDialog,
+    return DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(IDD_SELECTION), owner, SelectionDialog,
                            reinterpret_cast<LPARAM>(&run));
 }

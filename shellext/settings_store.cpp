@@ -2,7 +2,18 @@
 
 #include <cstring>
 
+#include "common/code_page_932.h"
+
 namespace {
+
+// Room for the settings' key and value names in UTF-16.
+constexpr int kNameRoom = 64;
+
+// A registry name of shared_facts.h in UTF-16.
+struct WideName {
+    explicit WideName(const char* name) { Cp932ToWide(name, Text, kNameRoom); }
+    wchar_t Text[kNameRoom];
+};
 
 // The stored type is not checked: whatever the value holds is taken as a 32-bit number.
 // A value shorter than four bytes reads as if its missing high bytes were zero; a longer
@@ -10,30 +21,54 @@ namespace {
 bool ReadNumber(HKEY key, const char* name, DWORD& number) {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
-        ERROR_SUCCESS)
+    if (RegQueryValueExW(key, WideName(name).Text, nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
         return false;
     number = value;
     return true;
 }
 
-// Reads a history value into text (kHistoryValueSize bytes). RegQueryValueExA neither
-// promises a terminator nor a string type, so the result is cut at the first zero byte or
-// at the returned size. A value whose text and terminator do not fit in the buffer counts
-// as unreadable, like one that is larger than the buffer.
+bool IsTextType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// Reads a history value as code page 932 text into text (kHistoryValueSize bytes). A
+// string value is read in UTF-16 and converted with code page 932, so a line written on any
+// system keeps its meaning; a value of another type gives its bytes as they are. Neither
+// promises a terminator, so the result is cut at the first zero or at the value's size. A
+// value whose text and terminator do not fit in kHistoryValueSize bytes counts as
+// unreadable.
 bool ReadHistoryValue(HKEY key, const char* name, char* text) {
-    DWORD size = kHistoryValueSize;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) !=
-        ERROR_SUCCESS)
+    wchar_t data[kHistoryValueSize] = {};
+    DWORD size = sizeof data;
+    DWORD type = REG_NONE;
+    if (RegQueryValueExW(key, WideName(name).Text, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                         &size) != ERROR_SUCCESS)
         return false;
-    if (size > static_cast<DWORD>(kHistoryValueSize))
-        return false;
-    const void* zero = std::memchr(text, 0, size);
-    if (zero == nullptr) {
-        if (size == static_cast<DWORD>(kHistoryValueSize))
+    if (!IsTextType(type)) {
+        if (size > static_cast<DWORD>(kHistoryValueSize))
             return false;
-        text[size] = '\0';
+        const char* bytes = reinterpret_cast<const char*>(data);
+        const void* zero = std::memchr(bytes, 0, size);
+        const DWORD length =
+            zero != nullptr ? static_cast<DWORD>(static_cast<const char*>(zero) - bytes) : size;
+        if (length + 1 > static_cast<DWORD>(kHistoryValueSize))
+            return false;
+        std::memcpy(text, bytes, length);
+        text[length] = '\0';
+        return true;
     }
+    // Each UTF-16 character takes at most two bytes in code page 932: a text that fits the
+    // history value is found whole in twice its room.
+    const int units = static_cast<int>(size / sizeof(wchar_t));
+    int length = 0;
+    while (length < units && data[length] != L'\0')
+        ++length;
+    char converted[2 * kHistoryValueSize + 1];
+    const int bytes = WideToCp932(data, length, converted, sizeof converted);
+    if (bytes + 1 > kHistoryValueSize)
+        return false;
+    std::memcpy(text, converted, bytes + 1);
     return true;
 }
 
@@ -43,8 +78,8 @@ void HistoryValueName(char (&name)[8], int index) {
     wsprintfA(name, kHistoryValueFormat, index);
 }
 
-// Writes text as a string value. Text longer than a history value can hold is cut, so
-// that the next load can read it back.
+// Writes the code page 932 text as a UTF-16 string value. Text longer than a history value
+// can hold is cut, so that the next load can read it back.
 void WriteHistoryValue(HKEY key, const char* name, const char* text) {
     char value[kHistoryValueSize];
     std::size_t length = 0;
@@ -52,15 +87,18 @@ void WriteHistoryValue(HKEY key, const char* name, const char* text) {
         ++length;
     std::memcpy(value, text, length);
     value[length] = '\0';
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                   static_cast<DWORD>(length + 1));
+    wchar_t wide[kHistoryValueSize];
+    const int units = Cp932ToWide(value, wide, kHistoryValueSize);
+    RegSetValueExW(key, WideName(name).Text, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide),
+                   static_cast<DWORD>((units + 1) * sizeof(wchar_t)));
 }
 
 } // namespace
 
 void LoadSettings(RunRecord& run) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS) {
         run.ConfiguredMode = SelectOnly;
         run.InitFromHistory = 0;
         return;
@@ -85,7 +123,7 @@ void LoadSettings(RunRecord& run) {
         for (int i = 0; i < kHistoryEntries; ++i) {
             char name[8];
             HistoryValueName(name, i);
-            char text[kHistoryValueSize + 1];
+            char text[kHistoryValueSize];
             if (!ReadHistoryValue(key, name, text))
                 break;
             if (text[0] != '\0')
@@ -98,13 +136,14 @@ void LoadSettings(RunRecord& run) {
 
 void SaveSettings(RunRecord& run) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text, 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return;
 
     const DWORD action = run.Action;
-    RegSetValueExA(key, kFlagValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&action),
-                   sizeof action);
+    RegSetValueExW(key, WideName(kFlagValue).Text, 0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&action), sizeof action);
 
     // The record's field has one byte more than a history value; never read past it.
     char line[kRecordTextSize];
@@ -115,13 +154,14 @@ void SaveSettings(RunRecord& run) {
     HistoryValueName(name, 0);
     WriteHistoryValue(key, name, line);
 
-    // The older entries follow the new line; a copy of the new line is dropped. With an
-    // empty line nothing but "h0" is written, so "h1" onwards keep their contents.
+    // The older entries follow the new line; a copy of the new line (the same bytes, whatever
+    // the system's collation says) is dropped. With an empty line nothing but "h0" is
+    // written, so "h1" onwards keep their contents.
     if (line[0] != '\0' && run.History != nullptr) {
         int n = 1;
         for (const char* entry = run.History->GetFirst(); entry != nullptr && n < kHistoryEntries;
              entry = run.History->GetNext()) {
-            if (lstrcmpA(entry, line) == 0)
+            if (std::strcmp(entry, line) == 0)
                 continue;
             HistoryValueName(name, n);
             WriteHistoryValue(key, name, entry);

@@ -334,15 +334,38 @@ TEST(Initialize, NoDataObjectIsInvalidAndReleasesTheHeldOne) {
     Destroy(extension);
 }
 
-TEST(Initialize, FileInADriveRootGivesTheDriveWithoutBackslash) {
+// The folder is cut from the UTF-16 path at its last backslash; the pattern comes from the
+// code page 932 form of the name, where a character without one is "?". The ANSI call read
+// "¥" as a backslash, and on a system set to UTF-8 cut "C:\w\あ\x.txt" inside "あ".
+struct PathRow {
+    const char* label;
+    std::wstring Path;
+    const char* DefaultPattern;
+    std::wstring Folder;
+};
+
+class InitializeWithPaths : public testing::TestWithParam<PathRow> {};
+
+TEST_P(InitializeWithPaths, CutsTheFolderFromTheWidePathAndThePatternFromTheName) {
+    const PathRow& row = GetParam();
     SelectExtension* extension = CreateExtension();
     ASSERT_NE(extension, nullptr);
-    FakeDataObject data(FakeDataObject::Paths, {L"C:\\x.txt", L"D:\\y.doc"});
+    FakeDataObject data(FakeDataObject::Paths, {row.Path, L"D:\\y.doc"});
     EXPECT_EQ(extension->Initialize(nullptr, &data, nullptr), S_OK);
-    EXPECT_STREQ(extension->DefaultPattern, "*.txt");
-    EXPECT_STREQ(extension->SourceFolder, L"C:");
+    EXPECT_STREQ(extension->DefaultPattern, row.DefaultPattern);
+    EXPECT_EQ(std::wstring(extension->SourceFolder), row.Folder);
     Destroy(extension);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, InitializeWithPaths,
+    testing::Values(PathRow{"DriveRootGivesTheDriveWithoutBackslash", L"C:\\x.txt", "*.txt", L"C:"},
+                    PathRow{"JapaneseFolder", L"C:\\w\\あ\\x.txt", "*.txt", L"C:\\w\\あ"},
+                    PathRow{"FolderEndingIn5C", L"C:\\表\\ソ.doc", "*.doc", L"C:\\表"},
+                    PathRow{"AccentWithoutItsPlainLetter", L"C:\\w\\x.café", "*.caf?", L"C:\\w"},
+                    PathRow{"YenSignIsNoSeparator", L"C:\\dl\\x¥..¥y.pdf", "*..?y.pdf", L"C:\\dl"},
+                    PathRow{"HangulAndEmoji", L"C:\\한\\\U0001F600.txt", "*.txt", L"C:\\한"}),
+    RowLabel());
 
 TEST(Initialize, LongestPathThatFitsIsKept) {
     // 259 characters, the most a MAX_PATH buffer holds with its terminator.
@@ -383,9 +406,11 @@ TEST_P(QueryContextMenuFlags, AddsOnePlainEntryAtTheGivenPositionUnlessOnlyDefau
     } else {
         EXPECT_EQ(hr, MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1));
         ASSERT_EQ(GetMenuItemCount(menu), 3);
-        char text[128] = {};
-        GetMenuStringA(menu, 1, text, sizeof text, MF_BYPOSITION);
-        EXPECT_STREQ(text, kMenuEntryText);
+        // Read as UTF-16, as Explorer reads it: the text is right whatever the system's
+        // ANSI code page.
+        wchar_t text[128] = {};
+        GetMenuStringW(menu, 1, text, 128, MF_BYPOSITION);
+        EXPECT_EQ(std::wstring(text), Wide(kMenuEntryText));
         MENUITEMINFOA info = {};
         info.cbSize = sizeof info;
         info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;

@@ -18,6 +18,7 @@
 #include "tests/support/row_label.h"
 #include "tests/support/string_list_entries.h"
 #include "tests/support/uncopyable.h"
+#include "tests/support/wide_text.h"
 
 namespace {
 
@@ -66,6 +67,9 @@ thread_local InitFocusRecorder* InitFocusRecorder::active = nullptr;
 struct Snapshot {
     bool Taken = false;
     std::vector<int> CheckedRadios;
+    // The combo box's texts as UTF-16, and in code page 932 for comparing with the record.
+    std::wstring WideComboText;
+    std::vector<std::wstring> WideComboItems;
     std::string ComboText;
     std::vector<std::string> ComboItems;
     // The control with the focus once the dialog is shown, or kUnknownFocus when another
@@ -87,13 +91,17 @@ Snapshot Take(HWND dialog) {
             shot.CheckedRadios.push_back(id);
     }
     HWND combo = GetDlgItem(dialog, IDC_PATTERN_COMBO);
-    shot.ComboText = WindowTextA(combo);
-    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    wchar_t text[512] = {};
+    GetWindowTextW(combo, text, 512);
+    shot.WideComboText = text;
+    shot.ComboText = Cp932(text);
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        char item[512] = {};
-        if (SendMessageA(combo, CB_GETLBTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof item))
-            SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-        shot.ComboItems.push_back(item);
+        wchar_t item[512] = {};
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < 512)
+            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+        shot.WideComboItems.push_back(item);
+        shot.ComboItems.push_back(Cp932(item));
     }
     shot.FocusId = GetActiveWindow() == dialog ? FocusedControl(dialog) : kUnknownFocus;
     shot.SmallIcon = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
@@ -103,8 +111,8 @@ Snapshot Take(HWND dialog) {
     return shot;
 }
 
-void SetComboText(HWND dialog, const std::string& text) {
-    SetWindowTextA(GetDlgItem(dialog, IDC_PATTERN_COMBO), text.c_str());
+void SetComboText(HWND dialog, const std::wstring& text) {
+    SetWindowTextW(GetDlgItem(dialog, IDC_PATTERN_COMBO), text.c_str());
 }
 
 std::string Bytes(const char* field) {
@@ -149,7 +157,7 @@ protected:
         return result;
     }
     // Types the text into the pattern box and confirms; the line the record then holds.
-    std::string ConfirmTyped(const std::string& text) {
+    std::string ConfirmTyped(const std::wstring& text) {
         EXPECT_EQ(Show([&](HWND dialog) {
                       SetComboText(dialog, text);
                       ClickButton(dialog, IDOK);
@@ -368,7 +376,21 @@ TEST_F(SelectionDialogTest, OkWithoutChangesKeepsThePreselectedAction) {
 }
 
 TEST_F(SelectionDialogTest, OkTakesTheTypedLine) {
-    EXPECT_EQ(ConfirmTyped("*.txt .doc readme"), "*.txt .doc readme");
+    EXPECT_EQ(ConfirmTyped(L"*.txt .doc readme"), "*.txt .doc readme");
+}
+
+// The line is code page 932 whatever the system's ANSI code page: a history entry is shown
+// as its UTF-16 text, and a typed character without a code page 932 form becomes "?".
+TEST_F(SelectionDialogTest, TextsAreConvertedWithCodePage932) {
+    SetHistory({"表*.txt", "ソ"});
+    record.InitFromHistory = 1;
+    ShowAndConfirm();
+    EXPECT_EQ(shot.WideComboText, L"表*.txt");
+    EXPECT_EQ(shot.WideComboItems, (std::vector<std::wstring>{L"表*.txt", L"ソ"}));
+    EXPECT_EQ(Bytes(record.PatternLine), "表*.txt");
+    // Kept out of the assertion, whose text must itself be code page 932.
+    const std::wstring typed = L"表é*.txt 한* \U0001F600 ¥";
+    EXPECT_EQ(ConfirmTyped(typed), "表?*.txt ?* ? ?");
 }
 
 TEST_F(SelectionDialogTest, OkTakesAnEntryPickedFromTheHistory) {
@@ -385,23 +407,23 @@ TEST_F(SelectionDialogTest, OkTakesAnEntryPickedFromTheHistory) {
 
 TEST_F(SelectionDialogTest, OkWithAnEmptyBoxGivesAnEmptyLine) {
     std::strcpy(record.DefaultPattern, "*.txt");
-    EXPECT_EQ(ConfirmTyped(""), "");
+    EXPECT_EQ(ConfirmTyped(L""), "");
 }
 
 TEST_F(SelectionDialogTest, TextIsCutAt259Bytes) {
-    EXPECT_EQ(ConfirmTyped(std::string(300, 'x')), std::string(259, 'x'));
+    EXPECT_EQ(ConfirmTyped(std::wstring(300, L'x')), std::string(259, 'x'));
 }
 
 TEST_F(SelectionDialogTest, TextOf259BytesIsKeptWhole) {
     const std::string line = "*." + std::string(257, 'y');
-    EXPECT_EQ(ConfirmTyped(line), line);
+    EXPECT_EQ(ConfirmTyped(Wide(line)), line);
 }
 
 TEST_F(SelectionDialogTest, DoubleByteTextIsCutWithinTheBuffer) {
     std::string line;
     for (int i = 0; i < 150; ++i)
         line += "表";
-    const std::string got = ConfirmTyped(line);
+    const std::string got = ConfirmTyped(Wide(line));
     EXPECT_LE(got.size(), 259u);
     EXPECT_GE(got.size(), 258u);
     EXPECT_EQ(line.compare(0, got.size(), got), 0) << "a prefix of the typed text";
@@ -437,7 +459,7 @@ TEST_P(CancelTest, EndsWithTwoAndWritesNothing) {
     std::strcpy(record.PatternLine, "previous line");
     record.Action = MoveToFolder;
     const INT_PTR result = Show([&](HWND dialog) {
-        SetComboText(dialog, "typed but cancelled");
+        SetComboText(dialog, L"typed but cancelled");
         ClickButton(dialog, IDC_CLIPBOARD_COPY);
         GetParam().End(dialog);
     });
@@ -578,7 +600,7 @@ TEST_F(SelectionDialogTest, WorksOnTheRecordItIsHandedNotOnTheLatestObject) {
     std::strcpy(record.DefaultPattern, "*.mine");
     record.ConfiguredMode = ClipboardCut;
     const INT_PTR result = Show([](HWND dialog) {
-        SetComboText(dialog, "*.mine readme");
+        SetComboText(dialog, L"*.mine readme");
         ClickButton(dialog, IDOK);
     });
     EXPECT_EQ(result, IDOK);
@@ -594,7 +616,7 @@ TEST_F(SelectionDialogTest, WithoutARecordFallsBackToTheRunOfCurrentExtension) {
     LaterExtension later;
     ModalDriver driver([&](HWND dialog) {
         shot = Take(dialog);
-        SetComboText(dialog, "*.fallback");
+        SetComboText(dialog, L"*.fallback");
         ClickButton(dialog, IDOK);
     });
     const INT_PTR result = DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SELECTION), nullptr,
