@@ -28,3 +28,19 @@ function(vestrane_add_test name)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
                          PROPERTIES ${VESTRANE_TEST_PROPERTIES})
 endfunction()
+
+# vestrane_add_second_locale_test(TARGET FILTER): the tests of the GoogleTest program TARGET
+# that match the filter, as one ctest test named TARGET.code_page_1252, in the second locale.
+function(vestrane_add_second_locale_test target filter)
+    if(NOT (WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8))
+        return()
+    endif()
+    set(name ${target}.code_page_1252)
+    add_test(NAME ${name} COMMAND ${target} --gtest_filter=${filter})
+    # A filter that selects nothing fails rather than passing with no test run.
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT VESTRANE_WINE_LOCALE=${VESTRANE_SECOND_WINE_LOCALE}
+        FIXTURES_REQUIRED ${VESTRANE_SECOND_CODE_PAGE_FIXTURE}
+        FAIL_REGULAR_EXPRESSION "\\[==========\\] 0 tests from"
+        TIMEOUT 300)
+endfunction()

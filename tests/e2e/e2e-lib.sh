@@ -44,9 +44,13 @@ readonly INSTALL_WIN='C:\Program Files\Vestrane'
 readonly INSTALL_DIR="$E2E_PREFIX/drive_c/Program Files/Vestrane"
 
 # The sample folder: the names that the line "*.txt .doc readme" matches, and the others.
+# Among them names that the ANSI calls read wrong: "café" as "cafe" (the name of another
+# file), Hangul and the emoji as "?", and "¥" as a backslash, which made the last name a
+# path to Documents\taxes.doc two folders up.
 SAMPLE_MATCHING=(
     readme README.md readme.bak notes.txt todo.TXT readme2.txt report.doc letter.doc
-    表計算.txt ソフト.doc 報告書.doc メモ.txt 表.txt
+    表計算.txt ソフト.doc 報告書.doc メモ.txt 表.txt café.txt cafe.txt 한글.txt 😀.txt
+    'x¥..¥..¥Documents¥taxes.doc'
 )
 SAMPLE_OTHERS=(
     report.docx 写真.jpg image01.jpg image02.png photo.JPG data.csv budget.xls main.c main.h

@@ -72,6 +72,10 @@ folder_action() {
     mkdir -p "$target"
     # A file of a matching name already there is replaced without a question.
     echo stale >"$target/notes.txt"
+    # Where best fit led the name with "¥": neither it nor a file of its name in the target
+    # may be touched.
+    mkdir -p "$work/Documents"
+    echo outside >"$work/Documents/taxes.doc"
     # Wine's folder browser compares a folder's access time too, and Linux sets it at the
     # first read after a change: read the folders now, as any user's look at them would.
     ls -R "$work" >/dev/null && ls "$E2E_PREFIX/drive_c" "$E2E_PREFIX/drive_c/e2e" >/dev/null
@@ -88,6 +92,7 @@ folder_action() {
     done
     expect_equal "files in the target folder" "$(sorted "${SAMPLE_MATCHING[@]}")" \
         "$(ls -1 "$target" | LC_ALL=C sort)"
+    expect_equal "the file beside the sample folder" outside "$(cat "$work/Documents/taxes.doc")"
     for name in "${SAMPLE_OTHERS[@]}"; do
         [ -f "$sample/$name" ] || fail "$name, which does not match, has gone"
     done

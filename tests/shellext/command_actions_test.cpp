@@ -3,7 +3,9 @@
 // factory and initialised with the shell's data object, InvokeCommand from the host window,
 // the selection dialog answered, then the folder browser and the closing message where the
 // action has them. Checked: the list view's selection, the clipboard's bytes as a paste
-// would find them, and the files copied or moved.
+// would find them, and the files copied or moved. The folder and the names are of kinds
+// that the ANSI calls got wrong, and everything is read in UTF-16, so the same test also
+// runs under a second locale whose ANSI code page is not 932.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -28,18 +30,32 @@
 #include "tests/support/registry_key_guard.h"
 #include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
-#include "tests/support/wide_text.h"
 #include "tests/support/shell_view.h"
+#include "tests/support/wide_text.h"
 
 namespace {
 
-const char kPatternLine[] = "*.txt readme sub";
-// 表.txt: a name whose second byte is a backslash.
-const std::string kHyouName = "\x95\x5C.txt";
-std::string ResultText(int count, const char* verb) {
+using Names = std::vector<std::wstring>;
+
+const char kPatternLine[] = "*.txt readme sub *.pdf";
+// The files the line matches: 表 ends in the byte 0x5C in code page 932; best fit read
+// "café" as "cafe" (one file twice), Hangul and the emoji as "?" (no file), and "¥" as a
+// backslash, which led the downloaded name to Documents\taxes.pdf beside the folder.
+const Names kMatching = {
+    L"a.txt",    L"c.txt",    L"readme",         L"表.txt", L"café.txt",
+    L"cafe.txt", L"한글.txt", L"\U0001F600.txt", L"t.pdf",  L"x¥..¥..¥Documents¥taxes.pdf"};
+// The right-clicked file, which the line does not match.
+const wchar_t kClicked[] = L"b.doc";
+
+std::wstring ResultText(int count, const char* verb) {
     char text[MAX_PATH];
     wsprintfA(text, kResultFormat, count, verb);
-    return text;
+    return Wide(text);
+}
+
+// Each file's own bytes.
+std::string Content(const std::wstring& name) {
+    return "content of " + Utf8(name);
 }
 
 struct ActionCase {
@@ -51,8 +67,10 @@ struct ActionCase {
 struct RunWindows {
     int Dialogs = 0;
     std::vector<HWND> BrowserOwners;
-    std::vector<std::vector<std::string>> BrowserSelections;
-    std::vector<CapturedMessageBox> Boxes;
+    std::vector<std::vector<std::wstring>> BrowserSelections;
+    std::vector<HWND> BoxOwners;
+    std::vector<std::wstring> BoxCaptions;
+    std::vector<std::wstring> BoxTexts;
 };
 
 class CommandActions : public ::testing::TestWithParam<ActionCase> {
@@ -81,30 +99,38 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
     ProcessLock clipboardLock("clipboard");
 
     ProcessLock browserLock(kFolderBrowserLock);
-    ScratchFolder source("vestrane-test-command", BrowserTestFolder());
+    ScratchFolder scratch("vestrane-test-command", BrowserTestFolder());
     ScratchFolder target("vestrane-test-chosen", BrowserTestFolder());
-    ASSERT_FALSE(source.Path().empty());
+    ASSERT_FALSE(scratch.Path().empty());
     ASSERT_FALSE(target.Path().empty());
-    const std::vector<std::string> files = {"a.txt", "b.doc", "c.txt", "readme", kHyouName};
-    for (const std::string& name : files)
-        source.WriteFile(name, "content of " + name);
-    ASSERT_TRUE(source.AddFolder("sub"));
-    source.WriteFile("sub\\inner.txt", "inner");
+    // The files are shown in scratch\あ; Documents\taxes.pdf lies two levels above a name
+    // in it that best fit would read as "x\..\..\Documents\taxes.pdf".
+    const std::wstring source = scratch / L"あ";
+    ASSERT_TRUE(CreateDirectoryW(source.c_str(), nullptr));
+    ASSERT_TRUE(scratch.AddFolder("Documents"));
+    ASSERT_TRUE(scratch.WriteFile(L"Documents\\taxes.pdf", Content(L"outside")));
+    ASSERT_TRUE(target.WriteFile(L"taxes.pdf", Content(L"the target's own")));
+    Names files = kMatching;
+    files.push_back(kClicked);
+    for (const std::wstring& name : files)
+        ASSERT_TRUE(scratch.WriteFile(L"あ\\" + name, Content(name))) << Utf8(name);
+    ASSERT_TRUE(CreateDirectoryW((source + L"\\sub").c_str(), nullptr));
+    ASSERT_TRUE(scratch.WriteFile(L"あ\\sub\\inner.txt", "inner"));
 
     RunWindows run;
     {
-        ShellViewHost host(source.Path());
+        ShellViewHost host(source);
         ASSERT_TRUE(host.Valid());
         // The menu is opened for b.doc, which the user selected.
-        ASSERT_GE(host.Select("b.doc"), 0);
+        ASSERT_GE(host.Select(Cp932(kClicked)), 0);
         HWND listView = host.ListView();
 
         const UINT privateFormat = RegisterClipboardFormatA("Vestrane Test Private");
         ASSERT_TRUE(SeedClipboard(host.Host(), "earlier text", privateFormat, "earlier"));
-        IContextMenu* menu = dll_->OpenMenuFor(host.Folder(), "b.doc");
+        IContextMenu* menu = dll_->OpenMenuFor(host.Folder(), Cp932(kClicked));
         ASSERT_NE(menu, nullptr);
 
-        SettleAccessTimes(source.Path());
+        SettleAccessTimes(source);
         SettleAccessTimes(target.Path());
         {
             ModalDriver answer([&](HWND window) {
@@ -115,11 +141,12 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
                     ClickButton(window, IDOK);
                 } else if (IsFolderBrowser(window)) {
                     run.BrowserOwners.push_back(GetWindow(window, GW_OWNER));
-                    run.BrowserSelections.push_back(BrowserSelection(window));
+                    run.BrowserSelections.push_back(BrowserSelectionW(window));
                     ChooseInBrowser(window, target.Path());
                 } else {
-                    run.Boxes.push_back({GetWindow(window, GW_OWNER), WindowTextA(window),
-                                         MessageBoxTextA(window)});
+                    run.BoxOwners.push_back(GetWindow(window, GW_OWNER));
+                    run.BoxCaptions.push_back(WindowTextW(window));
+                    run.BoxTexts.push_back(MessageBoxTextW(window));
                     ClickButton(window, IDOK);
                 }
             });
@@ -128,19 +155,20 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
         EXPECT_EQ(run.Dialogs, 1);
 
         // The selection: every item the line matches, the folder included, and no other.
-        std::vector<std::string> selected = SelectedLabels(listView);
-        std::vector<std::string> expected = {"a.txt", "c.txt", "readme", "sub", kHyouName};
-        std::vector<std::string> sortedSelection = selected;
+        const Names selected = SelectedLabelsW(listView);
+        Names expected = kMatching;
+        expected.push_back(L"sub");
+        Names sortedSelection = selected;
         std::sort(sortedSelection.begin(), sortedSelection.end());
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(sortedSelection, expected);
         EXPECT_EQ(GetFocus(), listView);
 
-        // The collected paths, in the list view's order, in UTF-16.
+        // The collected paths, in the list view's order.
         std::wstring fileList;
-        std::vector<std::wstring> paths;
-        for (const std::string& label : selected) {
-            paths.push_back(Wide(source / label));
+        Names paths;
+        for (const std::wstring& label : selected) {
+            paths.push_back(source + L"\\" + label);
             fileList += paths.back() + L'\0';
         }
         fileList += L'\0';
@@ -180,38 +208,39 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
             ASSERT_EQ(run.BrowserOwners.size(), 1u);
             EXPECT_EQ(run.BrowserOwners[0], host.Host());
             ASSERT_FALSE(run.BrowserSelections[0].empty());
-            EXPECT_EQ(run.BrowserSelections[0].back(),
-                      source.Path().substr(source.Path().rfind('\\') + 1));
-            // The folder was collected but not copied: four files.
-            ASSERT_EQ(run.Boxes.size(), 1u);
-            EXPECT_EQ(run.Boxes[0].Text,
-                      ResultText(4, row.Action == CopyToFolder ? kCopyVerb : kMoveVerb));
-            EXPECT_EQ(run.Boxes[0].Caption, kResultCaption);
-            EXPECT_EQ(run.Boxes[0].Owner, host.Host());
+            EXPECT_EQ(run.BrowserSelections[0].back(), L"あ");
+            // The folder was collected but not copied: every matching file.
+            ASSERT_EQ(run.BoxTexts.size(), 1u);
+            EXPECT_EQ(run.BoxTexts[0],
+                      ResultText(static_cast<int>(kMatching.size()),
+                                 row.Action == CopyToFolder ? kCopyVerb : kMoveVerb));
+            EXPECT_EQ(run.BoxCaptions[0], Wide(kResultCaption));
+            EXPECT_EQ(run.BoxOwners[0], host.Host());
         } else {
             EXPECT_TRUE(run.BrowserOwners.empty());
-            EXPECT_TRUE(run.Boxes.empty());
+            EXPECT_TRUE(run.BoxTexts.empty());
         }
 
         EXPECT_EQ(menu->Release(), 0u);
         EXPECT_EQ(dll_->CanUnloadNow(), S_OK);
     }
 
-    // The files: copied, moved, or left alone.
+    // The files: copied, moved, or left alone, each under its own name.
     const bool copied = row.Action == CopyToFolder || row.Action == MoveToFolder;
     const bool moved = row.Action == MoveToFolder;
-    for (const std::string& name :
-         {std::string("a.txt"), std::string("c.txt"), std::string("readme"), kHyouName}) {
-        EXPECT_EQ(FileExists(target / name), copied) << name;
+    for (const std::wstring& name : kMatching) {
+        EXPECT_EQ(FileExists(target / name), copied) << Utf8(name);
         if (copied) {
-            EXPECT_EQ(ReadWholeFile(target / name), "content of " + name);
+            EXPECT_EQ(ReadWholeFile(target / name), Content(name)) << Utf8(name);
         }
-        EXPECT_EQ(FileExists(source / name), !moved) << name;
+        EXPECT_EQ(FileExists(source + L"\\" + name), !moved) << Utf8(name);
     }
-    EXPECT_FALSE(FileExists(target / "b.doc"));
-    EXPECT_FALSE(FileExists(target / "sub"));
-    EXPECT_EQ(ReadWholeFile(source / "b.doc"), "content of b.doc");
-    EXPECT_EQ(ReadWholeFile(source / "sub\\inner.txt"), "inner");
+    EXPECT_FALSE(FileExists(target / std::wstring(kClicked)));
+    EXPECT_FALSE(FileExists(target / L"sub"));
+    EXPECT_EQ(ReadWholeFile(source + L"\\" + kClicked), Content(kClicked));
+    EXPECT_EQ(ReadWholeFile(source + L"\\sub\\inner.txt"), "inner");
+    EXPECT_EQ(ReadWholeFile(scratch / L"Documents\\taxes.pdf"), Content(L"outside"));
+    EXPECT_EQ(ReadWholeFile(target / L"taxes.pdf"), Content(L"the target's own"));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -38,6 +38,32 @@ std::string TreeLabel(HWND tree, HTREEITEM item) {
     return text;
 }
 
+std::wstring TreeLabelW(HWND tree, HTREEITEM item) {
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW record = {};
+    record.mask = TVIF_TEXT;
+    record.hItem = item;
+    record.pszText = text;
+    record.cchTextMax = MAX_PATH;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&record));
+    return text;
+}
+
+// The labels from the tree's root down to its selected item, each read by `read`.
+template <typename Text, typename Read> std::vector<Text> SelectionChain(HWND browser, Read read) {
+    std::vector<Text> chain;
+    HWND tree = FindDescendant(browser, WC_TREEVIEWA);
+    if (tree == nullptr)
+        return chain;
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    while (item != nullptr) {
+        chain.insert(chain.begin(), read(tree, item));
+        item = reinterpret_cast<HTREEITEM>(
+            SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
+    }
+    return chain;
+}
+
 HTREEITEM Next(HWND tree, HTREEITEM item, UINT relation) {
     return reinterpret_cast<HTREEITEM>(
         SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
@@ -121,17 +147,11 @@ bool IsFolderBrowser(HWND window) {
 }
 
 std::vector<std::string> BrowserSelection(HWND browser) {
-    std::vector<std::string> chain;
-    HWND tree = FindDescendant(browser, WC_TREEVIEWA);
-    if (tree == nullptr)
-        return chain;
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    while (item != nullptr) {
-        chain.insert(chain.begin(), TreeLabel(tree, item));
-        item = reinterpret_cast<HTREEITEM>(
-            SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
-    }
-    return chain;
+    return SelectionChain<std::string>(browser, TreeLabel);
+}
+
+std::vector<std::wstring> BrowserSelectionW(HWND browser) {
+    return SelectionChain<std::wstring>(browser, TreeLabelW);
 }
 
 void ChooseInBrowser(HWND browser, const std::string& folder) {
@@ -154,6 +174,22 @@ void SettleAccessTimes(std::string folder) {
         // A cut inside a double-byte character only lists a folder that does not exist.
         const size_t cut = folder.find_last_of('\\');
         if (cut == std::string::npos)
+            break;
+        folder.resize(cut);
+    }
+}
+
+void SettleAccessTimes(std::wstring folder) {
+    while (folder.size() > 3) {
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            while (FindNextFileW(search, &found)) {
+            }
+            FindClose(search);
+        }
+        const size_t cut = folder.find_last_of(L'\\');
+        if (cut == std::wstring::npos)
             break;
         folder.resize(cut);
     }

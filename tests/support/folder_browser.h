@@ -16,6 +16,8 @@ bool IsFolderBrowser(HWND window);
 // The tree's labels from its root down to the selected item, such as
 // {"デスクトップ", "マイ コンピューター", " (C:)", "users", ...}.
 std::vector<std::string> BrowserSelection(HWND browser);
+// The same labels in UTF-16.
+std::vector<std::wstring> BrowserSelectionW(HWND browser);
 // Selects folder (a path beginning with a drive, such as "C:\\work") in the browser's tree
 // as a user would, opening the drive and then each folder by its label, and confirms it
 // with OK. (BFFM_SETSELECTIONA is not used here: Wine's browser finds a path by comparing
@@ -40,3 +42,4 @@ extern const char kFolderBrowserLock[];
 // opening may no longer match a path parsed a moment later. Listed once beforehand, the
 // times stay put while the browser is open. Call it after the last change to the folders.
 void SettleAccessTimes(std::string folder);
+void SettleAccessTimes(std::wstring folder);

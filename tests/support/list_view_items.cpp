@@ -4,15 +4,16 @@
 
 namespace {
 
-std::vector<std::string> Labels(HWND listView, UINT which) {
-    std::vector<std::string> labels;
+template <typename Text, typename Read>
+std::vector<Text> Labels(HWND listView, UINT which, Read read) {
+    std::vector<Text> labels;
     int index = -1;
     for (;;) {
         index = static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(index),
                                               MAKELPARAM(which, 0)));
         if (index < 0)
             break;
-        labels.push_back(ListViewLabel(listView, index));
+        labels.push_back(read(listView, index));
     }
     return labels;
 }
@@ -39,11 +40,30 @@ std::string ListViewLabel(HWND listView, int index) {
 }
 
 std::vector<std::string> ListViewLabels(HWND listView) {
-    return Labels(listView, LVNI_ALL);
+    return Labels<std::string>(listView, LVNI_ALL, ListViewLabel);
 }
 
 std::vector<std::string> SelectedLabels(HWND listView) {
-    return Labels(listView, LVNI_SELECTED);
+    return Labels<std::string>(listView, LVNI_SELECTED, ListViewLabel);
+}
+
+std::wstring ListViewLabelW(HWND listView, int index) {
+    wchar_t text[MAX_PATH + 1] = {};
+    LVITEMW item = {};
+    item.iSubItem = 0;
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH;
+    SendMessageW(listView, LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+std::vector<std::wstring> ListViewLabelsW(HWND listView) {
+    return Labels<std::wstring>(listView, LVNI_ALL, ListViewLabelW);
+}
+
+std::vector<std::wstring> SelectedLabelsW(HWND listView) {
+    return Labels<std::wstring>(listView, LVNI_SELECTED, ListViewLabelW);
 }
 
 int IndexOfLabel(HWND listView, const std::string& label) {

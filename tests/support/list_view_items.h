@@ -1,5 +1,6 @@
 // A list view's items as a user sees and picks them: labels (column 0) in the ANSI code page
-// (code page 932 in the test prefix), and a selection made the way a click makes it.
+// (code page 932 in the test prefix) or in UTF-16, and a selection made the way a click
+// makes it.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,10 @@ std::string ListViewLabel(HWND listView, int index);
 std::vector<std::string> ListViewLabels(HWND listView);
 // The labels of the selected items, in index order.
 std::vector<std::string> SelectedLabels(HWND listView);
+// The same labels in UTF-16, as the list view holds them.
+std::wstring ListViewLabelW(HWND listView, int index);
+std::vector<std::wstring> ListViewLabelsW(HWND listView);
+std::vector<std::wstring> SelectedLabelsW(HWND listView);
 // The index of the first item with this label, or -1.
 int IndexOfLabel(HWND listView, const std::string& label);
 // Selects exactly the items at these indexes, gives the first the focus and scrolls it into

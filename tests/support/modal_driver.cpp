@@ -87,6 +87,16 @@ std::string MessageBoxTextA(HWND box) {
     return WindowTextA(GetDlgItem(box, 0xFFFF));
 }
 
+std::wstring WindowTextW(HWND window) {
+    wchar_t text[2048] = {};
+    GetWindowTextW(window, text, 2048);
+    return text;
+}
+
+std::wstring MessageBoxTextW(HWND box) {
+    return WindowTextW(GetDlgItem(box, 0xFFFF));
+}
+
 void ClickButton(HWND dialog, int id) {
     HWND button = GetDlgItem(dialog, id);
     if (button != nullptr) {

@@ -42,6 +42,9 @@ private:
 std::string WindowTextA(HWND window);
 // The message text of a message box.
 std::string MessageBoxTextA(HWND box);
+// The window's text and a message box's text in UTF-16.
+std::wstring WindowTextW(HWND window);
+std::wstring MessageBoxTextW(HWND box);
 // Clicks the button with the given id and waits for the click to be handled.
 void ClickButton(HWND dialog, int id);
 

@@ -20,10 +20,14 @@ std::wstring Wide(const std::string& text) {
 } // namespace
 
 IShellFolder* BindFolder(const std::string& path, PIDLIST_ABSOLUTE* id) {
+    return BindFolder(Wide(path), id);
+}
+
+IShellFolder* BindFolder(const std::wstring& path, PIDLIST_ABSOLUTE* id) {
     IShellFolder* desktop = nullptr;
     if (FAILED(SHGetDesktopFolder(&desktop)))
         return nullptr;
-    std::wstring wide = Wide(path);
+    std::wstring wide = path;
     PIDLIST_ABSOLUTE parsed = nullptr;
     IShellFolder* folder = nullptr;
     if (SUCCEEDED(
@@ -118,6 +122,11 @@ STDMETHODIMP ShellBrowser::QueryActiveShellView(IShellView** view) {
 
 bool FolderView::Open(HWND host, const std::string& folder, UINT viewMode, const RECT& area,
                       UINT activation) {
+    return Open(host, Wide(folder), viewMode, area, activation);
+}
+
+bool FolderView::Open(HWND host, const std::wstring& folder, UINT viewMode, const RECT& area,
+                      UINT activation) {
     Close();
     folder_ = BindFolder(folder, &folderId_);
     if (folder_ == nullptr ||
@@ -171,7 +180,9 @@ HWND FolderView::ListView() const {
                                   : nullptr;
 }
 
-ShellViewHost::ShellViewHost(const std::string& folderPath) {
+ShellViewHost::ShellViewHost(const std::string& folderPath) : ShellViewHost(Wide(folderPath)) {}
+
+ShellViewHost::ShellViewHost(const std::wstring& folderPath) {
     RegisterPlainClass(kHostClass);
     host_ = CreateWindowExA(0, kHostClass, "Vestrane test folder", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                             0, 0, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);

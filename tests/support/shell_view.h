@@ -15,6 +15,7 @@
 // The shell folder object of a file-system folder, the path in the ANSI code page; null
 // when it cannot be bound. With `id`, also the folder's item id list (CoTaskMemFree it).
 IShellFolder* BindFolder(const std::string& path, PIDLIST_ABSOLUTE* id = nullptr);
+IShellFolder* BindFolder(const std::wstring& path, PIDLIST_ABSOLUTE* id = nullptr);
 
 // The data object that the shell hands a context-menu handler for these items of folder,
 // in this order (IShellFolder::GetUIObjectOf with IID_IDataObject); null on failure.
@@ -70,6 +71,8 @@ public:
     // the folder cannot be bound or its view not made.
     bool Open(HWND host, const std::string& folder, UINT viewMode, const RECT& area,
               UINT activation);
+    bool Open(HWND host, const std::wstring& folder, UINT viewMode, const RECT& area,
+              UINT activation);
     void Close();
 
     IShellFolder* Folder() const { return folder_; }
@@ -92,6 +95,7 @@ private:
 class ShellViewHost : private Uncopyable {
 public:
     explicit ShellViewHost(const std::string& folderPath);
+    explicit ShellViewHost(const std::wstring& folderPath);
     ~ShellViewHost();
 
     // True when the view and its list view are there.

@@ -25,3 +25,13 @@ inline std::string Cp932(const std::wstring& wide) {
     bytes.resize(bytes.size() - 1);
     return bytes;
 }
+
+// For messages and file contents that a reader of the test output understands.
+inline std::string Utf8(const std::wstring& wide) {
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(length > 0 ? length : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &bytes[0], length, nullptr, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}

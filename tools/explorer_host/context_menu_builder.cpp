@@ -187,10 +187,11 @@ void ContextMenuBuilder::ReportEntries() const {
     const int count = GetMenuItemCount(menu_);
     for (int i = 0; i < count; ++i) {
         const UINT id = GetMenuItemID(menu_, i);
-        char text[512] = {};
-        GetMenuStringA(menu_, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-        if (text[0] != '\0')
-            ReportLine("menu", text);
+        // Read in UTF-16, as Explorer reads it.
+        wchar_t text[512] = {};
+        GetMenuStringW(menu_, static_cast<UINT>(i), text, 512, MF_BYPOSITION);
+        if (text[0] != L'\0')
+            ReportLineW("menu", text);
         else if (id == 0)
             ReportLine("menu", "-");
     }

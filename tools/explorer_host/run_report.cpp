@@ -8,11 +8,12 @@
 #include "tests/support/list_view_items.h"
 #include "tools/explorer_host/report_writer.h"
 
+// The labels as the list view holds them, in UTF-16, so that every name shows as it is.
 void ReportListView(HWND listView) {
-    for (const std::string& label : ListViewLabels(listView))
-        ReportLine("item", label);
-    for (const std::string& label : SelectedLabels(listView))
-        ReportLine("selected", label);
+    for (const std::wstring& label : ListViewLabelsW(listView))
+        ReportLineW("item", label.c_str());
+    for (const std::wstring& label : SelectedLabelsW(listView))
+        ReportLineW("selected", label.c_str());
 }
 
 void ReportClipboard() {
