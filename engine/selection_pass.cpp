@@ -149,7 +149,12 @@ void RunSelection(RunRecord& run, HWND listView) {
     PassMemory* memory = new (std::nothrow) PassMemory;
     if (memory != nullptr) {
         memory->Line.Compile(run.PatternLine);
+        // Each change that the list view draws on its own costs an invalidation (a round
+        // trip to the window server under Wine), off screen too; drawing is held back for
+        // the walk, and the items in view are repainted once after it.
+        SendMessageW(listView, WM_SETREDRAW, FALSE, 0);
         SelectAndCollect(run, listView, *memory);
+        SendMessageW(listView, WM_SETREDRAW, TRUE, 0);
         Repaint(listView);
         delete memory;
         // Without a list of paths the actions have nothing sound to work on.

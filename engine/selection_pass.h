@@ -7,8 +7,10 @@
 
 // The line is compiled once for the pass. Each item is read once, label and selection state
 // together (LVM_GETITEMW), in index order, and written (LVM_SETITEMSTATE, LVIS_SELECTED
-// only) when its selection changes or its state could not be read. A label is matched in
-// its code page 932 form. The item record and text buffer are memory of the pass alone.
+// only) when its selection changes or its state could not be read; the list view draws
+// nothing during the walk (WM_SETREDRAW) and its items in view are repainted after it. A
+// label is matched in its code page 932 form. The item record and text buffer are memory of
+// the pass alone.
 //
 // Collected paths are SourceFolder + "\" + the UTF-16 label; a path of MAX_PATH characters
 // or more is left out (its item is still selected). PathBytesTotal counts the bytes of the

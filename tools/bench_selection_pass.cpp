@@ -1,11 +1,14 @@
 // Benchmark of the selection pass under Wine (not a test): the whole RunSelection over real
-// list views of 1,000, 10,000 and 100,000 items, next to a bare loop that sends the same
-// LVM_GETNEXTITEM/LVM_GETITEMA/LVM_SETITEMA messages, leaves out matching and collecting,
-// and makes the same selection changes. Then the right-click: what the built Vestrane.dll
-// costs each context menu on files (Initialize, QueryContextMenu, GetCommandString) with a
-// real shell data object, next to the least any handler pays to read that data object, and
-// the module load beside it. Prints two tables; the argument "right-click" prints only the
-// second.
+// list views of 1,000, 10,000 and 100,000 items, next to a bare loop that sends the messages
+// of the pass as it was first built (LVM_GETNEXTITEM, LVM_GETITEMA for the text and
+// LVM_SETITEMA for the state of every item), leaves out matching and collecting, and makes
+// the same selection changes; twice: from nothing selected (about a third of the items
+// match) and with every item changing. Beside each, the LVN_ITEMCHANGING and
+// LVN_ITEMCHANGED notifications that the list view's parent got. Then the right-click: what the
+// built Vestrane.dll costs each context menu on files (Initialize, QueryContextMenu,
+// GetCommandString) with a real shell data object, next to the least any handler pays to read that
+// data object, and the module load beside it. Prints two tables; the argument "right-click" prints
+// only the second.
 //
 //   cmake --build build/mingw64 --target bench_selection_pass &&
 //   tools/wine-run --prefix build/mingw64/wineprefix build/mingw64/tools/bench_selection_pass.exe
@@ -58,11 +61,37 @@ double Milliseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& end) {
            static_cast<double>(frequency.QuadPart);
 }
 
-void ResetSelection(HWND listView) {
-    LVITEMA clear = {};
-    clear.stateMask = LVIS_SELECTED;
-    SendMessageA(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(&clear));
+void SetSelected(HWND listView, int index, bool selected) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = selected ? LVIS_SELECTED : 0;
+    SendMessageA(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+// The selection a round starts from: nothing selected, or exactly the items that do not
+// match, so that every item changes.
+enum class Start { NothingSelected, EveryItemChanges };
+
+void PrepareSelection(HWND listView, Start start, const std::vector<bool>& outcome) {
+    SetSelected(listView, -1, false);
+    if (start == Start::EveryItemChanges) {
+        for (std::size_t index = 0; index < outcome.size(); ++index) {
+            if (!outcome[index])
+                SetSelected(listView, static_cast<int>(index), true);
+        }
+    }
+}
+
+// The change notifications the list view sends its parent.
+LRESULT CountChanges(WindowProcHook& hook, HWND window, UINT message, WPARAM wParam,
+                     LPARAM lParam) {
+    if (message == WM_NOTIFY) {
+        const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
+        if (code == LVN_ITEMCHANGING || code == LVN_ITEMCHANGED)
+            ++*static_cast<long*>(hook.Context());
+    }
+    return hook.CallOriginal(window, message, wParam, lParam);
 }
 
 // The pass's messages in the pass's order, with the outcome known beforehand.
@@ -88,10 +117,11 @@ void BareLoop(HWND listView, const std::vector<bool>& outcome) {
     }
 }
 
-// One timed run from the same starting point: nothing selected, the list view focused
-// (the pass ends by focusing it, and a focused list view repaints changed items).
-double TimeOnce(HWND listView, const std::function<void()>& run) {
-    ResetSelection(listView);
+// One timed run from the given start, the list view focused (the pass ends by focusing it,
+// and a focused list view repaints changed items).
+double TimeOnce(HWND listView, Start from, const std::vector<bool>& outcome,
+                const std::function<void()>& run) {
+    PrepareSelection(listView, from, outcome);
     SetFocus(listView);
     LARGE_INTEGER start;
     LARGE_INTEGER end;
@@ -300,16 +330,8 @@ int RightClickTable() {
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "right-click") == 0)
-        return RightClickTable();
-    std::printf("Selection pass under Wine, pattern line \"%s\", best of several rounds\n",
-                kPatternLine);
-    std::printf("%8s %12s %14s %7s %15s %7s %12s\n", "items", "bare ms", "pass ms", "ratio",
-                "pass+paths ms", "ratio", "pass us/item");
-    for (int count : {1000, 10000, 100000}) {
+void PassTable(Start start, const std::vector<int>& counts) {
+    for (int count : counts) {
         const std::vector<std::string> names = RealisticNames(count);
         TestListView list(names);
         HWND listView = list.ListView();
@@ -332,17 +354,58 @@ int main(int argc, char** argv) {
         double pass = 1e300;
         double passWithPaths = 1e300;
         for (int round = 0; round < rounds; ++round) {
-            bare = std::min(bare, TimeOnce(listView, [&] { BareLoop(listView, outcome); }));
-            pass = std::min(pass, TimeOnce(listView, [&] { RunSelection(select, listView); }));
-            passWithPaths = std::min(passWithPaths,
-                                     TimeOnce(listView, [&] { RunSelection(collect, listView); }));
+            bare = std::min(
+                bare, TimeOnce(listView, start, outcome, [&] { BareLoop(listView, outcome); }));
+            pass = std::min(
+                pass, TimeOnce(listView, start, outcome, [&] { RunSelection(select, listView); }));
+            passWithPaths = std::min(passWithPaths, TimeOnce(listView, start, outcome, [&] {
+                                         RunSelection(collect, listView);
+                                     }));
         }
         int selected = 0;
         for (int index = 0; index < count; ++index)
             selected += list.Selected(index) ? 1 : 0;
-        std::printf("%8d %12.2f %14.2f %7.2f %15.2f %7.2f %12.1f   (%d selected, %u path bytes)\n",
+        // Counted in rounds of their own, so that the counting costs no timed round anything.
+        long bareNotifications = 0;
+        long passNotifications = 0;
+        {
+            long counted = 0;
+            WindowProcHook hook(list.Host(), CountChanges, &counted);
+            TimeOnce(listView, start, outcome, [&] {
+                counted = 0;
+                BareLoop(listView, outcome);
+                bareNotifications = counted;
+            });
+            TimeOnce(listView, start, outcome, [&] {
+                counted = 0;
+                RunSelection(select, listView);
+                passNotifications = counted;
+            });
+        }
+        std::printf("%8d %10.2f %10.2f %6.2f %14.2f %6.2f %9.2f %10ld / %-10ld (%d selected, %u "
+                    "path bytes)\n",
                     count, bare, pass, pass / bare, passWithPaths, passWithPaths / bare,
-                    pass * 1e3 / count, selected, static_cast<unsigned>(collect.PathBytesTotal));
+                    pass * 1e3 / count, bareNotifications, passNotifications, selected,
+                    static_cast<unsigned>(collect.PathBytesTotal));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "right-click") == 0)
+        return RightClickTable();
+    std::printf("Selection pass under Wine, pattern line \"%s\", best of several rounds\n",
+                kPatternLine);
+    for (Start start : {Start::NothingSelected, Start::EveryItemChanges}) {
+        std::printf("%s\n", start == Start::NothingSelected
+                                ? "from nothing selected (about a third of the items match):"
+                                : "with every item changing:");
+        std::printf("%8s %10s %10s %6s %14s %6s %9s %21s\n", "items", "bare ms", "pass ms", "ratio",
+                    "pass+paths ms", "ratio", "us/item", "notifications bare/pass");
+        // Preparing 100,000 items that all change takes longer than the rounds themselves.
+        PassTable(start, start == Start::NothingSelected ? std::vector<int>{1000, 10000, 100000}
+                                                         : std::vector<int>{1000, 10000});
     }
     return RightClickTable();
 }

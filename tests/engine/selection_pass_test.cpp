@@ -54,6 +54,7 @@ struct Observation {
 LRESULT Observe(WindowProcHook& hook, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto& seen = *static_cast<Observation*>(hook.Context());
     switch (message) {
+    case WM_SETREDRAW:
     case LVM_GETNEXTITEM:
     case LVM_GETITEMCOUNT:
     case LVM_GETTOPINDEX:
@@ -204,7 +205,8 @@ TEST(SelectionPass, ReadsEachItemOnceAndWritesOnlyTheChangesThenRepaints) {
     RunRecord record = MakeRecord("*.txt", SelectOnly, L"C:\\dir");
     const Observation seen = RunObserved(record, list);
 
-    std::vector<SentMessage> expected;
+    // Drawing is held back for the walk and the items in view repainted after it.
+    std::vector<SentMessage> expected = {{WM_SETREDRAW, FALSE}};
     for (int index = 0; index < 4; ++index) {
         SentMessage next{LVM_GETNEXTITEM, static_cast<WPARAM>(index - 1), LVNI_ALL};
         expected.push_back(next);
@@ -224,6 +226,7 @@ TEST(SelectionPass, ReadsEachItemOnceAndWritesOnlyTheChangesThenRepaints) {
         }
     }
     expected.push_back({LVM_GETNEXTITEM, 3, LVNI_ALL});
+    expected.push_back({WM_SETREDRAW, TRUE});
     expected.push_back({LVM_GETITEMCOUNT});
     expected.push_back({LVM_GETTOPINDEX});
     expected.push_back({LVM_GETCOUNTPERPAGE});
@@ -234,6 +237,9 @@ TEST(SelectionPass, ReadsEachItemOnceAndWritesOnlyTheChangesThenRepaints) {
         const SentMessage& got = seen.Messages[at];
         const SentMessage& want = expected[at];
         EXPECT_EQ(got.Message, want.Message) << "message " << at;
+        if (want.Message == WM_SETREDRAW) {
+            EXPECT_EQ(got.WParam, want.WParam) << "message " << at;
+        }
         if (want.Message == LVM_GETNEXTITEM || want.Message == LVM_REDRAWITEMS) {
             EXPECT_EQ(got.WParam, want.WParam) << "message " << at;
             EXPECT_EQ(got.LParam, want.LParam) << "message " << at;
@@ -273,10 +279,10 @@ TEST(SelectionPass, EmptyListViewStillRepaintsAndTakesFocus) {
     TestListView list;
     RunRecord record = MakeRecord("*", UsePrevious, L"C:\\dir");
     const Observation seen = RunObserved(record, list);
-    ASSERT_EQ(seen.Messages.size(), 5u);
-    EXPECT_EQ(seen.Messages[0].Message, static_cast<UINT>(LVM_GETNEXTITEM));
-    EXPECT_EQ(seen.Messages[4].Message, static_cast<UINT>(LVM_REDRAWITEMS));
-    EXPECT_EQ(seen.Messages[4].LParam, -1);
+    ASSERT_EQ(seen.Messages.size(), 7u);
+    EXPECT_EQ(seen.Messages[1].Message, static_cast<UINT>(LVM_GETNEXTITEM));
+    EXPECT_EQ(seen.Messages[6].Message, static_cast<UINT>(LVM_REDRAWITEMS));
+    EXPECT_EQ(seen.Messages[6].LParam, -1);
     EXPECT_EQ(seen.FocusMessages, 1);
     EXPECT_TRUE(seen.PathsAtRepaint.empty());
     EXPECT_EQ(record.PathBytesTotal, 0u);
