@@ -183,8 +183,8 @@ void ReadFirstPath(IDataObject* data) {
     STGMEDIUM medium = {};
     if (FAILED(data->GetData(&format, &medium)))
         return;
-    char path[MAX_PATH];
-    DragQueryFileA(static_cast<HDROP>(medium.hGlobal), 0, path, MAX_PATH);
+    wchar_t path[MAX_PATH];
+    DragQueryFileW(static_cast<HDROP>(medium.hGlobal), 0, path, MAX_PATH);
     ReleaseStgMedium(&medium);
 }
 
@@ -324,7 +324,7 @@ int RightClickTable() {
         PrintRow("GetCommandString (GCS_HELPTEXTW)", steps[GetCommandString]);
         PrintRow("Release", steps[Release]);
         PrintRow("Initialize + QueryContextMenu + GetCommandString", handler);
-        PrintRow("baseline: GetData(CF_HDROP) + DragQueryFileA", floor);
+        PrintRow("baseline: GetData(CF_HDROP) + DragQueryFileW", floor);
     }
     CoUninitialize();
     return 0;
