@@ -111,6 +111,8 @@ private:
 SelectExtension::~SelectExtension() {
     if (HeldDataObject != nullptr)
         HeldDataObject->Release();
+    if (Site != nullptr)
+        Site->Release();
 }
 
 STDMETHODIMP SelectExtension::QueryInterface(REFIID riid, void** ppv) {
@@ -119,7 +121,28 @@ STDMETHODIMP SelectExtension::QueryInterface(REFIID riid, void** ppv) {
         offered = static_cast<IShellExtInit*>(this);
     else if (IsEqualIID(riid, IID_IContextMenu))
         offered = static_cast<IContextMenu*>(this);
+    else if (IsEqualIID(riid, IID_IObjectWithSite))
+        offered = static_cast<IObjectWithSite*>(this);
     return HandOut(ppv, offered);
+}
+
+STDMETHODIMP SelectExtension::SetSite(IUnknown* pUnkSite) {
+    // The new site is held before the old one goes, in case they are the same object.
+    if (pUnkSite != nullptr)
+        pUnkSite->AddRef();
+    if (Site != nullptr)
+        Site->Release();
+    Site = pUnkSite;
+    return S_OK;
+}
+
+STDMETHODIMP SelectExtension::GetSite(REFIID riid, void** ppvSite) {
+    if (ppvSite == nullptr)
+        return E_POINTER;
+    *ppvSite = nullptr;
+    if (Site == nullptr)
+        return E_FAIL;
+    return Site->QueryInterface(riid, ppvSite);
 }
 
 // Explorer may initialise the same object again before it invokes a command; the latest

@@ -1,8 +1,8 @@
 // The context-menu extension object that Explorer creates for every context menu on files.
 // It holds COM state only: its reference count, the data object Explorer initialised it
-// with and what Initialize derived from it. Each command it runs builds a RunRecord of its
-// own, through which the settings store, the selection dialog, the selection pass and the
-// actions exchange their data.
+// with and what Initialize derived from it, and the site Explorer set on it. Each command it runs
+// builds a RunRecord of its own, through which the settings store, the selection dialog, the
+// selection pass and the actions exchange their data.
 #pragma once
 
 #include <windows.h>
@@ -11,11 +11,14 @@
 #include "engine/run_record.h"
 #include "shellext/module_object.h"
 
-class SelectExtension final : public IShellExtInit, public IContextMenu, public ModuleObject {
+class SelectExtension final : public IShellExtInit,
+                              public IContextMenu,
+                              public IObjectWithSite,
+                              public ModuleObject {
 public:
     SelectExtension() = default;
 
-    // IUnknown, shared by both interface tables. The IShellExtInit table is the identity.
+    // IUnknown, shared by the three interface tables. The IShellExtInit table is the identity.
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
     STDMETHODIMP_(ULONG) Release() override { return ReleaseReference(); }
@@ -32,7 +35,14 @@ public:
     STDMETHODIMP GetCommandString(UINT_PTR idCmd, UINT uType, UINT* pReserved, LPSTR pszName,
                                   UINT cchMax) override;
 
+    // IObjectWithSite: Explorer sets a site on its context-menu handlers (and clears it with
+    // null); through it the command reaches the folder view of the window.
+    STDMETHODIMP SetSite(IUnknown* pUnkSite) override;
+    STDMETHODIMP GetSite(REFIID riid, void** ppvSite) override;
+
     IDataObject* HeldDataObject = nullptr;
+    // The site last set, with a reference held; null when none is set.
+    IUnknown* Site = nullptr;
     // "*" and the first selected file's extension, or empty. Set by Initialize.
     char DefaultPattern[kRecordTextSize] = {};
     // Folder of the first selected file without a trailing backslash ("C:" for a root).

@@ -1,13 +1,20 @@
-// FindExplorerListView on real window trees: the three layouts of a folder window built
-// from windows of those class names, every missing level, and Wine's own shell view.
+// Finding the folder window's items. FindExplorerListView on real window trees: the three
+// layouts of a folder window built from windows of those class names, every missing level,
+// and Wine's own shell view. FindFolderView on the shell's ExplorerBrowser: each way of
+// reaching the view, in order, and a view of another folder refused.
 #include "shellext/explorer_window.h"
 
 #include <commctrl.h>
+#include <shlguid.h>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 #include <string>
 #include <vector>
 
+#include "shellext/folder_view.h"
 #include "tests/support/list_view_items.h"
 #include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
@@ -132,6 +139,207 @@ TEST(FindExplorerListView, FindsTheListViewOfWinesOwnShellView) {
         EXPECT_EQ(SendMessageA(found.ListView, LVM_GETITEMCOUNT, 0, 0), 1);
     }
     OleUninitialize();
+}
+
+// ----- FindFolderView ------------------------------------------------------------------
+
+// A site that answers each service with the object the row gives it, or not at all.
+class FakeSite final : public IServiceProvider {
+public:
+    IUnknown* FolderView = nullptr;
+    IUnknown* TopLevelBrowser = nullptr;
+    IUnknown* ShellBrowser = nullptr;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        *ppv = nullptr;
+        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IServiceProvider))
+            return E_NOINTERFACE;
+        *ppv = static_cast<IServiceProvider*>(this);
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
+        *ppv = nullptr;
+        IUnknown* answer = IsEqualGUID(service, SID_SFolderView)        ? FolderView
+                           : IsEqualGUID(service, SID_STopLevelBrowser) ? TopLevelBrowser
+                           : IsEqualGUID(service, SID_SShellBrowser)    ? ShellBrowser
+                                                                        : nullptr;
+        return answer != nullptr ? answer->QueryInterface(riid, ppv) : E_NOINTERFACE;
+    }
+};
+
+// The shown view, a second view of the same folder, and a view of another folder.
+enum class Answer { Nothing, ShownView, SecondView, OtherView };
+enum class Invoker { PlainWindow, ShownViewWindow, SecondViewWindow, OtherViewWindow };
+
+struct ReachRow {
+    const char* label;
+    Answer FolderViewService;
+    Answer TopLevelBrowserService;
+    Answer ShellBrowserService;
+    // The window the command comes from: the shown view's and the other view's windows lie
+    // below an "ExplorerBrowserControl", which answers CWM_GETISHELLBROWSER.
+    Invoker From;
+    Answer Found;
+};
+
+class ReachingTheView : public testing::TestWithParam<ReachRow> {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+    void TearDown() override { OleUninitialize(); }
+};
+
+bool SameObject(IUnknown* one, IUnknown* other) {
+    IUnknown* first = nullptr;
+    IUnknown* second = nullptr;
+    one->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&first));
+    other->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&second));
+    const bool same = first != nullptr && first == second;
+    first->Release();
+    second->Release();
+    return same;
+}
+
+TEST_P(ReachingTheView, TakesTheFirstViewOfTheClickedFolder) {
+    const ReachRow& row = GetParam();
+    ScratchFolder folder("vestrane-shell");
+    ASSERT_TRUE(folder.WriteFile("one.txt"));
+    ASSERT_TRUE(folder.AddFolder("other"));
+    ShellViewHost shown(folder.Path(), ViewHosting::BrowserControl);
+    ShellViewHost second(folder.Path(), ViewHosting::BrowserControl);
+    ShellViewHost other(folder / "other", ViewHosting::BrowserControl);
+    ASSERT_TRUE(shown.Valid());
+    ASSERT_TRUE(second.Valid());
+    ASSERT_TRUE(other.Valid());
+    WindowTree plain({});
+
+    auto host = [&](Answer answer) -> const FolderView* {
+        return answer == Answer::ShownView    ? &shown.View()
+               : answer == Answer::SecondView ? &second.View()
+               : answer == Answer::OtherView  ? &other.View()
+                                              : nullptr;
+    };
+    auto view = [&](Answer answer) -> IUnknown* {
+        return host(answer) != nullptr ? host(answer)->Items() : nullptr;
+    };
+    auto browser = [&](Answer answer) -> IUnknown* {
+        return host(answer) != nullptr ? host(answer)->Browser() : nullptr;
+    };
+    FakeSite site;
+    site.FolderView = view(row.FolderViewService);
+    site.TopLevelBrowser = browser(row.TopLevelBrowserService);
+    site.ShellBrowser = browser(row.ShellBrowserService);
+    const HWND from = row.From == Invoker::ShownViewWindow    ? shown.ViewWindow()
+                      : row.From == Invoker::SecondViewWindow ? second.ViewWindow()
+                      : row.From == Invoker::OtherViewWindow  ? other.ViewWindow()
+                                                              : plain.Top();
+
+    PIDLIST_ABSOLUTE clicked =
+        FolderIdOfPath(std::wstring(folder.Path().begin(), folder.Path().end()).c_str());
+    ASSERT_NE(clicked, nullptr);
+    IFolderView* found = FindFolderView(&site, from, clicked);
+    CoTaskMemFree(clicked);
+    if (row.Found == Answer::Nothing) {
+        EXPECT_EQ(found, nullptr);
+    } else {
+        ASSERT_NE(found, nullptr);
+        EXPECT_TRUE(SameObject(found, view(row.Found)));
+    }
+    if (found != nullptr)
+        found->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Routes, ReachingTheView,
+    testing::Values(
+        ReachRow{"SiteFolderView", Answer::ShownView, Answer::Nothing, Answer::Nothing,
+                 Invoker::PlainWindow, Answer::ShownView},
+        ReachRow{"SiteTopLevelBrowser", Answer::Nothing, Answer::ShownView, Answer::Nothing,
+                 Invoker::PlainWindow, Answer::ShownView},
+        ReachRow{"SiteShellBrowser", Answer::Nothing, Answer::Nothing, Answer::ShownView,
+                 Invoker::PlainWindow, Answer::ShownView},
+        ReachRow{"SiteBrowserWhenItsFolderViewShowsAnotherFolder", Answer::OtherView,
+                 Answer::ShownView, Answer::Nothing, Invoker::PlainWindow, Answer::ShownView},
+        ReachRow{"SiteFolderViewBeforeItsBrowser", Answer::ShownView, Answer::SecondView,
+                 Answer::SecondView, Invoker::PlainWindow, Answer::ShownView},
+        ReachRow{"TopLevelBrowserBeforeShellBrowser", Answer::Nothing, Answer::ShownView,
+                 Answer::SecondView, Invoker::PlainWindow, Answer::ShownView},
+        ReachRow{"SiteBeforeTheWindow", Answer::ShownView, Answer::Nothing, Answer::Nothing,
+                 Invoker::SecondViewWindow, Answer::ShownView},
+        ReachRow{"WindowAboveTheInvokingOne", Answer::Nothing, Answer::Nothing, Answer::Nothing,
+                 Invoker::ShownViewWindow, Answer::ShownView},
+        ReachRow{"WindowWhenTheSiteShowsAnotherFolder", Answer::OtherView, Answer::OtherView,
+                 Answer::OtherView, Invoker::ShownViewWindow, Answer::ShownView},
+        ReachRow{"AnotherFolderEverywhereIsRefused", Answer::OtherView, Answer::OtherView,
+                 Answer::OtherView, Invoker::OtherViewWindow, Answer::Nothing},
+        ReachRow{"NothingAnswers", Answer::Nothing, Answer::Nothing, Answer::Nothing,
+                 Invoker::PlainWindow, Answer::Nothing}),
+    RowLabel());
+
+// A window of another thread could answer CWM_GETISHELLBROWSER with a pointer that is no
+// browser of this thread's; it is not asked.
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static std::atomic<int>* asked = nullptr;
+    if (message == WM_NCCREATE)
+        asked = static_cast<std::atomic<int>*>(
+            reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    if (message == kGetShellBrowserMessage && asked != nullptr)
+        ++*asked;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(FindFolderView, AsksNoWindowOfAnotherThread) {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    {
+        ScratchFolder folder("vestrane-shell");
+        std::wstring path(folder.Path().begin(), folder.Path().end());
+        PIDLIST_ABSOLUTE clicked = FolderIdOfPath(path.c_str());
+        ASSERT_NE(clicked, nullptr);
+        std::atomic<int> asked{0};
+        std::atomic<HWND> window{nullptr};
+        HANDLE made = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::thread owner([&] {
+            WNDCLASSA windowClass = {};
+            windowClass.lpfnWndProc = CountingProc;
+            windowClass.hInstance = GetModuleHandleA(nullptr);
+            windowClass.lpszClassName = "VestraneTestOtherThread";
+            RegisterClassA(&windowClass);
+            window = CreateWindowExA(0, windowClass.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0,
+                                     100, 100, nullptr, nullptr, windowClass.hInstance, &asked);
+            SetEvent(made);
+            // Serves sent messages until the test is done.
+            while (MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT) !=
+                   WAIT_OBJECT_0) {
+                MSG message;
+                while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+                    DispatchMessageA(&message);
+            }
+            DestroyWindow(window);
+        });
+        WaitForSingleObject(made, INFINITE);
+        ASSERT_NE(window.load(), nullptr);
+        EXPECT_EQ(FindFolderView(nullptr, window, clicked), nullptr);
+        EXPECT_EQ(asked.load(), 0);
+        SetEvent(done);
+        owner.join();
+        CloseHandle(made);
+        CloseHandle(done);
+        CoTaskMemFree(clicked);
+    }
+    OleUninitialize();
+}
+
+TEST(FolderIdOfPath, ReadsARootWithoutItsBackslash) {
+    PIDLIST_ABSOLUTE root = FolderIdOfPath(L"C:");
+    PIDLIST_ABSOLUTE parsed = nullptr;
+    ASSERT_TRUE(SUCCEEDED(SHParseDisplayName(L"C:\\", nullptr, &parsed, 0, nullptr)));
+    ASSERT_NE(root, nullptr);
+    EXPECT_TRUE(ILIsEqual(root, parsed));
+    CoTaskMemFree(root);
+    CoTaskMemFree(parsed);
+    EXPECT_EQ(FolderIdOfPath(L""), nullptr);
 }
 
 } // namespace

@@ -517,6 +517,43 @@ TEST(GetCommandString, MissingBufferIsLeftAlone) {
     Destroy(extension);
 }
 
+// ----- IObjectWithSite ----------------------------------------------------------------------
+
+TEST(Site, IsKeptAnsweredReplacedAndReleasedAtTheEnd) {
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    IObjectWithSite* withSite = nullptr;
+    ASSERT_EQ(extension->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite)),
+              S_OK);
+    void* answered = kPoison;
+    EXPECT_EQ(withSite->GetSite(IID_IUnknown, &answered), E_FAIL);
+    EXPECT_EQ(answered, nullptr);
+
+    // Any object serves as a site here; its count shows the references taken and given back.
+    FakeDataObject first(FakeDataObject::Fails);
+    FakeDataObject second(FakeDataObject::Fails);
+    EXPECT_EQ(withSite->SetSite(&first), S_OK);
+    EXPECT_EQ(first.References(), 2u);
+    ASSERT_EQ(withSite->GetSite(IID_IDataObject, &answered), S_OK);
+    EXPECT_EQ(answered, static_cast<IDataObject*>(&first));
+    static_cast<IDataObject*>(answered)->Release();
+    answered = kPoison;
+    EXPECT_EQ(withSite->GetSite(IID_IContextMenu, &answered), E_NOINTERFACE);
+    EXPECT_EQ(answered, nullptr);
+
+    EXPECT_EQ(withSite->SetSite(&second), S_OK);
+    EXPECT_EQ(first.References(), 1u);
+    EXPECT_EQ(second.References(), 2u);
+    EXPECT_EQ(withSite->SetSite(nullptr), S_OK);
+    EXPECT_EQ(second.References(), 1u);
+    EXPECT_EQ(withSite->GetSite(IID_IUnknown, &answered), E_FAIL);
+
+    EXPECT_EQ(withSite->SetSite(&first), S_OK);
+    withSite->Release();
+    Destroy(extension);
+    EXPECT_EQ(first.References(), 1u);
+}
+
 // ----- InvokeCommand ----------------------------------------------------------------------
 
 // The inner windows of a folder window: a folder view with or without the levels below it.

@@ -1,4 +1,10 @@
+// The shell's headers declare IExplorerBrowser for Internet Explorer 7 and later only.
+#undef _WIN32_IE
+#define _WIN32_IE 0x0700
+
 #include "tests/support/shell_view.h"
+
+#include <shlwapi.h>
 
 #include <new>
 
@@ -121,31 +127,20 @@ STDMETHODIMP ShellBrowser::QueryActiveShellView(IShellView** view) {
 }
 
 bool FolderView::Open(HWND host, const std::string& folder, UINT viewMode, const RECT& area,
-                      UINT activation) {
-    return Open(host, Wide(folder), viewMode, area, activation);
+                      UINT activation, ViewHosting hosting) {
+    return Open(host, Wide(folder), viewMode, area, activation, hosting);
 }
 
 bool FolderView::Open(HWND host, const std::wstring& folder, UINT viewMode, const RECT& area,
-                      UINT activation) {
+                      UINT activation, ViewHosting hosting) {
     Close();
     folder_ = BindFolder(folder, &folderId_);
-    if (folder_ == nullptr ||
-        FAILED(folder_->CreateViewObject(host, IID_IShellView, reinterpret_cast<void**>(&view_))) ||
-        view_ == nullptr) {
-        Close();
-        return false;
-    }
-    browser_ = new (std::nothrow) ShellBrowser(host);
-    if (browser_ == nullptr) {
-        Close();
-        return false;
-    }
-    browser_->SetActiveView(view_);
-    FOLDERSETTINGS settings = {viewMode, 0};
-    RECT place = area;
-    if (FAILED(view_->CreateViewWindow(nullptr, &settings, browser_, &place, &viewWindow_)) ||
-        viewWindow_ == nullptr) {
-        viewWindow_ = nullptr;
+    const bool opened = folder_ != nullptr && (hosting == ViewHosting::ShellView
+                                                   ? OpenShellView(host, viewMode, area)
+                                                   : OpenExplorerBrowser(host, viewMode, area));
+    if (!opened ||
+        FAILED(view_->QueryInterface(IID_IFolderView, reinterpret_cast<void**>(&items_)))) {
+        items_ = nullptr;
         Close();
         return false;
     }
@@ -153,9 +148,52 @@ bool FolderView::Open(HWND host, const std::wstring& folder, UINT viewMode, cons
     return true;
 }
 
+bool FolderView::OpenShellView(HWND host, UINT viewMode, const RECT& area) {
+    if (FAILED(folder_->CreateViewObject(host, IID_IShellView, reinterpret_cast<void**>(&view_))) ||
+        view_ == nullptr)
+        return false;
+    browser_ = new (std::nothrow) ShellBrowser(host);
+    if (browser_ == nullptr)
+        return false;
+    browser_->SetActiveView(view_);
+    FOLDERSETTINGS settings = {viewMode, 0};
+    RECT place = area;
+    if (FAILED(view_->CreateViewWindow(nullptr, &settings, browser_, &place, &viewWindow_)) ||
+        viewWindow_ == nullptr) {
+        viewWindow_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool FolderView::OpenExplorerBrowser(HWND host, UINT viewMode, const RECT& area) {
+    if (FAILED(CoCreateInstance(CLSID_ExplorerBrowser, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IExplorerBrowser, reinterpret_cast<void**>(&explorer_))) ||
+        explorer_ == nullptr)
+        return false;
+    FOLDERSETTINGS settings = {viewMode, 0};
+    if (FAILED(explorer_->Initialize(host, &area, &settings)) ||
+        FAILED(explorer_->BrowseToIDList(folderId_, SBSP_ABSOLUTE)) ||
+        FAILED(explorer_->GetCurrentView(IID_IShellView, reinterpret_cast<void**>(&view_))) ||
+        view_ == nullptr ||
+        FAILED(explorer_->QueryInterface(IID_IShellBrowser,
+                                         reinterpret_cast<void**>(&explorerBrowser_))))
+        return false;
+    HWND window = nullptr;
+    if (FAILED(view_->GetWindow(&window)) || window == nullptr)
+        return false;
+    viewWindow_ = window;
+    return true;
+}
+
 void FolderView::Close() {
+    if (items_ != nullptr) {
+        items_->Release();
+        items_ = nullptr;
+    }
     if (view_ != nullptr) {
-        if (viewWindow_ != nullptr) {
+        // The ExplorerBrowser takes its view down itself.
+        if (viewWindow_ != nullptr && explorer_ == nullptr) {
             view_->UIActivate(SVUIA_DEACTIVATE);
             view_->DestroyViewWindow();
         }
@@ -163,6 +201,15 @@ void FolderView::Close() {
         view_ = nullptr;
     }
     viewWindow_ = nullptr;
+    if (explorerBrowser_ != nullptr) {
+        explorerBrowser_->Release();
+        explorerBrowser_ = nullptr;
+    }
+    if (explorer_ != nullptr) {
+        explorer_->Destroy();
+        explorer_->Release();
+        explorer_ = nullptr;
+    }
     if (folder_ != nullptr) {
         folder_->Release();
         folder_ = nullptr;
@@ -175,19 +222,56 @@ void FolderView::Close() {
     browser_ = nullptr;
 }
 
+void FolderView::Place(const RECT& area) const {
+    if (explorer_ != nullptr)
+        explorer_->SetRect(nullptr, area);
+    else if (viewWindow_ != nullptr)
+        MoveWindow(viewWindow_, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                   TRUE);
+}
+
+IShellBrowser* FolderView::Browser() const {
+    if (explorerBrowser_ != nullptr)
+        return explorerBrowser_;
+    return browser_;
+}
+
 HWND FolderView::ListView() const {
     return viewWindow_ != nullptr ? FindWindowExA(viewWindow_, nullptr, "SysListView32", nullptr)
                                   : nullptr;
 }
 
-ShellViewHost::ShellViewHost(const std::string& folderPath) : ShellViewHost(Wide(folderPath)) {}
+std::string ItemFileName(IFolderView* view, int index) {
+    IShellFolder* folder = nullptr;
+    if (view == nullptr ||
+        FAILED(view->GetFolder(IID_IShellFolder, reinterpret_cast<void**>(&folder))))
+        return std::string();
+    std::string name;
+    PITEMID_CHILD child = nullptr;
+    STRRET text = {};
+    wchar_t wide[MAX_PATH] = {};
+    if (SUCCEEDED(view->Item(index, &child)) &&
+        SUCCEEDED(folder->GetDisplayNameOf(child, SHGDN_INFOLDER | SHGDN_FORPARSING, &text)) &&
+        SUCCEEDED(StrRetToBufW(&text, child, wide, MAX_PATH))) {
+        char ansi[MAX_PATH * 2] = {};
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
+        name = ansi;
+    }
+    CoTaskMemFree(child);
+    folder->Release();
+    return name;
+}
 
-ShellViewHost::ShellViewHost(const std::wstring& folderPath) {
+ShellViewHost::ShellViewHost(const std::string& folderPath, ViewHosting hosting)
+    : ShellViewHost(Wide(folderPath), hosting) {}
+
+ShellViewHost::ShellViewHost(const std::wstring& folderPath, ViewHosting hosting) {
     RegisterPlainClass(kHostClass);
     host_ = CreateWindowExA(0, kHostClass, "Vestrane test folder", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                             0, 0, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (host_ != nullptr)
-        view_.Open(host_, folderPath, FVM_DETAILS, {0, 0, 640, 480}, SVUIA_ACTIVATE_NOFOCUS);
+        view_.Open(host_, folderPath, FVM_DETAILS, {0, 0, 640, 480}, SVUIA_ACTIVATE_NOFOCUS,
+                   hosting);
 }
 
 ShellViewHost::~ShellViewHost() {

@@ -1,6 +1,5 @@
 // The shell's own folder view of a file-system folder inside a window of ours, hosted the
-// way Explorer hosts it (window tree: the host window -> "SHELLDLL_DefView" ->
-// "SysListView32"), and the shell's data objects for its items. Shared by the tests and
+// way Explorer hosts it, and the shell's data objects for its items. Shared by the tests and
 // the stand-in Explorer (tools/explorer_host).
 #pragma once
 
@@ -60,6 +59,16 @@ private:
     LONG refCount_ = 1;
 };
 
+// How a folder's view is put into a window of ours.
+enum class ViewHosting {
+    // The folder's view object with our ShellBrowser, as the Explorer of Windows 2000 and XP
+    // holds it: host -> "SHELLDLL_DefView" -> "SysListView32".
+    ShellView,
+    // The shell's ExplorerBrowser control, as the Explorer of Windows 7 and later holds its
+    // view: host -> "ExplorerBrowserControl" -> "SHELLDLL_DefView" -> "SysListView32".
+    BrowserControl,
+};
+
 // One folder's view inside a host window, with the folder object and browser behind it.
 class FolderView : private Uncopyable {
 public:
@@ -70,32 +79,49 @@ public:
     // it (SVUIA_ACTIVATE_FOCUS or SVUIA_ACTIVATE_NOFOCUS). False, with nothing open, when
     // the folder cannot be bound or its view not made.
     bool Open(HWND host, const std::string& folder, UINT viewMode, const RECT& area,
-              UINT activation);
+              UINT activation, ViewHosting hosting = ViewHosting::ShellView);
     bool Open(HWND host, const std::wstring& folder, UINT viewMode, const RECT& area,
-              UINT activation);
+              UINT activation, ViewHosting hosting = ViewHosting::ShellView);
     void Close();
+    // Moves the view to cover area of the host.
+    void Place(const RECT& area) const;
 
     IShellFolder* Folder() const { return folder_; }
     PCIDLIST_ABSOLUTE FolderId() const { return folderId_; }
     IShellView* View() const { return view_; }
-    IShellBrowser* Browser() const { return browser_; }
+    // The view's IFolderView, held as long as the view is open; null when closed.
+    IFolderView* Items() const { return items_; }
+    // The browser that holds the view; it answers QueryActiveShellView with it.
+    IShellBrowser* Browser() const;
     HWND ViewWindow() const { return viewWindow_; }
     // The view's "SysListView32", or null.
     HWND ListView() const;
 
 private:
+    bool OpenShellView(HWND host, UINT viewMode, const RECT& area);
+    bool OpenExplorerBrowser(HWND host, UINT viewMode, const RECT& area);
+
     IShellFolder* folder_ = nullptr;
     PIDLIST_ABSOLUTE folderId_ = nullptr;
     IShellView* view_ = nullptr;
+    IFolderView* items_ = nullptr;
     ShellBrowser* browser_ = nullptr;
+    IExplorerBrowser* explorer_ = nullptr;
+    IShellBrowser* explorerBrowser_ = nullptr;
     HWND viewWindow_ = nullptr;
 };
+
+// The file name of the view's item at index (SHGDN_INFOLDER | SHGDN_FORPARSING) in the ANSI
+// code page, or empty.
+std::string ItemFileName(IFolderView* view, int index);
 
 // A top-level window of its own with the folder view of one folder inside it, for tests.
 class ShellViewHost : private Uncopyable {
 public:
-    explicit ShellViewHost(const std::string& folderPath);
-    explicit ShellViewHost(const std::wstring& folderPath);
+    explicit ShellViewHost(const std::string& folderPath,
+                           ViewHosting hosting = ViewHosting::ShellView);
+    explicit ShellViewHost(const std::wstring& folderPath,
+                           ViewHosting hosting = ViewHosting::ShellView);
     ~ShellViewHost();
 
     // True when the view and its list view are there.
@@ -104,6 +130,7 @@ public:
     HWND ViewWindow() const { return view_.ViewWindow(); }
     HWND ListView() const { return view_.ListView(); }
     IShellFolder* Folder() const { return view_.Folder(); }
+    const FolderView& View() const { return view_; }
     // Selects the item with this label alone and gives it the focus, as a click does before
     // a right-click opens its menu; its index, or -1 when there is no such item.
     int Select(const std::string& label) const;

@@ -52,13 +52,27 @@ std::string ServerPath(const CLSID& clsid) {
 } // namespace
 
 ContextMenuBuilder::~ContextMenuBuilder() {
-    for (Part& part : parts_)
+    for (Part& part : parts_) {
+        if (site_ != nullptr && part.Name != "folder")
+            SetSiteOf(part.Menu, nullptr);
         part.Menu->Release();
+    }
     if (menu_ != nullptr)
         DestroyMenu(menu_);
 }
 
-HRESULT ContextMenuBuilder::Build(IShellView* view, PCIDLIST_ABSOLUTE folder) {
+bool ContextMenuBuilder::SetSiteOf(IUnknown* object, IUnknown* site) {
+    IObjectWithSite* withSite = nullptr;
+    if (FAILED(object->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite))) ||
+        withSite == nullptr)
+        return false;
+    withSite->SetSite(site);
+    withSite->Release();
+    return true;
+}
+
+HRESULT ContextMenuBuilder::Build(IShellView* view, PCIDLIST_ABSOLUTE folder, IUnknown* site) {
+    site_ = site;
     IDataObject* data = nullptr;
     HRESULT hr =
         view->GetItemObject(SVGIO_SELECTION, IID_IDataObject, reinterpret_cast<void**>(&data));
@@ -133,10 +147,14 @@ void ContextMenuBuilder::AddHandler(const std::string& name, const CLSID& clsid,
         problems_.push_back(name + ": Initialize " + HresultText(hr));
         return;
     }
+    if (site_ != nullptr)
+        SetSiteOf(menu, site_);
     hr = menu->QueryContextMenu(menu_, static_cast<UINT>(GetMenuItemCount(menu_)), nextId_,
                                 kLastCommandId, CMF_NORMAL);
     if (FAILED(hr)) {
         problems_.push_back(name + ": QueryContextMenu " + HresultText(hr));
+        if (site_ != nullptr)
+            SetSiteOf(menu, nullptr);
         menu->Release();
         return;
     }

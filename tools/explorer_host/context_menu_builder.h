@@ -1,8 +1,8 @@
 // The context menu for the selected items of a folder view, built the way Explorer builds it:
 // the folder's own entries, then the entries of every context-menu handler registered for all
 // files under HKEY_CLASSES_ROOT\*\shellex\ContextMenuHandlers. Each handler is created through
-// COM, initialised with the selection's data object and asked to add its entries. Nothing here
-// knows any handler in particular.
+// COM, initialised with the selection's data object, given the window's site when there is
+// one, and asked to add its entries. Nothing here knows any handler in particular.
 #pragma once
 
 #include <windows.h>
@@ -18,9 +18,10 @@ public:
     ContextMenuBuilder() = default;
     ~ContextMenuBuilder();
 
-    // Builds the popup menu for the view's current selection. `folder` is the shown folder.
-    // Fails when nothing is selected or no menu can be made.
-    HRESULT Build(IShellView* view, PCIDLIST_ABSOLUTE folder);
+    // Builds the popup menu for the view's current selection. `folder` is the shown folder;
+    // `site`, when given, is set on every handler that takes one, and cleared again when the
+    // menu goes. Fails when nothing is selected or no menu can be made.
+    HRESULT Build(IShellView* view, PCIDLIST_ABSOLUTE folder, IUnknown* site = nullptr);
 
     HMENU Menu() const { return menu_; }
 
@@ -54,10 +55,13 @@ private:
     const Part* Owner(UINT id) const;
     void AddHandler(const std::string& name, const CLSID& clsid, IDataObject* data,
                     PCIDLIST_ABSOLUTE folder, HKEY classKey);
+    // Sets the site on the handler's object (null clears it); false when it takes none.
+    static bool SetSiteOf(IUnknown* object, IUnknown* site);
 
     HMENU menu_ = nullptr;
     std::vector<Part> parts_;
     std::vector<std::string> problems_;
     std::vector<std::string> serverPaths_;
+    IUnknown* site_ = nullptr;
     UINT nextId_ = 1;
 };

@@ -20,6 +20,16 @@ const char kHostUsage[] =
     "  --keep-open        leave the window open after the run\n"
     "  --timeout SECONDS  give up after this long (default with --invoke, --one-command: 90)\n"
     "  --view details|list|icons|smallicons\n"
+    "  --layout designed|today\n"
+    "                     designed: the folder view right below the window (Windows 2000/XP);\n"
+    "                     today: inside ShellTabWindowClass, DUIViewWndClassName, DirectUIHWND,\n"
+    "                     CtrlNotifySink and the shell's ExplorerBrowser (Windows 7-11), with a\n"
+    "                     site set on every handler\n"
+    "  --hide-extensions  hide the extensions of known file types (HideFileExt=1) for the run\n"
+    "  --no-site          set no site on the handlers\n"
+    "  --no-browser-message\n"
+    "                     the window does not answer CWM_GETISHELLBROWSER (WM_USER+7)\n"
+    "  --other-view PATH  the site and the window answer with a view of another folder\n"
     "  --size WIDTHxHEIGHT\n";
 
 bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* options,
@@ -34,6 +44,12 @@ bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* op
             options->ClearClipboard = true;
         } else if (name == "--keep-open") {
             options->KeepOpen = true;
+        } else if (name == "--hide-extensions") {
+            options->HideExtensions = true;
+        } else if (name == "--no-site") {
+            options->NoSite = true;
+        } else if (name == "--no-browser-message") {
+            options->NoBrowserMessage = true;
         } else if (name.rfind("--", 0) == 0 && !hasValue) {
             *error = "missing value after " + name;
             return false;
@@ -51,6 +67,18 @@ bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* op
             options->StageFile = value();
         } else if (name == "--timeout") {
             options->TimeoutSeconds = std::atoi(value().c_str());
+        } else if (name == "--other-view") {
+            options->OtherViewFolder = value();
+        } else if (name == "--layout") {
+            const std::string& layout = value();
+            if (layout == "designed")
+                options->Layout = ViewHosting::ShellView;
+            else if (layout == "today")
+                options->Layout = ViewHosting::BrowserControl;
+            else {
+                *error = "unknown layout " + layout;
+                return false;
+            }
         } else if (name == "--view") {
             const std::string& mode = value();
             if (mode == "details")

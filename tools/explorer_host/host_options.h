@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/shell_view.h"
+
 struct HostOptions {
     std::string Folder;               // shown folder; the current folder when empty
     std::vector<std::string> Select;  // labels of the items to select before the menu
@@ -19,6 +21,12 @@ struct HostOptions {
     bool KeepOpen = false;            // leave the window open after a command-line run
     int TimeoutSeconds = -1;          // give up after this long; -1: 90 s with --invoke
     UINT ViewMode = FVM_DETAILS;
+    // The window layout: the view right below the frame (designed) or deep inside it (today).
+    ViewHosting Layout = ViewHosting::ShellView;
+    bool HideExtensions = false;   // HideFileExt = 1 for the run, as Windows has it by default
+    bool NoSite = false;           // set no site on the handlers
+    bool NoBrowserMessage = false; // the frame does not answer CWM_GETISHELLBROWSER
+    std::string OtherViewFolder;   // the site and the frame answer with a view of this folder
     int Width = 820;
     int Height = 560;
 };

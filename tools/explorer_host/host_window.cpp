@@ -4,6 +4,7 @@
 
 #include "tests/support/clipboard_reader.h"
 #include "tests/support/list_view_items.h"
+#include "tests/support/window_tree.h"
 #include "tools/explorer_host/context_menu_builder.h"
 #include "tools/explorer_host/dialog_actions.h"
 #include "tools/explorer_host/dialog_answerer.h"
@@ -17,12 +18,77 @@ constexpr UINT kGetShellBrowser = WM_USER + 7;
 constexpr UINT kRunCommandLine = WM_APP + 1;
 constexpr UINT kPrepareOneCommand = WM_APP + 2;
 const char kHostProperty[] = "StandInExplorerHost";
+// The windows of today's Explorer between its frame and its folder view, outermost first.
+const char* const kTodaysFrameClasses[] = {"ShellTabWindowClass", "DUIViewWndClassName",
+                                           "DirectUIHWND", "CtrlNotifySink"};
+const char kOtherViewClass[] = "StandInExplorerOtherView";
+const char kAdvancedKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+const char kHideFileExt[] = "HideFileExt";
+
+// The first item whose label is wanted or, with extensions hidden, whose file name is; -1.
+int IndexOfItem(HWND listView, IFolderView* view, const std::string& wanted) {
+    const int byLabel = IndexOfLabel(listView, wanted);
+    if (byLabel >= 0)
+        return byLabel;
+    int count = 0;
+    if (view == nullptr || FAILED(view->ItemCount(SVGIO_ALLVIEW, &count)))
+        return -1;
+    for (int index = 0; index < count; ++index) {
+        if (ItemFileName(view, index) == wanted)
+            return index;
+    }
+    return -1;
+}
 } // namespace
+
+// Sets HideFileExt to 1 for as long as it lives, then puts back what was there.
+class ExtensionsHidden : private Uncopyable {
+public:
+    ExtensionsHidden() {
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kAdvancedKey, 0, nullptr, 0,
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        DWORD size = sizeof before_;
+        hadValue_ = RegQueryValueExA(key_, kHideFileExt, nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(&before_), &size) == ERROR_SUCCESS;
+        const DWORD hide = 1;
+        set_ = RegSetValueExA(key_, kHideFileExt, 0, REG_DWORD,
+                              reinterpret_cast<const BYTE*>(&hide), sizeof hide) == ERROR_SUCCESS;
+    }
+    ~ExtensionsHidden() {
+        if (key_ == nullptr)
+            return;
+        if (hadValue_)
+            RegSetValueExA(key_, kHideFileExt, 0, REG_DWORD,
+                           reinterpret_cast<const BYTE*>(&before_), sizeof before_);
+        else
+            RegDeleteValueA(key_, kHideFileExt);
+        RegCloseKey(key_);
+    }
+    bool Set() const { return set_; }
+
+private:
+    HKEY key_ = nullptr;
+    DWORD before_ = 0;
+    bool hadValue_ = false;
+    bool set_ = false;
+};
 
 HostWindow::HostWindow(const HostOptions& options) : options_(options) {}
 
 HostWindow::~HostWindow() {
     CloseFolderView();
+}
+
+const FolderView& HostWindow::AnsweredView() const {
+    return options_.OtherViewFolder.empty() ? view_ : otherView_;
+}
+
+IUnknown* HostWindow::Site() const {
+    return site_.get();
 }
 
 bool HostWindow::Create(HINSTANCE instance) {
@@ -46,7 +112,16 @@ bool HostWindow::Create(HINSTANCE instance) {
     }
     status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0,
                               0, 0, window_, nullptr, instance, nullptr);
-    if (!OpenFolderView()) {
+    if (options_.HideExtensions) {
+        extensionsHidden_ = std::make_unique<ExtensionsHidden>();
+        if (!extensionsHidden_->Set()) {
+            ReportLine("error", "cannot set HideFileExt");
+            DestroyWindow(window_);
+            return false;
+        }
+    }
+    if ((options_.Layout == ViewHosting::BrowserControl && !MakeTodaysFrame(instance)) ||
+        !OpenFolderView()) {
         DestroyWindow(window_);
         return false;
     }
@@ -70,12 +145,45 @@ int HostWindow::Run() {
     return exitCode_;
 }
 
+bool HostWindow::MakeTodaysFrame(HINSTANCE instance) {
+    HWND parent = window_;
+    for (const char* windowClass : kTodaysFrameClasses) {
+        RegisterPlainClass(windowClass);
+        parent =
+            CreateWindowExA(0, windowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                            options_.Width, options_.Height, parent, nullptr, instance, nullptr);
+        if (parent == nullptr) {
+            ReportLine("error", std::string("cannot create a window of the class ") + windowClass);
+            return false;
+        }
+        frame_.push_back(parent);
+    }
+    return true;
+}
+
 bool HostWindow::OpenFolderView() {
     const RECT area = {0, 0, options_.Width, options_.Height};
-    if (!view_.Open(window_, options_.Folder, options_.ViewMode, area, SVUIA_ACTIVATE_FOCUS)) {
+    HWND parent = frame_.empty() ? window_ : frame_.back();
+    if (!view_.Open(parent, options_.Folder, options_.ViewMode, area, SVUIA_ACTIVATE_FOCUS,
+                    options_.Layout)) {
         ReportLine("error", "cannot show the folder " + options_.Folder);
         return false;
     }
+    if (!options_.OtherViewFolder.empty()) {
+        RegisterPlainClass(kOtherViewClass);
+        otherHost_ =
+            CreateWindowExA(0, kOtherViewClass, "", WS_POPUP, 0, 0, options_.Width, options_.Height,
+                            window_, nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (otherHost_ == nullptr ||
+            !otherView_.Open(otherHost_, options_.OtherViewFolder, options_.ViewMode, area,
+                             SVUIA_ACTIVATE_NOFOCUS, options_.Layout)) {
+            ReportLine("error", "cannot show the folder " + options_.OtherViewFolder);
+            return false;
+        }
+    }
+    // Today's Explorer sets a site on its handlers; the Explorer of Windows 2000/XP did not.
+    if (options_.Layout == ViewHosting::BrowserControl && !options_.NoSite)
+        site_ = std::make_unique<HostSite>(AnsweredView());
     // Wine's folder view shows a menu of its own on a right-click; this window builds the
     // menu instead, as Explorer does, so the view's WM_CONTEXTMENU comes here first.
     // The view keeps its own object in GWLP_USERDATA; ours goes into a window property.
@@ -94,7 +202,16 @@ void HostWindow::CloseFolderView() {
         RemovePropA(viewWindow, kHostProperty);
         viewProc_ = nullptr;
     }
+    if (site_ != nullptr && site_->HeldByOthers() != 0)
+        ReportLine("site-still-held", std::to_string(site_->HeldByOthers()));
+    site_.reset();
     view_.Close();
+    otherView_.Close();
+    if (otherHost_ != nullptr) {
+        DestroyWindow(otherHost_);
+        otherHost_ = nullptr;
+    }
+    extensionsHidden_.reset();
 }
 
 void HostWindow::Layout() {
@@ -109,8 +226,10 @@ void HostWindow::Layout() {
         GetWindowRect(status_, &statusRect);
         statusHeight = statusRect.bottom - statusRect.top;
     }
-    if (view_.ViewWindow() != nullptr)
-        MoveWindow(view_.ViewWindow(), 0, 0, client.right, client.bottom - statusHeight, TRUE);
+    const int height = client.bottom - statusHeight;
+    for (HWND window : frame_)
+        MoveWindow(window, 0, 0, client.right, height, TRUE);
+    view_.Place({0, 0, client.right, height});
 }
 
 LRESULT CALLBACK HostWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -151,7 +270,9 @@ LRESULT HostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             SetFocus(view_.ViewWindow());
         return 0;
     case kGetShellBrowser:
-        return reinterpret_cast<LRESULT>(view_.Browser());
+        if (options_.NoBrowserMessage)
+            return 0;
+        return reinterpret_cast<LRESULT>(AnsweredView().Browser());
     case WM_MENUSELECT:
         if (shownMenu_ != nullptr && status_ != nullptr) {
             const UINT id = LOWORD(wParam);
@@ -194,7 +315,7 @@ POINT HostWindow::SelectionPoint() const {
 
 void HostWindow::ShowContextMenu(POINT screen) {
     ContextMenuBuilder menu;
-    if (FAILED(menu.Build(view_.View(), view_.FolderId())))
+    if (FAILED(menu.Build(view_.View(), view_.FolderId(), Site())))
         return;
     if (options_.OneCommand)
         menu.ReportEntries();
@@ -235,6 +356,7 @@ void HostWindow::InvokeAndReport(const ContextMenuBuilder& menu, UINT id) {
     if (listView != nullptr) {
         UpdateWindow(listView);
         ReportListView(listView);
+        ReportSelectedFiles(listView, view_.Items());
     }
     ReportClipboard();
 }
@@ -254,7 +376,7 @@ bool HostWindow::SelectRequestedItems() {
         chosen.push_back(0);
     }
     for (const std::string& wanted : options_.Select) {
-        const int found = IndexOfLabel(listView, wanted);
+        const int found = IndexOfItem(listView, view_.Items(), wanted);
         if (found < 0) {
             ReportLine("error", "no item " + wanted);
             return false;
@@ -283,7 +405,7 @@ void HostWindow::RunCommandLine() {
 
 int HostWindow::RunMenuCommand(std::vector<std::string>* servers) {
     ContextMenuBuilder menu;
-    if (FAILED(menu.Build(view_.View(), view_.FolderId()))) {
+    if (FAILED(menu.Build(view_.View(), view_.FolderId(), Site()))) {
         ReportLine("error", "no context menu for the selection");
         return 1;
     }

@@ -1,20 +1,28 @@
-// The stand-in Explorer's folder window: a top-level window that holds the shell's own folder
-// view (window tree: this window -> "SHELLDLL_DefView" -> "SysListView32") and a status bar.
-// A right-click in the view, or a command-line run, builds the context menu the way Explorer
-// does and invokes the chosen entry with this window as the invoking window.
+// The stand-in Explorer's folder window: a top-level window of the class "CabinetWClass" that
+// holds the shell's own folder view and a status bar, in one of two layouts:
+//   designed: this window -> "SHELLDLL_DefView" -> "SysListView32";
+//   today:    this window -> "ShellTabWindowClass" -> "DUIViewWndClassName" -> "DirectUIHWND"
+//             -> "CtrlNotifySink" -> the shell's ExplorerBrowser ("ExplorerBrowserControl"
+//             -> "SHELLDLL_DefView" -> "SysListView32"), with a site on every handler.
+// The window answers CWM_GETISHELLBROWSER with the browser. A right-click in the view, or a
+// command-line run, builds the context menu the way Explorer does and invokes the chosen entry
+// with this window as the invoking window.
 #pragma once
 
 #include <windows.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/support/shell_view.h"
 #include "tests/support/uncopyable.h"
 #include "tools/explorer_host/host_options.h"
+#include "tools/explorer_host/host_site.h"
 
 class ContextMenuBuilder;
+class ExtensionsHidden;
 
 class HostWindow : private Uncopyable {
 public:
@@ -31,7 +39,11 @@ private:
     static LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
+    bool MakeTodaysFrame(HINSTANCE instance);
     bool OpenFolderView();
+    // The view that the site and CWM_GETISHELLBROWSER hand out.
+    const FolderView& AnsweredView() const;
+    IUnknown* Site() const;
     void CloseFolderView();
     void Layout();
     void ShowContextMenu(POINT screen);
@@ -47,7 +59,14 @@ private:
     HostOptions options_;
     HWND window_ = nullptr;
     HWND status_ = nullptr;
+    // The windows between this one and the view, outermost first (today's layout only).
+    std::vector<HWND> frame_;
+    std::unique_ptr<ExtensionsHidden> extensionsHidden_;
     FolderView view_;
+    // A view of another folder in a hidden window (--other-view).
+    HWND otherHost_ = nullptr;
+    FolderView otherView_;
+    std::unique_ptr<HostSite> site_;
     WNDPROC viewProc_ = nullptr;
     // The menu being shown, for help texts in the status bar.
     ContextMenuBuilder* shownMenu_ = nullptr;

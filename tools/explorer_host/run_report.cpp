@@ -1,11 +1,14 @@
 #include "tools/explorer_host/run_report.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "tests/support/clipboard_reader.h"
 #include "tests/support/list_view_items.h"
+#include "tests/support/shell_view.h"
 #include "tools/explorer_host/report_writer.h"
 
 // The labels as the list view holds them, in UTF-16, so that every name shows as it is.
@@ -14,6 +17,23 @@ void ReportListView(HWND listView) {
         ReportLineW("item", label.c_str());
     for (const std::wstring& label : SelectedLabelsW(listView))
         ReportLineW("selected", label.c_str());
+}
+
+void ReportSelectedFiles(HWND listView, IFolderView* view) {
+    if (view == nullptr)
+        return;
+    int index = -1;
+    for (;;) {
+        index = static_cast<int>(
+            SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED));
+        if (index < 0)
+            break;
+        ReportLine("selected-file", ItemFileName(view, index));
+    }
+    const int focused = static_cast<int>(
+        SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (focused >= 0)
+        ReportLine("focused-file", ItemFileName(view, focused));
 }
 
 void ReportClipboard() {

@@ -1,0 +1,176 @@
+#include "shellext/folder_view.h"
+
+#include <exdisp.h>
+#include <shlguid.h>
+
+namespace {
+
+// Whether the view shows the folder: the one place that keeps a view of another folder out.
+bool ShowsFolder(IFolderView* view, PCIDLIST_ABSOLUTE folder) {
+    IPersistFolder2* persist = nullptr;
+    if (FAILED(view->GetFolder(IID_IPersistFolder2, reinterpret_cast<void**>(&persist))) ||
+        persist == nullptr)
+        return false;
+    PIDLIST_ABSOLUTE current = nullptr;
+    const bool same = SUCCEEDED(persist->GetCurFolder(&current)) && current != nullptr &&
+                      ILIsEqual(current, folder);
+    CoTaskMemFree(current);
+    persist->Release();
+    return same;
+}
+
+// The candidate when it shows the folder, else null with the candidate released.
+IFolderView* Accepted(IFolderView* candidate, PCIDLIST_ABSOLUTE folder) {
+    if (candidate == nullptr || ShowsFolder(candidate, folder))
+        return candidate;
+    candidate->Release();
+    return nullptr;
+}
+
+IFolderView* ActiveViewOf(IShellBrowser* browser) {
+    IShellView* view = nullptr;
+    if (FAILED(browser->QueryActiveShellView(&view)) || view == nullptr)
+        return nullptr;
+    IFolderView* folderView = nullptr;
+    if (FAILED(view->QueryInterface(IID_IFolderView, reinterpret_cast<void**>(&folderView))))
+        folderView = nullptr;
+    view->Release();
+    return folderView;
+}
+
+IFolderView* ViewOfBrowserService(IServiceProvider* services, REFGUID service,
+                                  PCIDLIST_ABSOLUTE folder) {
+    IShellBrowser* browser = nullptr;
+    if (FAILED(services->QueryService(service, IID_IShellBrowser,
+                                      reinterpret_cast<void**>(&browser))) ||
+        browser == nullptr)
+        return nullptr;
+    IFolderView* view = Accepted(ActiveViewOf(browser), folder);
+    browser->Release();
+    return view;
+}
+
+IFolderView* ViewOfServices(IServiceProvider* services, bool askFolderView,
+                            PCIDLIST_ABSOLUTE folder) {
+    IFolderView* view = nullptr;
+    if (askFolderView && SUCCEEDED(services->QueryService(SID_SFolderView, IID_IFolderView,
+                                                          reinterpret_cast<void**>(&view))))
+        view = Accepted(view, folder);
+    if (view == nullptr)
+        view = ViewOfBrowserService(services, SID_STopLevelBrowser, folder);
+    if (view == nullptr)
+        view = ViewOfBrowserService(services, SID_SShellBrowser, folder);
+    return view;
+}
+
+IFolderView* ViewThroughSite(IUnknown* site, PCIDLIST_ABSOLUTE folder) {
+    if (site == nullptr)
+        return nullptr;
+    IServiceProvider* services = nullptr;
+    if (FAILED(site->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&services))) ||
+        services == nullptr)
+        return nullptr;
+    IFolderView* view = ViewOfServices(services, true, folder);
+    services->Release();
+    return view;
+}
+
+// Another process's window could answer the message with anything; only a window of this
+// thread answers with a pointer that can be used here.
+IFolderView* ViewThroughWindowMessage(HWND window, PCIDLIST_ABSOLUTE folder) {
+    const DWORD thread = GetCurrentThreadId();
+    for (; window != nullptr; window = GetAncestor(window, GA_PARENT)) {
+        if (GetWindowThreadProcessId(window, nullptr) != thread)
+            continue;
+        auto* browser =
+            reinterpret_cast<IShellBrowser*>(SendMessageW(window, kGetShellBrowserMessage, 0, 0));
+        if (browser == nullptr)
+            continue;
+        if (IFolderView* view = Accepted(ActiveViewOf(browser), folder))
+            return view;
+    }
+    return nullptr;
+}
+
+HWND WindowOf(IDispatch* shellWindow) {
+    IWebBrowserApp* app = nullptr;
+    if (FAILED(shellWindow->QueryInterface(IID_IWebBrowserApp, reinterpret_cast<void**>(&app))) ||
+        app == nullptr)
+        return nullptr;
+    SHANDLE_PTR handle = 0;
+    if (FAILED(app->get_HWND(&handle)))
+        handle = 0;
+    app->Release();
+    return reinterpret_cast<HWND>(handle);
+}
+
+IFolderView* ViewOfShellWindow(IDispatch* shellWindow, PCIDLIST_ABSOLUTE folder) {
+    IServiceProvider* services = nullptr;
+    if (FAILED(shellWindow->QueryInterface(IID_IServiceProvider,
+                                           reinterpret_cast<void**>(&services))) ||
+        services == nullptr)
+        return nullptr;
+    IFolderView* view = ViewOfServices(services, false, folder);
+    services->Release();
+    return view;
+}
+
+IFolderView* ViewThroughShellWindows(HWND window, PCIDLIST_ABSOLUTE folder) {
+    const HWND root = GetAncestor(window, GA_ROOT);
+    if (root == nullptr)
+        return nullptr;
+    IShellWindows* windows = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows,
+                                reinterpret_cast<void**>(&windows))) ||
+        windows == nullptr)
+        return nullptr;
+    IFolderView* view = nullptr;
+    long count = 0;
+    if (FAILED(windows->get_Count(&count)))
+        count = 0;
+    for (long index = 0; index < count && view == nullptr; ++index) {
+        VARIANT which = {};
+        which.vt = VT_I4;
+        which.lVal = index;
+        IDispatch* shellWindow = nullptr;
+        if (windows->Item(which, &shellWindow) != S_OK || shellWindow == nullptr)
+            continue;
+        if (WindowOf(shellWindow) == root)
+            view = ViewOfShellWindow(shellWindow, folder);
+        shellWindow->Release();
+    }
+    windows->Release();
+    return view;
+}
+
+} // namespace
+
+IFolderView* FindFolderView(IUnknown* site, HWND invokingWindow, PCIDLIST_ABSOLUTE shownFolder) {
+    if (shownFolder == nullptr)
+        return nullptr;
+    IFolderView* view = ViewThroughSite(site, shownFolder);
+    if (view == nullptr && invokingWindow != nullptr)
+        view = ViewThroughWindowMessage(invokingWindow, shownFolder);
+    if (view == nullptr && invokingWindow != nullptr)
+        view = ViewThroughShellWindows(invokingWindow, shownFolder);
+    return view;
+}
+
+PIDLIST_ABSOLUTE FolderIdOfPath(const wchar_t* path) {
+    // A root is kept as "C:"; the shell parses a drive with its backslash.
+    wchar_t parsed[MAX_PATH + 1];
+    int length = 0;
+    while (length < MAX_PATH - 1 && path[length] != L'\0') {
+        parsed[length] = path[length];
+        ++length;
+    }
+    if (path[length] != L'\0' || length == 0)
+        return nullptr;
+    if (parsed[length - 1] == L':')
+        parsed[length++] = L'\\';
+    parsed[length] = L'\0';
+    PIDLIST_ABSOLUTE id = nullptr;
+    if (FAILED(SHParseDisplayName(parsed, nullptr, &id, 0, nullptr)))
+        return nullptr;
+    return id;
+}

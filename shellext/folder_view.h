@@ -1,0 +1,25 @@
+// Finds the shell's folder view of the window a context-menu command came from, through the
+// interfaces that Explorer documents rather than the window classes of one Explorer version.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+// The message that Explorer's frame (and any window hosting a shell browser) answers with its
+// IShellBrowser, an in-process pointer without a reference taken for the caller.
+constexpr UINT kGetShellBrowserMessage = WM_USER + 7;
+
+// The folder view showing `shownFolder`, with a reference held, or null. Tried in this order,
+// each way until one gives a view of that folder:
+//   1. the site: the service SID_SFolderView, then the browser of SID_STopLevelBrowser and of
+//      SID_SShellBrowser and its active view;
+//   2. kGetShellBrowserMessage sent to invokingWindow and each window above it, only to
+//      windows of the calling thread (the answer is a pointer into this process);
+//   3. the shell windows collection: the window whose handle is invokingWindow's root, its
+//      top-level browser and its active view.
+// A view of another folder (a tree pane, a window that has moved on) is never returned.
+IFolderView* FindFolderView(IUnknown* site, HWND invokingWindow, PCIDLIST_ABSOLUTE shownFolder);
+
+// The item id list of a file-system folder given as a path ("C:" for a root), or null.
+// CoTaskMemFree it.
+PIDLIST_ABSOLUTE FolderIdOfPath(const wchar_t* path);
