@@ -156,8 +156,16 @@ run_tool() {
     return $status
 }
 
+# The stand-in Explorer's window layout and its other switches for every run of a case
+# (empty: the designed layout).
+HOST_LAYOUT=()
+
 # run_host REPORT_FILE ARGS...: the stand-in Explorer.
-run_host() { run_tool explorer-host "$HOST" "$@"; }
+run_host() {
+    local report=$1
+    shift
+    run_tool explorer-host "$HOST" "$report" ${HOST_LAYOUT[@]+"${HOST_LAYOUT[@]}"} "$@"
+}
 
 # run_driven REPORT_FILE ANSWER_OPTIONS... -- PROGRAM ARGS...: a program under the dialog driver.
 run_driven() { run_tool dialog-driver "$DRIVER" "$@"; }

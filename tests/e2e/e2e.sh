@@ -8,6 +8,12 @@ case_name=${1:?case}
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=e2e-lib.sh
 source "$here/e2e-lib.sh"
+# A case named today_CASE runs CASE in the window layout of the Explorer of Windows 7-11.
+case "$case_name" in
+today_*)
+    HOST_LAYOUT=(--layout today)
+    ;;
+esac
 
 work_win="C:\\e2e\\$case_name"
 work=$(linux_path "$work_win")
@@ -98,7 +104,7 @@ folder_action() {
     done
 }
 
-case "$case_name" in
+case "${case_name#today_}" in
 install)
     reg_delete "$KEY_CLASS"
     reg_delete "$KEY_HANDLER"
@@ -308,6 +314,66 @@ settings)
         --invoke "$VESTRANE_LABEL" --answer 'click:2' || fail "$(cat "$work/previous.txt")"
     expect_line "$work/previous.txt" "dialog-checked: 1002 クリップボードに切り取り(&T)"
     expect_line "$work/previous.txt" "dialog-combo: 1000 *.h"
+    ;;
+
+reach_view)
+    # Today's layout: the view is reached through the site alone, through CWM_GETISHELLBROWSER
+    # alone, and not at all; a site and a window that show another folder are not used.
+    reset_settings
+    make_sample "$sample_win"
+    for route in --no-browser-message --no-site; do
+        report=$work/route$route.txt
+        run_host "$report" --layout today "$route" --folder "$sample_win" --select notes.txt \
+            --invoke "$VESTRANE_LABEL" --answer "set:1000=$MAIN_LINE;click:1005;click:1" ||
+            fail "$route: $(cat "$report")"
+        expect_set "selected with $route" "$report" selected "${SAMPLE_MATCHING[@]}"
+        expect_line "$report" "focused-file: notes.txt"
+    done
+    # Without either, the window classes are all there is, and today's hold no list view
+    # that they could reach: the command ends silently.
+    mkdir -p "$work/other"
+    for unreachable in "--no-site --no-browser-message" "--other-view $work_win\\other"; do
+        report=$work/unreached.txt
+        # shellcheck disable=SC2086
+        run_host "$report" --layout today $unreachable --folder "$sample_win" \
+            --select notes.txt --invoke "$VESTRANE_LABEL" --answer "click:1" ||
+            fail "$unreachable: $(cat "$report")"
+        expect_equal "dialogs with $unreachable" 0 "$(report_values dialogs "$report")"
+        expect_set "selected with $unreachable" "$report" selected notes.txt
+    done
+    # The designed layout without CWM_GETISHELLBROWSER: the list view found by its classes.
+    report=$work/classes.txt
+    run_host "$report" --no-browser-message --folder "$sample_win" --select notes.txt \
+        --invoke "$VESTRANE_LABEL" --answer "set:1000=$MAIN_LINE;click:1005;click:1" ||
+        fail "$(cat "$report")"
+    expect_set "selected through the list view" "$report" selected "${SAMPLE_MATCHING[@]}"
+    ;;
+
+hidden_extensions)
+    # HideFileExt=1, as Windows has it: the labels lose their extensions, the files do not.
+    reset_settings
+    rm -rf "$sample"
+    mkdir -p "$sample"
+    for name in readme readme.txt notes.txt photo.jpg report.doc; do
+        printf '%s\n' "$name" >"$sample/$name"
+    done
+    for layout in designed today; do
+        report=$work/readme-$layout.txt
+        run_host "$report" --layout "$layout" --hide-extensions --folder "$sample_win" \
+            --select notes.txt --clear-clipboard --invoke "$VESTRANE_LABEL" \
+            --answer "set:1000=readme;click:1001;click:1" || fail "$layout: $(cat "$report")"
+        expect_set "labels shown ($layout)" "$report" item notes photo readme readme report
+        expect_set "selected by readme ($layout)" "$report" selected-file readme readme.txt
+        expect_set "clipboard after readme ($layout)" "$report" clipboard-file \
+            "$sample_win\\readme" "$sample_win\\readme.txt"
+        report=$work/txt-$layout.txt
+        run_host "$report" --layout "$layout" --hide-extensions --folder "$sample_win" \
+            --select photo.jpg --invoke "$VESTRANE_LABEL" \
+            --answer "set:1000=*.txt;click:1005;click:1" || fail "$layout: $(cat "$report")"
+        expect_set "selected by *.txt ($layout)" "$report" selected-file notes.txt readme.txt
+        # The clicked file does not match: the focus goes to the first match.
+        expect_line "$report" "focused-file: notes.txt"
+    done
     ;;
 
 uninstall)
