@@ -8,7 +8,9 @@
 
 #include "common/code_page_932.h"
 #include "engine/selection_pass.h"
+#include "engine/view_pass.h"
 #include "shellext/explorer_window.h"
+#include "shellext/folder_view.h"
 #include "shellext/module_state.h"
 #include "shellext/selection_dialog.h"
 #include "shellext/settings_store.h"
@@ -210,7 +212,17 @@ STDMETHODIMP SelectExtension::InvokeCommand(CMINVOKECOMMANDINFO* lpici) {
     return S_OK;
 }
 
+// A view reached through the site or the window runs the whole pass, whatever windows show
+// its items; only without one are the window classes searched for a list view.
 void SelectExtension::RunCommand(HWND owner) {
+    PIDLIST_ABSOLUTE clickedFolder = FolderIdOfPath(SourceFolder);
+    IFolderView* view = FindFolderView(Site, owner, clickedFolder);
+    CoTaskMemFree(clickedFolder);
+    if (view != nullptr) {
+        RunPass(owner, view, nullptr);
+        view->Release();
+        return;
+    }
     const ExplorerListView found = FindExplorerListView(owner);
     if (found.Result == ExplorerListView::NoFolderView)
         return;
@@ -222,6 +234,10 @@ void SelectExtension::RunCommand(HWND owner) {
         MessageBoxW(owner, text, caption, MB_OK);
         return;
     }
+    RunPass(owner, nullptr, found.ListView);
+}
+
+void SelectExtension::RunPass(HWND owner, IFolderView* view, HWND listView) {
     RunRecord run;
     std::memcpy(run.DefaultPattern, DefaultPattern, sizeof run.DefaultPattern);
     std::memcpy(run.SourceFolder, SourceFolder, sizeof run.SourceFolder);
@@ -234,7 +250,10 @@ void SelectExtension::RunCommand(HWND owner) {
     if (ShowSelectionDialog(run, owner) != IDOK)
         return;
     SaveSettings(run);
-    RunSelection(run, found.ListView);
+    if (view != nullptr)
+        RunViewSelection(run, view);
+    else
+        RunSelection(run, listView);
 }
 
 // The help text is written in the form the caller asks for: UTF-16 when uType carries

@@ -53,6 +53,8 @@ public:
 private:
     ~SelectExtension() override;
     void RunCommand(HWND owner);
+    // The dialog, then the pass through the view when there is one, else the list view's.
+    void RunPass(HWND owner, IFolderView* view, HWND listView);
 };
 
 // The menu entry's text and its help text, as code page 932 bytes.

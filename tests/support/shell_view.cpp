@@ -33,6 +33,14 @@ IShellFolder* BindFolder(const std::wstring& path, PIDLIST_ABSOLUTE* id) {
     IShellFolder* desktop = nullptr;
     if (FAILED(SHGetDesktopFolder(&desktop)))
         return nullptr;
+    if (path.empty()) {
+        // The desktop itself, whose items include virtual ones such as the computer.
+        if (id != nullptr && FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, id))) {
+            desktop->Release();
+            return nullptr;
+        }
+        return desktop;
+    }
     std::wstring wide = path;
     PIDLIST_ABSOLUTE parsed = nullptr;
     IShellFolder* folder = nullptr;

@@ -11,8 +11,9 @@
 
 #include "tests/support/uncopyable.h"
 
-// The shell folder object of a file-system folder, the path in the ANSI code page; null
-// when it cannot be bound. With `id`, also the folder's item id list (CoTaskMemFree it).
+// The shell folder object of a file-system folder, the path in the ANSI code page, or of the
+// desktop itself for an empty path; null when it cannot be bound. With `id`, also the folder's item
+// id list (CoTaskMemFree it).
 IShellFolder* BindFolder(const std::string& path, PIDLIST_ABSOLUTE* id = nullptr);
 IShellFolder* BindFolder(const std::wstring& path, PIDLIST_ABSOLUTE* id = nullptr);
 

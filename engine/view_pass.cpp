@@ -1,0 +1,143 @@
+#include "engine/view_pass.h"
+
+#include <shlwapi.h>
+
+#include <cwchar>
+#include <new>
+
+#include "common/code_page_932.h"
+#include "engine/chosen_action.h"
+#include "engine/path_collection.h"
+#include "engine/pattern_line.h"
+
+namespace {
+
+// One character more than a path may have, so that a longer one shows as too long instead
+// of being cut into the path of another file.
+constexpr int kNameRoom = MAX_PATH + 1;
+
+bool ReadName(IShellFolder* folder, PCUITEMID_CHILD child, SHGDNF flags,
+              wchar_t (&name)[kNameRoom]) {
+    STRRET text = {};
+    name[0] = L'\0';
+    return SUCCEEDED(folder->GetDisplayNameOf(child, flags, &text)) &&
+           SUCCEEDED(StrRetToBufW(&text, child, name, kNameRoom));
+}
+
+bool InFileSystem(IShellFolder* folder, PCUITEMID_CHILD child) {
+    SFGAOF attributes = SFGAO_FILESYSTEM;
+    return SUCCEEDED(folder->GetAttributesOf(1, &child, &attributes)) &&
+           (attributes & SFGAO_FILESYSTEM) != 0;
+}
+
+// Matched in the code page 932 form, cut to a name's room when longer, as a label is.
+bool NameMatches(const RunRecord& run, const wchar_t* name) {
+    char bytes[MAX_PATH];
+    WideToCp932(name, -1, bytes, sizeof bytes);
+    return MatchPatternLine(run.PatternLine, bytes) != 0;
+}
+
+bool ItemMatches(const RunRecord& run, IShellFolder* folder, PCUITEMID_CHILD child) {
+    wchar_t shown[kNameRoom];
+    if (ReadName(folder, child, SHGDN_INFOLDER, shown) && NameMatches(run, shown))
+        return true;
+    wchar_t fileName[kNameRoom];
+    return InFileSystem(folder, child) &&
+           ReadName(folder, child, SHGDN_INFOLDER | SHGDN_FORPARSING, fileName) &&
+           std::wcscmp(fileName, shown) != 0 && NameMatches(run, fileName);
+}
+
+// Collects the item's real path. False once a path that fits could not be stored: the
+// pass then collects no more, so PathBytesTotal always describes the list.
+bool CollectRealPath(RunRecord& run, IShellFolder* folder, PCUITEMID_CHILD child) {
+    wchar_t path[kNameRoom];
+    if (!InFileSystem(folder, child) || !ReadName(folder, child, SHGDN_FORPARSING, path) ||
+        wcsnlen(path, kNameRoom) >= MAX_PATH)
+        return true;
+    return CollectPath(run, path);
+}
+
+// Holds off the view's repaint for as long as it lives, where the view offers that.
+class RedrawHeld {
+public:
+    explicit RedrawHeld(IFolderView* view) {
+        if (FAILED(view->QueryInterface(IID_IFolderView2, reinterpret_cast<void**>(&view_))))
+            view_ = nullptr;
+        if (view_ != nullptr)
+            view_->SetRedraw(FALSE);
+    }
+    ~RedrawHeld() {
+        if (view_ == nullptr)
+            return;
+        view_->SetRedraw(TRUE);
+        view_->Release();
+    }
+    RedrawHeld(const RedrawHeld&) = delete;
+    RedrawHeld& operator=(const RedrawHeld&) = delete;
+
+private:
+    IFolderView2* view_ = nullptr;
+};
+
+void SelectAndCollect(RunRecord& run, IFolderView* view, IShellFolder* folder) {
+    bool collecting = run.Action != SelectOnly && run.SelectedPaths != nullptr;
+    int count = 0;
+    if (FAILED(view->ItemCount(SVGIO_ALLVIEW, &count)))
+        count = 0;
+    int focused = -1;
+    if (FAILED(view->GetFocusedItem(&focused)))
+        focused = -1;
+    int firstMatch = -1;
+    bool focusedMatches = false;
+    RedrawHeld redraw(view);
+    for (int index = 0; index < count; ++index) {
+        PITEMID_CHILD child = nullptr;
+        if (FAILED(view->Item(index, &child)))
+            child = nullptr;
+        const bool match = child != nullptr && ItemMatches(run, folder, child);
+        view->SelectItem(index, match ? SVSI_SELECT : SVSI_DESELECT);
+        if (match) {
+            if (firstMatch < 0)
+                firstMatch = index;
+            focusedMatches = focusedMatches || index == focused;
+            if (collecting)
+                collecting = CollectRealPath(run, folder, child);
+        }
+        CoTaskMemFree(child);
+    }
+    if (firstMatch >= 0 && !focusedMatches)
+        view->SelectItem(firstMatch, SVSI_SELECT | SVSI_FOCUSED | SVSI_ENSUREVISIBLE);
+}
+
+HWND WindowOf(IFolderView* view) {
+    IShellView* shellView = nullptr;
+    if (FAILED(view->QueryInterface(IID_IShellView, reinterpret_cast<void**>(&shellView))) ||
+        shellView == nullptr)
+        return nullptr;
+    HWND window = nullptr;
+    if (FAILED(shellView->GetWindow(&window)))
+        window = nullptr;
+    shellView->Release();
+    return window;
+}
+
+} // namespace
+
+void RunViewSelection(RunRecord& run, IFolderView* view) {
+    IShellFolder* folder = nullptr;
+    if (FAILED(view->GetFolder(IID_IShellFolder, reinterpret_cast<void**>(&folder))) ||
+        folder == nullptr)
+        return;
+    run.PathBytesTotal = 0;
+    run.SelectedPaths = new (std::nothrow) WideStringList;
+    SelectAndCollect(run, view, folder);
+    folder->Release();
+    const HWND window = WindowOf(view);
+    // Without a list of paths the actions have nothing sound to work on.
+    if (run.SelectedPaths != nullptr)
+        RunChosenAction(run, window);
+    if (window != nullptr)
+        SetFocus(window);
+    delete run.SelectedPaths;
+    run.SelectedPaths = nullptr;
+}
