@@ -6,21 +6,30 @@
 namespace {
 
 // Whether the view shows the folder: the one place that keeps a view of another folder out.
-bool ShowsFolder(IFolderView* view, PCIDLIST_ABSOLUTE folder) {
+// Compared as paths, so that the desktop, whose view shows the user's desktop folder, counts
+// as that folder; a view of a folder with no path (a library, search results) never does.
+bool ShowsFolder(IFolderView* view, const wchar_t* folder) {
     IPersistFolder2* persist = nullptr;
     if (FAILED(view->GetFolder(IID_IPersistFolder2, reinterpret_cast<void**>(&persist))) ||
         persist == nullptr)
         return false;
     PIDLIST_ABSOLUTE current = nullptr;
-    const bool same = SUCCEEDED(persist->GetCurFolder(&current)) && current != nullptr &&
-                      ILIsEqual(current, folder);
+    wchar_t path[MAX_PATH] = {};
+    const bool read = SUCCEEDED(persist->GetCurFolder(&current)) && current != nullptr &&
+                      SHGetPathFromIDListW(current, path);
     CoTaskMemFree(current);
     persist->Release();
-    return same;
+    if (!read)
+        return false;
+    // A root comes as "C:\", the clicked file's folder as "C:".
+    int length = lstrlenW(path);
+    if (length > 0 && path[length - 1] == L'\\')
+        path[--length] = L'\0';
+    return CompareStringOrdinal(path, length, folder, -1, TRUE) == CSTR_EQUAL;
 }
 
 // The candidate when it shows the folder, else null with the candidate released.
-IFolderView* Accepted(IFolderView* candidate, PCIDLIST_ABSOLUTE folder) {
+IFolderView* Accepted(IFolderView* candidate, const wchar_t* folder) {
     if (candidate == nullptr || ShowsFolder(candidate, folder))
         return candidate;
     candidate->Release();
@@ -39,7 +48,7 @@ IFolderView* ActiveViewOf(IShellBrowser* browser) {
 }
 
 IFolderView* ViewOfBrowserService(IServiceProvider* services, REFGUID service,
-                                  PCIDLIST_ABSOLUTE folder) {
+                                  const wchar_t* folder) {
     IShellBrowser* browser = nullptr;
     if (FAILED(services->QueryService(service, IID_IShellBrowser,
                                       reinterpret_cast<void**>(&browser))) ||
@@ -50,8 +59,7 @@ IFolderView* ViewOfBrowserService(IServiceProvider* services, REFGUID service,
     return view;
 }
 
-IFolderView* ViewOfServices(IServiceProvider* services, bool askFolderView,
-                            PCIDLIST_ABSOLUTE folder) {
+IFolderView* ViewOfServices(IServiceProvider* services, bool askFolderView, const wchar_t* folder) {
     IFolderView* view = nullptr;
     if (askFolderView && SUCCEEDED(services->QueryService(SID_SFolderView, IID_IFolderView,
                                                           reinterpret_cast<void**>(&view))))
@@ -63,7 +71,7 @@ IFolderView* ViewOfServices(IServiceProvider* services, bool askFolderView,
     return view;
 }
 
-IFolderView* ViewThroughSite(IUnknown* site, PCIDLIST_ABSOLUTE folder) {
+IFolderView* ViewThroughSite(IUnknown* site, const wchar_t* folder) {
     if (site == nullptr)
         return nullptr;
     IServiceProvider* services = nullptr;
@@ -77,7 +85,7 @@ IFolderView* ViewThroughSite(IUnknown* site, PCIDLIST_ABSOLUTE folder) {
 
 // Another process's window could answer the message with anything; only a window of this
 // thread answers with a pointer that can be used here.
-IFolderView* ViewThroughWindowMessage(HWND window, PCIDLIST_ABSOLUTE folder) {
+IFolderView* ViewThroughWindowMessage(HWND window, const wchar_t* folder) {
     const DWORD thread = GetCurrentThreadId();
     for (; window != nullptr; window = GetAncestor(window, GA_PARENT)) {
         if (GetWindowThreadProcessId(window, nullptr) != thread)
@@ -104,7 +112,7 @@ HWND WindowOf(IDispatch* shellWindow) {
     return reinterpret_cast<HWND>(handle);
 }
 
-IFolderView* ViewOfShellWindow(IDispatch* shellWindow, PCIDLIST_ABSOLUTE folder) {
+IFolderView* ViewOfShellWindow(IDispatch* shellWindow, const wchar_t* folder) {
     IServiceProvider* services = nullptr;
     if (FAILED(shellWindow->QueryInterface(IID_IServiceProvider,
                                            reinterpret_cast<void**>(&services))) ||
@@ -115,7 +123,7 @@ IFolderView* ViewOfShellWindow(IDispatch* shellWindow, PCIDLIST_ABSOLUTE folder)
     return view;
 }
 
-IFolderView* ViewThroughShellWindows(HWND window, PCIDLIST_ABSOLUTE folder) {
+IFolderView* ViewThroughShellWindows(HWND window, const wchar_t* folder) {
     const HWND root = GetAncestor(window, GA_ROOT);
     if (root == nullptr)
         return nullptr;
@@ -145,8 +153,8 @@ IFolderView* ViewThroughShellWindows(HWND window, PCIDLIST_ABSOLUTE folder) {
 
 } // namespace
 
-IFolderView* FindFolderView(IUnknown* site, HWND invokingWindow, PCIDLIST_ABSOLUTE shownFolder) {
-    if (shownFolder == nullptr)
+IFolderView* FindFolderView(IUnknown* site, HWND invokingWindow, const wchar_t* shownFolder) {
+    if (shownFolder == nullptr || shownFolder[0] == L'\0')
         return nullptr;
     IFolderView* view = ViewThroughSite(site, shownFolder);
     if (view == nullptr && invokingWindow != nullptr)
@@ -154,23 +162,4 @@ IFolderView* FindFolderView(IUnknown* site, HWND invokingWindow, PCIDLIST_ABSOLU
     if (view == nullptr && invokingWindow != nullptr)
         view = ViewThroughShellWindows(invokingWindow, shownFolder);
     return view;
-}
-
-PIDLIST_ABSOLUTE FolderIdOfPath(const wchar_t* path) {
-    // A root is kept as "C:"; the shell parses a drive with its backslash.
-    wchar_t parsed[MAX_PATH + 1];
-    int length = 0;
-    while (length < MAX_PATH - 1 && path[length] != L'\0') {
-        parsed[length] = path[length];
-        ++length;
-    }
-    if (path[length] != L'\0' || length == 0)
-        return nullptr;
-    if (parsed[length - 1] == L':')
-        parsed[length++] = L'\\';
-    parsed[length] = L'\0';
-    PIDLIST_ABSOLUTE id = nullptr;
-    if (FAILED(SHParseDisplayName(parsed, nullptr, &id, 0, nullptr)))
-        return nullptr;
-    return id;
 }

@@ -9,7 +9,8 @@
 // IShellBrowser, an in-process pointer without a reference taken for the caller.
 constexpr UINT kGetShellBrowserMessage = WM_USER + 7;
 
-// The folder view showing `shownFolder`, with a reference held, or null. Tried in this order,
+// The folder view showing the folder of the path `shownFolder` ("C:" for a root), with a
+// reference held, or null. Tried in this order,
 // each way until one gives a view of that folder:
 //   1. the site: the service SID_SFolderView, then the browser of SID_STopLevelBrowser and of
 //      SID_SShellBrowser and its active view;
@@ -18,8 +19,4 @@ constexpr UINT kGetShellBrowserMessage = WM_USER + 7;
 //   3. the shell windows collection: the window whose handle is invokingWindow's root, its
 //      top-level browser and its active view.
 // A view of another folder (a tree pane, a window that has moved on) is never returned.
-IFolderView* FindFolderView(IUnknown* site, HWND invokingWindow, PCIDLIST_ABSOLUTE shownFolder);
-
-// The item id list of a file-system folder given as a path ("C:" for a root), or null.
-// CoTaskMemFree it.
-PIDLIST_ABSOLUTE FolderIdOfPath(const wchar_t* path);
+IFolderView* FindFolderView(IUnknown* site, HWND invokingWindow, const wchar_t* shownFolder);

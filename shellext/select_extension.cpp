@@ -215,9 +215,7 @@ STDMETHODIMP SelectExtension::InvokeCommand(CMINVOKECOMMANDINFO* lpici) {
 // A view reached through the site or the window runs the whole pass, whatever windows show
 // its items; only without one are the window classes searched for a list view.
 void SelectExtension::RunCommand(HWND owner) {
-    PIDLIST_ABSOLUTE clickedFolder = FolderIdOfPath(SourceFolder);
-    IFolderView* view = FindFolderView(Site, owner, clickedFolder);
-    CoTaskMemFree(clickedFolder);
+    IFolderView* view = FindFolderView(Site, owner, SourceFolder);
     if (view != nullptr) {
         RunPass(owner, view, nullptr);
         view->Release();

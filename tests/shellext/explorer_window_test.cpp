@@ -1,7 +1,7 @@
 // Finding the folder window's items. FindExplorerListView on real window trees: the three
 // layouts of a folder window built from windows of those class names, every missing level,
 // and Wine's own shell view. FindFolderView on the shell's ExplorerBrowser: each way of
-// reaching the view, in order, and a view of another folder refused.
+// reaching the view, in order, a view of another folder refused, the desktop and a root.
 #include "shellext/explorer_window.h"
 
 #include <commctrl.h>
@@ -235,11 +235,7 @@ TEST_P(ReachingTheView, TakesTheFirstViewOfTheClickedFolder) {
                       : row.From == Invoker::OtherViewWindow  ? other.ViewWindow()
                                                               : plain.Top();
 
-    PIDLIST_ABSOLUTE clicked =
-        FolderIdOfPath(std::wstring(folder.Path().begin(), folder.Path().end()).c_str());
-    ASSERT_NE(clicked, nullptr);
-    IFolderView* found = FindFolderView(&site, from, clicked);
-    CoTaskMemFree(clicked);
+    IFolderView* found = FindFolderView(&site, from, folder.WidePath().c_str());
     if (row.Found == Answer::Nothing) {
         EXPECT_EQ(found, nullptr);
     } else {
@@ -293,9 +289,6 @@ TEST(FindFolderView, AsksNoWindowOfAnotherThread) {
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
     {
         ScratchFolder folder("vestrane-shell");
-        std::wstring path(folder.Path().begin(), folder.Path().end());
-        PIDLIST_ABSOLUTE clicked = FolderIdOfPath(path.c_str());
-        ASSERT_NE(clicked, nullptr);
         std::atomic<int> asked{0};
         std::atomic<HWND> window{nullptr};
         HANDLE made = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -319,27 +312,39 @@ TEST(FindFolderView, AsksNoWindowOfAnotherThread) {
             DestroyWindow(window);
         });
         WaitForSingleObject(made, INFINITE);
-        ASSERT_NE(window.load(), nullptr);
-        EXPECT_EQ(FindFolderView(nullptr, window, clicked), nullptr);
+        EXPECT_NE(window.load(), nullptr);
+        EXPECT_EQ(FindFolderView(nullptr, window, folder.WidePath().c_str()), nullptr);
         EXPECT_EQ(asked.load(), 0);
         SetEvent(done);
         owner.join();
         CloseHandle(made);
         CloseHandle(done);
-        CoTaskMemFree(clicked);
     }
     OleUninitialize();
 }
 
-TEST(FolderIdOfPath, ReadsARootWithoutItsBackslash) {
-    PIDLIST_ABSOLUTE root = FolderIdOfPath(L"C:");
-    PIDLIST_ABSOLUTE parsed = nullptr;
-    ASSERT_TRUE(SUCCEEDED(SHParseDisplayName(L"C:\\", nullptr, &parsed, 0, nullptr)));
-    ASSERT_NE(root, nullptr);
-    EXPECT_TRUE(ILIsEqual(root, parsed));
-    CoTaskMemFree(root);
-    CoTaskMemFree(parsed);
-    EXPECT_EQ(FolderIdOfPath(L""), nullptr);
+// The folder of a file on the desktop is the desktop folder, which the desktop's view shows;
+// the folder of a file in a root is "C:", which a view of the root shows.
+TEST(FindFolderView, TakesTheDesktopForItsFolderAndARootWithoutBackslash) {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    {
+        wchar_t desktopFolder[MAX_PATH] = {};
+        ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, desktopFolder, CSIDL_DESKTOPDIRECTORY, FALSE));
+        ShellViewHost desktop("", ViewHosting::BrowserControl);
+        ShellViewHost root("C:\\", ViewHosting::BrowserControl);
+        ASSERT_TRUE(desktop.Valid());
+        ASSERT_TRUE(root.Valid());
+        const std::pair<HWND, const wchar_t*> shownFolders[] = {
+            {desktop.ViewWindow(), desktopFolder}, {root.ViewWindow(), L"C:"}};
+        for (const auto& shown : shownFolders) {
+            IFolderView* found = FindFolderView(nullptr, shown.first, shown.second);
+            EXPECT_NE(found, nullptr) << shown.second;
+            if (found != nullptr)
+                found->Release();
+        }
+        EXPECT_EQ(FindFolderView(nullptr, root.ViewWindow(), L"C:\\windows"), nullptr);
+    }
+    OleUninitialize();
 }
 
 } // namespace
