@@ -7,8 +7,8 @@
 
 #include "common/code_page_932.h"
 #include "engine/chosen_action.h"
+#include "engine/compiled_pattern_line.h"
 #include "engine/path_collection.h"
-#include "engine/pattern_line.h"
 
 namespace {
 
@@ -30,21 +30,21 @@ bool InFileSystem(IShellFolder* folder, PCUITEMID_CHILD child) {
            (attributes & SFGAO_FILESYSTEM) != 0;
 }
 
-// Matched in the code page 932 form, cut to a name's room when longer, as a label is.
-bool NameMatches(const RunRecord& run, const wchar_t* name) {
+// Matched in the code page 932 form, cut at MAX_PATH - 1 bytes when longer, as a label is.
+bool NameMatches(const CompiledPatternLine& line, const wchar_t* name) {
     char bytes[MAX_PATH];
-    WideToCp932(name, -1, bytes, sizeof bytes);
-    return MatchPatternLine(run.PatternLine, bytes) != 0;
+    const int length = WideToCp932(name, -1, bytes, sizeof bytes);
+    return line.Matches(bytes, static_cast<std::size_t>(length));
 }
 
-bool ItemMatches(const RunRecord& run, IShellFolder* folder, PCUITEMID_CHILD child) {
+bool ItemMatches(const CompiledPatternLine& line, IShellFolder* folder, PCUITEMID_CHILD child) {
     wchar_t shown[kNameRoom];
-    if (ReadName(folder, child, SHGDN_INFOLDER, shown) && NameMatches(run, shown))
+    if (ReadName(folder, child, SHGDN_INFOLDER, shown) && NameMatches(line, shown))
         return true;
     wchar_t fileName[kNameRoom];
     return InFileSystem(folder, child) &&
            ReadName(folder, child, SHGDN_INFOLDER | SHGDN_FORPARSING, fileName) &&
-           std::wcscmp(fileName, shown) != 0 && NameMatches(run, fileName);
+           std::wcscmp(fileName, shown) != 0 && NameMatches(line, fileName);
 }
 
 // Collects the item's real path. False once a path that fits could not be stored: the
@@ -79,7 +79,8 @@ private:
     IFolderView2* view_ = nullptr;
 };
 
-void SelectAndCollect(RunRecord& run, IFolderView* view, IShellFolder* folder) {
+void SelectAndCollect(RunRecord& run, const CompiledPatternLine& line, IFolderView* view,
+                      IShellFolder* folder) {
     bool collecting = run.Action != SelectOnly && run.SelectedPaths != nullptr;
     int count = 0;
     if (FAILED(view->ItemCount(SVGIO_ALLVIEW, &count)))
@@ -94,7 +95,7 @@ void SelectAndCollect(RunRecord& run, IFolderView* view, IShellFolder* folder) {
         PITEMID_CHILD child = nullptr;
         if (FAILED(view->Item(index, &child)))
             child = nullptr;
-        const bool match = child != nullptr && ItemMatches(run, folder, child);
+        const bool match = child != nullptr && ItemMatches(line, folder, child);
         view->SelectItem(index, match ? SVSI_SELECT : SVSI_DESELECT);
         if (match) {
             if (firstMatch < 0)
@@ -128,9 +129,17 @@ void RunViewSelection(RunRecord& run, IFolderView* view) {
     if (FAILED(view->GetFolder(IID_IShellFolder, reinterpret_cast<void**>(&folder))) ||
         folder == nullptr)
         return;
+    // About 27 KB: too much for the stack of a shell thread on top of the dialog's.
+    CompiledPatternLine* line = new (std::nothrow) CompiledPatternLine;
+    if (line == nullptr) {
+        folder->Release();
+        return;
+    }
+    line->Compile(run.PatternLine);
     run.PathBytesTotal = 0;
     run.SelectedPaths = new (std::nothrow) WideStringList;
-    SelectAndCollect(run, view, folder);
+    SelectAndCollect(run, *line, view, folder);
+    delete line;
     folder->Release();
     const HWND window = WindowOf(view);
     // Without a list of paths the actions have nothing sound to work on.

@@ -249,22 +249,19 @@ HWND FolderView::ListView() const {
                                   : nullptr;
 }
 
-std::string ItemFileName(IFolderView* view, int index) {
+std::wstring ItemFileName(IFolderView* view, int index) {
     IShellFolder* folder = nullptr;
     if (view == nullptr ||
         FAILED(view->GetFolder(IID_IShellFolder, reinterpret_cast<void**>(&folder))))
-        return std::string();
-    std::string name;
+        return std::wstring();
+    std::wstring name;
     PITEMID_CHILD child = nullptr;
     STRRET text = {};
     wchar_t wide[MAX_PATH] = {};
     if (SUCCEEDED(view->Item(index, &child)) &&
         SUCCEEDED(folder->GetDisplayNameOf(child, SHGDN_INFOLDER | SHGDN_FORPARSING, &text)) &&
-        SUCCEEDED(StrRetToBufW(&text, child, wide, MAX_PATH))) {
-        char ansi[MAX_PATH * 2] = {};
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
-        name = ansi;
-    }
+        SUCCEEDED(StrRetToBufW(&text, child, wide, MAX_PATH)))
+        name = wide;
     CoTaskMemFree(child);
     folder->Release();
     return name;

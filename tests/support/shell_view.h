@@ -112,9 +112,8 @@ private:
     HWND viewWindow_ = nullptr;
 };
 
-// The file name of the view's item at index (SHGDN_INFOLDER | SHGDN_FORPARSING) in the ANSI
-// code page, or empty.
-std::string ItemFileName(IFolderView* view, int index);
+// The file name of the view's item at index (SHGDN_INFOLDER | SHGDN_FORPARSING), or empty.
+std::wstring ItemFileName(IFolderView* view, int index);
 
 // A top-level window of its own with the folder view of one folder inside it, for tests.
 class ShellViewHost : private Uncopyable {

@@ -34,7 +34,7 @@ int IndexOfItem(HWND listView, IFolderView* view, const std::string& wanted) {
     if (view == nullptr || FAILED(view->ItemCount(SVGIO_ALLVIEW, &count)))
         return -1;
     for (int index = 0; index < count; ++index) {
-        if (ItemFileName(view, index) == wanted)
+        if (WideToAnsi(ItemFileName(view, index).c_str()) == wanted)
             return index;
     }
     return -1;

@@ -28,12 +28,12 @@ void ReportSelectedFiles(HWND listView, IFolderView* view) {
             SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED));
         if (index < 0)
             break;
-        ReportLine("selected-file", ItemFileName(view, index));
+        ReportLineW("selected-file", ItemFileName(view, index).c_str());
     }
     const int focused = static_cast<int>(
         SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     if (focused >= 0)
-        ReportLine("focused-file", ItemFileName(view, focused));
+        ReportLineW("focused-file", ItemFileName(view, focused).c_str());
 }
 
 void ReportClipboard() {
