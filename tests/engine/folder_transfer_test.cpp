@@ -1,7 +1,9 @@
-// CopyOrMoveToFolder with real files in scratch folders, Wine's real folder browser driven
-// from the test's own thread, and the closing message box captured as the user sees it.
+// CopyOrMoveToFolder with real files in scratch folders, Wine's real folder browser and the
+// shell's file operation with its questions driven from the test's own thread, and the
+// closing message box captured as the user sees it.
 #include "engine/folder_transfer.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -33,6 +35,12 @@ std::string ResultText(int count, const char* verb) {
     return text;
 }
 
+std::string StoppedText(int count, const char* verb) {
+    char text[MAX_PATH];
+    wsprintfA(text, kStoppedFormat, verb, count, verb);
+    return text;
+}
+
 // A free drive letter from Y: down; other test programs take theirs from R: up.
 char FreeLetterFromTheTop() {
     const DWORD used = GetLogicalDrives();
@@ -45,17 +53,43 @@ char FreeLetterFromTheTop() {
 
 // --- Watching the file operations: passed on to the real functions ---------------------
 
+// One call of the shell's file operation, as it was asked.
+struct ShellOperation {
+    HWND Owner = nullptr;
+    UINT Function = 0;
+    FILEOP_FLAGS Flags = 0;
+    Names Sources;
+    Names Targets;
+};
+
 struct FileCalls {
-    std::vector<std::pair<std::wstring, std::wstring>> Copies;
+    std::vector<ShellOperation> Operations;
     std::vector<std::wstring> Deletions;
-    decltype(&CopyFileW) RealCopy = nullptr;
+    decltype(&SHFileOperationW) RealOperation = nullptr;
     decltype(&DeleteFileW) RealDelete = nullptr;
+
+    // Every target the operations were given, in order.
+    Names Targets() const {
+        Names targets;
+        for (const ShellOperation& operation : Operations)
+            targets.insert(targets.end(), operation.Targets.begin(), operation.Targets.end());
+        return targets;
+    }
 };
 FileCalls fileCalls;
 
-BOOL WINAPI WatchedCopyFile(LPCWSTR source, LPCWSTR target, BOOL failIfExists) {
-    fileCalls.Copies.emplace_back(source, target);
-    return fileCalls.RealCopy(source, target, failIfExists);
+Names SplitDoubleNullList(const wchar_t* list) {
+    Names paths;
+    for (const wchar_t* at = list; at != nullptr && *at != L'\0'; at += paths.back().size() + 1)
+        paths.emplace_back(at);
+    return paths;
+}
+
+int WINAPI WatchedFileOperation(LPSHFILEOPSTRUCTW operation) {
+    fileCalls.Operations.push_back({operation->hwnd, operation->wFunc, operation->fFlags,
+                                    SplitDoubleNullList(operation->pFrom),
+                                    SplitDoubleNullList(operation->pTo)});
+    return fileCalls.RealOperation(operation);
 }
 
 BOOL WINAPI WatchedDeleteFile(LPCWSTR path) {
@@ -84,6 +118,8 @@ struct Answer {
     enum Kind { AcceptAsOpened, Choose, ChooseItem, Cancel } What = AcceptAsOpened;
     std::string Folder;               // for Choose
     PCIDLIST_ABSOLUTE Item = nullptr; // for ChooseItem
+    // The button that answers the shell's question before it replaces a file.
+    int Replace = IDNO;
 };
 
 struct BrowserSeen {
@@ -100,9 +136,16 @@ public:
 
     const std::vector<BrowserSeen>& Browsers() const { return browsers_; }
     const std::vector<CapturedMessageBox>& Boxes() const { return boxes_; }
+    // Owners of the shell's questions before it replaces a file.
+    const std::vector<HWND>& Questions() const { return questions_; }
 
 private:
     void Handle(HWND window) {
+        if (GetDlgItem(window, IDNO) != nullptr) {
+            questions_.push_back(GetWindow(window, GW_OWNER));
+            ClickButton(window, answer_.Replace);
+            return;
+        }
         if (!IsFolderBrowser(window)) {
             boxes_.push_back(
                 {GetWindow(window, GW_OWNER), WindowTextA(window), MessageBoxTextA(window)});
@@ -133,6 +176,7 @@ private:
     Answer answer_;
     std::vector<BrowserSeen> browsers_;
     std::vector<CapturedMessageBox> boxes_;
+    std::vector<HWND> questions_;
     ModalDriver driver_;
 };
 
@@ -192,17 +236,18 @@ protected:
         Settle(answer);
         TransferDriver driver(answer);
         {
-            ImportPatch copy("kernel32.dll", "CopyFileW",
-                             reinterpret_cast<void*>(&WatchedCopyFile));
+            ImportPatch operation("shell32.dll", "SHFileOperationW",
+                                  reinterpret_cast<void*>(&WatchedFileOperation));
             ImportPatch remove("kernel32.dll", "DeleteFileW",
                                reinterpret_cast<void*>(&WatchedDeleteFile));
-            ASSERT_TRUE(copy.Active() && remove.Active());
-            fileCalls.RealCopy = copy.OriginalAs<decltype(&CopyFileW)>();
+            ASSERT_TRUE(operation.Active() && remove.Active());
+            fileCalls.RealOperation = operation.OriginalAs<decltype(&SHFileOperationW)>();
             fileCalls.RealDelete = remove.OriginalAs<decltype(&DeleteFileW)>();
             CopyOrMoveToFolder(record_, owner_);
         }
         browsers_ = driver.Browsers();
         boxes_ = driver.Boxes();
+        questions_ = driver.Questions();
     }
 
     void Settle(const Answer& answer) {
@@ -214,9 +259,11 @@ protected:
     }
 
     // The one closing message: its text, caption and owner.
-    void ExpectResult(int count, const char* verb) {
+    void ExpectResult(int count, const char* verb) { ExpectMessage(ResultText(count, verb)); }
+    void ExpectStopped(int count, const char* verb) { ExpectMessage(StoppedText(count, verb)); }
+    void ExpectMessage(const std::string& text) {
         ASSERT_EQ(boxes_.size(), 1u);
-        EXPECT_EQ(boxes_[0].Text, ResultText(count, verb));
+        EXPECT_EQ(boxes_[0].Text, text);
         EXPECT_EQ(boxes_[0].Caption, kResultCaption);
         EXPECT_EQ(boxes_[0].Owner, owner_);
     }
@@ -235,6 +282,7 @@ protected:
     RunRecord record_;
     std::vector<BrowserSeen> browsers_;
     std::vector<CapturedMessageBox> boxes_;
+    std::vector<HWND> questions_;
 };
 
 // --- Copy and move, told apart by title, verb and deletion -----------------------------
@@ -242,6 +290,7 @@ protected:
 struct ActionCase {
     const char* label;
     DWORD Action;
+    UINT Operation;
     const char* Title;
     const char* Verb;
     bool DeletesSources;
@@ -257,6 +306,15 @@ TEST_P(FolderTransferActions, CopiesIntoTheChosenFolderAndReports) {
     ASSERT_EQ(browsers_.size(), 1u);
     EXPECT_EQ(browsers_[0].Owner, owner_);
     EXPECT_TRUE(Contains(browsers_[0].Texts, row.Title));
+    // One operation of the shell, a target for each file, undoable, over the same owner.
+    ASSERT_EQ(fileCalls.Operations.size(), 1u);
+    const ShellOperation& operation = fileCalls.Operations[0];
+    EXPECT_EQ(operation.Owner, owner_);
+    EXPECT_EQ(operation.Function, row.Operation);
+    EXPECT_EQ(operation.Flags, FOF_MULTIDESTFILES | FOF_ALLOWUNDO);
+    EXPECT_EQ(operation.Sources, (Names{source_ / L"a.txt", source_ / L"b.doc"}));
+    EXPECT_EQ(operation.Targets, (Names{target_ / L"a.txt", target_ / L"b.doc"}));
+    EXPECT_TRUE(questions_.empty());
     for (const wchar_t* name : {L"a.txt", L"b.doc"}) {
         EXPECT_EQ(ReadWholeFile(target_ / name), Content(name));
         EXPECT_EQ(FileExists(source_ / name), !row.DeletesSources) << Cp932(name);
@@ -286,6 +344,7 @@ TEST_P(FolderTransferActions, TheSourceFolderAsTargetCopiesAndDeletesNothing) {
 
     for (const wchar_t* name : {L"a.txt", L"b.doc"})
         EXPECT_EQ(ReadWholeFile(source_ / name), Content(name)) << Cp932(name);
+    EXPECT_TRUE(fileCalls.Operations.empty());
     EXPECT_TRUE(fileCalls.Deletions.empty());
     ExpectResult(0, row.Verb);
 }
@@ -297,7 +356,7 @@ TEST_P(FolderTransferActions, CancelDoesNothing) {
 
     EXPECT_EQ(browsers_.size(), 1u);
     EXPECT_TRUE(boxes_.empty());
-    EXPECT_TRUE(fileCalls.Copies.empty());
+    EXPECT_TRUE(fileCalls.Operations.empty());
     EXPECT_TRUE(FileExists(source_ / L"a.txt"));
     EXPECT_FALSE(FileExists(target_ / L"a.txt"));
 }
@@ -307,12 +366,12 @@ TEST_P(FolderTransferActions, AnEmptyListStillAsksAndReportsZero) {
     CollectPaths({});
     Run(row.Action, {Answer::Choose, target_.Path()});
     EXPECT_EQ(browsers_.size(), 1u);
-    EXPECT_TRUE(fileCalls.Copies.empty());
+    EXPECT_TRUE(fileCalls.Operations.empty());
     ExpectResult(0, row.Verb);
 }
 
-const ActionCase kCopy{"CopyToFolder", CopyToFolder, kCopyTitle, kCopyVerb, false};
-const ActionCase kMove{"MoveToFolder", MoveToFolder, kMoveTitle, kMoveVerb, true};
+const ActionCase kCopy{"CopyToFolder", CopyToFolder, FO_COPY, kCopyTitle, kCopyVerb, false};
+const ActionCase kMove{"MoveToFolder", MoveToFolder, FO_MOVE, kMoveTitle, kMoveVerb, true};
 
 INSTANTIATE_TEST_SUITE_P(Actions, FolderTransferActions, ::testing::Values(kCopy, kMove),
                          RowLabel());
@@ -330,8 +389,7 @@ TEST_F(FolderTransfer, ADriveAloneOpensOnThatDriveAndItsRootTakesOneBackslash) {
     ASSERT_EQ(browsers_.size(), 1u);
     ASSERT_FALSE(browsers_[0].Selected.empty());
     EXPECT_NE(browsers_[0].Selected.back().find("(" + drive.Root() + ")"), std::string::npos);
-    ASSERT_EQ(fileCalls.Copies.size(), 1u);
-    EXPECT_EQ(fileCalls.Copies[0].second, Wide(drive.Root() + "\\a.txt"));
+    EXPECT_EQ(fileCalls.Targets(), Names{Wide(drive.Root() + "\\a.txt")});
     EXPECT_EQ(ReadWholeFile(target_ / L"a.txt"), Content(L"a.txt"));
     ExpectResult(1, kCopyVerb);
 }
@@ -342,9 +400,8 @@ TEST_F(FolderTransfer, AChosenDriveRootTakesOneBackslash) {
     CollectFiles({L"a.txt", L"b.doc"});
     Run(MoveToFolder, {Answer::Choose, drive.Root() + "\\"});
 
-    ASSERT_EQ(fileCalls.Copies.size(), 2u);
-    EXPECT_EQ(fileCalls.Copies[0].second, Wide(drive.Root() + "\\a.txt"));
-    EXPECT_EQ(fileCalls.Copies[1].second, Wide(drive.Root() + "\\b.doc"));
+    EXPECT_EQ(fileCalls.Targets(),
+              (Names{Wide(drive.Root() + "\\a.txt"), Wide(drive.Root() + "\\b.doc")}));
     EXPECT_TRUE(FileExists(target_ / L"b.doc"));
     EXPECT_FALSE(FileExists(source_ / L"b.doc"));
     ExpectResult(2, kMoveVerb);
@@ -356,8 +413,7 @@ TEST_F(FolderTransfer, AFolderEndingInADoubleByteBackslashKeepsIt) {
     CollectFiles({L"a.txt"});
     Run(CopyToFolder, {Answer::Choose, folder});
 
-    ASSERT_EQ(fileCalls.Copies.size(), 1u);
-    EXPECT_EQ(fileCalls.Copies[0].second, Wide(folder + "\\a.txt"));
+    EXPECT_EQ(fileCalls.Targets(), Names{Wide(folder + "\\a.txt")});
     EXPECT_EQ(ReadWholeFile(folder + "\\a.txt"), Content(L"a.txt"));
     ExpectResult(1, kCopyVerb);
 }
@@ -375,10 +431,11 @@ TEST_P(FolderTransferActions, NamesOfEveryKindGoWholeToTargetsOfTheirOwnName) {
     CollectFiles(names);
     Run(row.Action, {Answer::Choose, target_.Path()});
 
-    ASSERT_EQ(fileCalls.Copies.size(), names.size());
+    const Names targets = fileCalls.Targets();
+    ASSERT_EQ(targets.size(), names.size());
     for (size_t index = 0; index < names.size(); ++index) {
         const std::wstring& name = names[index];
-        EXPECT_EQ(fileCalls.Copies[index].second, target_ / name);
+        EXPECT_EQ(targets[index], target_ / name);
         EXPECT_EQ(ReadWholeFile(target_ / name), Content(name)) << Cp932(name);
         EXPECT_EQ(FileExists(source_ / name), !row.DeletesSources) << Cp932(name);
     }
@@ -408,41 +465,68 @@ TEST_P(FolderTransferActions, AYenSignNeverLeadsOutOfTheFolder) {
     ExpectResult(1, row.Verb);
 }
 
-TEST_F(FolderTransfer, AFileOfTheSameNameIsOverwritten) {
-    target_.WriteFile("a.txt", "older and longer content");
-    CollectFiles({L"a.txt"});
-    Run(CopyToFolder, {Answer::Choose, target_.Path()});
-    EXPECT_EQ(ReadWholeFile(target_ / L"a.txt"), Content(L"a.txt"));
-    ExpectResult(1, kCopyVerb);
-}
+// A file of the same name in the target is replaced only when the user says so in the
+// shell's question; the count and the message follow what really happened. Wine's shell stops
+// at the first "No". The shell's move does not ask everywhere, so a move of a taken name asks
+// through a copy and deletes the source once the copy has arrived.
+struct ReplaceCase {
+    const char* label;
+    ActionCase Action;
+    int Answer;
+    bool Replaced;
+};
+class FolderTransferReplace : public FolderTransfer,
+                              public ::testing::WithParamInterface<ReplaceCase> {};
 
-TEST_F(FolderTransfer, FoldersAndMissingFilesAreNotCounted) {
-    ASSERT_TRUE(CreateDirectoryA((source_ / "sub").c_str(), nullptr));
-    source_.WriteFile("sub\\inner.txt", "inner");
-    CollectFiles({L"a.txt"});
-    // A label shown without its extension names no file.
-    CollectPaths({L"sub", L"b", L"missing.txt"});
-    Run(MoveToFolder, {Answer::Choose, target_.Path()});
-
-    EXPECT_EQ(fileCalls.Copies.size(), 4u);
-    EXPECT_TRUE(FileExists(source_ / "sub\\inner.txt"));
-    EXPECT_FALSE(FileExists(target_ / "sub"));
-    EXPECT_EQ(fileCalls.Deletions, Names{source_ / L"a.txt"});
-    ExpectResult(1, kMoveVerb);
-}
-
-TEST_F(FolderTransfer, AMoveDeletesOnlySourcesWhoseCopySucceeded) {
-    // A folder of the same name in the target makes that one copy fail.
-    ASSERT_TRUE(CreateDirectoryA((target_ / "b.doc").c_str(), nullptr));
+TEST_P(FolderTransferReplace, AFileOfTheSameNameIsReplacedOnlyWithConsent) {
+    const ReplaceCase& row = GetParam();
+    ASSERT_TRUE(target_.WriteFile(L"c.txt", Content(L"the target's own")));
     CollectFiles({L"a.txt", L"b.doc", L"c.txt"});
-    Run(MoveToFolder, {Answer::Choose, target_.Path()});
+    Answer answer{Answer::Choose, target_.Path()};
+    answer.Replace = row.Answer;
+    Run(row.Action.Action, answer);
 
-    EXPECT_FALSE(FileExists(source_ / L"a.txt"));
+    EXPECT_EQ(questions_, std::vector<HWND>{owner_});
+    for (const wchar_t* name : {L"a.txt", L"b.doc"}) {
+        EXPECT_EQ(ReadWholeFile(target_ / name), Content(name)) << Cp932(name);
+        EXPECT_EQ(FileExists(source_ / name), !row.Action.DeletesSources) << Cp932(name);
+    }
+    EXPECT_EQ(ReadWholeFile(target_ / L"c.txt"),
+              Content(row.Replaced ? L"c.txt" : L"the target's own"));
+    EXPECT_EQ(FileExists(source_ / L"c.txt"), !(row.Replaced && row.Action.DeletesSources));
+    if (row.Replaced) {
+        ExpectResult(3, row.Action.Verb);
+    } else {
+        ExpectStopped(2, row.Action.Verb);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, FolderTransferReplace,
+                         ::testing::Values(ReplaceCase{"CopyNo", kCopy, IDNO, false},
+                                           ReplaceCase{"CopyYes", kCopy, IDYES, true},
+                                           ReplaceCase{"CopyCancelled", kCopy, IDCANCEL, false},
+                                           ReplaceCase{"MoveNo", kMove, IDNO, false},
+                                           ReplaceCase{"MoveYes", kMove, IDYES, true},
+                                           ReplaceCase{"MoveCancelled", kMove, IDCANCEL, false}),
+                         RowLabel());
+
+// A source that another program holds open stays where it is and is not counted; Wine's
+// shell reports the move as done.
+TEST_F(FolderTransfer, ASourceHeldOpenIsNeitherMovedNorCounted) {
+    CollectFiles({L"a.txt", L"b.doc", L"c.txt"});
+    HANDLE held = CreateFileW((source_ / L"b.doc").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Run(MoveToFolder, {Answer::Choose, target_.Path()});
+    CloseHandle(held);
+
     EXPECT_EQ(ReadWholeFile(source_ / L"b.doc"), Content(L"b.doc"));
-    EXPECT_FALSE(FileExists(source_ / L"c.txt"));
-    EXPECT_EQ(ReadWholeFile(target_ / L"c.txt"), Content(L"c.txt"));
-    EXPECT_EQ(fileCalls.Deletions, (Names{source_ / L"a.txt", source_ / L"c.txt"}));
-    ExpectResult(2, kMoveVerb);
+    EXPECT_FALSE(FileExists(target_ / L"b.doc"));
+    for (const wchar_t* name : {L"a.txt", L"c.txt"}) {
+        EXPECT_EQ(ReadWholeFile(target_ / name), Content(name)) << Cp932(name);
+        EXPECT_FALSE(FileExists(source_ / name)) << Cp932(name);
+    }
+    ExpectStopped(2, kMoveVerb);
 }
 
 // A target of more than 259 characters is skipped: not copied, not counted, never cut short.
@@ -459,10 +543,11 @@ TEST_F(FolderTransfer, ATargetPathThatWouldNotFitIsSkipped) {
     CollectFiles({L"a.txt", tooLong, fitting});
     Run(CopyToFolder, {Answer::Choose, folder});
 
-    ASSERT_EQ(fileCalls.Copies.size(), 2u);
-    EXPECT_EQ(fileCalls.Copies[0].second, Wide(folder) + L"\\a.txt");
-    EXPECT_EQ(fileCalls.Copies[1].second, Wide(folder) + L"\\" + fitting);
-    EXPECT_EQ(fileCalls.Copies[1].second.size(), 259u);
+    const Names targets = fileCalls.Targets();
+    ASSERT_EQ(targets.size(), 2u);
+    EXPECT_EQ(targets[0], Wide(folder) + L"\\a.txt");
+    EXPECT_EQ(targets[1], Wide(folder) + L"\\" + fitting);
+    EXPECT_EQ(targets[1].size(), 259u);
     EXPECT_EQ(ReadWholeFile(Wide(folder) + L"\\" + fitting), Content(fitting));
     // Nothing was written under a name cut short.
     WIN32_FIND_DATAA found;
@@ -510,14 +595,14 @@ TEST_F(FolderTransfer, AChosenVirtualFolderEndsLikeACancel) {
     EXPECT_EQ(pathAnswers, std::vector<BOOL>{FALSE});
     EXPECT_EQ(browsers_.size(), 1u);
     EXPECT_TRUE(boxes_.empty());
-    EXPECT_TRUE(fileCalls.Copies.empty());
+    EXPECT_TRUE(fileCalls.Operations.empty());
     EXPECT_TRUE(FileExists(source_ / L"a.txt"));
 }
 
 TEST_F(FolderTransfer, WithoutAListNothingIsCopiedAndZeroIsReported) {
     record_.SelectedPaths = nullptr;
     Run(MoveToFolder, {Answer::Choose, target_.Path()});
-    EXPECT_TRUE(fileCalls.Copies.empty());
+    EXPECT_TRUE(fileCalls.Operations.empty());
     ExpectResult(0, kMoveVerb);
 }
 
