@@ -7,7 +7,7 @@ void RunChosenAction(RunRecord& run, HWND owner) {
     switch (run.Action) {
     case ClipboardCopy:
     case ClipboardCut:
-        PutFilesOnClipboard(run, GetDesktopWindow());
+        PutFilesOnClipboard(run, GetDesktopWindow(), owner);
         break;
     case CopyToFolder:
     case MoveToFolder:

@@ -4,6 +4,6 @@
 #include "engine/run_record.h"
 
 // Puts SelectedPaths on the clipboard (ClipboardCopy, ClipboardCut) or copies or moves them
-// into a folder that the user chooses, with owner as the browser's and the message's owner
-// (CopyToFolder, MoveToFolder). Any other action does nothing.
+// into a folder that the user chooses (CopyToFolder, MoveToFolder), with owner as the owner
+// of every window the action shows. Any other action does nothing.
 void RunChosenAction(RunRecord& run, HWND owner);

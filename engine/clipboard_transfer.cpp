@@ -5,10 +5,23 @@
 #include <cstring>
 #include <cwchar>
 
+#include "common/code_page_932.h"
+
+const char kClipboardBusyText[] = "クリップボードを開けませんでした。他のプログラムが使用中です。";
+const char kClipboardErrorCaption[] = "Error";
+
 namespace {
 
 // Registered format under which the shell reads whether a paste copies or moves.
 const char kDropEffectFormat[] = "Preferred DropEffect";
+
+// Another program holds the clipboard only for a moment as a rule; it is asked for this many
+// times, this far apart, before the user is told.
+constexpr int kOpenAttempts = 10;
+constexpr DWORD kOpenRetryMilliseconds = 100;
+
+// Room for the texts of the message in UTF-16.
+constexpr int kTextRoom = 64;
 
 constexpr SIZE_T kHeaderBytes = sizeof(DROPFILES);
 static_assert(sizeof(DROPFILES) == 20, "the shell reads a 20-byte DROPFILES header");
@@ -27,13 +40,10 @@ SIZE_T ListBytes(WideStringList* paths) {
 
 // The CF_HDROP block: header, every path with its terminator, and the list's closing zero
 // from the zero fill. The paths are UTF-16 (fWide), so every name reaches a paste exactly.
-// An empty list gets a second zero: Wine reads a lone closing zero as an empty name and
-// then goes on reading past the block. Null when the memory cannot be had.
-HGLOBAL BuildDropBlock(WideStringList* paths) {
-    const SIZE_T listBytes = ListBytes(paths);
-    const SIZE_T closingBytes = (listBytes == 0 ? 2 : 1) * sizeof(wchar_t);
+// Null when the memory cannot be had.
+HGLOBAL BuildDropBlock(WideStringList* paths, SIZE_T listBytes) {
     HGLOBAL block =
-        GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kHeaderBytes + listBytes + closingBytes);
+        GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kHeaderBytes + listBytes + sizeof(wchar_t));
     if (block == nullptr)
         return nullptr;
     char* bytes = static_cast<char*>(GlobalLock(block));
@@ -75,10 +85,32 @@ HGLOBAL BuildEffectBlock(DWORD effect) {
     return block;
 }
 
+bool OpenClipboardWithRetry(HWND owner) {
+    for (int attempt = 1;; ++attempt) {
+        if (OpenClipboard(owner))
+            return true;
+        if (attempt == kOpenAttempts)
+            return false;
+        Sleep(kOpenRetryMilliseconds);
+    }
+}
+
+void ShowClipboardBusy(HWND owner) {
+    wchar_t text[kTextRoom];
+    Cp932ToWide(kClipboardBusyText, text, kTextRoom);
+    wchar_t caption[kTextRoom];
+    Cp932ToWide(kClipboardErrorCaption, caption, kTextRoom);
+    MessageBoxW(owner, text, caption, MB_OK);
+}
+
 } // namespace
 
-void PutFilesOnClipboard(RunRecord& run, HWND owner) {
-    HGLOBAL dropBlock = BuildDropBlock(run.SelectedPaths);
+void PutFilesOnClipboard(RunRecord& run, HWND clipboardOwner, HWND messageOwner) {
+    // A line that matched nothing leaves the clipboard with what the user had put there.
+    const SIZE_T listBytes = ListBytes(run.SelectedPaths);
+    if (listBytes == 0)
+        return;
+    HGLOBAL dropBlock = BuildDropBlock(run.SelectedPaths, listBytes);
     if (dropBlock == nullptr)
         return;
     const DWORD effect = run.Action == ClipboardCopy ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
@@ -89,9 +121,10 @@ void PutFilesOnClipboard(RunRecord& run, HWND owner) {
     }
     // Both blocks are complete before the clipboard is opened, so that a failure leaves
     // the clipboard with what it had.
-    if (!OpenClipboard(owner)) {
+    if (!OpenClipboardWithRetry(clipboardOwner)) {
         GlobalFree(effectBlock);
         GlobalFree(dropBlock);
+        ShowClipboardBusy(messageOwner);
         return;
     }
     EmptyClipboard();

@@ -14,6 +14,7 @@
 
 #include "tests/support/clipboard_reader.h"
 #include "tests/support/import_patch.h"
+#include "tests/support/modal_driver.h"
 #include "tests/support/process_lock.h"
 #include "tests/support/row_label.h"
 
@@ -33,15 +34,14 @@ std::string Header() {
     return header;
 }
 
-// The UTF-16 bytes of the paths, each with its terminator, and of the list's closing zero;
-// an empty list has two zeros, so that no reader goes past the block looking for its end.
+// The UTF-16 bytes of the paths, each with its terminator, and of the list's closing zero.
 std::string ListBytes(const Paths& paths) {
     std::wstring units;
     for (const std::wstring& path : paths) {
         units += path;
         units += L'\0';
     }
-    units += paths.empty() ? std::wstring(2, L'\0') : std::wstring(1, L'\0');
+    units += L'\0';
     return std::string(reinterpret_cast<const char*>(units.data()), units.size() * sizeof(wchar_t));
 }
 
@@ -51,12 +51,16 @@ protected:
         owner_ = CreateWindowExA(0, "STATIC", "clipboard owner", WS_OVERLAPPED, 0, 0, 100, 100,
                                  nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(owner_, nullptr);
+        messageOwner_ = CreateWindowExA(0, "STATIC", "folder window", WS_OVERLAPPED, 0, 0, 100, 100,
+                                        nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(messageOwner_, nullptr);
         privateFormat_ = RegisterClipboardFormatA(kPrivateFormatName);
         ASSERT_NE(privateFormat_, 0u);
     }
 
     void TearDown() override {
         delete record_.SelectedPaths;
+        DestroyWindow(messageOwner_);
         DestroyWindow(owner_);
     }
 
@@ -84,24 +88,22 @@ protected:
         EXPECT_FALSE(ClipboardBlock(CF_HDROP, &drop));
     }
 
-    // The paths that DragQueryFileW reads from the clipboard's list.
-    static void ExpectDropNames(const Paths& paths) {
-        const Paths names = ClipboardDropPaths();
-        if (paths.empty()) {
-            // Wine 8 counts an empty list as one empty name; Windows counts none.
-            for (const std::wstring& name : names)
-                EXPECT_EQ(name, L"");
-            EXPECT_LE(names.size(), 1u);
-        } else {
-            EXPECT_EQ(names, paths);
-        }
+    // Puts the record's paths on the clipboard, opened with owner_; the message boxes it
+    // shows are answered and kept.
+    void Put() {
+        MessageBoxCatcher catcher;
+        PutFilesOnClipboard(record_, owner_, messageOwner_);
+        boxes_ = catcher.Boxes();
     }
 
     // Other test programs of this prefix use the clipboard too.
     ProcessLock clipboardLock_{"clipboard"};
     HWND owner_ = nullptr;
+    // The folder window, which owns the action's messages.
+    HWND messageOwner_ = nullptr;
     UINT privateFormat_ = 0;
     RunRecord record_;
+    std::vector<CapturedMessageBox> boxes_;
 };
 
 struct TransferCase {
@@ -119,14 +121,14 @@ TEST_P(ClipboardTransferCases, PutsTheFileListAndTheEffect) {
     Collect(row.Paths);
     record_.Action = row.Action;
 
-    PutFilesOnClipboard(record_, owner_);
+    Put();
 
     std::string drop;
     ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
-    EXPECT_EQ(drop.size(), sizeof(DROPFILES) + record_.PathBytesTotal +
-                               (row.Paths.empty() ? 2 : 1) * sizeof(wchar_t));
+    EXPECT_EQ(drop.size(), sizeof(DROPFILES) + record_.PathBytesTotal + sizeof(wchar_t));
     EXPECT_EQ(drop, Header() + ListBytes(row.Paths));
-    ExpectDropNames(row.Paths);
+    EXPECT_EQ(ClipboardDropPaths(), row.Paths);
+    EXPECT_TRUE(boxes_.empty());
 
     std::string effect;
     ASSERT_TRUE(ClipboardBlock(DropEffectFormat(), &effect));
@@ -156,30 +158,36 @@ const Paths kNamesOfEveryKind = {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ClipboardTransferCases,
     ::testing::Values(
-        TransferCase{"EmptyListCopy", {}, ClipboardCopy, DROPEFFECT_COPY},
-        TransferCase{"EmptyListCut", {}, ClipboardCut, DROPEFFECT_MOVE},
         TransferCase{"ThreePathsCopy", kThreePaths, ClipboardCopy, DROPEFFECT_COPY},
         TransferCase{"ThreePathsCut", kThreePaths, ClipboardCut, DROPEFFECT_MOVE},
         TransferCase{"EveryKindCopy", kNamesOfEveryKind, ClipboardCopy, DROPEFFECT_COPY},
         TransferCase{"EveryKindCut", kNamesOfEveryKind, ClipboardCut, DROPEFFECT_MOVE}),
     RowLabel());
 
-TEST_F(ClipboardTransfer, EmptyListIsTwentyFourBytes) {
-    Collect({});
-    record_.Action = ClipboardCopy;
-    PutFilesOnClipboard(record_, owner_);
-    std::string drop;
-    ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
-    EXPECT_EQ(drop, Header() + ListBytes({}));
-    EXPECT_EQ(drop.size(), 24u);
-    ExpectDropNames({});
+// A line that matched nothing keeps what the user had on the clipboard; emptying it lost
+// that without giving anything in its place.
+TEST_F(ClipboardTransfer, NothingMatchedLeavesTheClipboardAlone) {
+    for (DWORD action : {ClipboardCopy, ClipboardCut}) {
+        SCOPED_TRACE(action);
+        Seed();
+        Collect({});
+        record_.Action = action;
+        Put();
+        ExpectSeedKept();
+        EXPECT_TRUE(boxes_.empty());
+        delete record_.SelectedPaths;
+        // Without a list at all, the same.
+        record_.SelectedPaths = nullptr;
+        Put();
+        ExpectSeedKept();
+    }
 }
 
 TEST_F(ClipboardTransfer, ThreePathsMakeAHundredAndTwoBytesEndingInTwoZeroUnits) {
     Collect(kThreePaths);
     ASSERT_EQ(record_.PathBytesTotal, 80u);
     record_.Action = ClipboardCut;
-    PutFilesOnClipboard(record_, owner_);
+    Put();
     std::string drop;
     ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
     ASSERT_EQ(drop.size(), 102u);
@@ -190,21 +198,11 @@ TEST_F(ClipboardTransfer, ThreePathsMakeAHundredAndTwoBytesEndingInTwoZeroUnits)
 TEST_F(ClipboardTransfer, TheOwnerWindowOpensTheClipboard) {
     Collect(kThreePaths);
     record_.Action = ClipboardCopy;
-    PutFilesOnClipboard(record_, owner_);
+    Put();
     EXPECT_EQ(GetClipboardOwner(), owner_);
-    // The selection pass passes the desktop window.
-    PutFilesOnClipboard(record_, GetDesktopWindow());
+    // The action passes the desktop window.
+    PutFilesOnClipboard(record_, GetDesktopWindow(), owner_);
     EXPECT_EQ(ClipboardDropPaths(), kThreePaths);
-}
-
-TEST_F(ClipboardTransfer, WithoutAListAnEmptyFileListIsPut) {
-    record_.SelectedPaths = nullptr;
-    record_.PathBytesTotal = 0;
-    record_.Action = ClipboardCut;
-    PutFilesOnClipboard(record_, owner_);
-    std::string drop;
-    ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
-    EXPECT_EQ(drop, Header() + ListBytes({}));
 }
 
 // The block is sized from the strings themselves: a stale or wrong total can neither cut
@@ -215,7 +213,7 @@ TEST_F(ClipboardTransfer, ATotalThatDisagreesWithTheListNeverOverruns) {
         Collect(kThreePaths);
         record_.PathBytesTotal = total;
         record_.Action = ClipboardCopy;
-        PutFilesOnClipboard(record_, owner_);
+        Put();
         std::string drop;
         ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
         EXPECT_EQ(drop, Header() + ListBytes(kThreePaths));
@@ -278,10 +276,11 @@ HANDLE WINAPI RefusingSetClipboardData(UINT format, HANDLE block) {
     return faults.RealSetData(format, block);
 }
 
-// Holds the clipboard open from another thread, as another program would.
+// Holds the clipboard open from another thread, as another program would, until it is
+// destroyed or for the given time.
 class ClipboardHolder {
 public:
-    ClipboardHolder() {
+    explicit ClipboardHolder(DWORD milliseconds = 10000) : milliseconds_(milliseconds) {
         opened_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
@@ -303,7 +302,7 @@ private:
                                       nullptr, nullptr, nullptr);
         holder->holding_ = OpenClipboard(window) != 0;
         SetEvent(holder->opened_);
-        WaitForSingleObject(holder->release_, 10000);
+        WaitForSingleObject(holder->release_, holder->milliseconds_);
         if (holder->holding_)
             CloseClipboard();
         DestroyWindow(window);
@@ -313,6 +312,7 @@ private:
     HANDLE opened_ = nullptr;
     HANDLE release_ = nullptr;
     HANDLE thread_ = nullptr;
+    DWORD milliseconds_;
     bool holding_ = false;
 };
 
@@ -355,7 +355,7 @@ protected:
             faults.RealLock = lock.OriginalAs<decltype(&GlobalLock)>();
             faults.RealFree = freeing.OriginalAs<decltype(&GlobalFree)>();
             faults.RealSetData = setData.OriginalAs<decltype(&SetClipboardData)>();
-            PutFilesOnClipboard(record_, owner_);
+            Put();
         }
     }
 
@@ -388,6 +388,13 @@ TEST_P(ClipboardTransferFaults, NothingLeaksAndNothingIsHalfDone) {
             EXPECT_TRUE(WasFreed(block));
         if (kind == Fault::ClipboardBusy) {
             EXPECT_EQ(faults.Allocated.size(), 2u);
+            // Held past the tries: the user is told instead of nothing happening.
+            ASSERT_EQ(boxes_.size(), 1u);
+            EXPECT_EQ(boxes_[0].Text, kClipboardBusyText);
+            EXPECT_EQ(boxes_[0].Caption, kClipboardErrorCaption);
+            EXPECT_EQ(boxes_[0].Owner, messageOwner_);
+        } else {
+            EXPECT_TRUE(boxes_.empty());
         }
         break;
     case Fault::FileListRefused: {
@@ -420,5 +427,19 @@ INSTANTIATE_TEST_SUITE_P(Faults, ClipboardTransferFaults,
                                            FaultCase{"FileListRefused", Fault::FileListRefused},
                                            FaultCase{"EffectRefused", Fault::EffectRefused}),
                          RowLabel());
+
+// Another program that lets go of the clipboard within the tries does not stop the action.
+TEST_F(ClipboardTransfer, AClipboardHeldForAMomentIsWaitedFor) {
+    Seed();
+    Collect(kThreePaths);
+    record_.Action = ClipboardCut;
+    {
+        ClipboardHolder holder(300);
+        ASSERT_TRUE(holder.Holding());
+        Put();
+    }
+    EXPECT_EQ(ClipboardDropPaths(), kThreePaths);
+    EXPECT_TRUE(boxes_.empty());
+}
 
 } // namespace
