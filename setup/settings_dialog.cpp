@@ -1,6 +1,7 @@
 #include "setup/settings_dialog.h"
 
 #include "common/dialog_icon.h"
+#include "common/dialog_placement.h"
 #include "common/shared_facts.h"
 #include "setup/resource.h"
 #include "setup/setup_state.h"
@@ -30,18 +31,6 @@ void ReadDword(HKEY key, const char* name, DWORD& value) {
 void WriteDword(HKEY key, const char* name, DWORD value) {
     RegSetValueExW(key, WideName(name).Text(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                    sizeof value);
-}
-
-void MoveNearCursor(HWND dialog) {
-    RECT workArea = {};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
-    RECT frame = {};
-    GetWindowRect(dialog, &frame);
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    const SIZE size = {frame.right - frame.left, frame.bottom - frame.top};
-    const POINT at = PlaceNearCursor(cursor, size, workArea);
-    SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void CheckStoredChoices(HWND dialog) {
@@ -90,24 +79,12 @@ void WriteSetupSettings() {
     RegCloseKey(key);
 }
 
-POINT PlaceNearCursor(POINT cursor, SIZE dialog, const RECT& workArea) {
-    POINT at = {cursor.x - dialog.cx / 2, cursor.y - dialog.cy / 2};
-    if (at.x + dialog.cx > workArea.right)
-        at.x -= dialog.cx / 2;
-    if (at.y + dialog.cy > workArea.bottom)
-        at.y -= dialog.cy / 2;
-    if (at.x < 0)
-        at.x = 0;
-    if (at.y < 0)
-        at.y = 0;
-    return at;
-}
-
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
         ShowDialogIcon(dialog, SetupInstance, IDI_SETUP);
-        MoveNearCursor(dialog);
+        // Centred on the cursor.
+        MoveNearCursor(dialog, 1, 2);
         ReadSetupSettings();
         CheckStoredChoices(dialog);
         break;

@@ -11,9 +11,5 @@ void ReadSetupSettings();
 // created.
 void WriteSetupSettings();
 
-// Where the dialog goes: centred on the cursor, pulled back by half its size where it
-// would pass the work area's right or bottom edge, never at a negative coordinate.
-POINT PlaceNearCursor(POINT cursor, SIZE dialog, const RECT& workArea);
-
 // The dialog procedure. Destroying the dialog posts WM_QUIT, which ends the program.
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,6 +4,7 @@
 
 #include "common/code_page_932.h"
 #include "common/dialog_icon.h"
+#include "common/dialog_placement.h"
 #include "shellext/module_state.h"
 #include "shellext/resource.h"
 #include "shellext/select_extension.h"
@@ -30,24 +31,6 @@ void AddComboEntry(HWND combo, const char* line) {
 
 RunRecord* RecordOf(HWND dialog) {
     return reinterpret_cast<RunRecord*>(GetWindowLongPtrW(dialog, DWLP_USER));
-}
-
-// The dialog opens under the mouse: centred across, with the pointer near its bottom edge
-// (over the buttons), kept off the left and top screen edges.
-void PlaceAtCursor(HWND dialog) {
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    RECT frame = {};
-    GetWindowRect(dialog, &frame);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    int x = cursor.x - width / 2;
-    int y = cursor.y - (height / 8) * 7;
-    if (x < 0)
-        x = 0;
-    if (y < 0)
-        y = 0;
-    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 int RadioForMode(DWORD mode) {
@@ -86,7 +69,8 @@ DWORD CheckedAction(HWND dialog) {
 
 void Initialize(HWND dialog, RunRecord& run) {
     ShowDialogIcon(dialog, ModuleInstance, IDI_VESTRANE);
-    PlaceAtCursor(dialog);
+    // Under the mouse, with the pointer near the bottom edge, over the buttons.
+    MoveNearCursor(dialog, 7, 8);
 
     const int radio = RadioForMode(run.ConfiguredMode);
     SendDlgItemMessageW(dialog, radio, BM_SETCHECK, BST_CHECKED, 0);

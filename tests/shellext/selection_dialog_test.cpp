@@ -533,35 +533,57 @@ TEST_F(SelectionDialogTest, IsOwnedByTheGivenWindow) {
 
 struct PlaceCase {
     const char* label;
+    // The cursor, from the work area's left and top edges (negative: from its right and
+    // bottom edges).
     POINT Cursor;
 };
 class PlacementTest : public SelectionDialogTest, public testing::WithParamInterface<PlaceCase> {};
 
-TEST_P(PlacementTest, OpensAtTheCursor) {
+// Centred across on the cursor, the cursor near the bottom edge, wholly in the work area of
+// the monitor under the cursor (the placement for other monitors: tests/common).
+TEST_P(PlacementTest, OpensAtTheCursorWithinTheWorkArea) {
     // The cursor is shared by every process of the prefix.
     ProcessLock lock("cursor");
-    const POINT cursor = GetParam().Cursor;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+    const RECT area = monitor.rcWork;
+    const POINT given = GetParam().Cursor;
+    const POINT cursor = {given.x >= 0 ? area.left + given.x : area.right + given.x,
+                          given.y >= 0 ? area.top + given.y : area.bottom + given.y};
     ASSERT_TRUE(SetCursorPos(cursor.x, cursor.y));
     POINT actual = {};
     GetCursorPos(&actual);
     ASSERT_EQ(actual.x, cursor.x);
     ASSERT_EQ(actual.y, cursor.y);
     ShowAndCancel();
-    const int width = shot.Frame.right - shot.Frame.left;
-    const int height = shot.Frame.bottom - shot.Frame.top;
+    const RECT frame = shot.Frame;
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
     ASSERT_GT(width, 0);
     ASSERT_GT(height, 0);
-    int x = cursor.x - width / 2;
-    int y = cursor.y - (height / 8) * 7;
-    EXPECT_EQ(shot.Frame.left, x < 0 ? 0 : x);
-    EXPECT_EQ(shot.Frame.top, y < 0 ? 0 : y);
+    EXPECT_GE(frame.left, area.left);
+    EXPECT_GE(frame.top, area.top);
+    EXPECT_LE(frame.right, area.right);
+    EXPECT_LE(frame.bottom, area.bottom);
+    const int x = cursor.x - width / 2;
+    const int y = cursor.y - (height / 8) * 7;
+    if (x >= area.left && x + width <= area.right) {
+        EXPECT_EQ(frame.left, x);
+    }
+    if (y >= area.top && y + height <= area.bottom) {
+        EXPECT_EQ(frame.top, y);
+    }
 }
 
 const PlaceCase kPlaceCases[] = {
     {"Inside", {500, 400}},
-    {"NearTopLeftClampsBoth", {5, 5}},
-    {"NearLeftClampsX", {3, 500}},
-    {"NearTopClampsY", {600, 20}},
+    {"NearTopLeft", {5, 5}},
+    {"NearLeft", {3, 500}},
+    {"NearTop", {600, 20}},
+    // The pointer's far corner: the dialog hung off the screen.
+    {"NearBottomRight", {-3, -3}},
+    {"NearRight", {-10, 400}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cursor, PlacementTest, testing::ValuesIn(kPlaceCases), RowLabel());
