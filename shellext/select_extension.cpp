@@ -18,6 +18,7 @@
 
 const char kMenuEntryText[] = "ワイルドカードで一括選択(&W)";
 const char kMenuHelpText[] = "ワイルドカードでファイルを一括選択します。";
+const char kMenuVerb[] = "VestraneSelectByWildcard";
 
 namespace {
 
@@ -72,6 +73,34 @@ bool ReadFirstDroppedFile(const STGMEDIUM& medium, wchar_t (&path)[MAX_PATH]) {
     }
     GlobalUnlock(medium.hGlobal);
     return read;
+}
+
+template <typename Char> Char AsciiLower(Char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+
+// True when the verb is the entry's own, matched as the shell matches verbs: without regard
+// to case.
+template <typename Char> bool IsOwnVerb(const Char* verb) {
+    for (const char* own = kMenuVerb; *own != '\0'; ++own, ++verb) {
+        if (AsciiLower(*verb) != AsciiLower(static_cast<Char>(*own)))
+            return false;
+    }
+    return *verb == 0;
+}
+
+// True when the invocation asks for the entry: its verb, or its command offset 0. Explorer
+// passes a CMINVOKECOMMANDINFOEX whose verb is also given in UTF-16; its fields are read only
+// when the size the caller gives covers them.
+bool AsksForOwnCommand(const CMINVOKECOMMANDINFO& info) {
+    if (info.cbSize >= sizeof(CMINVOKECOMMANDINFOEX) && (info.fMask & CMIC_MASK_UNICODE) != 0) {
+        const LPCWSTR wideVerb = reinterpret_cast<const CMINVOKECOMMANDINFOEX&>(info).lpVerbW;
+        if (!IS_INTRESOURCE(wideVerb))
+            return IsOwnVerb(wideVerb);
+    }
+    if (!IS_INTRESOURCE(info.lpVerb))
+        return IsOwnVerb(info.lpVerb);
+    return LOWORD(reinterpret_cast<ULONG_PTR>(info.lpVerb)) == 0;
 }
 
 // Frees the run's History however the run ends.
@@ -198,14 +227,15 @@ STDMETHODIMP SelectExtension::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1);
 }
 
-// Runs the whole command on the calling thread: dialog, selection pass and action. The
-// shell never sees a failure; whatever happens, the answer is S_OK.
+// Runs the whole command on the calling thread: dialog, selection pass and action; once
+// the command is the entry's own, the answer is S_OK whatever happens. A verb or offset of
+// another handler gets E_FAIL, which tells the shell to offer it to the other handlers of the
+// menu.
 STDMETHODIMP SelectExtension::InvokeCommand(CMINVOKECOMMANDINFO* lpici) {
     if (lpici == nullptr)
-        return S_OK;
-    // Only command offset 0 runs; a verb string (a pointer) or another offset does nothing.
-    if (reinterpret_cast<ULONG_PTR>(lpici->lpVerb) != 0)
-        return S_OK;
+        return E_INVALIDARG;
+    if (!AsksForOwnCommand(*lpici))
+        return E_FAIL;
     // Nothing can unwind into the shell: the extension is built without exceptions and
     // allocates only with new (std::nothrow).
     RunCommand(lpici->hwnd);
@@ -254,20 +284,36 @@ void SelectExtension::RunPass(HWND owner, IFolderView* view, HWND listView) {
         RunSelection(run, listView);
 }
 
-// The help text is written in the form the caller asks for: UTF-16 when uType carries
-// GCS_UNICODE, the caller's ANSI code page otherwise. cchMax counts characters of that form;
-// the text is cut at a whole character to fit and is always terminated. A missing buffer
-// gets nothing written.
+// The verb and the help text are written in the form the caller asks for: UTF-16 for the W
+// requests, the caller's ANSI code page for the A ones. cchMax counts characters of that
+// form; the text is cut at a whole character to fit and is always terminated. A missing
+// buffer gets nothing written. Validation writes nothing; any other request, or a command
+// that is not the entry's, is refused with nothing written.
 STDMETHODIMP SelectExtension::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, LPSTR pszName,
                                                UINT cchMax) {
-    if (idCmd != 0 || pszName == nullptr || cchMax == 0)
+    switch (uType) {
+    case GCS_VALIDATEA:
+    case GCS_VALIDATEW:
+        return idCmd == 0 ? S_OK : S_FALSE;
+    case GCS_VERBA:
+    case GCS_VERBW:
+    case GCS_HELPTEXTA:
+    case GCS_HELPTEXTW:
+        break;
+    default:
+        return E_NOTIMPL;
+    }
+    if (idCmd != 0)
+        return E_INVALIDARG;
+    if (pszName == nullptr || cchMax == 0)
         return S_OK;
-    wchar_t help[kTextRoom];
-    Cp932ToWide(kMenuHelpText, help, kTextRoom);
+    wchar_t text[kTextRoom];
+    const bool verb = (uType & ~GCS_UNICODE) == GCS_VERBA;
+    Cp932ToWide(verb ? kMenuVerb : kMenuHelpText, text, kTextRoom);
     if ((uType & GCS_UNICODE) != 0) {
-        CopyWideBounded(reinterpret_cast<wchar_t*>(pszName), cchMax, help);
+        CopyWideBounded(reinterpret_cast<wchar_t*>(pszName), cchMax, text);
     } else {
-        CopyAnsiBounded(pszName, cchMax, help);
+        CopyAnsiBounded(pszName, cchMax, text);
     }
     return S_OK;
 }

@@ -60,3 +60,6 @@ private:
 // The menu entry's text and its help text, as code page 932 bytes.
 extern const char kMenuEntryText[];
 extern const char kMenuHelpText[];
+// The entry's verb, which GetCommandString gives and by which a program may invoke the entry
+// through InvokeCommand; ASCII, matched without regard to case.
+extern const char kMenuVerb[];

@@ -453,20 +453,23 @@ TEST(QueryContextMenu, SecondCallAddsASecondEntry) {
 const wchar_t kWideHelp[] = L"\x30EF\x30A4\x30EB\x30C9\x30AB\x30FC\x30C9\x3067\x30D5\x30A1\x30A4"
                             L"\x30EB\x3092\x4E00\x62EC\x9078\x629E\x3057\x307E\x3059\x3002";
 
-struct HelpRow {
+// The verb, or the help text, the answer, and how much of the buffer may be written.
+struct StringRow {
     const char* label;
     UINT_PTR Command;
     UINT Type;
     UINT Room;
+    HRESULT Result;
     // Characters written, terminator included; 0 when nothing may be written.
     UINT Written;
 };
 
-class HelpText : public testing::TestWithParam<HelpRow> {};
+class CommandString : public testing::TestWithParam<StringRow> {};
 
-TEST_P(HelpText, IsWrittenInTheAskedFormWithinTheBufferAndTerminated) {
-    const HelpRow& row = GetParam();
+TEST_P(CommandString, IsWrittenInTheAskedFormWithinTheBufferAndTerminated) {
+    const StringRow& row = GetParam();
     const bool wide = (row.Type & GCS_UNICODE) != 0;
+    const bool verb = (row.Type & ~GCS_UNICODE) == GCS_VERBA;
     SelectExtension* extension = CreateExtension();
     ASSERT_NE(extension, nullptr);
     // Poisoned, one character beyond the given room included.
@@ -475,16 +478,18 @@ TEST_P(HelpText, IsWrittenInTheAskedFormWithinTheBufferAndTerminated) {
     UINT reserved = 0;
     EXPECT_EQ(extension->GetCommandString(row.Command, row.Type, &reserved,
                                           reinterpret_cast<LPSTR>(buffer), row.Room),
-              S_OK);
+              row.Result);
     const std::size_t unit = wide ? sizeof(wchar_t) : 1;
     std::size_t untouchedFrom = row.Written * unit;
     if (row.Written > 0) {
         if (wide) {
-            const std::wstring expected = std::wstring(kWideHelp, row.Written - 1);
-            EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(buffer)), expected);
+            const std::wstring text = verb ? Wide(kMenuVerb) : std::wstring(kWideHelp);
+            EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(buffer)),
+                      text.substr(0, row.Written - 1));
         } else {
-            const std::string expected = std::string(kMenuHelpText, row.Written - 1);
-            EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer)), expected);
+            const std::string text = verb ? kMenuVerb : kMenuHelpText;
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer)),
+                      text.substr(0, row.Written - 1));
         }
     }
     for (std::size_t at = untouchedFrom; at < sizeof buffer; ++at)
@@ -492,21 +497,35 @@ TEST_P(HelpText, IsWrittenInTheAskedFormWithinTheBufferAndTerminated) {
     Destroy(extension);
 }
 
+// The verb's length with its terminator.
+const UINT kVerbRoom = static_cast<UINT>(std::strlen(kMenuVerb) + 1);
+
 INSTANTIATE_TEST_SUITE_P(
-    Requests, HelpText,
-    testing::Values(HelpRow{"WideWholeText", 0, GCS_HELPTEXTW, 260, 22},
-                    HelpRow{"WideExactRoom", 0, GCS_HELPTEXTW, 22, 22},
-                    HelpRow{"WideCut", 0, GCS_HELPTEXTW, 5, 5},
-                    HelpRow{"WideRoomForTheTerminatorOnly", 0, GCS_HELPTEXTW, 1, 1},
-                    HelpRow{"AnsiWholeText", 0, GCS_HELPTEXTA, 260, 43},
-                    HelpRow{"AnsiExactRoom", 0, GCS_HELPTEXTA, 43, 43},
+    Requests, CommandString,
+    testing::Values(StringRow{"WideWholeText", 0, GCS_HELPTEXTW, 260, S_OK, 22},
+                    StringRow{"WideExactRoom", 0, GCS_HELPTEXTW, 22, S_OK, 22},
+                    StringRow{"WideCut", 0, GCS_HELPTEXTW, 5, S_OK, 5},
+                    StringRow{"WideRoomForTheTerminatorOnly", 0, GCS_HELPTEXTW, 1, S_OK, 1},
+                    StringRow{"AnsiWholeText", 0, GCS_HELPTEXTA, 260, S_OK, 43},
+                    StringRow{"AnsiExactRoom", 0, GCS_HELPTEXTA, 43, S_OK, 43},
                     // Every character is two bytes: 9 bytes of room hold 4 of them.
-                    HelpRow{"AnsiCutAtAWholeCharacter", 0, GCS_HELPTEXTA, 10, 9},
-                    HelpRow{"AnsiVerbRequest", 0, GCS_VERBA, 260, 43},
-                    HelpRow{"WideVerbRequest", 0, GCS_VERBW, 260, 22},
-                    HelpRow{"NoRoom", 0, GCS_HELPTEXTW, 0, 0},
-                    HelpRow{"OtherCommand", 1, GCS_HELPTEXTW, 260, 0},
-                    HelpRow{"OtherCommandAnsi", 1, GCS_HELPTEXTA, 260, 0}),
+                    StringRow{"AnsiCutAtAWholeCharacter", 0, GCS_HELPTEXTA, 10, S_OK, 9},
+                    StringRow{"NoRoom", 0, GCS_HELPTEXTW, 0, S_OK, 0},
+                    // The verb; the help text used to come back for it.
+                    StringRow{"AnsiVerb", 0, GCS_VERBA, 260, S_OK, kVerbRoom},
+                    StringRow{"WideVerb", 0, GCS_VERBW, 260, S_OK, kVerbRoom},
+                    StringRow{"WideVerbExactRoom", 0, GCS_VERBW, kVerbRoom, S_OK, kVerbRoom},
+                    // Validation answers without writing.
+                    StringRow{"ValidateOwn", 0, GCS_VALIDATEA, 260, S_OK, 0},
+                    StringRow{"ValidateOwnWide", 0, GCS_VALIDATEW, 260, S_OK, 0},
+                    StringRow{"ValidateOther", 1, GCS_VALIDATEA, 260, S_FALSE, 0},
+                    StringRow{"ValidateOtherWide", 1, GCS_VALIDATEW, 260, S_FALSE, 0},
+                    // Requests it does not serve, and commands that are not its own.
+                    StringRow{"VerbIcon", 0, GCS_VERBICONW, 260, E_NOTIMPL, 0},
+                    StringRow{"UnknownType", 0, 0x33, 260, E_NOTIMPL, 0},
+                    StringRow{"OtherCommand", 1, GCS_HELPTEXTW, 260, E_INVALIDARG, 0},
+                    StringRow{"OtherCommandAnsi", 1, GCS_HELPTEXTA, 260, E_INVALIDARG, 0},
+                    StringRow{"OtherCommandVerb", 1, GCS_VERBW, 260, E_INVALIDARG, 0}),
     RowLabel());
 
 TEST(GetCommandString, MissingBufferIsLeftAlone) {
@@ -597,20 +616,84 @@ protected:
     RegistryKeyGuard settings_{HKEY_CURRENT_USER, kSettingsKey};
 };
 
-// Another verb, no command information at all, or a window without a folder view: the
-// command ends at once, silently.
-TEST_F(InvokeCommandTest, EndsSilentlyForOtherVerbsAndWindowsWithoutAFolderView) {
-    WindowTree folderWindow(kFolderViewWithListView);
+// No command information at all, or a window without a folder view: the command ends at
+// once, silently.
+TEST_F(InvokeCommandTest, EndsSilentlyWithoutCommandInformationOrFolderView) {
     WindowTree otherWindow(kNoFolderView);
     MessageBoxCatcher catcher(IDCANCEL);
-    const LPCSTR verbs[] = {"open", MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(2)};
-    for (LPCSTR verb : verbs)
-        EXPECT_EQ(Invoke(folderWindow.Top(), verb), S_OK);
-    EXPECT_EQ(extension_->InvokeCommand(nullptr), S_OK);
+    EXPECT_EQ(extension_->InvokeCommand(nullptr), E_INVALIDARG);
     EXPECT_EQ(Invoke(otherWindow.Top()), S_OK);
     EXPECT_TRUE(catcher.Boxes().empty());
     ExpectNoRunLeft();
 }
+
+// A verb as the shell hands it over: in the ANSI field, or, from Explorer, in a
+// CMINVOKECOMMANDINFOEX with CMIC_MASK_UNICODE, in both fields. The entry's own verb (in any
+// case) or offset 0 runs the command; another handler's verb or offset is answered E_FAIL,
+// which lets the shell offer it to the other handlers. (It was answered S_OK, and so dropped.)
+struct VerbRow {
+    const char* label;
+    // The size the caller gives: the plain record or the EX one.
+    bool Ex;
+    DWORD Mask;
+    LPCSTR Verb;
+    LPCWSTR WideVerb;
+    bool Runs;
+};
+
+class InvokeCommandVerbs : public InvokeCommandTest, public testing::WithParamInterface<VerbRow> {};
+
+const char kOwnVerbOtherCase[] = "vestraneSELECTbyWILDCARD";
+
+TEST_P(InvokeCommandVerbs, RunsTheEntryOnlyForItsOwnVerbOrOffset) {
+    const VerbRow& row = GetParam();
+    WindowTree folderWindow(kFolderViewWithListView);
+    int dialogs = 0;
+    ModalDriver cancel([&](HWND dialog) {
+        ++dialogs;
+        ClickButton(dialog, IDCANCEL);
+    });
+    CMINVOKECOMMANDINFOEX info = {};
+    info.cbSize = row.Ex ? sizeof info : sizeof(CMINVOKECOMMANDINFO);
+    info.fMask = row.Mask;
+    info.hwnd = folderWindow.Top();
+    info.lpVerb = row.Verb;
+    info.lpVerbW = row.WideVerb;
+    info.nShow = SW_SHOWNORMAL;
+    EXPECT_EQ(extension_->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)),
+              row.Runs ? S_OK : E_FAIL);
+    EXPECT_EQ(dialogs, row.Runs ? 1 : 0);
+    ExpectNoRunLeft();
+}
+
+// The verb as Explorer's wide field holds it.
+const std::wstring kWideOwnVerb = Wide(kMenuVerb);
+
+INSTANTIATE_TEST_SUITE_P(
+    Verbs, InvokeCommandVerbs,
+    testing::Values(
+        VerbRow{"Offset0", false, 0, MAKEINTRESOURCEA(0), nullptr, true},
+        VerbRow{"Offset1", false, 0, MAKEINTRESOURCEA(1), nullptr, false},
+        VerbRow{"Offset2", false, 0, MAKEINTRESOURCEA(2), nullptr, false},
+        VerbRow{"AnsiOwn", false, 0, kMenuVerb, nullptr, true},
+        VerbRow{"AnsiOwnOtherCase", false, 0, kOwnVerbOtherCase, nullptr, true},
+        VerbRow{"AnsiForeign", false, 0, "open", nullptr, false},
+        VerbRow{"AnsiLongerThanOwn", false, 0, "VestraneSelectByWildcards", nullptr, false},
+        VerbRow{"ExplorerOffset0", true, CMIC_MASK_UNICODE, MAKEINTRESOURCEA(0),
+                MAKEINTRESOURCEW(0), true},
+        VerbRow{"ExplorerOffset1", true, CMIC_MASK_UNICODE, MAKEINTRESOURCEA(1),
+                MAKEINTRESOURCEW(1), false},
+        VerbRow{"WideOwn", true, CMIC_MASK_UNICODE, kMenuVerb, kWideOwnVerb.c_str(), true},
+        VerbRow{"WideForeign", true, CMIC_MASK_UNICODE, "open", L"open", false},
+        // The wide field counts when the mask says so: an ANSI form that best fit spoiled
+        // does not hide it.
+        VerbRow{"WideOwnAnsiSpoiled", true, CMIC_MASK_UNICODE, "?", kWideOwnVerb.c_str(), true},
+        VerbRow{"WideForeignAnsiOwn", true, CMIC_MASK_UNICODE, kMenuVerb, L"open", false},
+        // Without the mask, or with a size that does not cover it, the wide field is not read.
+        VerbRow{"WideWithoutTheMask", true, 0, "open", kWideOwnVerb.c_str(), false},
+        VerbRow{"WideBeyondTheGivenSize", false, CMIC_MASK_UNICODE, "open", kWideOwnVerb.c_str(),
+                false}),
+    RowLabel());
 
 TEST_F(InvokeCommandTest, FolderViewWithoutReachableListViewSaysSo) {
     WindowTree frame(kDirectUIWithoutDirectUIHWND);

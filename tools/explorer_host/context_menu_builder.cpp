@@ -1,5 +1,7 @@
 #include "tools/explorer_host/context_menu_builder.h"
 
+#include <shellapi.h>
+
 #include <cstdio>
 
 #include "tools/explorer_host/report_writer.h"
@@ -241,10 +243,13 @@ HRESULT ContextMenuBuilder::Invoke(UINT id, HWND owner) const {
     const Part* part = Owner(id);
     if (part == nullptr)
         return E_INVALIDARG;
-    CMINVOKECOMMANDINFO info = {};
+    // As Explorer invokes a handler: the extended record, the offset in both verb fields.
+    CMINVOKECOMMANDINFOEX info = {};
     info.cbSize = sizeof info;
+    info.fMask = CMIC_MASK_UNICODE;
     info.hwnd = owner;
     info.lpVerb = MAKEINTRESOURCEA(id - part->First);
+    info.lpVerbW = MAKEINTRESOURCEW(id - part->First);
     info.nShow = SW_SHOWNORMAL;
-    return part->Menu->InvokeCommand(&info);
+    return part->Menu->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info));
 }
