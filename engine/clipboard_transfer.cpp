@@ -5,7 +5,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "common/code_page_932.h"
+#include "common/message_box.h"
 
 const char kClipboardBusyText[] = "クリップボードを開けませんでした。他のプログラムが使用中です。";
 const char kClipboardErrorCaption[] = "Error";
@@ -19,9 +19,6 @@ const char kDropEffectFormat[] = "Preferred DropEffect";
 // times, this far apart, before the user is told.
 constexpr int kOpenAttempts = 10;
 constexpr DWORD kOpenRetryMilliseconds = 100;
-
-// Room for the texts of the message in UTF-16.
-constexpr int kTextRoom = 64;
 
 constexpr SIZE_T kHeaderBytes = sizeof(DROPFILES);
 static_assert(sizeof(DROPFILES) == 20, "the shell reads a 20-byte DROPFILES header");
@@ -95,14 +92,6 @@ bool OpenClipboardWithRetry(HWND owner) {
     }
 }
 
-void ShowClipboardBusy(HWND owner) {
-    wchar_t text[kTextRoom];
-    Cp932ToWide(kClipboardBusyText, text, kTextRoom);
-    wchar_t caption[kTextRoom];
-    Cp932ToWide(kClipboardErrorCaption, caption, kTextRoom);
-    MessageBoxW(owner, text, caption, MB_OK);
-}
-
 } // namespace
 
 void PutFilesOnClipboard(RunRecord& run, HWND clipboardOwner, HWND messageOwner) {
@@ -124,7 +113,7 @@ void PutFilesOnClipboard(RunRecord& run, HWND clipboardOwner, HWND messageOwner)
     if (!OpenClipboardWithRetry(clipboardOwner)) {
         GlobalFree(effectBlock);
         GlobalFree(dropBlock);
-        ShowClipboardBusy(messageOwner);
+        ShowCp932Message(messageOwner, kClipboardBusyText, kClipboardErrorCaption, MB_OK);
         return;
     }
     EmptyClipboard();

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "common/code_page_932.h"
+#include "common/message_box.h"
 
 const char kCopyTitle[] = "コピー先のフォルダを選択してください";
 const char kMoveTitle[] = "移動先のフォルダを選択してください";
@@ -300,11 +301,7 @@ void ShowResult(HWND owner, const TransferOutcome& outcome, DWORD action) {
     } else {
         wsprintfA(text, kStoppedFormat, verb, outcome.Count, verb);
     }
-    wchar_t wideText[kTextRoom];
-    Cp932ToWide(text, wideText, kTextRoom);
-    wchar_t caption[kTextRoom];
-    Cp932ToWide(kResultCaption, caption, kTextRoom);
-    MessageBoxW(owner, wideText, caption, MB_OK);
+    ShowCp932Message(owner, text, kResultCaption, MB_OK);
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "common/shared_facts.h"
 #include "setup/resource.h"
 #include "setup/setup_state.h"
-#include "setup/wide_name.h"
+#include "common/wide_name.h"
 
 namespace {
 

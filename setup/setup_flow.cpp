@@ -9,7 +9,7 @@
 #include "setup/setup_state.h"
 #include "setup/setup_texts.h"
 #include "setup/system_facts.h"
-#include "setup/wide_name.h"
+#include "common/wide_name.h"
 
 namespace {
 

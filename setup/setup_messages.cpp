@@ -35,7 +35,5 @@ int ShowMessage(HWND owner, const char* text, const char* caption, UINT type, co
                 const wchar_t* second) {
     wchar_t shown[kMessageRoom];
     FormMessageText(shown, text, first, second);
-    wchar_t title[64];
-    Cp932ToWide(caption, title, 64);
-    return MessageBoxW(owner, shown, title, type);
+    return ShowWideMessage(owner, shown, caption, type);
 }

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-constexpr int kMessageRoom = 1024;
+#include "common/message_box.h"
 
 // The text in UTF-16 with its first "%s" replaced by first and its second by second (a null
 // argument counts as empty). A text longer than kMessageRoom is cut short.

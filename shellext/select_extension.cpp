@@ -7,6 +7,7 @@
 #include <new>
 
 #include "common/code_page_932.h"
+#include "common/message_box.h"
 #include "engine/selection_pass.h"
 #include "engine/view_pass.h"
 #include "shellext/explorer_window.h"
@@ -255,11 +256,7 @@ void SelectExtension::RunCommand(HWND owner) {
     if (found.Result == ExplorerListView::NoFolderView)
         return;
     if (found.Result == ExplorerListView::NoListView) {
-        wchar_t text[kTextRoom];
-        Cp932ToWide(kNoExplorerWindowText, text, kTextRoom);
-        wchar_t caption[kTextRoom];
-        Cp932ToWide(kErrorCaption, caption, kTextRoom);
-        MessageBoxW(owner, text, caption, MB_OK);
+        ShowCp932Message(owner, kNoExplorerWindowText, kErrorCaption, MB_OK);
         return;
     }
     RunPass(owner, nullptr, found.ListView);

@@ -3,17 +3,9 @@
 #include <cstring>
 
 #include "common/code_page_932.h"
+#include "common/wide_name.h"
 
 namespace {
-
-// Room for the settings' key and value names in UTF-16.
-constexpr int kNameRoom = 64;
-
-// A registry name of shared_facts.h in UTF-16.
-struct WideName {
-    explicit WideName(const char* name) { Cp932ToWide(name, Text, kNameRoom); }
-    wchar_t Text[kNameRoom];
-};
 
 // The stored type is not checked: whatever the value holds is taken as a 32-bit number.
 // A value shorter than four bytes reads as if its missing high bytes were zero; a longer
@@ -21,7 +13,7 @@ struct WideName {
 bool ReadNumber(HKEY key, const char* name, DWORD& number) {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (RegQueryValueExW(key, WideName(name).Text, nullptr, nullptr,
+    if (RegQueryValueExW(key, WideName(name).Text(), nullptr, nullptr,
                          reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
         return false;
     number = value;
@@ -42,7 +34,7 @@ bool ReadHistoryValue(HKEY key, const char* name, char* text) {
     wchar_t data[kHistoryValueSize] = {};
     DWORD size = sizeof data;
     DWORD type = REG_NONE;
-    if (RegQueryValueExW(key, WideName(name).Text, nullptr, &type, reinterpret_cast<BYTE*>(data),
+    if (RegQueryValueExW(key, WideName(name).Text(), nullptr, &type, reinterpret_cast<BYTE*>(data),
                          &size) != ERROR_SUCCESS)
         return false;
     if (!IsTextType(type)) {
@@ -89,7 +81,7 @@ void WriteHistoryValue(HKEY key, const char* name, const char* text) {
     value[length] = '\0';
     wchar_t wide[kHistoryValueSize];
     const int units = Cp932ToWide(value, wide, kHistoryValueSize);
-    RegSetValueExW(key, WideName(name).Text, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide),
+    RegSetValueExW(key, WideName(name).Text(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide),
                    static_cast<DWORD>((units + 1) * sizeof(wchar_t)));
 }
 
@@ -97,7 +89,7 @@ void WriteHistoryValue(HKEY key, const char* name, const char* text) {
 
 void LoadSettings(RunRecord& run) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text, 0, KEY_QUERY_VALUE, &key) !=
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, KEY_QUERY_VALUE, &key) !=
         ERROR_SUCCESS) {
         run.ConfiguredMode = SelectOnly;
         run.InitFromHistory = 0;
@@ -136,13 +128,13 @@ void LoadSettings(RunRecord& run) {
 
 void SaveSettings(RunRecord& run) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text, 0, nullptr,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, nullptr,
                         REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return;
 
     const DWORD action = run.Action;
-    RegSetValueExW(key, WideName(kFlagValue).Text, 0, REG_DWORD,
+    RegSetValueExW(key, WideName(kFlagValue).Text(), 0, REG_DWORD,
                    reinterpret_cast<const BYTE*>(&action), sizeof action);
 
     // The record's field has one byte more than a history value; never read past it.

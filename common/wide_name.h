@@ -1,5 +1,5 @@
-// The program keeps its registry names in code page 932 (they are ASCII), while the wide API
-// take UTF-16.
+// The programs keep their registry names in code page 932 (they are ASCII), while the wide
+// API takes UTF-16.
 #pragma once
 
 #include <windows.h>
