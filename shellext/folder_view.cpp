@@ -71,14 +71,14 @@ IFolderView* ViewOfServices(IServiceProvider* services, bool askFolderView, cons
     return view;
 }
 
-IFolderView* ViewThroughSite(IUnknown* site, const wchar_t* folder) {
-    if (site == nullptr)
-        return nullptr;
+// The view that the object's services lead to: a handler's site, or a shell window of the
+// collection, which is asked for its browser only.
+IFolderView* ViewThroughServices(IUnknown* object, bool askFolderView, const wchar_t* folder) {
     IServiceProvider* services = nullptr;
-    if (FAILED(site->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&services))) ||
+    if (FAILED(object->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&services))) ||
         services == nullptr)
         return nullptr;
-    IFolderView* view = ViewOfServices(services, true, folder);
+    IFolderView* view = ViewOfServices(services, askFolderView, folder);
     services->Release();
     return view;
 }
@@ -112,17 +112,6 @@ HWND WindowOf(IDispatch* shellWindow) {
     return reinterpret_cast<HWND>(handle);
 }
 
-IFolderView* ViewOfShellWindow(IDispatch* shellWindow, const wchar_t* folder) {
-    IServiceProvider* services = nullptr;
-    if (FAILED(shellWindow->QueryInterface(IID_IServiceProvider,
-                                           reinterpret_cast<void**>(&services))) ||
-        services == nullptr)
-        return nullptr;
-    IFolderView* view = ViewOfServices(services, false, folder);
-    services->Release();
-    return view;
-}
-
 IFolderView* ViewThroughShellWindows(HWND window, const wchar_t* folder) {
     const HWND root = GetAncestor(window, GA_ROOT);
     if (root == nullptr)
@@ -144,7 +133,7 @@ IFolderView* ViewThroughShellWindows(HWND window, const wchar_t* folder) {
         if (windows->Item(which, &shellWindow) != S_OK || shellWindow == nullptr)
             continue;
         if (WindowOf(shellWindow) == root)
-            view = ViewOfShellWindow(shellWindow, folder);
+            view = ViewThroughServices(shellWindow, false, folder);
         shellWindow->Release();
     }
     windows->Release();
@@ -156,7 +145,7 @@ IFolderView* ViewThroughShellWindows(HWND window, const wchar_t* folder) {
 IFolderView* FindFolderView(IUnknown* site, HWND invokingWindow, const wchar_t* shownFolder) {
     if (shownFolder == nullptr || shownFolder[0] == L'\0')
         return nullptr;
-    IFolderView* view = ViewThroughSite(site, shownFolder);
+    IFolderView* view = site != nullptr ? ViewThroughServices(site, true, shownFolder) : nullptr;
     if (view == nullptr && invokingWindow != nullptr)
         view = ViewThroughWindowMessage(invokingWindow, shownFolder);
     if (view == nullptr && invokingWindow != nullptr)
