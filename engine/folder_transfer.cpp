@@ -85,9 +85,13 @@ struct PathStamp {
     LARGE_INTEGER LastWriteTime = {};
 };
 
+bool Exists(const wchar_t* path) {
+    return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+}
+
 PathStamp ReadStamp(const wchar_t* path) {
     PathStamp stamp;
-    stamp.Exists = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+    stamp.Exists = Exists(path);
     if (!stamp.Exists)
         return stamp;
     HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES,
@@ -102,10 +106,6 @@ PathStamp ReadStamp(const wchar_t* path) {
     }
     CloseHandle(file);
     return stamp;
-}
-
-bool Exists(const wchar_t* path) {
-    return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool IsFile(const wchar_t* path) {
@@ -181,26 +181,26 @@ bool PlanTransfer(WideStringList* paths, const wchar_t* folder, TransferPlan& pl
 }
 
 // Which of a plan's entries one file operation takes.
-enum class Part { Every, NewNames, Replacing };
+enum class Subset { Every, NewNames, Replacing };
 
-bool Takes(Part part, const TransferEntry& entry) {
-    switch (part) {
-    case Part::NewNames:
+bool Takes(Subset subset, const TransferEntry& entry) {
+    switch (subset) {
+    case Subset::NewNames:
         return !entry.TargetBefore.Exists;
-    case Part::Replacing:
+    case Subset::Replacing:
         return entry.TargetBefore.Exists;
     default:
         return true;
     }
 }
 
-// The sources or the targets of the part's entries as one double-null list, the form the
+// The sources or the targets of the subset's entries as one double-null list, the form the
 // shell's file operation reads; null when memory cannot be had.
-wchar_t* JoinPaths(const TransferPlan& plan, Part part, bool targets) {
+wchar_t* JoinPaths(const TransferPlan& plan, Subset subset, bool targets) {
     std::size_t chars = 1;
     for (int index = 0; index < plan.Count; ++index) {
         const TransferEntry& entry = plan.Entries[index];
-        if (Takes(part, entry))
+        if (Takes(subset, entry))
             chars += wcslen(targets ? entry.Target : entry.Source) + 1;
     }
     wchar_t* list = new (std::nothrow) wchar_t[chars];
@@ -209,7 +209,7 @@ wchar_t* JoinPaths(const TransferPlan& plan, Part part, bool targets) {
     wchar_t* at = list;
     for (int index = 0; index < plan.Count; ++index) {
         const TransferEntry& entry = plan.Entries[index];
-        if (!Takes(part, entry))
+        if (!Takes(subset, entry))
             continue;
         const wchar_t* path = targets ? entry.Target : entry.Source;
         const std::size_t size = wcslen(path) + 1;
@@ -220,17 +220,17 @@ wchar_t* JoinPaths(const TransferPlan& plan, Part part, bool targets) {
     return list;
 }
 
-// Runs the shell's file operation on the part's entries, one target per file: the shell
+// Runs the shell's file operation on the subset's entries, one target per file: the shell
 // shows its progress, asks before it replaces a file, and offers cancel and undo. False
 // when it was cancelled or stopped, or could not be started.
-bool RunShellOperation(HWND owner, UINT operation, const TransferPlan& plan, Part part) {
+bool RunShellOperation(HWND owner, UINT operation, const TransferPlan& plan, Subset subset) {
     bool any = false;
     for (int index = 0; index < plan.Count && !any; ++index)
-        any = Takes(part, plan.Entries[index]);
+        any = Takes(subset, plan.Entries[index]);
     if (!any)
         return true;
-    wchar_t* sources = JoinPaths(plan, part, false);
-    wchar_t* targets = JoinPaths(plan, part, true);
+    wchar_t* sources = JoinPaths(plan, subset, false);
+    wchar_t* targets = JoinPaths(plan, subset, true);
     bool completed = false;
     if (sources != nullptr && targets != nullptr) {
         SHFILEOPSTRUCTW operationRecord = {};
@@ -267,7 +267,7 @@ struct TransferOutcome {
 
 TransferOutcome CopyFiles(HWND owner, const TransferPlan& plan) {
     TransferOutcome outcome;
-    outcome.Completed = RunShellOperation(owner, FO_COPY, plan, Part::Every);
+    outcome.Completed = RunShellOperation(owner, FO_COPY, plan, Subset::Every);
     for (int index = 0; index < plan.Count; ++index) {
         if (Arrived(plan.Entries[index]))
             ++outcome.Count;
@@ -280,11 +280,11 @@ TransferOutcome CopyFiles(HWND owner, const TransferPlan& plan) {
 // source is deleted once the copy has arrived.
 TransferOutcome MoveFiles(HWND owner, const TransferPlan& plan) {
     TransferOutcome outcome;
-    outcome.Completed = RunShellOperation(owner, FO_MOVE, plan, Part::NewNames) &&
-                        RunShellOperation(owner, FO_COPY, plan, Part::Replacing);
+    outcome.Completed = RunShellOperation(owner, FO_MOVE, plan, Subset::NewNames) &&
+                        RunShellOperation(owner, FO_COPY, plan, Subset::Replacing);
     for (int index = 0; index < plan.Count; ++index) {
         const TransferEntry& entry = plan.Entries[index];
-        if (Takes(Part::Replacing, entry) && Arrived(entry))
+        if (Takes(Subset::Replacing, entry) && Arrived(entry))
             DeleteFileW(entry.Source);
         if (!Exists(entry.Source) && Exists(entry.Target))
             ++outcome.Count;
