@@ -11,6 +11,6 @@ extern HINSTANCE ModuleInstance;
 // Live ExtensionFactory and SelectExtension objects. Objects live on several Explorer
 // threads, so it changes only through Interlocked operations.
 extern LONG ModuleObjectCount;
-// The most recently created SelectExtension. Never cleared, so it may name a destroyed
-// object: only code that knows no better reaches a run's record through it.
+// The most recently created SelectExtension, or null once that object is destroyed: only code
+// that knows no better reaches a run's record through it.
 extern SelectExtension* CurrentExtension;

@@ -141,6 +141,9 @@ private:
 } // namespace
 
 SelectExtension::~SelectExtension() {
+    // A dialog opened without a record would otherwise reach a run through freed memory.
+    if (CurrentExtension == this)
+        CurrentExtension = nullptr;
     if (HeldDataObject != nullptr)
         HeldDataObject->Release();
     if (Site != nullptr)

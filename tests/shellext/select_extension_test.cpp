@@ -76,12 +76,17 @@ TEST(ExtensionFactory, CountsEveryLiveObjectAndNamesTheNewestExtension) {
     void* aggregated = kPoison;
     EXPECT_EQ(factory->CreateInstance(static_cast<IUnknown*>(first), IID_IUnknown, &aggregated),
               CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(aggregated, nullptr);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
     EXPECT_EQ(CurrentExtension, secondExtension);
     EXPECT_EQ(ModuleObjectCount, start + 3);
 
     EXPECT_EQ(factory->Release(), 0u);
     EXPECT_EQ(static_cast<IContextMenu*>(first)->Release(), 0u);
+    EXPECT_EQ(CurrentExtension, secondExtension);
+    // Once the newest object is gone nothing names it, so no dialog can reach freed memory.
     EXPECT_EQ(static_cast<IContextMenu*>(second)->Release(), 0u);
+    EXPECT_EQ(CurrentExtension, nullptr);
     EXPECT_EQ(ModuleObjectCount, start);
     EXPECT_EQ(DllCanUnloadNow(), start == 0 ? S_OK : S_FALSE);
 }
