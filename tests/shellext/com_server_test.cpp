@@ -99,17 +99,6 @@ TEST_F(ComServer, FactoryForAnInterfaceItLacksIsNotLeftAlive) {
     EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
 }
 
-TEST_F(ComServer, AggregationIsRefused) {
-    IClassFactory* factory = Factory();
-    ASSERT_NE(factory, nullptr);
-    void* object = kPoison;
-    EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory), IID_IUnknown, &object),
-              CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(factory->Release(), 0u);
-    EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
-}
-
 TEST_F(ComServer, CreatedObjectStartsWithOneReferenceAndKeepsTheDllLoaded) {
     IClassFactory* factory = Factory();
     ASSERT_NE(factory, nullptr);
@@ -162,17 +151,6 @@ TEST_F(ComServer, ObjectHasOneIdentityAndOneCountAcrossItsInterfaces) {
     static_cast<IShellExtInit*>(initAgain)->Release();
     static_cast<IUnknown*>(unknownFromMenu)->Release();
     EXPECT_EQ(init->Release(), 0u);
-}
-
-TEST_F(ComServer, ObjectForAnInterfaceItLacksIsDestroyed) {
-    IClassFactory* factory = Factory();
-    ASSERT_NE(factory, nullptr);
-    void* object = kPoison;
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDataObject, &object), E_NOINTERFACE);
-    EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
-    EXPECT_EQ(factory->Release(), 0u);
-    EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
 }
 
 TEST_F(ComServer, LockServerKeepsNoCount) {
