@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "common/code_page_932.h"
 #include "setup/program_paths.h"
 #include "setup/resource.h"
 #include "setup/setup_messages.h"
@@ -80,18 +79,6 @@ void ExpectDeletionsScheduled(const std::string& program, const std::string& dll
     EXPECT_EQ(last, (std::vector<std::string>{"\\??\\" + program, "", "\\??\\" + dll, ""}));
 }
 
-std::wstring Utf16(const std::string& cp932) {
-    std::wstring text(cp932.size() + 1, L'\0');
-    text.resize(Cp932ToWide(cp932.c_str(), text.data(), static_cast<int>(text.size())));
-    return text;
-}
-
-std::string Cp932(const std::wstring& text) {
-    std::string bytes(text.size() * 2 + 1, '\0');
-    bytes.resize(WideToCp932(text.c_str(), -1, bytes.data(), static_cast<int>(bytes.size())));
-    return bytes;
-}
-
 std::wstring ShownText(HWND window) {
     wchar_t text[kMessageRoom] = {};
     GetWindowTextW(window, text, kMessageRoom);
@@ -112,7 +99,7 @@ std::wstring KeyFailure(const char* text, HKEY root, const std::string& key) {
     const wchar_t* rootName = root == HKEY_CLASSES_ROOT    ? L"HKEY_CLASSES_ROOT\\"
                               : root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\"
                                                            : L"HKEY_CURRENT_USER\\";
-    return Formed(text, rootName + Utf16(key), Utf16(kTextChangesPutBack));
+    return Formed(text, rootName + Wide(key), Wide(kTextChangesPutBack));
 }
 
 std::wstring ReadWideString(HKEY root, const std::wstring& key, const wchar_t* name) {
@@ -142,7 +129,7 @@ bool LetEveryoneWrite(const std::string& path) {
     PACL dacl = nullptr;
     if (SetEntriesInAclW(1, &access, nullptr, &dacl) != ERROR_SUCCESS)
         return false;
-    std::wstring widePath = Utf16(path);
+    std::wstring widePath = Wide(path);
     const bool done =
         SetNamedSecurityInfoW(widePath.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
                               nullptr, dacl, nullptr) == ERROR_SUCCESS;
@@ -240,7 +227,7 @@ void ExpectMessageBox(const SeenWindow& seen, const char* caption, const char* t
 }
 
 void ExpectMessageBox(const SeenWindow& seen, const char* caption, const std::wstring& text) {
-    EXPECT_EQ(seen.Caption, Utf16(caption));
+    EXPECT_EQ(seen.Caption, Wide(caption));
     EXPECT_TRUE(seen.Text == text) << Cp932(seen.Text);
     EXPECT_EQ(seen.Owner, nullptr) << "owned by the desktop";
 }

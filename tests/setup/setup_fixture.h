@@ -17,6 +17,7 @@
 #include "tests/support/registry_key_guard.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/uncopyable.h"
+#include "tests/support/wide_text.h"
 
 // The keys that installation writes, formed from the names both programs share.
 inline const std::string kClassKey = std::string("CLSID\\") + kClassIdText;
@@ -28,9 +29,6 @@ constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Sessi
 // The caption of the settings dialog, as its template in this program holds it.
 std::string SettingsDialogCaption();
 
-// Code page 932 text, the programs' own and the test's paths, as UTF-16 and back.
-std::wstring Utf16(const std::string& cp932);
-std::string Cp932(const std::wstring& text);
 // What a window shows, and a message box's text, in UTF-16: the same whatever the ANSI code
 // page of this process.
 std::wstring ShownText(HWND window);

@@ -29,9 +29,9 @@ protected:
     }
 
     void Start(const std::string& arguments, const std::wstring& program = L"") {
-        const std::wstring path = program.empty() ? Utf16(program_) : program;
+        const std::wstring path = program.empty() ? Wide(program_) : program;
         child_ = std::make_unique<ChildProcess>(
-            L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + Utf16(arguments)));
+            L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + Wide(arguments)));
         ASSERT_TRUE(child_->Started());
     }
 
@@ -40,7 +40,7 @@ protected:
         HWND window = child_->WaitForDialog(known_);
         ASSERT_NE(window, nullptr) << "no window: " << caption;
         known_.push_back(window);
-        EXPECT_EQ(ShownText(window), Utf16(caption));
+        EXPECT_EQ(ShownText(window), Wide(caption));
         EXPECT_TRUE(ShownMessage(window) == text) << Cp932(ShownMessage(window));
         ClickButton(window, button);
     }
@@ -126,19 +126,19 @@ TEST_F(VestinstProcessTest, InstallThenSettings) {
 // that code page 932 lacks (Hangul, é) and ones whose code page 932 form ends in the byte 0x5C
 // (表, ソ): the true path is registered, and every message reads as it should.
 TEST_F(VestinstProcessTest, ProgramFolderOfAnyNameAnyCodePage) {
-    const std::wstring folder = Utf16(folder_->Path()) + L"\\한글 café 表ソ";
+    const std::wstring folder = Wide(folder_->Path()) + L"\\한글 café 表ソ";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     const std::wstring program = folder + L"\\Vestinst.exe";
     const std::wstring dll = folder + L"\\" + kDllFileName;
-    ASSERT_TRUE(CopyFileW(Utf16(program_).c_str(), program.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(Utf16(dll_).c_str(), dll.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(Wide(program_).c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(Wide(dll_).c_str(), dll.c_str(), FALSE));
 
     HWND dialog = InstallUpToTheSettings(program);
     ASSERT_NE(dialog, nullptr);
     EndWith(dialog, IDOK);
-    EXPECT_EQ(ReadWideString(HKEY_CLASSES_ROOT, Utf16(kServerKey), nullptr), dll);
+    EXPECT_EQ(ReadWideString(HKEY_CLASSES_ROOT, Wide(kServerKey), nullptr), dll);
     const std::wstring command =
-        ReadWideString(HKEY_LOCAL_MACHINE, Utf16(kUninstallKey), L"UninstallString");
+        ReadWideString(HKEY_LOCAL_MACHINE, Wide(kUninstallKey), L"UninstallString");
     EXPECT_EQ(command, L"\"" + program + L"\" u");
 
     // What the system's list of programs runs: the stored command, as it stands.
@@ -204,7 +204,7 @@ TEST_F(VestinstProcessTest, RemovalWithoutInprocServerShowsTheError) {
 TEST_F(VestinstProcessTest, FromACdRomShowsMessageB) {
     MappedDrive drive(FreeDriveLetter(), DRIVE_CDROM, folder_->Path());
     ASSERT_TRUE(drive.Mapped()) << "no drive letter could be mapped in this prefix";
-    Start("", Utf16(drive.Root() + "\\Vestinst.exe"));
+    Start("", Wide(drive.Root() + "\\Vestinst.exe"));
     Answer(kCaptionError, kTextNotHardDisk, IDOK);
     ExpectEndsWithZero();
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "tests/support/modal_driver.h"
+#include "tests/support/wide_text.h"
 
 namespace {
 
@@ -27,17 +28,6 @@ BOOL CALLBACK CollectText(HWND child, LPARAM data) {
     return TRUE;
 }
 
-std::string TreeLabel(HWND tree, HTREEITEM item) {
-    char text[MAX_PATH] = {};
-    TVITEMA record = {};
-    record.mask = TVIF_TEXT;
-    record.hItem = item;
-    record.pszText = text;
-    record.cchTextMax = sizeof text;
-    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&record));
-    return text;
-}
-
 std::wstring TreeLabelW(HWND tree, HTREEITEM item) {
     wchar_t text[MAX_PATH] = {};
     TVITEMW record = {};
@@ -47,6 +37,10 @@ std::wstring TreeLabelW(HWND tree, HTREEITEM item) {
     record.cchTextMax = MAX_PATH;
     SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&record));
     return text;
+}
+
+std::string TreeLabel(HWND tree, HTREEITEM item) {
+    return Ansi(TreeLabelW(tree, item));
 }
 
 // The labels from the tree's root down to its selected item, each read by `read`.

@@ -2,19 +2,15 @@
 
 #include <commctrl.h>
 
+#include "tests/support/wide_text.h"
+
 namespace {
 
 template <typename Text, typename Read>
 std::vector<Text> Labels(HWND listView, UINT which, Read read) {
     std::vector<Text> labels;
-    int index = -1;
-    for (;;) {
-        index = static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(index),
-                                              MAKELPARAM(which, 0)));
-        if (index < 0)
-            break;
+    for (int index : ListViewIndexes(listView, which))
         labels.push_back(read(listView, index));
-    }
     return labels;
 }
 
@@ -28,19 +24,21 @@ void SetState(HWND listView, int index, UINT state) {
 
 } // namespace
 
-std::string ListViewLabel(HWND listView, int index) {
-    char text[MAX_PATH + 1] = {};
-    LVITEMA item = {};
-    item.iSubItem = 0;
-    item.pszText = text;
-    item.cchTextMax = MAX_PATH;
-    SendMessageA(listView, LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(&item));
-    return text;
+std::vector<int> ListViewIndexes(HWND listView, UINT which) {
+    std::vector<int> indexes;
+    int index = -1;
+    for (;;) {
+        index = static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(index),
+                                              MAKELPARAM(which, 0)));
+        if (index < 0)
+            break;
+        indexes.push_back(index);
+    }
+    return indexes;
 }
 
-std::vector<std::string> ListViewLabels(HWND listView) {
-    return Labels<std::string>(listView, LVNI_ALL, ListViewLabel);
+std::string ListViewLabel(HWND listView, int index) {
+    return Ansi(ListViewLabelW(listView, index));
 }
 
 std::vector<std::string> SelectedLabels(HWND listView) {

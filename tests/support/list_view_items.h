@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
+// The indexes of the items in the state `which` (LVNI_ALL, LVNI_SELECTED...), in index order.
+std::vector<int> ListViewIndexes(HWND listView, UINT which);
 std::string ListViewLabel(HWND listView, int index);
-// The labels of every item, in index order.
-std::vector<std::string> ListViewLabels(HWND listView);
 // The labels of the selected items, in index order.
 std::vector<std::string> SelectedLabels(HWND listView);
-// The same labels in UTF-16, as the list view holds them.
+// The labels in UTF-16, as the list view holds them: of one item, of every item and of the
+// selected items, in index order.
 std::wstring ListViewLabelW(HWND listView, int index);
 std::vector<std::wstring> ListViewLabelsW(HWND listView);
 std::vector<std::wstring> SelectedLabelsW(HWND listView);

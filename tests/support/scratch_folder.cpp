@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "tests/support/wide_text.h"
+
 ScratchFolder::ScratchFolder(const std::string& name, const std::string& parent) {
     std::string base = parent;
     if (base.empty()) {
@@ -25,18 +27,6 @@ ScratchFolder::ScratchFolder(const std::string& name, const std::string& parent)
         }
     }
 }
-
-namespace {
-
-std::wstring FromAnsi(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length : 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
-
-} // namespace
 
 std::wstring ScratchFolder::WidePath() const {
     return FromAnsi(path_);

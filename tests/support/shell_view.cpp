@@ -9,24 +9,17 @@
 #include <new>
 
 #include "tests/support/list_view_items.h"
+#include "tests/support/wide_text.h"
 #include "tests/support/window_tree.h"
 
 namespace {
 
 const char kHostClass[] = "VestraneTestShellHost";
 
-std::wstring Wide(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length : 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
-
 } // namespace
 
 IShellFolder* BindFolder(const std::string& path, PIDLIST_ABSOLUTE* id) {
-    return BindFolder(Wide(path), id);
+    return BindFolder(FromAnsi(path), id);
 }
 
 IShellFolder* BindFolder(const std::wstring& path, PIDLIST_ABSOLUTE* id) {
@@ -62,7 +55,7 @@ IDataObject* ShellDataObject(IShellFolder* folder, const std::vector<std::string
     std::vector<LPITEMIDLIST> children;
     bool parsed = true;
     for (const std::string& name : names) {
-        std::wstring wide = Wide(name);
+        std::wstring wide = FromAnsi(name);
         LPITEMIDLIST child = nullptr;
         if (FAILED(
                 folder->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &child, nullptr))) {
@@ -136,7 +129,7 @@ STDMETHODIMP ShellBrowser::QueryActiveShellView(IShellView** view) {
 
 bool FolderView::Open(HWND host, const std::string& folder, UINT viewMode, const RECT& area,
                       UINT activation, ViewHosting hosting) {
-    return Open(host, Wide(folder), viewMode, area, activation, hosting);
+    return Open(host, FromAnsi(folder), viewMode, area, activation, hosting);
 }
 
 bool FolderView::Open(HWND host, const std::wstring& folder, UINT viewMode, const RECT& area,
@@ -268,7 +261,7 @@ std::wstring ItemFileName(IFolderView* view, int index) {
 }
 
 ShellViewHost::ShellViewHost(const std::string& folderPath, ViewHosting hosting)
-    : ShellViewHost(Wide(folderPath), hosting) {}
+    : ShellViewHost(FromAnsi(folderPath), hosting) {}
 
 ShellViewHost::ShellViewHost(const std::wstring& folderPath, ViewHosting hosting) {
     RegisterPlainClass(kHostClass);

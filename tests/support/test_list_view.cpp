@@ -1,5 +1,6 @@
 #include "tests/support/test_list_view.h"
 
+#include "tests/support/wide_text.h"
 #include "tests/support/window_tree.h"
 
 namespace {
@@ -28,11 +29,7 @@ TestListView::~TestListView() {
 }
 
 void TestListView::AddItem(const std::string& label) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = Count();
-    item.pszText = const_cast<char*>(label.c_str());
-    SendMessageA(listView_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    AddItem(FromAnsi(label));
 }
 
 void TestListView::AddItem(const std::wstring& label) {

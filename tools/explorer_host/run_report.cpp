@@ -22,17 +22,9 @@ void ReportListView(HWND listView) {
 void ReportSelectedFiles(HWND listView, IFolderView* view) {
     if (view == nullptr)
         return;
-    int index = -1;
-    for (;;) {
-        index = static_cast<int>(
-            SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED));
-        if (index < 0)
-            break;
+    for (int index : ListViewIndexes(listView, LVNI_SELECTED))
         ReportLineW("selected-file", ItemFileName(view, index).c_str());
-    }
-    const int focused = static_cast<int>(
-        SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-    if (focused >= 0)
+    for (int focused : ListViewIndexes(listView, LVNI_FOCUSED))
         ReportLineW("focused-file", ItemFileName(view, focused).c_str());
 }
 
