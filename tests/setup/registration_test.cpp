@@ -15,8 +15,8 @@ protected:
     void SetUp() override {
         SetupTest::SetUp();
         folder_->WriteFile("Vestinst.exe", "MZ program");
-        lstrcpyW(ProgramPath, Utf16(program_).c_str());
-        lstrcpyW(DllPath, Utf16(dll_).c_str());
+        lstrcpyW(ProgramPath, Wide(program_).c_str());
+        lstrcpyW(DllPath, Wide(dll_).c_str());
     }
 
     void Install() {
@@ -69,7 +69,7 @@ TEST_F(RegistrationTest, FolderOthersMayWriteIsRegisteredOnlyAfterAYes) {
     wchar_t recommended[MAX_PATH];
     RecommendedFolder(recommended);
     ExpectMessageBox(script.Seen()[1], kCaptionVestrane,
-                     Formed(kTextUnsafeFolderQuestion, Utf16(folder_->Path()), recommended));
+                     Formed(kTextUnsafeFolderQuestion, Wide(folder_->Path()), recommended));
     EXPECT_EQ(script.Seen()[1].DefaultButton, IDNO);
     ExpectNoRegistration();
 }
@@ -88,15 +88,26 @@ TEST_F(RegistrationTest, InstallOverAnExistingRegistrationOverwritesSilently) {
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll_);
 }
 
-TEST_F(RegistrationTest, InstallWithoutRightsOnTheUninstallEntryTakesBackWhatItWrote) {
-    UncreatableKey entry(HKEY_LOCAL_MACHINE, kUninstallKey);
-    ASSERT_TRUE(entry.Made());
-    WindowScript script({Press(IDYES), Press(IDOK)});
-    EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationFailed);
-    ASSERT_EQ(script.Seen().size(), 2u);
-    ExpectMessageBox(script.Seen()[1], kCaptionError,
-                     KeyFailure(kTextCannotInstall, HKEY_LOCAL_MACHINE, kUninstallKey));
-    ExpectNoRegistration();
+// The first key that cannot be written stops the installation: the message names it, and
+// every key written before it is taken back.
+TEST_F(RegistrationTest, InstallWithoutRightsOnAKeyNamesItAndTakesBackWhatItWrote) {
+    const struct {
+        HKEY Root;
+        const std::string& Key;
+    } unwritable[] = {{HKEY_CLASSES_ROOT, kClassKey},
+                      {HKEY_CLASSES_ROOT, kHandlerKey},
+                      {HKEY_LOCAL_MACHINE, kUninstallKey}};
+    for (const auto& key : unwritable) {
+        SCOPED_TRACE(key.Key);
+        UncreatableKey blocked(key.Root, key.Key);
+        ASSERT_TRUE(blocked.Made());
+        WindowScript script({Press(IDYES), Press(IDOK)});
+        EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationFailed);
+        ASSERT_EQ(script.Seen().size(), 2u);
+        ExpectMessageBox(script.Seen()[1], kCaptionError,
+                         KeyFailure(kTextCannotInstall, key.Root, key.Key));
+        ExpectNoRegistration();
+    }
 }
 
 TEST_F(RegistrationTest, FailedInstallOverAnExistingRegistrationPutsItBack) {
@@ -111,19 +122,6 @@ TEST_F(RegistrationTest, FailedInstallOverAnExistingRegistrationPutsItBack) {
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, "C:\\Elsewhere\\Vestrane.dll");
     EXPECT_EQ(RegistryValueNames(HKEY_CLASSES_ROOT, kServerKey), std::vector<std::string>{""});
     EXPECT_TRUE(RegistryValueNames(HKEY_CLASSES_ROOT, kClassKey).empty());
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-}
-
-TEST_F(RegistrationTest, InstallWithoutRightsOnTheClassKeyShowsTheErrorAndWritesNothing) {
-    UncreatableKey classKey(HKEY_CLASSES_ROOT, kClassKey);
-    ASSERT_TRUE(classKey.Made());
-    WindowScript script({Press(IDYES), Press(IDOK)});
-    EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationFailed);
-    ASSERT_EQ(script.Seen().size(), 2u);
-    ExpectMessageBox(script.Seen()[1], kCaptionError,
-                     KeyFailure(kTextCannotInstall, HKEY_CLASSES_ROOT, kClassKey));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
