@@ -276,6 +276,14 @@ void WorstCaseFamily(const Family& family, Slowest* slowest) {
     std::printf("\n");
 }
 
+// k copies of unit, one after the other.
+std::string Repeated(const std::string& unit, int k) {
+    std::string out;
+    for (int i = 0; i < k; ++i)
+        out += unit;
+    return out;
+}
+
 // A 259-byte line filled with copies of one token, separated by blanks.
 std::string LineOf(const std::string& token) {
     std::string line = token;
@@ -292,14 +300,7 @@ int main() {
     const std::string runOfA(259, 'a');
     const std::vector<int> ks = {1, 2, 3, 4, 5, 6, 8, 12, 16, 32, 64, 96, 128, 129};
     Slowest slowest;
-    WorstCaseFamily({"(*a)^k b",
-                     [](int k) {
-                         std::string p;
-                         for (int i = 0; i < k; ++i)
-                             p += "*a";
-                         return p + "b";
-                     },
-                     ks, runOfA},
+    WorstCaseFamily({"(*a)^k b", [](int k) { return Repeated("*a", k) + "b"; }, ks, runOfA},
                     &slowest);
     WorstCaseFamily({"*^k X *^k",
                      [](int k) { return std::string(k, '*') + "X" + std::string(k, '*'); }, ks,
@@ -313,12 +314,7 @@ int main() {
                      runOfA},
                     &slowest);
     WorstCaseFamily({"(*a?)^k b",
-                     [](int k) {
-                         std::string p;
-                         for (int i = 0; i < k; ++i)
-                             p += "*a?";
-                         return p + "b";
-                     },
+                     [](int k) { return Repeated("*a?", k) + "b"; },
                      {1, 2, 3, 4, 8, 32, 64, 86},
                      runOfA},
                     &slowest);
@@ -340,9 +336,7 @@ int main() {
                     &slowest);
     // Pieces that repeat a two-byte period fail only at their last byte too, and many
     // distinct bytes make many position sets to clear and fill.
-    std::string periodic;
-    for (int i = 0; i < 129; ++i)
-        periodic += "ab";
+    const std::string periodic = Repeated("ab", 129);
     WorstCaseFamily({"line of (* (ab)^k c * b) tokens, 259 bytes",
                      [](int k) {
                          std::string piece;

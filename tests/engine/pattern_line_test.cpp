@@ -17,23 +17,17 @@
 namespace {
 
 using testtext::Hex;
+using testtext::MatchRow;
 
-struct LineCase {
-    const char* label;
-    std::string line;
-    std::string name;
-    int expected;
-};
-
-class MatchPatternLineTest : public testing::TestWithParam<LineCase> {};
+class MatchPatternLineTest : public testing::TestWithParam<MatchRow> {};
 
 TEST_P(MatchPatternLineTest, DecidesTheName) {
-    const LineCase& c = GetParam();
-    const std::string line = c.line;
+    const MatchRow& c = GetParam();
+    const std::string line = c.pattern;
     const std::string name = c.name;
     EXPECT_EQ(MatchPatternLine(line.c_str(), name.c_str()), c.expected)
-        << "line \"" << Hex(c.line) << "\", name \"" << Hex(c.name) << "\"";
-    EXPECT_EQ(line, c.line) << "the line is not changed";
+        << "line \"" << Hex(c.pattern) << "\", name \"" << Hex(c.name) << "\"";
+    EXPECT_EQ(line, c.pattern) << "the line is not changed";
     EXPECT_EQ(name, c.name) << "the name is not changed";
 
     CompiledPatternLine compiled;
@@ -43,7 +37,7 @@ TEST_P(MatchPatternLineTest, DecidesTheName) {
 }
 
 // What the user is promised, one row per example.
-const LineCase kWorkedExamples[] = {
+const MatchRow kWorkedExamples[] = {
     {"StarTxt_memo", "*.txt", "memo.txt", 1},
     {"StarTxt_UpperCaseName", "*.txt", "MEMO.TXT", 1},
     {"UpperCasePattern_memo", "*.TXT", "memo.txt", 1},
@@ -92,7 +86,7 @@ const LineCase kWorkedExamples[] = {
 INSTANTIATE_TEST_SUITE_P(WorkedExamples, MatchPatternLineTest, testing::ValuesIn(kWorkedExamples),
                          testtext::RowLabel());
 
-const LineCase kMoreCases[] = {
+const MatchRow kMoreCases[] = {
     {"TrailingBlank", "*.txt ", "memo.txt", 1},
     {"TrailingTab", "*.txt\t", "memo.txt", 1},
     {"TrailingBlanksAndTabs", "*.txt \t \t", "memo.txt", 1},

@@ -153,6 +153,7 @@ const char kOmoteTxt[] = "\x95\x5C.txt";
 const std::vector<std::string> kLabels = {"a.txt", "b.doc",     "readme", "README.md",
                                           "c.TXT", "d.txt.bak", "folder", kOmoteTxt};
 
+// A pattern line and the indexes of the items it selects.
 struct SelectionRow {
     const char* label;
     const char* PatternLine;
@@ -334,16 +335,10 @@ const std::vector<std::wstring> kNamesOfEveryKind = {
     L"café.txt", L"cafe.txt", L"한글.txt", L"\U0001F600.txt", L"x¥..¥..¥Documents¥taxes.pdf",
     L"予定表",   L"t.pdf"};
 
-struct NameRow {
-    const char* label;
-    const char* PatternLine;
-    std::vector<int> Selected;
-};
-
-class NameRows : public testing::TestWithParam<NameRow> {};
+class NameRows : public testing::TestWithParam<SelectionRow> {};
 
 TEST_P(NameRows, AreMatchedOnTheirCodePage932FormAndCollectedExactly) {
-    const NameRow& row = GetParam();
+    const SelectionRow& row = GetParam();
     TestListView list;
     for (const std::wstring& name : kNamesOfEveryKind)
         list.AddItem(name);
@@ -359,12 +354,12 @@ TEST_P(NameRows, AreMatchedOnTheirCodePage932FormAndCollectedExactly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, NameRows,
-    testing::Values(NameRow{"EveryTxt", "*.txt", {0, 1, 2, 3}},
-                    NameRow{"AccentIsNotItsPlainLetter", "cafe.*", {1}},
-                    NameRow{"NoFormIsAQuestionMarkByte", "caf?.txt ??.txt", {0, 1, 2}},
-                    NameRow{"SurrogatePairIsOneByte", "?.txt", {3}},
-                    NameRow{"YenSignIsNoSeparator", "*.pdf", {4, 6}},
-                    NameRow{"NameEndingIn5C", "*\x95\x5C", {5}}),
+    testing::Values(SelectionRow{"EveryTxt", "*.txt", {0, 1, 2, 3}},
+                    SelectionRow{"AccentIsNotItsPlainLetter", "cafe.*", {1}},
+                    SelectionRow{"NoFormIsAQuestionMarkByte", "caf?.txt ??.txt", {0, 1, 2}},
+                    SelectionRow{"SurrogatePairIsOneByte", "?.txt", {3}},
+                    SelectionRow{"YenSignIsNoSeparator", "*.pdf", {4, 6}},
+                    SelectionRow{"NameEndingIn5C", "*\x95\x5C", {5}}),
     RowLabel());
 
 // A name whose code page 932 form is longer than a name's room is matched on the form's

@@ -34,6 +34,11 @@ std::string H(int n) {
     return name;
 }
 
+// History value n holding the text as a string value, terminator included.
+RegistryKeyGuard::Value Line(int n, const std::string& text) {
+    return {H(n), REG_SZ, WithTerminator(text)};
+}
+
 // A record as a run has it just before LoadSettings: History created empty, the other
 // fields holding garbage that the load must overwrite.
 class SettingsTest : public testing::Test {
@@ -232,68 +237,29 @@ const std::string k259(259, 'n');
 const std::string k260(260, 'o');
 
 const HistoryLoadCase kHistoryLoadCases[] = {
-    {"ThreeEntries",
-     {{H(0), REG_SZ, WithTerminator("a")},
-      {H(1), REG_SZ, WithTerminator("b")},
-      {H(2), REG_SZ, WithTerminator("c")}},
-     {"a", "b", "c"}},
+    {"ThreeEntries", {Line(0, "a"), Line(1, "b"), Line(2, "c")}, {"a", "b", "c"}},
     {"TenEntries",
-     {{H(0), REG_SZ, WithTerminator("0")},
-      {H(1), REG_SZ, WithTerminator("1")},
-      {H(2), REG_SZ, WithTerminator("2")},
-      {H(3), REG_SZ, WithTerminator("3")},
-      {H(4), REG_SZ, WithTerminator("4")},
-      {H(5), REG_SZ, WithTerminator("5")},
-      {H(6), REG_SZ, WithTerminator("6")},
-      {H(7), REG_SZ, WithTerminator("7")},
-      {H(8), REG_SZ, WithTerminator("8")},
-      {H(9), REG_SZ, WithTerminator("9")},
-      {H(10), REG_SZ, WithTerminator("10")}},
+     {Line(0, "0"), Line(1, "1"), Line(2, "2"), Line(3, "3"), Line(4, "4"), Line(5, "5"),
+      Line(6, "6"), Line(7, "7"), Line(8, "8"), Line(9, "9"), Line(10, "10")},
      {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
-    {"EmptyFirstEntrySkipped",
-     {{H(0), REG_SZ, WithTerminator("")}, {H(1), REG_SZ, WithTerminator("x")}},
-     {"x"}},
+    {"EmptyFirstEntrySkipped", {Line(0, ""), Line(1, "x")}, {"x"}},
     {"RunOfEmptyEntriesSkipped",
-     {{H(0), REG_SZ, WithTerminator("")},
-      {H(1), REG_SZ, WithTerminator("")},
-      {H(2), REG_SZ, WithTerminator("")},
-      {H(3), REG_SZ, WithTerminator("y")},
-      {H(4), REG_SZ, WithTerminator("")},
-      {H(5), REG_SZ, WithTerminator("z")}},
+     {Line(0, ""), Line(1, ""), Line(2, ""), Line(3, "y"), Line(4, ""), Line(5, "z")},
      {"y", "z"}},
-    {"GapEndsTheWalk",
-     {{H(0), REG_SZ, WithTerminator("a")},
-      {H(1), REG_SZ, WithTerminator("b")},
-      {H(2), REG_SZ, WithTerminator("c")},
-      {H(4), REG_SZ, WithTerminator("e")}},
-     {"a", "b", "c"}},
-    {"MissingFirstEntryGivesNoHistory", {{H(1), REG_SZ, WithTerminator("b")}}, {}},
-    {"LongestEntryFits",
-     {{H(0), REG_SZ, WithTerminator(k259)}, {H(1), REG_SZ, WithTerminator("b")}},
-     {k259, "b"}},
-    {"OverLongEntryEndsTheWalk",
-     {{H(0), REG_SZ, WithTerminator("a")},
-      {H(1), REG_SZ, WithTerminator(k260)},
-      {H(2), REG_SZ, WithTerminator("c")}},
-     {"a"}},
-    {"UnterminatedStringIsCutAtItsSize",
-     {{H(0), REG_SZ, "abc"}, {H(1), REG_SZ, WithTerminator("d")}},
-     {"abc", "d"}},
-    {"UnterminatedBinaryIsCutAtItsSize",
-     {{H(0), REG_BINARY, "abc"}, {H(1), REG_SZ, WithTerminator("d")}},
-     {"abc", "d"}},
+    {"GapEndsTheWalk", {Line(0, "a"), Line(1, "b"), Line(2, "c"), Line(4, "e")}, {"a", "b", "c"}},
+    {"MissingFirstEntryGivesNoHistory", {Line(1, "b")}, {}},
+    {"LongestEntryFits", {Line(0, k259), Line(1, "b")}, {k259, "b"}},
+    {"OverLongEntryEndsTheWalk", {Line(0, "a"), Line(1, k260), Line(2, "c")}, {"a"}},
+    {"UnterminatedStringIsCutAtItsSize", {{H(0), REG_SZ, "abc"}, Line(1, "d")}, {"abc", "d"}},
+    {"UnterminatedBinaryIsCutAtItsSize", {{H(0), REG_BINARY, "abc"}, Line(1, "d")}, {"abc", "d"}},
     {"UnterminatedEntryThatFillsTheBufferEndsTheWalk",
-     {{H(0), REG_SZ, WithTerminator("a")},
-      {H(1), REG_BINARY, k260},
-      {H(2), REG_SZ, WithTerminator("c")}},
+     {Line(0, "a"), {H(1), REG_BINARY, k260}, Line(2, "c")},
      {"a"}},
     {"UnterminatedLongestEntryFits", {{H(0), REG_BINARY, k259}}, {k259}},
     {"EmbeddedZeroEndsTheText", {{H(0), REG_BINARY, std::string("ab\0cd", 5)}}, {"ab"}},
     {"NumberAsText", {{H(0), REG_DWORD, DwordBytes(0x00636261)}}, {"abc"}},
     {"NumberWithoutZeroByteIsCut", {{H(0), REG_DWORD, DwordBytes(0x64636261)}}, {"abcd"}},
-    {"ZeroNumberIsAnEmptyEntry",
-     {{H(0), REG_DWORD, DwordBytes(0)}, {H(1), REG_SZ, WithTerminator("b")}},
-     {"b"}},
+    {"ZeroNumberIsAnEmptyEntry", {{H(0), REG_DWORD, DwordBytes(0)}, Line(1, "b")}, {"b"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Settings, HistoryLoadTest, testing::ValuesIn(kHistoryLoadCases),

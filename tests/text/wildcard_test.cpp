@@ -15,25 +15,19 @@
 namespace {
 
 using testtext::Hex;
+using testtext::MatchRow;
 
-struct MatchCase {
-    const char* label;
-    std::string pattern;
-    std::string name;
-    int expected;
-};
-
-class WildcardMatchTest : public testing::TestWithParam<MatchCase> {};
+class WildcardMatchTest : public testing::TestWithParam<MatchRow> {};
 
 TEST_P(WildcardMatchTest, MatchesAsDefined) {
-    const MatchCase& c = GetParam();
+    const MatchRow& c = GetParam();
     EXPECT_EQ(WildcardMatch(c.pattern.c_str(), c.name.c_str()), c.expected)
         << "pattern " << Hex(c.pattern) << ", name " << Hex(c.name);
     // The table itself is checked against the definition, so a wrong row shows too.
     EXPECT_EQ(reference::RecursiveWildcardMatch(c.pattern.c_str(), c.name.c_str()), c.expected);
 }
 
-const MatchCase kMatchCases[] = {
+const MatchRow kMatchRows[] = {
     {"EmptyPatternEmptyName", "", "", 1},
     {"StarEmptyName", "*", "", 1},
     {"QuestionEmptyName", "?", "", 0},
@@ -77,7 +71,7 @@ const MatchCase kMatchCases[] = {
     {"DigitsAreNotFolded", "1", "1", 1},
 };
 
-INSTANTIATE_TEST_SUITE_P(Pairs, WildcardMatchTest, testing::ValuesIn(kMatchCases),
+INSTANTIATE_TEST_SUITE_P(Pairs, WildcardMatchTest, testing::ValuesIn(kMatchRows),
                          testtext::RowLabel());
 
 TEST(WildcardMatch, EveryAsciiLetterFoldsBothWays) {
