@@ -8,50 +8,49 @@
 
 #include <string>
 
-inline std::wstring Wide(const std::string& cp932) {
-    const int length = MultiByteToWideChar(932, 0, cp932.c_str(), -1, nullptr, 0);
+namespace wide_text {
+
+inline std::wstring ToWide(UINT codePage, const std::string& text) {
+    const int length = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
     std::wstring wide(length > 0 ? length : 1, L'\0');
-    MultiByteToWideChar(932, 0, cp932.c_str(), -1, &wide[0], length);
+    MultiByteToWideChar(codePage, 0, text.c_str(), -1, &wide[0], length);
     wide.resize(wide.size() - 1);
     return wide;
+}
+
+// noForm: the byte for a character without a form, or null for the code page's default.
+inline std::string FromWide(UINT codePage, DWORD flags, const char* noForm,
+                            const std::wstring& wide) {
+    const int length =
+        WideCharToMultiByte(codePage, flags, wide.c_str(), -1, nullptr, 0, noForm, nullptr);
+    std::string bytes(length > 0 ? length : 1, '\0');
+    WideCharToMultiByte(codePage, flags, wide.c_str(), -1, &bytes[0], length, noForm, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+
+} // namespace wide_text
+
+inline std::wstring Wide(const std::string& cp932) {
+    return wide_text::ToWide(932, cp932);
 }
 
 // Characters without a code page 932 form become "?".
 inline std::string Cp932(const std::wstring& wide) {
-    const int length =
-        WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, "?", nullptr);
-    std::string bytes(length > 0 ? length : 1, '\0');
-    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, &bytes[0], length, "?",
-                        nullptr);
-    bytes.resize(bytes.size() - 1);
-    return bytes;
+    return wide_text::FromWide(932, WC_NO_BEST_FIT_CHARS, "?", wide);
 }
 
 // For messages and file contents that a reader of the test output understands.
 inline std::string Utf8(const std::wstring& wide) {
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(length > 0 ? length : 1, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &bytes[0], length, nullptr, nullptr);
-    bytes.resize(bytes.size() - 1);
-    return bytes;
+    return wide_text::FromWide(CP_UTF8, 0, nullptr, wide);
 }
 
 // Text in the ANSI code page, read as an "A" function of Windows reads it.
 inline std::wstring FromAnsi(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length : 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-    wide.resize(wide.size() - 1);
-    return wide;
+    return wide_text::ToWide(CP_ACP, text);
 }
 
 // UTF-16 text in the ANSI code page, as an "A" function of Windows gives it (with best fit).
 inline std::string Ansi(const std::wstring& wide) {
-    const int length =
-        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(length > 0 ? length : 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &bytes[0], length, nullptr, nullptr);
-    bytes.resize(bytes.size() - 1);
-    return bytes;
+    return wide_text::FromWide(CP_ACP, 0, nullptr, wide);
 }
