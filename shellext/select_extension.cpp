@@ -227,7 +227,9 @@ STDMETHODIMP SelectExtension::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     wchar_t entry[kTextRoom];
     Cp932ToWide(kMenuEntryText, entry, kTextRoom);
-    InsertMenuW(hmenu, indexMenu, MF_BYPOSITION, idCmdFirst, entry);
+    // Claiming a command that is not in the menu would shift the other handlers' offsets.
+    if (!InsertMenuW(hmenu, indexMenu, MF_BYPOSITION, idCmdFirst, entry))
+        return HRESULT_FROM_WIN32(GetLastError());
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1);
 }
 

@@ -440,6 +440,17 @@ INSTANTIATE_TEST_SUITE_P(Flags, QueryContextMenuFlags,
                                          MenuRow{"VerbsOnly", CMF_VERBSONLY, true}),
                          RowLabel());
 
+// Explorer gives each handler the offsets the ones before it claimed.
+TEST(QueryContextMenu, AMenuThatCannotTakeTheEntryClaimsNoCommand) {
+    HMENU gone = CreatePopupMenu();
+    ASSERT_TRUE(DestroyMenu(gone));
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    const HRESULT hr = extension->QueryContextMenu(gone, 0, 7, 7, CMF_NORMAL);
+    EXPECT_TRUE(FAILED(hr) || HRESULT_CODE(hr) == 0) << std::hex << hr;
+    Destroy(extension);
+}
+
 TEST(QueryContextMenu, SecondCallAddsASecondEntry) {
     HMENU menu = CreatePopupMenu();
     SelectExtension* extension = CreateExtension();
