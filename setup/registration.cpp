@@ -46,6 +46,27 @@ void FormRegisteredKeys(KeyPath (&keys)[RegisteredKeyCount]) {
     FormKeyPath(keys[UninstallKey], HKEY_LOCAL_MACHINE, kUninstallParent, kProductName);
 }
 
+// The keys that removal deletes, in the order of deletion: the class key's subkey first, so
+// that the class key is left without subkeys.
+enum RemovedKey {
+    RemovedServer,
+    RemovedClass,
+    RemovedHandler,
+    RemovedSettings,
+    RemovedUninstall,
+    RemovedKeyCount
+};
+
+void FormRemovedKeys(KeyPath (&keys)[RemovedKeyCount]) {
+    KeyPath registered[RegisteredKeyCount];
+    FormRegisteredKeys(registered);
+    keys[RemovedServer] = registered[ServerKey];
+    keys[RemovedClass] = registered[ClassKey];
+    keys[RemovedHandler] = registered[HandlerKey];
+    FormKeyPath(keys[RemovedSettings], HKEY_CURRENT_USER, kSettingsParent, kProductName);
+    keys[RemovedUninstall] = registered[UninstallKey];
+}
+
 // The key as a message names it, with its root.
 void FormFullKeyName(wchar_t (&out)[MAX_PATH + 32], const KeyPath& key) {
     const wchar_t* root = key.Root == HKEY_CLASSES_ROOT    ? L"HKEY_CLASSES_ROOT"
@@ -260,20 +281,10 @@ bool RegisteredDllIsOurs(wchar_t (&registered)[MAX_PATH]) {
 bool UninstallExtension() {
     const DWORD platformId = PlatformId();
 
-    // In the order of deletion: the subkey first, so that the class key is left without
-    // subkeys.
-    KeyPath keys[5];
-    {
-        KeyPath registered[RegisteredKeyCount];
-        FormRegisteredKeys(registered);
-        keys[0] = registered[ServerKey];
-        keys[1] = registered[ClassKey];
-        keys[2] = registered[HandlerKey];
-        FormKeyPath(keys[3], HKEY_CURRENT_USER, kSettingsParent, kProductName);
-        keys[4] = registered[UninstallKey];
-    }
-    KeySnapshot before[5];
-    for (int index = 0; index < 5; ++index) {
+    KeyPath keys[RemovedKeyCount];
+    FormRemovedKeys(keys);
+    KeySnapshot before[RemovedKeyCount];
+    for (int index = 0; index < RemovedKeyCount; ++index) {
         if (!before[index].Take(keys[index].Root, keys[index].Path)) {
             ShowKeyFailure(GetDesktopWindow(), kTextCannotUninstall, keys[index]);
             return false;
@@ -281,11 +292,11 @@ bool UninstallExtension() {
     }
     // A class key without "InprocServer32" is not this program's registration: it is left
     // alone.
-    if (before[1].Existed() && !before[0].Existed()) {
-        ShowKeyFailure(GetDesktopWindow(), kTextCannotUninstall, keys[0]);
+    if (before[RemovedClass].Existed() && !before[RemovedServer].Existed()) {
+        ShowKeyFailure(GetDesktopWindow(), kTextCannotUninstall, keys[RemovedServer]);
         return false;
     }
-    for (int index = 0; index < 5; ++index) {
+    for (int index = 0; index < RemovedKeyCount; ++index) {
         const LONG deleted = RegDeleteKeyW(keys[index].Root, keys[index].Path);
         if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) {
             const bool putBack = PutBackDownFrom(before, index - 1);
