@@ -236,7 +236,20 @@ void CompiledPatternLine::AddTry(const char* pattern, std::size_t length, bool n
     attempt.firstPiece = static_cast<std::uint16_t>(pieceCount_);
     attempt.hasStar = std::memchr(pattern, '*', length) != nullptr;
     attempt.nameWithoutDot = nameWithoutDot;
-    int minLength = 0;
+    attempt.minLength = AddPieces(pattern, length);
+    attempt.pieceCount = static_cast<std::uint16_t>(pieceCount_ - attempt.firstPiece);
+    // So that length - minLength > extraLength also rejects a name shorter than minLength.
+    attempt.extraLength = attempt.hasStar ? static_cast<std::size_t>(-1) - attempt.minLength : 0;
+    // With a star, a start piece and an end piece are two different pieces; without one,
+    // the only piece starts the name and the length check makes it end it too.
+    AnchorPieces(attempt, attempt.pieceCount != 0 && pattern[0] != '*',
+                 attempt.hasStar && pattern[length - 1] != '*');
+}
+
+// The pattern's pieces, folded, behind the pieces of the tries before; returns the bytes they
+// cover together.
+std::size_t CompiledPatternLine::AddPieces(const char* pattern, std::size_t length) {
+    std::size_t minLength = 0;
     for (std::size_t at = 0; at < length;) {
         if (pattern[at] == '*') {
             ++at;
@@ -254,15 +267,12 @@ void CompiledPatternLine::AddTry(const char* pattern, std::size_t length, bool n
         piece.literalCount = 0;
         minLength += piece.length;
     }
-    attempt.pieceCount = static_cast<std::uint16_t>(pieceCount_ - attempt.firstPiece);
-    attempt.minLength = static_cast<std::size_t>(minLength);
-    // So that length - minLength > extraLength also rejects a name shorter than minLength.
-    attempt.extraLength = attempt.hasStar ? static_cast<std::size_t>(-1) - attempt.minLength : 0;
+    return minLength;
+}
 
-    // With a star, a start piece and an end piece are two different pieces; without one,
-    // the only piece starts the name and the length check makes it end it too.
-    const bool startPiece = attempt.pieceCount != 0 && pattern[0] != '*';
-    const bool endPiece = attempt.hasStar && pattern[length - 1] != '*';
+// Sets the words of the pieces anchored at either end of the name; the pieces between them
+// are searched, and their literals indexed for the search.
+void CompiledPatternLine::AnchorPieces(Try& attempt, bool startPiece, bool endPiece) {
     int first = attempt.firstPiece;
     int end = attempt.firstPiece + attempt.pieceCount;
     attempt.startLength = 0;

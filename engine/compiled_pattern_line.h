@@ -73,6 +73,8 @@ private:
     class PieceFinder;
 
     void AddTry(const char* pattern, std::size_t length, bool nameWithoutDot);
+    std::size_t AddPieces(const char* pattern, std::size_t length);
+    void AnchorPieces(Try& attempt, bool startPiece, bool endPiece);
     void AddLiterals(Piece& piece);
     bool FitsAnchors(const Try& attempt, Name& name) const;
     bool FitsAnchoredPieces(const Try& attempt, const Name& name) const;
