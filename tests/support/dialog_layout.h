@@ -28,5 +28,5 @@ struct DialogDesign {
 };
 
 // Reads dialog template `id` of `module` (a module loaded as a data file will do) and
-// checks it, created and measured, against the design.
+// checks it, created and measured, against `design`.
 void ExpectDialogAsDesigned(HMODULE module, int id, const DialogDesign& design);

@@ -24,8 +24,8 @@ struct IconGroupEntry {
 };
 #pragma pack(pop)
 
-// The names of the strings a version block may hold; each one the design does not list
-// must be missing.
+// The names of the strings a version block may hold; each one the expected strings do not
+// name must be missing.
 const char* const kVersionStringNames[] = {
     "CompanyName",     "FileDescription",  "FileVersion", "InternalName",   "LegalCopyright",
     "LegalTrademarks", "OriginalFilename", "ProductName", "ProductVersion", "Comments"};
