@@ -16,6 +16,7 @@
 
 #include "shellext/folder_view.h"
 #include "tests/support/list_view_items.h"
+#include "tests/support/owned_com_object.h"
 #include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/shell_view.h"
@@ -144,21 +145,13 @@ TEST(FindExplorerListView, FindsTheListViewOfWinesOwnShellView) {
 // ----- FindFolderView ------------------------------------------------------------------
 
 // A site that answers each service with the object the row gives it, or not at all.
-class FakeSite final : public IServiceProvider {
+class FakeSite final : public OwnedComObject<IServiceProvider> {
 public:
     IUnknown* FolderView = nullptr;
     IUnknown* TopLevelBrowser = nullptr;
     IUnknown* ShellBrowser = nullptr;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IServiceProvider))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IServiceProvider*>(this);
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    bool Offers(REFIID riid) const override { return IsEqualIID(riid, IID_IServiceProvider); }
     STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
         *ppv = nullptr;
         IUnknown* answer = IsEqualGUID(service, SID_SFolderView)        ? FolderView
@@ -244,6 +237,7 @@ TEST_P(ReachingTheView, TakesTheFirstViewOfTheClickedFolder) {
     }
     if (found != nullptr)
         found->Release();
+    EXPECT_EQ(site.HeldByOthers(), 0) << "the site's services were given back";
 }
 
 INSTANTIATE_TEST_SUITE_P(

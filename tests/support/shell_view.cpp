@@ -75,24 +75,6 @@ IDataObject* ShellDataObject(IShellFolder* folder, const std::vector<std::string
     return data;
 }
 
-STDMETHODIMP ShellBrowser::QueryInterface(REFIID riid, void** ppv) {
-    if (ppv == nullptr)
-        return E_POINTER;
-    const bool offered = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleWindow) ||
-                         IsEqualIID(riid, IID_IShellBrowser);
-    *ppv = offered ? static_cast<IShellBrowser*>(this) : nullptr;
-    return offered ? (AddRef(), S_OK) : E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) ShellBrowser::AddRef() {
-    return InterlockedIncrement(&refCount_);
-}
-
-STDMETHODIMP_(ULONG) ShellBrowser::Release() {
-    const LONG count = InterlockedDecrement(&refCount_);
-    return count > 0 ? static_cast<ULONG>(count) : 0;
-}
-
 STDMETHODIMP ShellBrowser::GetWindow(HWND* window) {
     if (window == nullptr)
         return E_POINTER;

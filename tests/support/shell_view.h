@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/owned_com_object.h"
 #include "tests/support/uncopyable.h"
 
 // The shell folder object of a file-system folder, the path in the ANSI code page, or of the
@@ -24,16 +25,11 @@ IDataObject* ShellDataObject(IShellFolder* folder, const std::vector<std::string
 // The smallest IShellBrowser that lets the shell's folder view live in a window of ours: the
 // view asks it for the window, sends it a few toolbar and status messages, and tells it when
 // it becomes active. Navigation is not offered.
-class ShellBrowser final : public IShellBrowser, private Uncopyable {
+class ShellBrowser final : public OwnedComObject<IShellBrowser>, private Uncopyable {
 public:
     explicit ShellBrowser(HWND window) : window_(window) {}
 
     void SetActiveView(IShellView* view) { view_ = view; }
-
-    // IUnknown. The object lives as long as its owner; the count only reports.
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IOleWindow
     STDMETHODIMP GetWindow(HWND* window) override;
@@ -55,9 +51,12 @@ public:
     STDMETHODIMP SetToolbarItems(LPTBBUTTONSB, UINT, UINT) override { return S_OK; }
 
 private:
+    bool Offers(REFIID riid) const override {
+        return IsEqualIID(riid, IID_IOleWindow) || IsEqualIID(riid, IID_IShellBrowser);
+    }
+
     HWND window_;
     IShellView* view_ = nullptr;
-    LONG refCount_ = 1;
 };
 
 // How a folder's view is put into a window of ours.

@@ -7,26 +7,20 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "tests/support/owned_com_object.h"
 #include "tests/support/shell_view.h"
 #include "tests/support/uncopyable.h"
 
-class HostSite final : public IServiceProvider, private Uncopyable {
+class HostSite final : public OwnedComObject<IServiceProvider>, private Uncopyable {
 public:
     // The site answers for this view, which outlives it.
     explicit HostSite(const FolderView& view) : view_(view) {}
 
-    // IUnknown. The object lives as long as its owner; the count only reports.
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
     // IServiceProvider
     STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override;
 
-    // References that handlers still hold.
-    LONG HeldByOthers() const { return refCount_ - 1; }
-
 private:
+    bool Offers(REFIID riid) const override { return IsEqualIID(riid, IID_IServiceProvider); }
+
     const FolderView& view_;
-    LONG refCount_ = 1;
 };
