@@ -11,7 +11,7 @@ ModuleObject::~ModuleObject() {
 }
 
 ULONG ModuleObject::ReleaseReference() {
-    const ULONG count = --RefCount;
+    const ULONG count = static_cast<ULONG>(InterlockedDecrement(&RefCount));
     if (count == 0)
         delete this;
     return count;

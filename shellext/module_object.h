@@ -10,15 +10,16 @@ public:
     ModuleObject(const ModuleObject&) = delete;
     ModuleObject& operator=(const ModuleObject&) = delete;
 
-    // Starts at 0: the creator's QueryInterface takes the first reference.
-    ULONG RefCount = 0;
+    // Starts at 0: the creator's QueryInterface takes the first reference. Explorer's threads
+    // share an object's interfaces, so the count changes only by interlocked operations.
+    LONG RefCount = 0;
 
 protected:
     ModuleObject();
     // Only ReleaseReference destroys an object.
     virtual ~ModuleObject();
 
-    ULONG AddReference() { return ++RefCount; }
+    ULONG AddReference() { return static_cast<ULONG>(InterlockedIncrement(&RefCount)); }
     ULONG ReleaseReference();
 };
 

@@ -119,11 +119,37 @@ TEST(ExtensionFactory, NoMemoryForTheFactoryOrTheObjectIsOutOfMemory) {
 TEST(ExtensionFactory, NewObjectStartsWithEmptyTextFields) {
     SelectExtension* extension = CreateExtension();
     ASSERT_NE(extension, nullptr);
-    EXPECT_EQ(extension->RefCount, 1u);
+    EXPECT_EQ(extension->RefCount, 1);
     EXPECT_EQ(extension->HeldDataObject, nullptr);
     EXPECT_STREQ(extension->DefaultPattern, "");
     EXPECT_STREQ(extension->SourceFolder, L"");
     EXPECT_EQ(extension->ActiveRun, nullptr);
+    Destroy(extension);
+}
+
+// Explorer hands an object's interfaces to several threads; a count that loses an update frees
+// the object under a caller or never frees it.
+DWORD WINAPI TakeAndGiveBackReferences(void* extension) {
+    IShellExtInit* init = static_cast<SelectExtension*>(extension);
+    for (int round = 0; round < 2000000; ++round) {
+        init->AddRef();
+        init->Release();
+    }
+    return 0;
+}
+
+TEST(ExtensionFactory, ReferencesTakenOnSeveralThreadsAllCount) {
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    HANDLE threads[4] = {};
+    for (HANDLE& thread : threads) {
+        thread = CreateThread(nullptr, 0, TakeAndGiveBackReferences, extension, 0, nullptr);
+        ASSERT_NE(thread, nullptr);
+    }
+    WaitForMultipleObjects(4, threads, TRUE, INFINITE);
+    for (HANDLE thread : threads)
+        CloseHandle(thread);
+    EXPECT_EQ(extension->RefCount, 1);
     Destroy(extension);
 }
 
