@@ -14,8 +14,13 @@ inline constexpr char kClassIdText[] = "{76F7FE62-BCEE-11d5-96CD-444553540000}";
 // The name under which the handler, the uninstall entry and the settings are kept.
 inline constexpr char kProductName[] = "Vestrane";
 
-// Parents (under HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE) of the keys named kProductName.
+// Parents (under HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE) of the keys named kProductName:
+// the context-menu handlers of files, of folder items and of a folder window's background
+// (the empty area of a folder or of the desktop), and the uninstall entries.
 inline constexpr char kHandlerParent[] = "*\\shellex\\ContextMenuHandlers";
+inline constexpr char kFolderHandlerParent[] = "Directory\\shellex\\ContextMenuHandlers";
+inline constexpr char kBackgroundHandlerParent[] =
+    "Directory\\Background\\shellex\\ContextMenuHandlers";
 inline constexpr char kUninstallParent[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 

@@ -14,11 +14,13 @@
 constexpr int kRecordTextSize = 261;
 
 struct RunRecord {
-    // "*" and the first selected file's extension, or empty.
+    // "*" and the first selected file's extension, "*" for the empty area of a folder, or
+    // empty.
     char DefaultPattern[kRecordTextSize] = {};
     // The line typed in the selection dialog.
     char PatternLine[kRecordTextSize] = {};
-    // Folder of the first selected file without a trailing backslash ("C:" for a root).
+    // Folder of the first selected item, or the folder whose empty area was right-clicked,
+    // without a trailing backslash ("C:" for a root).
     wchar_t SourceFolder[MAX_PATH] = {};
     // Full paths of the matched items; exists only during one selection pass.
     WideStringList* SelectedPaths = nullptr;

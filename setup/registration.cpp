@@ -34,8 +34,18 @@ void FormKeyPath(KeyPath& key, HKEY root, const char* parent, const char* child)
     Cp932ToWide(name, key.Path, MAX_PATH);
 }
 
-// The keys of the registration, in the order installation writes them.
-enum RegisteredKey { ClassKey, ServerKey, HandlerKey, UninstallKey, RegisteredKeyCount };
+// The keys of the registration, in the order installation writes them: the class, then the
+// handler entries of the three places Explorer offers the command (a file, a folder item,
+// the background of a folder window), then the uninstall entry.
+enum RegisteredKey {
+    ClassKey,
+    ServerKey,
+    HandlerKey,
+    FolderHandlerKey,
+    BackgroundHandlerKey,
+    UninstallKey,
+    RegisteredKeyCount
+};
 
 void FormRegisteredKeys(KeyPath (&keys)[RegisteredKeyCount]) {
     char classKey[MAX_PATH];
@@ -43,6 +53,9 @@ void FormRegisteredKeys(KeyPath (&keys)[RegisteredKeyCount]) {
     FormKeyPath(keys[ClassKey], HKEY_CLASSES_ROOT, "CLSID", kClassIdText);
     FormKeyPath(keys[ServerKey], HKEY_CLASSES_ROOT, classKey, kInprocServer);
     FormKeyPath(keys[HandlerKey], HKEY_CLASSES_ROOT, kHandlerParent, kProductName);
+    FormKeyPath(keys[FolderHandlerKey], HKEY_CLASSES_ROOT, kFolderHandlerParent, kProductName);
+    FormKeyPath(keys[BackgroundHandlerKey], HKEY_CLASSES_ROOT, kBackgroundHandlerParent,
+                kProductName);
     FormKeyPath(keys[UninstallKey], HKEY_LOCAL_MACHINE, kUninstallParent, kProductName);
 }
 
@@ -52,6 +65,8 @@ enum RemovedKey {
     RemovedServer,
     RemovedClass,
     RemovedHandler,
+    RemovedFolderHandler,
+    RemovedBackgroundHandler,
     RemovedSettings,
     RemovedUninstall,
     RemovedKeyCount
@@ -63,6 +78,8 @@ void FormRemovedKeys(KeyPath (&keys)[RemovedKeyCount]) {
     keys[RemovedServer] = registered[ServerKey];
     keys[RemovedClass] = registered[ClassKey];
     keys[RemovedHandler] = registered[HandlerKey];
+    keys[RemovedFolderHandler] = registered[FolderHandlerKey];
+    keys[RemovedBackgroundHandler] = registered[BackgroundHandlerKey];
     FormKeyPath(keys[RemovedSettings], HKEY_CURRENT_USER, kSettingsParent, kProductName);
     keys[RemovedUninstall] = registered[UninstallKey];
 }
@@ -102,6 +119,8 @@ bool WriteKey(const KeyPath& path, RegisteredKey which) {
             SetString(key, nullptr, DllPath) && SetCp932String(key, "ThreadingModel", "Apartment");
         break;
     case HandlerKey:
+    case FolderHandlerKey:
+    case BackgroundHandlerKey:
         written = SetCp932String(key, nullptr, kClassIdText);
         break;
     case UninstallKey: {

@@ -15,8 +15,9 @@ enum RegistrationResult {
 // Asks whether to install, then RegisterExtension.
 RegistrationResult InstallExtension(HWND owner);
 
-// Registers DllPath as the extension's in-process server, hooks it into the context menu of
-// all files and writes the uninstall entry for ProgramPath. When users other than the
+// Registers DllPath as the extension's in-process server, hooks it into the context menus of
+// files, of folder items and of a folder window's background, and writes the uninstall entry
+// for ProgramPath. When users other than the
 // administrators could replace the DLL, first explains the risk and goes on only when the
 // user answers Yes.
 RegistrationResult RegisterExtension(HWND owner);

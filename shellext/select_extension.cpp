@@ -76,6 +76,37 @@ bool ReadFirstDroppedFile(const STGMEDIUM& medium, wchar_t (&path)[MAX_PATH]) {
     return read;
 }
 
+// The file-system path of the folder that a background menu was made for ("C:" for a root),
+// or false for a folder outside the file system (the computer, a library) or one whose path
+// does not fit.
+bool ReadFolderPath(PCIDLIST_ABSOLUTE folder, wchar_t (&path)[MAX_PATH]) {
+    if (folder == nullptr || !SHGetPathFromIDListW(folder, path) || path[0] == L'\0')
+        return false;
+    const int length = lstrlenW(path);
+    if (path[length - 1] == L'\\')
+        path[length - 1] = L'\0';
+    return true;
+}
+
+// True when the path names a folder: its name has no extension to offer as a pattern.
+bool IsFolder(const wchar_t* path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// True when the menu holds the entry already: a handler registered for several kinds of
+// item, or asked twice for the same menu, still shows it once.
+bool HoldsEntry(HMENU menu, const wchar_t* entry) {
+    const int count = GetMenuItemCount(menu);
+    for (int position = 0; position < count; ++position) {
+        wchar_t text[kTextRoom];
+        if (GetMenuStringW(menu, static_cast<UINT>(position), text, kTextRoom, MF_BYPOSITION) > 0 &&
+            lstrcmpW(text, entry) == 0)
+            return true;
+    }
+    return false;
+}
+
 template <typename Char> Char AsciiLower(Char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
 }
@@ -183,15 +214,26 @@ STDMETHODIMP SelectExtension::GetSite(REFIID riid, void** ppvSite) {
 // Explorer may initialise the same object again before it invokes a command; the latest
 // selection wins. A failed Initialize leaves DefaultPattern and SourceFolder empty, so a
 // later command never works on an earlier selection's folder.
-STDMETHODIMP SelectExtension::Initialize(LPCITEMIDLIST, IDataObject* pdtobj, HKEY) {
+//
+// For a right-click on the empty area of a folder window (or of the desktop) Explorer gives
+// the folder's item id list and no data object: the command then works on that folder, and
+// its line starts as "*". For selected items the folder is the first item's; a folder item's
+// name is no file name with an extension, so its line starts empty.
+STDMETHODIMP SelectExtension::Initialize(LPCITEMIDLIST pidlFolder, IDataObject* pdtobj, HKEY) {
     if (HeldDataObject != nullptr) {
         HeldDataObject->Release();
         HeldDataObject = nullptr;
     }
     DefaultPattern[0] = '\0';
     SourceFolder[0] = L'\0';
-    if (pdtobj == nullptr)
-        return E_INVALIDARG;
+    if (pdtobj == nullptr) {
+        wchar_t folder[MAX_PATH] = {};
+        if (!ReadFolderPath(pidlFolder, folder))
+            return E_INVALIDARG;
+        std::memcpy(SourceFolder, folder, sizeof SourceFolder);
+        lstrcpyA(DefaultPattern, "*");
+        return S_OK;
+    }
     HeldDataObject = pdtobj;
     HeldDataObject->AddRef();
 
@@ -210,9 +252,11 @@ STDMETHODIMP SelectExtension::Initialize(LPCITEMIDLIST, IDataObject* pdtobj, HKE
     const wchar_t* name = lastBackslash != nullptr ? lastBackslash + 1 : firstFile;
     // The pattern comes from the name alone, in the code page 932 form it is matched in;
     // that form has at most MAX_PATH - 1 bytes, so the pattern fits its field.
-    char codePageName[MAX_PATH];
-    WideToCp932(name, -1, codePageName, MAX_PATH);
-    MakeExtensionPattern(DefaultPattern, codePageName);
+    if (!IsFolder(firstFile)) {
+        char codePageName[MAX_PATH];
+        WideToCp932(name, -1, codePageName, MAX_PATH);
+        MakeExtensionPattern(DefaultPattern, codePageName);
+    }
     if (lastBackslash != nullptr)
         *lastBackslash = L'\0';
     std::memcpy(SourceFolder, firstFile, sizeof SourceFolder);
@@ -227,6 +271,9 @@ STDMETHODIMP SelectExtension::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     wchar_t entry[kTextRoom];
     Cp932ToWide(kMenuEntryText, entry, kTextRoom);
+    // The entry that is there already keeps its command; this object adds none.
+    if (HoldsEntry(hmenu, entry))
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     // Claiming a command that is not in the menu would shift the other handlers' offsets.
     if (!InsertMenuW(hmenu, indexMenu, MF_BYPOSITION, idCmdFirst, entry))
         return HRESULT_FROM_WIN32(GetLastError());

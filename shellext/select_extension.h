@@ -1,6 +1,7 @@
-// The context-menu extension object that Explorer creates for every context menu on files.
-// It holds COM state only: its reference count, the data object Explorer initialised it
-// with and what Initialize derived from it, and the site Explorer set on it. Each command it runs
+// The context-menu extension object that Explorer creates for every context menu on files, on
+// folder items and on the empty area of a folder window or of the desktop. It holds COM state
+// only: its reference count, the data object Explorer initialised it with and what Initialize
+// derived from it, and the site Explorer set on it. Each command it runs
 // builds a RunRecord of its own, through which the settings store, the selection dialog, the
 // selection pass and the actions exchange their data.
 #pragma once
@@ -24,7 +25,8 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return ReleaseReference(); }
 
     // IShellExtInit: keeps the data object and derives DefaultPattern and SourceFolder
-    // from the first selected file.
+    // from the first selected item, or, for the empty area of a folder window (no data
+    // object), from the folder pidlFolder names.
     STDMETHODIMP Initialize(LPCITEMIDLIST pidlFolder, IDataObject* pdtobj,
                             HKEY hkeyProgID) override;
 
@@ -43,9 +45,11 @@ public:
     IDataObject* HeldDataObject = nullptr;
     // The site last set, with a reference held; null when none is set.
     IUnknown* Site = nullptr;
-    // "*" and the first selected file's extension, or empty. Set by Initialize.
+    // "*" and the first selected file's extension, "*" for the empty area of a folder, or
+    // empty. Set by Initialize.
     char DefaultPattern[kRecordTextSize] = {};
-    // Folder of the first selected file without a trailing backslash ("C:" for a root).
+    // Folder of the first selected item, or the folder whose empty area was right-clicked,
+    // without a trailing backslash ("C:" for a root).
     wchar_t SourceFolder[MAX_PATH] = {};
     // The record of the command this object is running; null outside a run.
     RunRecord* ActiveRun = nullptr;

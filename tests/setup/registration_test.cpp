@@ -45,6 +45,8 @@ TEST_F(RegistrationTest, InstallAsksThenWritesEveryEntryExactly) {
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll_);
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel", "Apartment");
     ExpectString(HKEY_CLASSES_ROOT, kHandlerKey, nullptr, kClassIdText);
+    ExpectString(HKEY_CLASSES_ROOT, kFolderHandlerKey, nullptr, kClassIdText);
+    ExpectString(HKEY_CLASSES_ROOT, kBackgroundHandlerKey, nullptr, kClassIdText);
     ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", kProductName);
     ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + program_ + "\" u");
     // Installation leaves the settings to the dialog.
@@ -96,6 +98,7 @@ TEST_F(RegistrationTest, InstallWithoutRightsOnAKeyNamesItAndTakesBackWhatItWrot
         const std::string& Key;
     } unwritable[] = {{HKEY_CLASSES_ROOT, kClassKey},
                       {HKEY_CLASSES_ROOT, kHandlerKey},
+                      {HKEY_CLASSES_ROOT, kBackgroundHandlerKey},
                       {HKEY_LOCAL_MACHINE, kUninstallKey}};
     for (const auto& key : unwritable) {
         SCOPED_TRACE(key.Key);
@@ -166,6 +169,8 @@ TEST_F(RegistrationTest, RemovalWithoutInprocServerRemovesNothing) {
                         KeyFailure(kTextCannotUninstall, HKEY_CLASSES_ROOT, kServerKey));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kFolderHandlerKey));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kBackgroundHandlerKey));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
     EXPECT_TRUE(FileExists(*folder_ / "Vestrane.txt"));
@@ -185,6 +190,8 @@ TEST_F(RegistrationTest, RemovalThatCannotDeleteAKeyPutsBackWhatItDeleted) {
     ExpectString(HKEY_CLASSES_ROOT, kClassKey, nullptr, kProductName);
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel", "Apartment");
     ExpectString(HKEY_CLASSES_ROOT, kHandlerKey, nullptr, kClassIdText);
+    ExpectString(HKEY_CLASSES_ROOT, kFolderHandlerKey, nullptr, kClassIdText);
+    ExpectString(HKEY_CLASSES_ROOT, kBackgroundHandlerKey, nullptr, kClassIdText);
     ExpectStoredSettings(5, 1);
     EXPECT_TRUE(FileExists(*folder_ / "Vestrane.txt"));
     EXPECT_EQ(PendingRenames(), pendingBefore);

@@ -13,6 +13,8 @@
 void ClearInstallation() {
     DeleteKeyTree(HKEY_CLASSES_ROOT, kClassKey);
     DeleteKeyTree(HKEY_CLASSES_ROOT, kHandlerKey);
+    DeleteKeyTree(HKEY_CLASSES_ROOT, kFolderHandlerKey);
+    DeleteKeyTree(HKEY_CLASSES_ROOT, kBackgroundHandlerKey);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
     DeleteKeyTree(HKEY_CURRENT_USER, kSettingsKey);
 }
@@ -20,6 +22,8 @@ void ClearInstallation() {
 void ExpectNoRegistration() {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kFolderHandlerKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kBackgroundHandlerKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
@@ -141,6 +145,8 @@ void SetupTest::SetUp() {
     // Always in this order, so that two tests never wait for each other's second key.
     guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_CLASSES_ROOT, kClassKey));
     guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_CLASSES_ROOT, kHandlerKey));
+    guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_CLASSES_ROOT, kFolderHandlerKey));
+    guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_CLASSES_ROOT, kBackgroundHandlerKey));
     guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_LOCAL_MACHINE, kUninstallKey));
     guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_CURRENT_USER, kSettingsKey));
     ClearInstallation();

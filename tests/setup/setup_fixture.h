@@ -23,6 +23,10 @@
 inline const std::string kClassKey = std::string("CLSID\\") + kClassIdText;
 inline const std::string kServerKey = kClassKey + "\\InprocServer32";
 inline const std::string kHandlerKey = std::string(kHandlerParent) + "\\" + kProductName;
+inline const std::string kFolderHandlerKey =
+    std::string(kFolderHandlerParent) + "\\" + kProductName;
+inline const std::string kBackgroundHandlerKey =
+    std::string(kBackgroundHandlerParent) + "\\" + kProductName;
 inline const std::string kUninstallKey = std::string(kUninstallParent) + "\\" + kProductName;
 constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
 
@@ -46,7 +50,7 @@ bool LetEveryoneWrite(const std::string& path);
 
 // Removes the registration, the uninstall entry and the settings key.
 void ClearInstallation();
-// Neither the class, nor the handler, nor the uninstall entry is registered.
+// Neither the class, nor a handler, nor the uninstall entry is registered.
 void ExpectNoRegistration();
 // Writes "mode" and "select" of the settings key.
 void StoreSettings(DWORD mode, DWORD select);

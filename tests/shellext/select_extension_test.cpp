@@ -220,7 +220,10 @@ INSTANTIATE_TEST_SUITE_P(
                       {"b.doc", "a.txt", "c.xls"},
                       "*.doc",
                       ""},
-        InitializeRow{"FolderSelected", {"sub.dir\\"}, "", {"sub.dir"}, "*.dir", ""},
+        // A folder's name has no extension to offer, dot or not.
+        InitializeRow{"FolderItemGivesNoPattern", {"sub.dir\\"}, "", {"sub.dir"}, "", ""},
+        InitializeRow{
+            "FolderItemBeforeAFile", {"sub.dir\\", "a.txt"}, "", {"sub.dir", "a.txt"}, "", ""},
         InitializeRow{
             "JapaneseNameEndingIn5C", {"\x95\x5C.txt"}, "", {"\x95\x5C.txt"}, "*.txt", ""},
         InitializeRow{"JapaneseFolderEndingIn5C",
@@ -398,6 +401,52 @@ INSTANTIATE_TEST_SUITE_P(
                     PathRow{"HangulAndEmoji", L"C:\\한\\\U0001F600.txt", "*.txt", L"C:\\한"}),
     RowLabel());
 
+// The empty area of a folder window, or of the desktop: Explorer gives the folder's id list and
+// no data object. The command works on that folder (UTF-16, a root without its backslash, the
+// desktop as its folder) and its line starts as "*"; a data object held from an earlier
+// selection is given back. A folder outside the file system gets no entry.
+TEST(Initialize, EmptyAreaWorksOnTheFolderOfTheIdListFromStar) {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    ScratchFolder scratch("vestrane-background");
+    ASSERT_TRUE(scratch.AddFolder("\x95\x5C"));
+    wchar_t desktop[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE));
+    PIDLIST_ABSOLUTE desktopId = nullptr;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktopId), S_OK);
+    const std::wstring japanese = scratch / Wide("\x95\x5C");
+    const struct {
+        const char* Label;
+        PIDLIST_ABSOLUTE Id;
+        std::wstring Folder;
+    } places[] = {{"folder ending in 0x5C", ILCreateFromPathW(japanese.c_str()), japanese},
+                  {"drive root", ILCreateFromPathW(L"C:\\"), L"C:"},
+                  {"desktop", desktopId, desktop}};
+
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    FakeDataObject earlier(FakeDataObject::Paths, {L"C:\\earlier\\old.bak"});
+    ASSERT_EQ(extension->Initialize(nullptr, &earlier, nullptr), S_OK);
+    for (const auto& place : places) {
+        ASSERT_NE(place.Id, nullptr) << place.Label;
+        EXPECT_EQ(extension->Initialize(place.Id, nullptr, nullptr), S_OK) << place.Label;
+        EXPECT_STREQ(extension->DefaultPattern, "*") << place.Label;
+        EXPECT_EQ(lstrcmpiW(extension->SourceFolder, place.Folder.c_str()), 0)
+            << place.Label << ": " << Cp932(extension->SourceFolder);
+        EXPECT_EQ(extension->HeldDataObject, nullptr);
+        CoTaskMemFree(place.Id);
+    }
+    EXPECT_EQ(earlier.References(), 1u);
+
+    PIDLIST_ABSOLUTE computer = nullptr;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
+    EXPECT_EQ(extension->Initialize(computer, nullptr, nullptr), E_INVALIDARG);
+    EXPECT_STREQ(extension->DefaultPattern, "");
+    EXPECT_STREQ(extension->SourceFolder, L"");
+    CoTaskMemFree(computer);
+    Destroy(extension);
+    OleUninitialize();
+}
+
 TEST(Initialize, LongestPathThatFitsIsKept) {
     // 259 characters, the most a MAX_PATH buffer holds with its terminator.
     const std::wstring path = L"C:\\" + std::wstring(250, L'f') + L"\\a.txt";
@@ -477,15 +526,26 @@ TEST(QueryContextMenu, AMenuThatCannotTakeTheEntryClaimsNoCommand) {
     Destroy(extension);
 }
 
-TEST(QueryContextMenu, SecondCallAddsASecondEntry) {
+// Asked again for the same menu, by the same object or by another one (a handler registered
+// for files and for folders, both selected), the entry stays one with its first command; a
+// new menu gets its own.
+TEST(QueryContextMenu, AddsTheEntryOncePerMenu) {
     HMENU menu = CreatePopupMenu();
+    HMENU next = CreatePopupMenu();
     SelectExtension* extension = CreateExtension();
+    SelectExtension* other = CreateExtension();
     ASSERT_NE(extension, nullptr);
+    ASSERT_NE(other, nullptr);
     EXPECT_EQ(extension->QueryContextMenu(menu, 0, 7, 7, CMF_NORMAL), 1);
-    EXPECT_EQ(extension->QueryContextMenu(menu, 0, 9, 9, CMF_NORMAL), 1);
-    EXPECT_EQ(GetMenuItemCount(menu), 2);
-    EXPECT_EQ(GetMenuItemID(menu, 0), 9u);
+    EXPECT_EQ(extension->QueryContextMenu(menu, 0, 9, 9, CMF_NORMAL), 0);
+    EXPECT_EQ(other->QueryContextMenu(menu, 1, 11, 11, CMF_NORMAL), 0);
+    EXPECT_EQ(GetMenuItemCount(menu), 1);
+    EXPECT_EQ(GetMenuItemID(menu, 0), 7u);
+    EXPECT_EQ(extension->QueryContextMenu(next, 0, 9, 9, CMF_NORMAL), 1);
+    EXPECT_EQ(GetMenuItemID(next, 0), 9u);
+    Destroy(other);
     Destroy(extension);
+    DestroyMenu(next);
     DestroyMenu(menu);
 }
 
