@@ -27,16 +27,21 @@ readonly VESTRANE_HELP='ワイルドカードでファイルを一括選択し�
 VESTRANE_CLSID=$(shared_fact kClassIdText) || exit 1
 product=$(shared_fact kProductName) || exit 1
 handler_parent=$(shared_fact kHandlerParent) || exit 1
+folder_handler_parent=$(shared_fact kFolderHandlerParent) || exit 1
+background_handler_parent=$(shared_fact kBackgroundHandlerParent) || exit 1
 uninstall_parent=$(shared_fact kUninstallParent) || exit 1
 settings_key=$(shared_fact kSettingsKey) || exit 1
 settings_parent=$(shared_fact kSettingsParent) || exit 1
 readonly VESTRANE_CLSID
 readonly KEY_CLASS="HKCR\\CLSID\\$VESTRANE_CLSID"
 readonly KEY_HANDLER="HKCR\\$handler_parent\\$product"
+readonly KEY_FOLDER_HANDLER="HKCR\\$folder_handler_parent\\$product"
+readonly KEY_BACKGROUND_HANDLER="HKCR\\$background_handler_parent\\$product"
 readonly KEY_UNINSTALL="HKLM\\$uninstall_parent\\$product"
 readonly KEY_SETTINGS="HKCU\\$settings_key"
 readonly KEY_SETTINGS_PARENT="HKCU\\$settings_parent"
-unset product handler_parent uninstall_parent settings_key settings_parent
+unset product handler_parent folder_handler_parent background_handler_parent uninstall_parent
+unset settings_key settings_parent
 readonly MAIN_LINE='*.txt .doc readme'
 # Where the setup files are installed, as the README tells a user: under Program Files, which
 # only administrators may write.

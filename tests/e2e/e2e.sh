@@ -120,9 +120,10 @@ folder_action() {
 
 case "${case_name#today_}" in
 install)
-    reg_delete "$KEY_CLASS"
-    reg_delete "$KEY_HANDLER"
-    reg_delete "$KEY_UNINSTALL"
+    for key in "$KEY_CLASS" "$KEY_HANDLER" "$KEY_FOLDER_HANDLER" "$KEY_BACKGROUND_HANDLER" \
+        "$KEY_UNINSTALL"; do
+        reg_delete "$key"
+    done
     reset_settings
     rm -rf "$INSTALL_DIR"
     mkdir -p "$INSTALL_DIR"
@@ -149,7 +150,9 @@ install)
         "$(reg_default "$KEY_CLASS\\InprocServer32")"
     expect_equal "threading model" Apartment \
         "$(reg_value "$KEY_CLASS\\InprocServer32" ThreadingModel)"
-    expect_equal "handler" "$VESTRANE_CLSID" "$(reg_default "$KEY_HANDLER")"
+    for key in "$KEY_HANDLER" "$KEY_FOLDER_HANDLER" "$KEY_BACKGROUND_HANDLER"; do
+        expect_equal "handler $key" "$VESTRANE_CLSID" "$(reg_default "$key")"
+    done
     expect_equal "uninstall name" Vestrane "$(reg_value "$KEY_UNINSTALL" DisplayName)"
     uninstall=$(reg_value "$KEY_UNINSTALL" UninstallString)
     case "$uninstall" in
@@ -158,14 +161,20 @@ install)
     esac
     expect_equal "configured mode" 0x0 "$(reg_value "$KEY_SETTINGS" mode)"
     expect_equal "configured start text" 0x0 "$(reg_value "$KEY_SETTINGS" select)"
-    # Explorer's side: the menu offers the entry with its help text.
+    # Explorer's side: the menus of a file, of a folder item with a file and of the empty area
+    # offer the entry once, with its help text.
     make_sample "$sample_win"
-    run_host "$work/menu.txt" --folder "$sample_win" --invoke "$VESTRANE_LABEL" \
-        --answer 'click:2' || fail "explorer-host: $(cat "$work/menu.txt")"
-    expect_line "$work/menu.txt" "handler: Vestrane"
-    expect_line "$work/menu.txt" "menu: $VESTRANE_LABEL"
-    expect_line "$work/menu.txt" "help: $VESTRANE_HELP"
-    expect_unloaded "$work/menu.txt"
+    mkdir -p "$sample/folder"
+    for place in "--select readme" "--select folder --select readme" --background; do
+        report=$work/menu.txt
+        # shellcheck disable=SC2086
+        run_host "$report" --folder "$sample_win" $place --invoke "$VESTRANE_LABEL" \
+            --answer 'click:2' || fail "explorer-host $place: $(cat "$report")"
+        expect_line "$report" "handler: Vestrane"
+        expect_equal "entries with $place" 1 "$(grep -cxF "menu: $VESTRANE_LABEL" "$report")"
+        expect_line "$report" "help: $VESTRANE_HELP"
+        expect_unloaded "$report"
+    done
     ;;
 
 select_only)
@@ -365,6 +374,81 @@ reach_view)
         --invoke "$VESTRANE_LABEL" --answer "set:1000=$MAIN_LINE;click:1005;click:1" ||
         fail "$(cat "$report")"
     expect_set "selected through the list view" "$report" selected "${SAMPLE_MATCHING[@]}"
+    # The desktop's empty area: its view, reached through the site alone, shows the desktop
+    # folder beside the computer's own items; with no way to reach it the command ends
+    # silently. The desktop folder moves into the work folder for the case (in the prefix it
+    # is the Linux home folder).
+    desktop_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+    desktop_before=$(reg_value "$desktop_key" Desktop)
+    [ -n "$desktop_before" ] || fail "the prefix names no desktop folder"
+    trap 'wine_run "C:\windows\system32\reg.exe" add "$desktop_key" /v Desktop \
+        /t REG_EXPAND_SZ /d "$desktop_before" /f >/dev/null 2>&1' EXIT
+    rm -rf "$work/desktop"
+    mkdir -p "$work/desktop"
+    for name in memo.txt report.doc photo.jpg; do
+        echo "$name" >"$work/desktop/$name"
+    done
+    wine_run 'C:\windows\system32\reg.exe' add "$desktop_key" /v Desktop /t REG_EXPAND_SZ \
+        /d "$work_win\\desktop" /f >/dev/null 2>&1 || fail "cannot move the desktop folder"
+    for route in --no-browser-message "--no-site --no-browser-message"; do
+        report=$work/desktop.txt
+        # shellcheck disable=SC2086
+        run_host "$report" --layout today $route --desktop --background \
+            --invoke "$VESTRANE_LABEL" --answer "set:1000=$MAIN_LINE;click:1005;click:1" ||
+            fail "desktop $route: $(cat "$report")"
+        report_values item "$report" | grep -qxF photo.jpg ||
+            fail "the desktop shows no photo.jpg: $(cat "$report")"
+        if [ "$route" = --no-browser-message ]; then
+            expect_line "$report" "dialog-combo: 1000 *"
+            expect_set "selected on the desktop" "$report" selected memo.txt report.doc
+        else
+            expect_equal "dialogs on an unreachable desktop" 0 \
+                "$(report_values dialogs "$report")"
+        fi
+    done
+    ;;
+
+folder_and_background)
+    # A folder item and the empty area run the command as a file does: select only, then copy
+    # to the clipboard. Two folders join the sample, neither matching the line; the dialog
+    # starts empty from a folder item (its name has no extension) and with "*" from the empty
+    # area.
+    reset_settings
+    make_sample "$sample_win"
+    mkdir -p "$sample/写真" "$sample/old.bak"
+    for place in "--select 写真" --background; do
+        start=
+        [ "$place" = --background ] && start='*'
+        for radio in 1005 1001; do
+            report=$work/host.txt
+            # shellcheck disable=SC2086
+            run_host "$report" --folder "$sample_win" $place --clear-clipboard \
+                --invoke "$VESTRANE_LABEL" --answer "set:1000=$MAIN_LINE;click:$radio;click:1" ||
+                fail "$place: $(cat "$report")"
+            expect_line "$report" "dialog-combo: 1000 $start"
+            expect_set "selected ($place, $radio)" "$report" selected "${SAMPLE_MATCHING[@]}"
+            if [ $radio = 1001 ]; then
+                expect_clipboard "$report" 1
+            else
+                expect_line "$report" "clipboard-files: none"
+            fi
+        done
+    done
+    # A folder that holds only folders: its empty area selects, one of its folders copies.
+    only_win="$work_win\\年度別"
+    only=$(linux_path "$only_win")
+    rm -rf "$only"
+    mkdir -p "$only/2023" "$only/2024" "$only/old" "$only/資料表"
+    report=$work/only.txt
+    run_host "$report" --folder "$only_win" --background --invoke "$VESTRANE_LABEL" \
+        --answer "set:1000=20*;click:1005;click:1" || fail "$(cat "$report")"
+    expect_set "selected in $only_win" "$report" selected 2023 2024
+    run_host "$report" --folder "$only_win" --select old --clear-clipboard \
+        --invoke "$VESTRANE_LABEL" --answer "set:1000=20*;click:1001;click:1" ||
+        fail "$(cat "$report")"
+    expect_set "selected from a folder item" "$report" selected 2023 2024
+    expect_set "copied from a folder item" "$report" clipboard-file \
+        "$only_win\\2023" "$only_win\\2024"
     ;;
 
 hidden_extensions)
@@ -401,7 +485,8 @@ uninstall)
     run_driven "$report" --answer 'click:1' -- "$INSTALL_WIN\\Vestinst.exe" u ||
         fail "Vestinst u ended with $?: $(cat "$report")"
     expect_line "$report" "dialog-text: アンインストールしました。\\nVestrane.DLL, Vestinst.exe は再起動後に削除されます。"
-    for key in "$KEY_CLASS" "$KEY_HANDLER" "$KEY_UNINSTALL" "$KEY_SETTINGS"; do
+    for key in "$KEY_CLASS" "$KEY_HANDLER" "$KEY_FOLDER_HANDLER" "$KEY_BACKGROUND_HANDLER" \
+        "$KEY_UNINSTALL" "$KEY_SETTINGS"; do
         ! key_exists "$key" || fail "$key is still there after the removal"
     done
     key_exists "$KEY_SETTINGS_PARENT" || fail "$KEY_SETTINGS_PARENT has gone as well"
@@ -413,13 +498,16 @@ uninstall)
     *Vestinst.exe*Vestrane.dll*) ;;
     *) fail "the two files are not scheduled for deletion: [$pending]" ;;
     esac
-    # Explorer's side: the menu no longer offers the entry.
+    # Explorer's side: neither the file's menu nor the empty area's offers the entry.
     make_sample "$sample_win"
-    run_host "$work/menu.txt" --folder "$sample_win" --invoke "$VESTRANE_LABEL"
-    status=$?
-    expect_equal "host status without the entry" 2 "$status"
-    expect_no_line "$work/menu.txt" "handler: Vestrane"
-    expect_no_line "$work/menu.txt" "menu: $VESTRANE_LABEL"
+    for place in "--select readme" --background; do
+        # shellcheck disable=SC2086
+        run_host "$work/menu.txt" --folder "$sample_win" $place --invoke "$VESTRANE_LABEL"
+        status=$?
+        expect_equal "host status without the entry ($place)" 2 "$status"
+        expect_no_line "$work/menu.txt" "handler: Vestrane"
+        expect_no_line "$work/menu.txt" "menu: $VESTRANE_LABEL"
+    done
     ;;
 
 *)

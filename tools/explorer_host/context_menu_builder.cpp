@@ -51,6 +51,40 @@ std::string ServerPath(const CLSID& clsid) {
         return std::string();
     return path;
 }
+
+struct SelectionKinds {
+    bool Files = false;
+    bool Folders = false;
+};
+
+// Whether files, folders or both are selected, from the paths of the selection's drop list.
+SelectionKinds KindsOf(IDataObject* data) {
+    SelectionKinds kinds;
+    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium = {};
+    if (FAILED(data->GetData(&format, &medium)))
+        return kinds;
+    HDROP drop = static_cast<HDROP>(medium.hGlobal);
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT index = 0; index < count; ++index) {
+        wchar_t path[MAX_PATH] = {};
+        if (DragQueryFileW(drop, index, path, MAX_PATH) == 0)
+            continue;
+        const DWORD attributes = GetFileAttributesW(path);
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            continue;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            kinds.Folders = true;
+        else
+            kinds.Files = true;
+    }
+    ReleaseStgMedium(&medium);
+    return kinds;
+}
+
+bool IsSeparatorAt(HMENU menu, int position) {
+    return (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_SEPARATOR) != 0;
+}
 } // namespace
 
 ContextMenuBuilder::~ContextMenuBuilder() {
@@ -73,39 +107,72 @@ bool ContextMenuBuilder::SetSiteOf(IUnknown* object, IUnknown* site) {
     return true;
 }
 
-HRESULT ContextMenuBuilder::Build(IShellView* view, PCIDLIST_ABSOLUTE folder, IUnknown* site) {
+HRESULT ContextMenuBuilder::Build(IShellView* view, PCIDLIST_ABSOLUTE folder, MenuPlace place,
+                                  IUnknown* site) {
     site_ = site;
     IDataObject* data = nullptr;
-    HRESULT hr =
-        view->GetItemObject(SVGIO_SELECTION, IID_IDataObject, reinterpret_cast<void**>(&data));
-    if (FAILED(hr) || data == nullptr)
-        return FAILED(hr) ? hr : E_FAIL;
+    SelectionKinds kinds;
+    if (place == MenuPlace::Selection) {
+        const HRESULT hr =
+            view->GetItemObject(SVGIO_SELECTION, IID_IDataObject, reinterpret_cast<void**>(&data));
+        if (FAILED(hr) || data == nullptr)
+            return FAILED(hr) ? hr : E_FAIL;
+        kinds = KindsOf(data);
+    }
     menu_ = CreatePopupMenu();
     if (menu_ == nullptr) {
-        data->Release();
+        if (data != nullptr)
+            data->Release();
         return HRESULT_FROM_WIN32(GetLastError());
     }
-
-    // The folder's own entries (open, cut, copy, delete, properties...) come first.
-    IContextMenu* own = nullptr;
-    if (SUCCEEDED(view->GetItemObject(SVGIO_SELECTION, IID_IContextMenu,
-                                      reinterpret_cast<void**>(&own))) &&
-        own != nullptr) {
-        const HRESULT added = own->QueryContextMenu(menu_, 0, nextId_, kLastCommandId, CMF_NORMAL);
-        if (SUCCEEDED(added)) {
-            parts_.push_back({own, nextId_, HRESULT_CODE(added), "folder"});
-            nextId_ += HRESULT_CODE(added);
-        } else {
-            own->Release();
+    AddViewEntries(view, place);
+    insertAt_ = GetMenuItemCount(menu_);
+    if (place == MenuPlace::Background) {
+        // Explorer puts the handlers' entries of the empty area below the view's paste
+        // entries and above its last group (new, properties): before the last separator.
+        for (int position = insertAt_ - 1; position > 0; --position) {
+            if (IsSeparatorAt(menu_, position)) {
+                insertAt_ = position;
+                break;
+            }
         }
+        AddHandlersOf("Directory\\Background", nullptr, folder);
+    } else {
+        if (kinds.Files)
+            AddHandlersOf("*", data, folder);
+        if (kinds.Folders)
+            AddHandlersOf("Directory", data, folder);
+        data->Release();
     }
+    return S_OK;
+}
 
+void ContextMenuBuilder::AddViewEntries(IShellView* view, MenuPlace place) {
+    // The view's own entries (open, cut, copy, delete, properties...; for the empty area the
+    // view's modes, paste, new...) come first.
+    IContextMenu* own = nullptr;
+    if (FAILED(
+            view->GetItemObject(place == MenuPlace::Selection ? SVGIO_SELECTION : SVGIO_BACKGROUND,
+                                IID_IContextMenu, reinterpret_cast<void**>(&own))) ||
+        own == nullptr)
+        return;
+    const HRESULT added = own->QueryContextMenu(menu_, 0, nextId_, kLastCommandId, CMF_NORMAL);
+    if (FAILED(added)) {
+        own->Release();
+        return;
+    }
+    parts_.push_back({own, nextId_, HRESULT_CODE(added), "folder"});
+    nextId_ += HRESULT_CODE(added);
+}
+
+void ContextMenuBuilder::AddHandlersOf(const char* itemClass, IDataObject* data,
+                                       PCIDLIST_ABSOLUTE folder) {
     HKEY classKey = nullptr;
-    RegOpenKeyExA(HKEY_CLASSES_ROOT, "*", 0, KEY_READ, &classKey);
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, itemClass, 0, KEY_READ, &classKey) != ERROR_SUCCESS)
+        return;
     HKEY handlers = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers", 0, KEY_READ,
-                      &handlers) == ERROR_SUCCESS) {
-        bool separated = false;
+    if (RegOpenKeyExA(classKey, "shellex\\ContextMenuHandlers", 0, KEY_READ, &handlers) ==
+        ERROR_SUCCESS) {
         for (DWORD index = 0;; ++index) {
             char name[256] = {};
             DWORD nameSize = sizeof name;
@@ -117,18 +184,23 @@ HRESULT ContextMenuBuilder::Build(IShellView* view, PCIDLIST_ABSOLUTE folder, IU
                 problems_.push_back(std::string(name) + ": no class id");
                 continue;
             }
-            if (!separated && GetMenuItemCount(menu_) > 0) {
-                AppendMenuA(menu_, MF_SEPARATOR, 0, nullptr);
-                separated = true;
+            bool loaded = false;
+            for (const CLSID& other : loaded_)
+                loaded = loaded || IsEqualCLSID(other, clsid);
+            if (loaded)
+                continue;
+            loaded_.push_back(clsid);
+            if (!separated_ && insertAt_ > 0) {
+                InsertMenuA(menu_, static_cast<UINT>(insertAt_), MF_BYPOSITION | MF_SEPARATOR, 0,
+                            nullptr);
+                ++insertAt_;
+                separated_ = true;
             }
             AddHandler(name, clsid, data, folder, classKey);
         }
         RegCloseKey(handlers);
     }
-    if (classKey != nullptr)
-        RegCloseKey(classKey);
-    data->Release();
-    return S_OK;
+    RegCloseKey(classKey);
 }
 
 void ContextMenuBuilder::AddHandler(const std::string& name, const CLSID& clsid, IDataObject* data,
@@ -151,8 +223,10 @@ void ContextMenuBuilder::AddHandler(const std::string& name, const CLSID& clsid,
     }
     if (site_ != nullptr)
         SetSiteOf(menu, site_);
-    hr = menu->QueryContextMenu(menu_, static_cast<UINT>(GetMenuItemCount(menu_)), nextId_,
-                                kLastCommandId, CMF_NORMAL);
+    const int before = GetMenuItemCount(menu_);
+    hr = menu->QueryContextMenu(menu_, static_cast<UINT>(insertAt_), nextId_, kLastCommandId,
+                                CMF_NORMAL);
+    insertAt_ += GetMenuItemCount(menu_) - before;
     if (FAILED(hr)) {
         problems_.push_back(name + ": QueryContextMenu " + HresultText(hr));
         if (site_ != nullptr)

@@ -1,8 +1,16 @@
-// The context menu for the selected items of a folder view, built the way Explorer builds it:
-// the folder's own entries, then the entries of every context-menu handler registered for all
-// files under HKEY_CLASSES_ROOT\*\shellex\ContextMenuHandlers. Each handler is created through
-// COM, initialised with the selection's data object, given the window's site when there is
-// one, and asked to add its entries. Nothing here knows any handler in particular.
+// The context menu of a folder view, built the way Explorer builds it for each place: the
+// view's own entries, then the entries of every context-menu handler registered for the place
+// under HKEY_CLASSES_ROOT:
+//   selected items: "*\shellex\ContextMenuHandlers" when files are among them and
+//     "Directory\shellex\ContextMenuHandlers" when folders are, each handler initialised with
+//     the selection's data object and the folder's id list;
+//   the empty area of the view: "Directory\Background\shellex\ContextMenuHandlers", each
+//     handler initialised with the folder's id list and no data object.
+// The handlers' entries follow the view's own after a separator; for the empty area they go
+// before the view's last group, as Explorer puts them above "New" and "Properties". A handler
+// registered under several of these keys is loaded once, as Explorer loads it. Each
+// is created through COM, given the window's site when there is one, and asked to add its
+// entries. Nothing here knows any handler in particular.
 #pragma once
 
 #include <windows.h>
@@ -13,15 +21,20 @@
 
 #include "tests/support/uncopyable.h"
 
+// Where the right-click went.
+enum class MenuPlace { Selection, Background };
+
 class ContextMenuBuilder : private Uncopyable {
 public:
     ContextMenuBuilder() = default;
     ~ContextMenuBuilder();
 
-    // Builds the popup menu for the view's current selection. `folder` is the shown folder;
-    // `site`, when given, is set on every handler that takes one, and cleared again when the
-    // menu goes. Fails when nothing is selected or no menu can be made.
-    HRESULT Build(IShellView* view, PCIDLIST_ABSOLUTE folder, IUnknown* site = nullptr);
+    // Builds the popup menu for the view's current selection or for its empty area. `folder`
+    // is the shown folder; `site`, when given, is set on every handler that takes one, and
+    // cleared again when the menu goes. Fails when the selection's menu is asked for and
+    // nothing is selected, or when no menu can be made.
+    HRESULT Build(IShellView* view, PCIDLIST_ABSOLUTE folder, MenuPlace place,
+                  IUnknown* site = nullptr);
 
     HMENU Menu() const { return menu_; }
 
@@ -53,6 +66,11 @@ private:
         std::string Name;
     };
     const Part* Owner(UINT id) const;
+    // The view's own entries for the place.
+    void AddViewEntries(IShellView* view, MenuPlace place);
+    // Every handler under HKEY_CLASSES_ROOT\<itemClass>\shellex\ContextMenuHandlers that is
+    // not loaded yet.
+    void AddHandlersOf(const char* itemClass, IDataObject* data, PCIDLIST_ABSOLUTE folder);
     void AddHandler(const std::string& name, const CLSID& clsid, IDataObject* data,
                     PCIDLIST_ABSOLUTE folder, HKEY classKey);
     // Sets the site on the handler's object (null clears it); false when it takes none.
@@ -62,6 +80,11 @@ private:
     std::vector<Part> parts_;
     std::vector<std::string> problems_;
     std::vector<std::string> serverPaths_;
+    // The classes of the handlers created so far.
+    std::vector<CLSID> loaded_;
+    bool separated_ = false;
+    // Where the next handler's entries go.
+    int insertAt_ = 0;
     IUnknown* site_ = nullptr;
     UINT nextId_ = 1;
 };

@@ -29,7 +29,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         ReportLine("usage", kHostUsage);
         return 1;
     }
-    if (options.Folder.empty()) {
+    if (options.Desktop && !options.Folder.empty()) {
+        ReportLine("error", "--desktop and a folder given");
+        return 1;
+    }
+    if (options.Folder.empty() && !options.Desktop) {
         char current[MAX_PATH] = {};
         GetCurrentDirectoryA(MAX_PATH, current);
         options.Folder = current;

@@ -7,11 +7,15 @@
 const char kHostUsage[] =
     "explorer-host [options] [FOLDER]\n"
     "  --folder PATH      folder to show (default: the current folder)\n"
+    "  --desktop          show the desktop (its folder and the computer's items)\n"
     "  --select LABEL     select the item with this label (repeatable; default: the first item)\n"
     "  --invoke LABEL     build the context menu of the selection and invoke this entry\n"
+    "  --background       the menu of the view's empty area instead of the selection's (the\n"
+    "                     selection is cleared, as a click there clears it)\n"
     "  --one-command      wait for a right-click (a user's or xdotool's), answer the dialogs of\n"
     "                     the chosen command, report and end; reports \"ready: X Y\" first,\n"
-    "                     the screen point of the selected item\n"
+    "                     the screen point of the selected item (with --background, of a\n"
+    "                     point of the empty area)\n"
     "  --answer STEPS     answer the next dialog: set:ID=TEXT;click:ID;folder:PATH;pause:NAME;\n"
     "                     wait:MS (repeatable, in the order the dialogs appear)\n"
     "  --report FILE      write the report to FILE instead of standard output\n"
@@ -46,6 +50,10 @@ bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* op
             options->KeepOpen = true;
         } else if (name == "--hide-extensions") {
             options->HideExtensions = true;
+        } else if (name == "--desktop") {
+            options->Desktop = true;
+        } else if (name == "--background") {
+            options->Background = true;
         } else if (name == "--no-site") {
             options->NoSite = true;
         } else if (name == "--no-browser-message") {

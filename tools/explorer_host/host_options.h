@@ -11,6 +11,8 @@
 
 struct HostOptions {
     std::string Folder;               // shown folder; the current folder when empty
+    bool Desktop = false;             // show the desktop instead of a folder
+    bool Background = false;          // the right-click goes to the view's empty area
     std::vector<std::string> Select;  // labels of the items to select before the menu
     std::string Invoke;               // label of the menu entry to invoke; empty: interactive
     bool OneCommand = false;          // interactive, but end after the first menu command

@@ -102,7 +102,7 @@ bool HostWindow::Create(HINSTANCE instance) {
     windowClass.lpszClassName = kWindowClass;
     RegisterClassExA(&windowClass);
 
-    std::string title = options_.Folder;
+    std::string title = options_.Desktop ? std::string("Desktop") : options_.Folder;
     window_ =
         CreateWindowExA(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40,
                         30, options_.Width, options_.Height, nullptr, nullptr, instance, this);
@@ -249,10 +249,16 @@ LRESULT CALLBACK HostWindow::ViewProc(HWND window, UINT message, WPARAM wParam, 
     auto* self = static_cast<HostWindow*>(GetPropA(window, kHostProperty));
     if (message == WM_CONTEXTMENU && self != nullptr) {
         POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        // From the keyboard (Shift+F10, the menu key) the point is (-1, -1).
-        if (point.x == -1 && point.y == -1)
-            point = self->SelectionPoint();
-        self->ShowContextMenu(point);
+        MenuPlace place = self->PlaceAt(point);
+        // From the keyboard (Shift+F10, the menu key) the point is (-1, -1): the menu of the
+        // selection, or of the empty area when nothing is selected.
+        if (point.x == -1 && point.y == -1) {
+            const bool selected =
+                SendMessageA(self->view_.ListView(), LVM_GETSELECTEDCOUNT, 0, 0) > 0;
+            place = selected ? MenuPlace::Selection : MenuPlace::Background;
+            point = selected ? self->SelectionPoint() : self->EmptyAreaPoint();
+        }
+        self->ShowContextMenu(point, place);
         return 0;
     }
     if (self == nullptr || self->viewProc_ == nullptr)
@@ -313,9 +319,41 @@ POINT HostWindow::SelectionPoint() const {
     return point;
 }
 
-void HostWindow::ShowContextMenu(POINT screen) {
+MenuPlace HostWindow::PlaceAt(POINT screen) const {
+    HWND listView = view_.ListView();
+    if (listView == nullptr)
+        return MenuPlace::Background;
+    LVHITTESTINFO hit = {};
+    hit.pt = screen;
+    ScreenToClient(listView, &hit.pt);
+    const int item =
+        static_cast<int>(SendMessageA(listView, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return item >= 0 ? MenuPlace::Selection : MenuPlace::Background;
+}
+
+POINT HostWindow::EmptyAreaPoint() const {
+    POINT none = {0, 0};
+    HWND listView = view_.ListView();
+    if (listView == nullptr)
+        return none;
+    RECT client;
+    GetClientRect(listView, &client);
+    // From the lower right corner, where a folder's items seldom reach, up and to the left.
+    for (int inset = 24; inset < client.bottom / 2 && inset < client.right / 2; inset += 16) {
+        POINT point = {client.right - inset, client.bottom - inset};
+        LVHITTESTINFO hit = {};
+        hit.pt = point;
+        if (SendMessageA(listView, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0) {
+            ClientToScreen(listView, &point);
+            return point;
+        }
+    }
+    return none;
+}
+
+void HostWindow::ShowContextMenu(POINT screen, MenuPlace place) {
     ContextMenuBuilder menu;
-    if (FAILED(menu.Build(view_.View(), view_.FolderId(), Site())))
+    if (FAILED(menu.Build(view_.View(), view_.FolderId(), place, Site())))
         return;
     if (options_.OneCommand)
         menu.ReportEntries();
@@ -334,12 +372,20 @@ void HostWindow::ShowContextMenu(POINT screen) {
 }
 
 void HostWindow::PrepareOneCommand() {
-    if (!options_.Select.empty() && !SelectRequestedItems()) {
+    if (options_.Background) {
+        SelectItems(view_.ListView(), {});
+    } else if (!options_.Select.empty() && !SelectRequestedItems()) {
         Finish(1);
         return;
     }
-    // Where a right-click on the (first) selected item goes, in screen coordinates.
-    const POINT point = SelectionPoint();
+    // Where a right-click on the (first) selected item, or on the empty area, goes, in screen
+    // coordinates.
+    const POINT point = options_.Background ? EmptyAreaPoint() : SelectionPoint();
+    if (options_.Background && point.x == 0 && point.y == 0) {
+        ReportLine("error", "the view has no empty area");
+        Finish(1);
+        return;
+    }
     ReportLine("ready", std::to_string(point.x) + " " + std::to_string(point.y));
 }
 
@@ -391,7 +437,10 @@ bool HostWindow::SelectRequestedItems() {
 void HostWindow::RunCommandLine() {
     if (options_.ClearClipboard)
         ClearClipboard(window_);
-    if (!SelectRequestedItems()) {
+    if (options_.Background) {
+        // A click on the empty area clears the selection before its menu opens.
+        SelectItems(view_.ListView(), {});
+    } else if (!SelectRequestedItems()) {
         Finish(1);
         return;
     }
@@ -405,7 +454,8 @@ void HostWindow::RunCommandLine() {
 
 int HostWindow::RunMenuCommand(std::vector<std::string>* servers) {
     ContextMenuBuilder menu;
-    if (FAILED(menu.Build(view_.View(), view_.FolderId(), Site()))) {
+    const MenuPlace place = options_.Background ? MenuPlace::Background : MenuPlace::Selection;
+    if (FAILED(menu.Build(view_.View(), view_.FolderId(), place, Site()))) {
         ReportLine("error", "no context menu for the selection");
         return 1;
     }

@@ -5,8 +5,9 @@
 //             -> "CtrlNotifySink" -> the shell's ExplorerBrowser ("ExplorerBrowserControl"
 //             -> "SHELLDLL_DefView" -> "SysListView32"), with a site on every handler.
 // The window answers CWM_GETISHELLBROWSER with the browser. A right-click in the view, or a
-// command-line run, builds the context menu the way Explorer does and invokes the chosen entry
-// with this window as the invoking window.
+// command-line run, builds the context menu the way Explorer does, for the selected items or
+// for the view's empty area, and invokes the chosen entry with this window as the invoking
+// window.
 #pragma once
 
 #include <windows.h>
@@ -18,10 +19,10 @@
 
 #include "tests/support/shell_view.h"
 #include "tests/support/uncopyable.h"
+#include "tools/explorer_host/context_menu_builder.h"
 #include "tools/explorer_host/host_options.h"
 #include "tools/explorer_host/host_site.h"
 
-class ContextMenuBuilder;
 class ExtensionsHidden;
 
 class HostWindow : private Uncopyable {
@@ -46,12 +47,16 @@ private:
     IUnknown* Site() const;
     void CloseFolderView();
     void Layout();
-    void ShowContextMenu(POINT screen);
+    void ShowContextMenu(POINT screen, MenuPlace place);
+    // Where a right-click at this screen point goes: an item or the empty area.
+    MenuPlace PlaceAt(POINT screen) const;
     void RunCommandLine();
     int RunMenuCommand(std::vector<std::string>* servers);
     void ReportServersUnloaded(const std::vector<std::string>& servers);
     bool SelectRequestedItems();
     POINT SelectionPoint() const;
+    // A screen point of the view's empty area, or (0, 0) when it has none.
+    POINT EmptyAreaPoint() const;
     void PrepareOneCommand();
     void InvokeAndReport(const ContextMenuBuilder& menu, UINT id);
     void Finish(int exitCode);
