@@ -338,9 +338,12 @@ POINT HostWindow::EmptyAreaPoint() const {
         return none;
     RECT client;
     GetClientRect(listView, &client);
-    // From the lower right corner, where a folder's items seldom reach, up and to the left.
-    for (int inset = 24; inset < client.bottom / 2 && inset < client.right / 2; inset += 16) {
-        POINT point = {client.right - inset, client.bottom - inset};
+    // The middle of the view when no item is there, else from the lower right corner, where a
+    // folder's items seldom reach, up and to the left.
+    std::vector<POINT> candidates = {{client.right / 2, client.bottom / 2}};
+    for (int inset = 24; inset < client.bottom / 2 && inset < client.right / 2; inset += 16)
+        candidates.push_back({client.right - inset, client.bottom - inset});
+    for (POINT point : candidates) {
         LVHITTESTINFO hit = {};
         hit.pt = point;
         if (SendMessageA(listView, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0) {
