@@ -88,10 +88,10 @@ bool IsSeparatorAt(HMENU menu, int position) {
 } // namespace
 
 ContextMenuBuilder::~ContextMenuBuilder() {
-    for (Part& part : parts_) {
-        if (site_ != nullptr && part.Name != "folder")
-            SetSiteOf(part.Menu, nullptr);
-        part.Menu->Release();
+    for (MenuShare& share : shares_) {
+        if (site_ != nullptr && share.Name != "folder")
+            SetSiteOf(share.Menu, nullptr);
+        share.Menu->Release();
     }
     if (menu_ != nullptr)
         DestroyMenu(menu_);
@@ -161,7 +161,7 @@ void ContextMenuBuilder::AddViewEntries(IShellView* view, MenuPlace place) {
         own->Release();
         return;
     }
-    parts_.push_back({own, nextId_, HRESULT_CODE(added), "folder"});
+    shares_.push_back({own, nextId_, HRESULT_CODE(added), "folder"});
     nextId_ += HRESULT_CODE(added);
 }
 
@@ -234,7 +234,7 @@ void ContextMenuBuilder::AddHandler(const std::string& name, const CLSID& clsid,
         menu->Release();
         return;
     }
-    parts_.push_back({menu, nextId_, HRESULT_CODE(hr), name});
+    shares_.push_back({menu, nextId_, HRESULT_CODE(hr), name});
     nextId_ += HRESULT_CODE(hr);
     const std::string server = ServerPath(clsid);
     if (!server.empty())
@@ -272,9 +272,9 @@ int ContextMenuBuilder::PositionOf(UINT id) const {
 }
 
 void ContextMenuBuilder::ReportEntries() const {
-    for (const Part& part : parts_) {
-        if (part.Name != "folder")
-            ReportLine("handler", part.Name);
+    for (const MenuShare& share : shares_) {
+        if (share.Name != "folder")
+            ReportLine("handler", share.Name);
     }
     for (const std::string& problem : problems_)
         ReportLine("handler-failed", problem);
@@ -291,39 +291,39 @@ void ContextMenuBuilder::ReportEntries() const {
     }
 }
 
-const ContextMenuBuilder::Part* ContextMenuBuilder::Owner(UINT id) const {
-    for (const Part& part : parts_) {
-        if (id >= part.First && id < part.First + part.Count)
-            return &part;
+const ContextMenuBuilder::MenuShare* ContextMenuBuilder::Owner(UINT id) const {
+    for (const MenuShare& share : shares_) {
+        if (id >= share.First && id < share.First + share.Count)
+            return &share;
     }
     return nullptr;
 }
 
 std::wstring ContextMenuBuilder::HelpText(UINT id) const {
-    const Part* part = Owner(id);
-    if (part == nullptr)
+    const MenuShare* share = Owner(id);
+    if (share == nullptr)
         return std::wstring();
     // Explorer on the NT family asks for wide text. The buffer is larger than the size given,
     // so a handler that writes one character too many still writes into our memory.
     wchar_t text[MAX_PATH + 8] = {};
-    if (FAILED(part->Menu->GetCommandString(id - part->First, GCS_HELPTEXTW, nullptr,
-                                            reinterpret_cast<LPSTR>(text), MAX_PATH)))
+    if (FAILED(share->Menu->GetCommandString(id - share->First, GCS_HELPTEXTW, nullptr,
+                                             reinterpret_cast<LPSTR>(text), MAX_PATH)))
         return std::wstring();
     text[MAX_PATH] = L'\0';
     return text;
 }
 
 HRESULT ContextMenuBuilder::Invoke(UINT id, HWND owner) const {
-    const Part* part = Owner(id);
-    if (part == nullptr)
+    const MenuShare* share = Owner(id);
+    if (share == nullptr)
         return E_INVALIDARG;
     // As Explorer invokes a handler: the extended record, the offset in both verb fields.
     CMINVOKECOMMANDINFOEX info = {};
     info.cbSize = sizeof info;
     info.fMask = CMIC_MASK_UNICODE;
     info.hwnd = owner;
-    info.lpVerb = MAKEINTRESOURCEA(id - part->First);
-    info.lpVerbW = MAKEINTRESOURCEW(id - part->First);
+    info.lpVerb = MAKEINTRESOURCEA(id - share->First);
+    info.lpVerbW = MAKEINTRESOURCEW(id - share->First);
     info.nShow = SW_SHOWNORMAL;
-    return part->Menu->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info));
+    return share->Menu->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info));
 }

@@ -59,13 +59,14 @@ public:
     const std::vector<std::string>& ServerPaths() const { return serverPaths_; }
 
 private:
-    struct Part {
+    // The commands one menu object added: ids First to First + Count - 1.
+    struct MenuShare {
         IContextMenu* Menu = nullptr;
         UINT First = 0;
         UINT Count = 0;
         std::string Name;
     };
-    const Part* Owner(UINT id) const;
+    const MenuShare* Owner(UINT id) const;
     // The view's own entries for the place.
     void AddViewEntries(IShellView* view, MenuPlace place);
     // Every handler under HKEY_CLASSES_ROOT\<itemClass>\shellex\ContextMenuHandlers that is
@@ -77,7 +78,7 @@ private:
     static bool SetSiteOf(IUnknown* object, IUnknown* site);
 
     HMENU menu_ = nullptr;
-    std::vector<Part> parts_;
+    std::vector<MenuShare> shares_;
     std::vector<std::string> problems_;
     std::vector<std::string> serverPaths_;
     // The classes of the handlers created so far.
