@@ -2,7 +2,9 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
 const char kHostUsage[] =
     "explorer-host [options] [FOLDER]\n"
@@ -36,28 +38,36 @@ const char kHostUsage[] =
     "  --other-view PATH  the site and the window answer with a view of another folder\n"
     "  --size WIDTHxHEIGHT\n";
 
+namespace {
+
+// The options that take no value.
+struct Flag {
+    const char* Name;
+    bool HostOptions::*Field;
+};
+constexpr Flag kFlags[] = {
+    {"--one-command", &HostOptions::OneCommand},
+    {"--clear-clipboard", &HostOptions::ClearClipboard},
+    {"--keep-open", &HostOptions::KeepOpen},
+    {"--hide-extensions", &HostOptions::HideExtensions},
+    {"--desktop", &HostOptions::Desktop},
+    {"--background", &HostOptions::Background},
+    {"--no-site", &HostOptions::NoSite},
+    {"--no-browser-message", &HostOptions::NoBrowserMessage},
+};
+
+} // namespace
+
 bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* options,
                       std::string* error) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
         auto value = [&]() -> const std::string& { return arguments[++i]; };
-        if (name == "--one-command") {
-            options->OneCommand = true;
-        } else if (name == "--clear-clipboard") {
-            options->ClearClipboard = true;
-        } else if (name == "--keep-open") {
-            options->KeepOpen = true;
-        } else if (name == "--hide-extensions") {
-            options->HideExtensions = true;
-        } else if (name == "--desktop") {
-            options->Desktop = true;
-        } else if (name == "--background") {
-            options->Background = true;
-        } else if (name == "--no-site") {
-            options->NoSite = true;
-        } else if (name == "--no-browser-message") {
-            options->NoBrowserMessage = true;
+        const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags),
+                                       [&](const Flag& f) { return name == f.Name; });
+        if (flag != std::end(kFlags)) {
+            options->*(flag->Field) = true;
         } else if (name.rfind("--", 0) == 0 && !hasValue) {
             *error = "missing value after " + name;
             return false;
