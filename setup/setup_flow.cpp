@@ -96,17 +96,17 @@ int RunSettingsDialog(HINSTANCE instance) {
 int RunSetup(HINSTANCE instance, const char* arguments) {
     if (!LocateFiles()) {
         ShowError(kTextPathTooLong);
-        return 0;
+        return kExitFailed;
     }
     if (!DllIsPresent()) {
         ShowError(kTextDllMissing);
-        return 0;
+        return kExitFailed;
     }
     if (arguments != nullptr && arguments[0] == 'u')
         return UninstallExtension() ? 0 : kExitFailed;
     if (!RunsFromFixedDisk()) {
         ShowError(kTextNotHardDisk);
-        return 0;
+        return kExitFailed;
     }
     // The registration would land in the 32-bit view, which the 64-bit Explorer never reads.
     if (RunsUnderWow64()) {

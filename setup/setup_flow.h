@@ -5,7 +5,7 @@
 #include <windows.h>
 
 // The exit code of a run that failed: a registration or removal that was put back, or a
-// refusal to install.
+// refusal (a path too long, the DLL missing, not a hard disk, the 32-bit setup under WOW64).
 constexpr int kExitFailed = 1;
 
 // Everything the program does, from finding its own path to the end of the settings

@@ -38,6 +38,10 @@ protected:
     void RunToOneMessageBox(const char* arguments, const char* caption, const char* text) {
         ExpectOneMessageBox([&] { EXPECT_EQ(Run(arguments), 0); }, caption, text);
     }
+    // A refusal: the error message, then an exit code that tells a calling script.
+    void RunToRefusal(const char* arguments, const char* text) {
+        ExpectOneMessageBox([&] { EXPECT_EQ(Run(arguments), kExitFailed); }, kCaptionError, text);
+    }
 };
 
 // The settings dialog step: checks the given buttons and presses `button`.
@@ -63,7 +67,7 @@ class MissingDllTest : public SetupFlowTest, public ::testing::WithParamInterfac
 TEST_P(MissingDllTest, ShowsMessageAAndDoesNothingElse) {
     DeleteFileA((dll_).c_str());
     StoreRegistration(dll_);
-    RunToOneMessageBox(GetParam().Arguments, kCaptionError, kTextDllMissing);
+    RunToRefusal(GetParam().Arguments, kTextDllMissing);
     // Removal did not run.
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
 }
@@ -77,7 +81,7 @@ TEST_F(SetupFlowTest, DllOpenForWritingElsewhereCountsAsMissing) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     WindowScript script({Press(IDOK)});
-    EXPECT_EQ(Run(""), 0);
+    EXPECT_EQ(Run(""), kExitFailed);
     CloseHandle(held);
     ASSERT_EQ(script.Seen().size(), 1u);
     ExpectMessageBox(script.Seen()[0], kCaptionError, kTextDllMissing);
@@ -228,24 +232,24 @@ TEST_F(SetupFlowTest, PathTooLongForTheBuffersIsRefused) {
     ASSERT_EQ(longest.size(), 255u);
     const std::string tooLong = folder + "a\\Vestinst.exe";
     PretendProgramIs(tooLong);
-    RunToOneMessageBox("", kCaptionError, kTextPathTooLong);
+    RunToRefusal("", kTextPathTooLong);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 
     // The longest path that fits gets past the check to the DLL test.
     PretendProgramIs(longest);
-    RunToOneMessageBox("", kCaptionError, kTextDllMissing);
+    RunToRefusal("", kTextDllMissing);
 }
 
 TEST_F(SetupFlowTest, PathBeyondMaxPathIsRefused) {
     const std::string beyond = "C:\\" + std::string(300, 'b') + "\\Vestinst.exe";
     PretendProgramIs(beyond);
-    RunToOneMessageBox("u", kCaptionError, kTextPathTooLong);
+    RunToRefusal("u", kTextPathTooLong);
 }
 
 TEST_F(SetupFlowTest, UncPathIsNoFixedDisk) {
     PretendProgramIs("\\\\server\\share\\Vestinst.exe");
     // The share does not exist, so the DLL test refuses first.
-    RunToOneMessageBox("", kCaptionError, kTextDllMissing);
+    RunToRefusal("", kTextDllMissing);
 }
 
 // A 32-bit program on 64-bit Windows would register into the view that Explorer never reads.
@@ -291,7 +295,7 @@ protected:
 };
 
 TEST_P(OtherDriveTest, InstallIsRefusedWithMessageB) {
-    RunToOneMessageBox("", kCaptionError, kTextNotHardDisk);
+    RunToRefusal("", kTextNotHardDisk);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 

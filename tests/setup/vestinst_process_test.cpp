@@ -85,7 +85,7 @@ TEST_F(VestinstProcessTest, WithoutTheDllShowsMessageA) {
     DeleteFileA((dll_).c_str());
     Start("");
     Answer(kCaptionError, kTextDllMissing, IDOK);
-    ExpectEndsWithZero();
+    ExpectEndsWith(kExitFailed);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
@@ -195,7 +195,7 @@ TEST_F(VestinstProcessTest, FromACdRomShowsMessageB) {
     ASSERT_TRUE(drive.Mapped()) << "no drive letter could be mapped in this prefix";
     Start("", Wide(drive.Root() + "\\Vestinst.exe"));
     Answer(kCaptionError, kTextNotHardDisk, IDOK);
-    ExpectEndsWithZero();
+    ExpectEndsWith(kExitFailed);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
