@@ -1,14 +1,14 @@
 // The real Vestinst.exe, copied with a Vestrane.dll into a scratch folder and started as
 // its own process in the test prefix. Its windows are found and answered from the test.
+// Every course of the program is setup_flow_test's to show in-process; here only what takes
+// the real program: its own path, its command line and its exit code.
 #include <gtest/gtest.h>
 
 #include "setup/program_paths.h"
 #include "setup/resource.h"
 #include "setup/setup_flow.h"
 #include "tests/setup/setup_fixture.h"
-#include "tests/support/process_lock.h"
 #include "tests/support/process_windows.h"
-#include "tests/support/wine_drive.h"
 
 namespace {
 
@@ -89,13 +89,6 @@ TEST_F(VestinstProcessTest, WithoutTheDllShowsMessageA) {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
-TEST_F(VestinstProcessTest, InstallDeclinedEndsTheProgram) {
-    Start("");
-    Answer(kCaptionVestrane, kTextInstallQuestion, IDNO);
-    ExpectEndsWithZero();
-    ExpectNoRegistration();
-}
-
 TEST_F(VestinstProcessTest, InstallThenSettings) {
     HWND dialog = InstallUpToTheSettings();
     ASSERT_NE(dialog, nullptr);
@@ -138,49 +131,6 @@ TEST_F(VestinstProcessTest, ProgramFolderOfAnyNameAnyCodePage) {
     ExpectNoRegistration();
 }
 
-TEST_F(VestinstProcessTest, InstallThenCancelStoresZeros) {
-    HWND dialog = InstallUpToTheSettings();
-    ASSERT_NE(dialog, nullptr);
-    EndWith(dialog, IDCANCEL);
-    ExpectStoredSettings(0, 0);
-}
-
-TEST_F(VestinstProcessTest, CloseBoxEndsTheProgramWithoutWriting) {
-    StoreRegistration(dll_);
-    Start("U");
-    HWND dialog = WaitForSettings();
-    ASSERT_NE(dialog, nullptr);
-    ClickButton(dialog, IDC_MODE_CLIPBOARD_CUT);
-    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ExpectEndsWithZero();
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
-    // "U" is not the removal argument.
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
-}
-
-TEST_F(VestinstProcessTest, RemovalThroughTheStoredUninstallCommand) {
-    HWND dialog = InstallUpToTheSettings();
-    ASSERT_NE(dialog, nullptr);
-    EndWith(dialog, IDOK);
-    folder_->WriteFile("Vestrane.txt", "read me");
-
-    // What the system's list of programs runs: the stored command, as it stands.
-    const StoredValue command =
-        ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
-    ASSERT_TRUE(command.Exists);
-    child_ = std::make_unique<ChildProcess>(command.Data.c_str());
-    ASSERT_TRUE(child_->Started());
-    known_.clear();
-    Answer(kCaptionVestrane, kTextUninstalled, IDOK);
-    ExpectEndsWithZero();
-
-    ExpectNoRegistration();
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsParent));
-    EXPECT_FALSE(FileExists(*folder_ / "Vestrane.txt"));
-    ExpectDeletionsScheduled(program_, dll_);
-}
-
 TEST_F(VestinstProcessTest, RemovalWithoutInprocServerShowsTheError) {
     StoreRegistration(dll_);
     ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
@@ -188,15 +138,6 @@ TEST_F(VestinstProcessTest, RemovalWithoutInprocServerShowsTheError) {
     Answer(kCaptionError, KeyFailure(kTextCannotUninstall, HKEY_CLASSES_ROOT, kServerKey), IDOK);
     ExpectEndsWith(kExitFailed);
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
-}
-
-TEST_F(VestinstProcessTest, FromACdRomShowsMessageB) {
-    MappedDrive drive(FreeDriveLetter(), DRIVE_CDROM, folder_->Path());
-    ASSERT_TRUE(drive.Mapped()) << "no drive letter could be mapped in this prefix";
-    Start("", Wide(drive.Root() + "\\Vestinst.exe"));
-    Answer(kCaptionError, kTextNotHardDisk, IDOK);
-    ExpectEndsWith(kExitFailed);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
 } // namespace
