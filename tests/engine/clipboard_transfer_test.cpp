@@ -183,18 +183,6 @@ TEST_F(ClipboardTransfer, NothingMatchedLeavesTheClipboardAlone) {
     }
 }
 
-TEST_F(ClipboardTransfer, ThreePathsMakeAHundredAndTwoBytesEndingInTwoZeroUnits) {
-    Collect(kThreePaths);
-    ASSERT_EQ(record_.PathBytesTotal, 80u);
-    record_.Action = ClipboardCut;
-    Put();
-    std::string drop;
-    ASSERT_TRUE(ClipboardBlock(CF_HDROP, &drop));
-    ASSERT_EQ(drop.size(), 102u);
-    EXPECT_EQ(drop.substr(98), std::string(4, '\0'));
-    EXPECT_EQ(drop.substr(20 + 2 * (11 + 13), 2 * 15), ListBytes({kThreePaths[2]}).substr(0, 30));
-}
-
 TEST_F(ClipboardTransfer, TheOwnerWindowOpensTheClipboard) {
     Collect(kThreePaths);
     record_.Action = ClipboardCopy;
