@@ -168,14 +168,11 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
         }
         EXPECT_EQ(GetFocus(), listView);
 
-        // The collected paths, in the list view's order.
-        std::wstring fileList;
+        // The collected paths, in the list view's order; the block's bytes are
+        // clipboard_transfer_test's to check.
         Names paths;
-        for (const std::wstring& label : selected) {
+        for (const std::wstring& label : selected)
             paths.push_back(source + L"\\" + label);
-            fileList += paths.back() + L'\0';
-        }
-        fileList += L'\0';
 
         std::string drop;
         std::string effect;
@@ -185,12 +182,6 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
         const bool hasText = ClipboardBlock(CF_TEXT, &text);
         if (row.Action == ClipboardCopy || row.Action == ClipboardCut) {
             ASSERT_TRUE(hasDrop);
-            DROPFILES header = {};
-            header.pFiles = sizeof header;
-            header.fWide = TRUE;
-            EXPECT_EQ(drop, std::string(reinterpret_cast<const char*>(&header), sizeof header) +
-                                std::string(reinterpret_cast<const char*>(fileList.data()),
-                                            fileList.size() * sizeof(wchar_t)));
             EXPECT_EQ(ClipboardDropPaths(), paths);
             ASSERT_TRUE(hasEffect);
             ASSERT_EQ(effect.size(), 4u);
