@@ -18,30 +18,11 @@ using testtext::Hex;
 
 // ---------------------------------------------------------------- IsLeadByte
 
-TEST(IsLeadByte, RangeEnds) {
-    EXPECT_EQ(IsLeadByte('\x7F'), 0);
-    EXPECT_EQ(IsLeadByte('\x80'), 0);
-    EXPECT_EQ(IsLeadByte('\x81'), 1);
-    EXPECT_EQ(IsLeadByte('\x9F'), 1);
-    EXPECT_EQ(IsLeadByte('\xA0'), 0);
-    EXPECT_EQ(IsLeadByte('\xDF'), 0);
-    EXPECT_EQ(IsLeadByte('\xE0'), 1);
-    EXPECT_EQ(IsLeadByte('\xFC'), 1);
-    EXPECT_EQ(IsLeadByte('\xFD'), 0);
-    EXPECT_EQ(IsLeadByte('\xFF'), 0);
-    EXPECT_EQ(IsLeadByte('\0'), 0);
-}
-
 TEST(IsLeadByte, EveryByteValue) {
     for (int value = 0; value < 256; ++value) {
         const int expected = (value >= 0x81 && value <= 0x9F) || (value >= 0xE0 && value <= 0xFC);
         EXPECT_EQ(IsLeadByte(static_cast<char>(value)), expected) << "byte " << value;
     }
-}
-
-TEST(IsLeadByte, HalfWidthKatakanaAreSingleBytes) {
-    for (int value = 0xA1; value <= 0xDF; ++value)
-        EXPECT_EQ(IsLeadByte(static_cast<char>(value)), 0) << "byte " << value;
 }
 
 // ---------------------------------------------------------------- CutAtLastBackslash
