@@ -398,7 +398,10 @@ INSTANTIATE_TEST_SUITE_P(
                     PathRow{"FolderEndingIn5C", L"C:\\表\\ソ.doc", "*.doc", L"C:\\表"},
                     PathRow{"AccentWithoutItsPlainLetter", L"C:\\w\\x.café", "*.caf?", L"C:\\w"},
                     PathRow{"YenSignIsNoSeparator", L"C:\\dl\\x¥..¥y.pdf", "*..?y.pdf", L"C:\\dl"},
-                    PathRow{"HangulAndEmoji", L"C:\\한\\\U0001F600.txt", "*.txt", L"C:\\한"}),
+                    PathRow{"HangulAndEmoji", L"C:\\한\\\U0001F600.txt", "*.txt", L"C:\\한"},
+                    // 259 characters, the most a MAX_PATH buffer holds with its terminator.
+                    PathRow{"LongestPathThatFits", L"C:\\" + std::wstring(250, L'f') + L"\\a.txt",
+                            "*.txt", L"C:\\" + std::wstring(250, L'f')}),
     RowLabel());
 
 // The empty area of a folder window, or of the desktop: Explorer gives the folder's id list and
@@ -445,19 +448,6 @@ TEST(Initialize, EmptyAreaWorksOnTheFolderOfTheIdListFromStar) {
     CoTaskMemFree(computer);
     Destroy(extension);
     OleUninitialize();
-}
-
-TEST(Initialize, LongestPathThatFitsIsKept) {
-    // 259 characters, the most a MAX_PATH buffer holds with its terminator.
-    const std::wstring path = L"C:\\" + std::wstring(250, L'f') + L"\\a.txt";
-    ASSERT_EQ(path.size(), 259u);
-    SelectExtension* extension = CreateExtension();
-    ASSERT_NE(extension, nullptr);
-    FakeDataObject data(FakeDataObject::Paths, {path});
-    EXPECT_EQ(extension->Initialize(nullptr, &data, nullptr), S_OK);
-    EXPECT_EQ(std::wstring(extension->SourceFolder), L"C:\\" + std::wstring(250, L'f'));
-    EXPECT_STREQ(extension->DefaultPattern, "*.txt");
-    Destroy(extension);
 }
 
 // ----- QueryContextMenu -------------------------------------------------------------------
