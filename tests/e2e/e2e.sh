@@ -129,13 +129,6 @@ install)
     mkdir -p "$INSTALL_DIR"
     cp "$VESTINST" "$VESTRANE" "$INSTALL_DIR/"
     printf 'Vestrane\r\n' >"$INSTALL_DIR/Vestrane.txt"
-    # No to the question: nothing is written and no settings dialog follows.
-    report=$work/declined.txt
-    run_driven "$report" --answer 'click:7' -- "$INSTALL_WIN\\Vestinst.exe" ||
-        fail "Vestinst ended with $?: $(cat "$report")"
-    expect_equal "dialogs when declined" "Vestrane" "$(report_values dialog "$report")"
-    ! key_exists "$KEY_CLASS" || fail "declining the installation registered the class"
-    ! key_exists "$KEY_HANDLER" || fail "declining the installation registered the handler"
     report=$work/install.txt
     # Yes to the question, OK to "installed", then the defaults: select only, the extension.
     run_driven "$report" --answer 'click:6' --answer 'click:1' \
@@ -222,17 +215,6 @@ copy_to_folder)
     reset_settings
     # Yes to replacing notes.txt.
     folder_action 1006 コピー 6
-    expect_sample_untouched
-    # Cancelling the folder browser ends the action: no message, nothing copied.
-    target=$(linux_path "$work_win\\target")
-    rm -rf "$target"
-    mkdir -p "$target"
-    report=$work/cancel.txt
-    run_host "$report" --folder "$sample_win" --invoke "$VESTRANE_LABEL" \
-        --answer "set:1000=$MAIN_LINE;click:1006;click:1" --answer "click:2" ||
-        fail "$(cat "$report")"
-    expect_equal "dialogs when the browser is cancelled" 2 "$(report_values dialogs "$report")"
-    [ -z "$(ls -A "$target")" ] || fail "files were copied after the browser was cancelled"
     expect_sample_untouched
     ;;
 
