@@ -303,37 +303,47 @@ TEST_F(SettingsTest, SaveNeverWritesModeOrSelect) {
     EXPECT_EQ(run.ConfiguredMode, static_cast<DWORD>(ClipboardCopy));
 }
 
-TEST_F(SettingsTest, RepeatedLineMovesToTheFront) {
-    PutHistory({"a", "b", "c"});
-    Run("b", SelectOnly);
-    EXPECT_EQ(Get(H(0)).Data, WithTerminator("b"));
-    EXPECT_EQ(Get(H(1)).Data, WithTerminator("a"));
-    EXPECT_EQ(Get(H(2)).Data, WithTerminator("c"));
-    EXPECT_FALSE(Get(H(3)).Exists);
-    EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{"b", "a", "c"}));
+// The saved line goes first, once; the other entries follow in their order, ten at the most.
+// Lines are told apart byte for byte.
+struct HistorySaveCase {
+    const char* label;
+    std::vector<std::string> Stored;
+    std::string Line;
+    std::vector<std::string> Expected;
+};
+
+class HistorySaveTest : public SettingsTest, public testing::WithParamInterface<HistorySaveCase> {};
+
+TEST_P(HistorySaveTest, TheLineGoesFirstAndTheOthersFollow) {
+    const HistorySaveCase& row = GetParam();
+    PutHistory(row.Stored);
+    Run(row.Line, SelectOnly);
+    for (std::size_t i = 0; i < row.Expected.size(); ++i)
+        EXPECT_EQ(Get(H(static_cast<int>(i))).Data, WithTerminator(row.Expected[i])) << i;
+    EXPECT_FALSE(Get(H(static_cast<int>(row.Expected.size()))).Exists);
+    EXPECT_EQ(LoadedHistory(), row.Expected);
 }
 
-TEST_F(SettingsTest, NewLineGoesFirstAndTheTenthEntryDrops) {
-    const std::vector<std::string> ten = TenLines();
-    PutHistory(ten);
-    Run("new", SelectOnly);
-    std::vector<std::string> expected = {"new"};
-    expected.insert(expected.end(), ten.begin(), ten.begin() + 9);
-    EXPECT_EQ(LoadedHistory(), expected);
-    EXPECT_FALSE(Get(H(10)).Exists) << "no eleventh value";
-}
+const HistorySaveCase kHistorySaveCases[] = {
+    {"RepeatedLineMovesToTheFront", {"a", "b", "c"}, "b", {"b", "a", "c"}},
+    {"NewLineGoesFirstAndTheTenthEntryDrops",
+     TenLines(),
+     "new",
+     {"new", "line0", "line1", "line2", "line3", "line4", "line5", "line6", "line7", "line8"}},
+    {"LineAlreadyInAFullHistoryKeepsTheOtherNine",
+     TenLines(),
+     "line6",
+     {"line6", "line0", "line1", "line2", "line3", "line4", "line5", "line7", "line8", "line9"}},
+    {"LetterCaseCounts", {"*.TXT", "*.Txt"}, "*.txt", {"*.txt", "*.TXT", "*.Txt"}},
+    {"PunctuationAndWidthCount",
+     {"a-b", "ab", "ｱ", "'x'", "x"},
+     "ア",
+     {"ア", "a-b", "ab", "ｱ", "'x'", "x"}},
+    {"LongestLineIsSavedWhole", {}, k259, {k259}},
+};
 
-TEST_F(SettingsTest, LineAlreadyInAFullHistoryKeepsTheOtherNine) {
-    const std::vector<std::string> ten = TenLines();
-    PutHistory(ten);
-    Run("line6", SelectOnly);
-    std::vector<std::string> expected = {"line6"};
-    for (int i = 0; i < 10; ++i) {
-        if (i != 6)
-            expected.push_back(ten[i]);
-    }
-    EXPECT_EQ(LoadedHistory(), expected);
-}
+INSTANTIATE_TEST_SUITE_P(Settings, HistorySaveTest, testing::ValuesIn(kHistorySaveCases),
+                         RowLabel());
 
 TEST_F(SettingsTest, EmptyLineRewritesOnlyTheFirstEntry) {
     PutHistory({"a", "b"});
@@ -343,18 +353,6 @@ TEST_F(SettingsTest, EmptyLineRewritesOnlyTheFirstEntry) {
     EXPECT_FALSE(Get(H(2)).Exists);
     EXPECT_EQ(Get(kFlagValue).Data, DwordBytes(ClipboardCut));
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{"b"}));
-}
-
-TEST_F(SettingsTest, LinesDifferingInLetterCaseStaySeparate) {
-    PutHistory({"*.TXT", "*.Txt"});
-    Run("*.txt", SelectOnly);
-    EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{"*.txt", "*.TXT", "*.Txt"}));
-}
-
-TEST_F(SettingsTest, LinesDifferingInPunctuationOrWidthStaySeparate) {
-    PutHistory({"a-b", "ab", "ｱ", "'x'", "x"});
-    Run("ア", SelectOnly);
-    EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{"ア", "a-b", "ab", "ｱ", "'x'", "x"}));
 }
 
 TEST_F(SettingsTest, ValuesAboveTheLastWrittenOneStay) {
@@ -392,12 +390,6 @@ TEST_F(SettingsTest, SaveWithoutAHistoryListWritesFlagAndLine) {
     EXPECT_EQ(Get(H(0)).Data, WithTerminator("z"));
     EXPECT_EQ(Get(H(1)).Data, WithTerminator("b"));
     EXPECT_EQ(Get(kFlagValue).Data, DwordBytes(MoveToFolder));
-}
-
-TEST_F(SettingsTest, LongestLineIsSavedWhole) {
-    Run(k259, SelectOnly);
-    EXPECT_EQ(Get(H(0)).Data, WithTerminator(k259));
-    EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{k259}));
 }
 
 TEST_F(SettingsTest, OverLongLineIsCutSoThatItLoadsAgain) {
