@@ -576,14 +576,13 @@ TEST_P(PlacementTest, OpensAtTheCursorWithinTheWorkArea) {
     }
 }
 
+// The placement at every edge is dialog_placement_test's to show; here it is given this
+// dialog's size and the work area.
 const PlaceCase kPlaceCases[] = {
     {"Inside", {500, 400}},
-    {"NearTopLeft", {5, 5}},
-    {"NearLeft", {3, 500}},
-    {"NearTop", {600, 20}},
     // The pointer's far corner: the dialog hung off the screen.
     {"NearBottomRight", {-3, -3}},
-    {"NearRight", {-10, 400}},
+    {"NearTopLeft", {5, 5}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cursor, PlacementTest, testing::ValuesIn(kPlaceCases), RowLabel());
