@@ -1,6 +1,7 @@
 // The COM contract of the built Vestrane.dll, reached the way Explorer reaches it: through
 // LoadLibrary and the exported DllGetClassObject, and through CoCreateInstance with a
-// registration in the registry.
+// registration in the registry. How the module counts its objects is shown in-process by
+// select_extension_test; here every test ends with the built DLL agreeing to unload.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -39,10 +40,6 @@ TEST_F(ComServer, ExportsAreReachableByOrdinal) {
     EXPECT_EQ(dll_.Export(MAKEINTRESOURCEA(3)), nullptr);
 }
 
-TEST_F(ComServer, CanUnloadRightAfterLoad) {
-    EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
-}
-
 TEST_F(ComServer, OtherClassIsNotAvailable) {
     void* object = kPoison;
     EXPECT_EQ(dll_.GetClassObject(IID_IClassFactory, IID_IClassFactory, &object),
@@ -53,16 +50,6 @@ TEST_F(ComServer, OtherClassIsNotAvailable) {
 
 TEST_F(ComServer, MissingOutParameterIsRefused) {
     EXPECT_EQ(dll_.GetClassObject(kVestraneClassId, IID_IClassFactory, nullptr), E_POINTER);
-}
-
-TEST_F(ComServer, FactoryKeepsTheDllLoadedUntilReleased) {
-    IClassFactory* factory = Factory();
-    ASSERT_NE(factory, nullptr);
-    EXPECT_EQ(factory->AddRef(), 2u);
-    EXPECT_EQ(factory->Release(), 1u);
-    EXPECT_EQ(dll_.CanUnloadNow(), S_FALSE);
-    EXPECT_EQ(factory->Release(), 0u);
-    EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
 }
 
 TEST_F(ComServer, EveryCallMakesANewFactory) {
@@ -97,19 +84,6 @@ TEST_F(ComServer, FactoryForAnInterfaceItLacksIsNotLeftAlive) {
     EXPECT_EQ(dll_.GetClassObject(kVestraneClassId, IID_IShellExtInit, &object), E_NOINTERFACE);
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
-}
-
-TEST_F(ComServer, CreatedObjectStartsWithOneReferenceAndKeepsTheDllLoaded) {
-    IClassFactory* factory = Factory();
-    ASSERT_NE(factory, nullptr);
-    void* object = kPoison;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, &object), S_OK);
-    auto* menu = static_cast<IContextMenu*>(object);
-    EXPECT_EQ(factory->Release(), 0u);
-    EXPECT_EQ(dll_.CanUnloadNow(), S_FALSE);
-    EXPECT_EQ(menu->AddRef(), 2u);
-    EXPECT_EQ(menu->Release(), 1u);
-    EXPECT_EQ(menu->Release(), 0u);
 }
 
 TEST_F(ComServer, ObjectHasOneIdentityAndOneCountAcrossItsInterfaces) {
