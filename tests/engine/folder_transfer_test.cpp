@@ -97,10 +97,6 @@ BOOL WINAPI WatchedDeleteFile(LPCWSTR path) {
     return fileCalls.RealDelete(path);
 }
 
-BOOL WINAPI PathlessItem(PCIDLIST_ABSOLUTE, LPWSTR) {
-    return FALSE;
-}
-
 // What SHGetPathFromIDListW answered for the chosen items.
 std::vector<BOOL> pathAnswers;
 decltype(&SHGetPathFromIDListW) realPathFromItem = nullptr;
@@ -558,23 +554,7 @@ TEST_F(FolderTransfer, ATargetPathThatWouldNotFitIsSkipped) {
     ExpectResult(2, kCopyVerb);
 }
 
-TEST_F(FolderTransfer, AnItemWithoutAFileSystemPathEndsLikeACancel) {
-    CollectFiles({L"a.txt"});
-    record_.Action = CopyToFolder;
-    Settle({Answer::Choose, target_.Path()});
-    TransferDriver driver({Answer::Choose, target_.Path()});
-    {
-        ImportPatch pathless("shell32.dll", "SHGetPathFromIDListW",
-                             reinterpret_cast<void*>(&PathlessItem));
-        ASSERT_TRUE(pathless.Active());
-        CopyOrMoveToFolder(record_, owner_);
-    }
-    EXPECT_EQ(driver.Browsers().size(), 1u);
-    EXPECT_TRUE(driver.Boxes().empty());
-    EXPECT_FALSE(FileExists(target_ / L"a.txt"));
-    EXPECT_TRUE(FileExists(source_ / L"a.txt"));
-}
-
+// A chosen item without a file-system path ends the action as a cancel would.
 TEST_F(FolderTransfer, AChosenVirtualFolderEndsLikeACancel) {
     PIDLIST_ABSOLUTE computer = nullptr;
     ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer)));
