@@ -310,12 +310,4 @@ INSTANTIATE_TEST_SUITE_P(Kinds, OtherDriveTest,
                                            OtherDrive{"Network", DRIVE_REMOTE}),
                          RowLabel());
 
-// The texts the program shows are compared byte for byte with what the windows show; this
-// pins down that the program stores them as code page 932 bytes, not UTF-8.
-TEST(ShownTexts, AreCodePage932Bytes) {
-    EXPECT_STREQ(kTextInstallQuestion, "Vestrane \x82\xF0\x83"
-                                       "C\x83\x93\x83X\x83g\x81[\x83\x8B\x82\xB5\x82\xDC"
-                                       "\x82\xB7\x82\xA9\x81H");
-}
-
 } // namespace
