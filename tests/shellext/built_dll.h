@@ -19,7 +19,6 @@ public:
     ~BuiltDll();
 
     bool Loaded() const { return getClassObject_ != nullptr && canUnloadNow_ != nullptr; }
-    HMODULE Module() const { return module_; }
     // The address of an export by name or ordinal, or null.
     void* Export(const char* name) const;
 
