@@ -9,6 +9,7 @@
 
 #include "common/code_page_932.h"
 #include "common/message_box.h"
+#include "engine/folder_path.h"
 
 const char kCopyTitle[] = "コピー先のフォルダを選択してください";
 const char kMoveTitle[] = "移動先のフォルダを選択してください";
@@ -62,17 +63,9 @@ bool AskTargetFolder(RunRecord& run, HWND owner, wchar_t (&folder)[MAX_PATH]) {
     PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
     if (chosen == nullptr)
         return false;
-    folder[0] = L'\0';
-    const BOOL hasPath = SHGetPathFromIDListW(chosen, folder);
+    const bool read = ReadFolderPath(chosen, folder);
     CoTaskMemFree(chosen);
-    // Copying into whatever the buffer held before would be worse than doing nothing.
-    if (!hasPath || folder[0] == L'\0')
-        return false;
-    folder[MAX_PATH - 1] = L'\0';
-    const std::size_t length = wcslen(folder);
-    if (folder[length - 1] == L'\\')
-        folder[length - 1] = L'\0';
-    return true;
+    return read;
 }
 
 // What stands at a path. The shell's file operation reports neither which files it left out

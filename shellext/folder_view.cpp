@@ -3,6 +3,8 @@
 #include <exdisp.h>
 #include <shlguid.h>
 
+#include "engine/folder_path.h"
+
 namespace {
 
 // Whether the view shows the folder: the one place that keeps a view of another folder out.
@@ -15,17 +17,12 @@ bool ShowsFolder(IFolderView* view, const wchar_t* folder) {
         return false;
     PIDLIST_ABSOLUTE current = nullptr;
     wchar_t path[MAX_PATH] = {};
-    const bool read = SUCCEEDED(persist->GetCurFolder(&current)) && current != nullptr &&
-                      SHGetPathFromIDListW(current, path);
+    const bool read = SUCCEEDED(persist->GetCurFolder(&current)) && ReadFolderPath(current, path);
     CoTaskMemFree(current);
     persist->Release();
     if (!read)
         return false;
-    // A root comes as "C:\", the clicked file's folder as "C:".
-    int length = lstrlenW(path);
-    if (length > 0 && path[length - 1] == L'\\')
-        path[--length] = L'\0';
-    return CompareStringOrdinal(path, length, folder, -1, TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(path, -1, folder, -1, TRUE) == CSTR_EQUAL;
 }
 
 // The candidate when it shows the folder, else null with the candidate released.

@@ -8,6 +8,7 @@
 
 #include "common/code_page_932.h"
 #include "common/message_box.h"
+#include "engine/folder_path.h"
 #include "engine/selection_pass.h"
 #include "engine/view_pass.h"
 #include "shellext/explorer_window.h"
@@ -74,18 +75,6 @@ bool ReadFirstDroppedFile(const STGMEDIUM& medium, wchar_t (&path)[MAX_PATH]) {
     }
     GlobalUnlock(medium.hGlobal);
     return read;
-}
-
-// The file-system path of the folder that a background menu was made for ("C:" for a root),
-// or false for a folder outside the file system (the computer, a library) or one whose path
-// does not fit.
-bool ReadFolderPath(PCIDLIST_ABSOLUTE folder, wchar_t (&path)[MAX_PATH]) {
-    if (folder == nullptr || !SHGetPathFromIDListW(folder, path) || path[0] == L'\0')
-        return false;
-    const int length = lstrlenW(path);
-    if (path[length - 1] == L'\\')
-        path[length - 1] = L'\0';
-    return true;
 }
 
 // True when the path names a folder: its name has no extension to offer as a pattern.
