@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <new>
@@ -17,12 +18,15 @@ const char kResultFormat[] = "%d 個のファイルを%sしました。";
 const char kStoppedFormat[] = "%sは中止されました。%d 個のファイルを%sしました。";
 const char kCopyVerb[] = "コピー";
 const char kMoveVerb[] = "移動";
+const char kFoldersLeftFormat[] = "\n%d 個のフォルダは%sしませんでした: ";
 const char kResultCaption[] = "Vestrane";
 
 namespace {
 
 // Room for the action's texts in UTF-16: each is far shorter than a path.
 constexpr int kTextRoom = MAX_PATH;
+// Room for the names of the folders that the message lists.
+constexpr int kFolderNamesRoom = 300;
 
 // The name part of a UTF-16 path: what follows its last backslash or colon.
 const wchar_t* NamePart(const wchar_t* path) {
@@ -69,13 +73,18 @@ bool AskTargetFolder(RunRecord& run, HWND owner, wchar_t (&folder)[MAX_PATH]) {
 }
 
 // What stands at a path. The shell's file operation reports neither which files it left out
-// (a "No" to replacing a file, a source held open by another program) nor, on every system,
-// that it left any out, so the files are looked at afterwards: a file that the shell replaced
-// has changed since, one that the user chose to keep has not.
+// (a "No" to replacing a file, a source held open by another program, a volume that filled
+// up) nor, on every system, that it left any out, so the files are looked at afterwards: a
+// file that the shell replaced has changed since, one that the user chose to keep has not.
 struct PathStamp {
     bool Exists = false;
     LARGE_INTEGER ChangeTime = {};
     LARGE_INTEGER LastWriteTime = {};
+    LARGE_INTEGER Size = {};
+    // Which file stands there: a path may lead to another file of a name that differs only
+    // in case once its own has gone (Wine looks names up without regard to case).
+    DWORD Volume = 0;
+    ULARGE_INTEGER Index = {};
 };
 
 bool Exists(const wchar_t* path) {
@@ -97,6 +106,14 @@ PathStamp ReadStamp(const wchar_t* path) {
         stamp.ChangeTime = info.ChangeTime;
         stamp.LastWriteTime = info.LastWriteTime;
     }
+    if (!GetFileSizeEx(file, &stamp.Size))
+        stamp.Size.QuadPart = -1;
+    BY_HANDLE_FILE_INFORMATION identity = {};
+    if (GetFileInformationByHandle(file, &identity)) {
+        stamp.Volume = identity.dwVolumeSerialNumber;
+        stamp.Index.HighPart = identity.nFileIndexHigh;
+        stamp.Index.LowPart = identity.nFileIndexLow;
+    }
     CloseHandle(file);
     return stamp;
 }
@@ -111,10 +128,20 @@ bool IsFolder(const wchar_t* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// One file to transfer, and what stood at its target before.
+bool SameName(const wchar_t* first, const wchar_t* second) {
+    return CompareStringOrdinal(first, -1, second, -1, TRUE) == CSTR_EQUAL;
+}
+
+// One file to transfer, and how it and its target stood right before its operation.
 struct TransferEntry {
     const wchar_t* Source = nullptr;
     const wchar_t* Target = nullptr;
+    // 0 for the first file bound for its target name, 1 for the second, and so on: files whose
+    // targets are one name (names that differ only in case, or files of two folders that one
+    // view shows) never meet in one operation, so that each question and each check of what
+    // arrived sees the target as the file before it left it.
+    int Round = 0;
+    PathStamp SourceBefore;
     PathStamp TargetBefore;
 };
 
@@ -122,7 +149,11 @@ struct TransferEntry {
 struct TransferPlan {
     TransferEntry* Entries = nullptr;
     int Count = 0;
+    int Rounds = 0;
     wchar_t* TargetText = nullptr;
+    // The collected folders, which are not transferred: their names, for the message.
+    const wchar_t** Folders = nullptr;
+    int FolderCount = 0;
 
     TransferPlan() = default;
     TransferPlan(const TransferPlan&) = delete;
@@ -130,14 +161,44 @@ struct TransferPlan {
     ~TransferPlan() {
         delete[] Entries;
         delete[] TargetText;
+        delete[] Folders;
     }
 };
 
+// Numbers the entries bound for each target name in list order. Sorted once, so a folder of
+// many matches costs n log n comparisons, not one for every pair.
+bool AssignRounds(TransferPlan& plan) {
+    if (plan.Count == 0)
+        return true;
+    int* order = new (std::nothrow) int[plan.Count];
+    if (order == nullptr)
+        return false;
+    for (int index = 0; index < plan.Count; ++index)
+        order[index] = index;
+    const TransferEntry* entries = plan.Entries;
+    std::stable_sort(order, order + plan.Count, [entries](int first, int second) {
+        return CompareStringOrdinal(entries[first].Target, -1, entries[second].Target, -1, TRUE) ==
+               CSTR_LESS_THAN;
+    });
+    plan.Rounds = 1;
+    for (int at = 1; at < plan.Count; ++at) {
+        TransferEntry& entry = plan.Entries[order[at]];
+        const TransferEntry& before = plan.Entries[order[at - 1]];
+        if (SameName(entry.Target, before.Target)) {
+            entry.Round = before.Round + 1;
+            plan.Rounds = std::max(plan.Rounds, entry.Round + 1);
+        }
+    }
+    delete[] order;
+    return true;
+}
+
 // Plans a transfer of the collected paths that name files into folder. Left out, as a copy
-// that fails: folders (the shell would copy them whole), paths that name nothing (a label
-// shown without its extension), a target longer than MAX_PATH, a target that is a folder
-// (the shell would put the file into it) and the file itself. False when memory cannot be
-// had.
+// that fails: paths that name nothing (a label shown without its extension), a target longer
+// than MAX_PATH, a target that is a folder (the shell would put the file into it) and the file
+// itself. Folders are left out too (the shell would carry them whole, and what arrived of a
+// tree cannot be checked cheaply before its source is deleted); they are named in the
+// message. False when memory cannot be had.
 bool PlanTransfer(WideStringList* paths, const wchar_t* folder, TransferPlan& plan) {
     if (paths == nullptr)
         return true;
@@ -152,31 +213,36 @@ bool PlanTransfer(WideStringList* paths, const wchar_t* folder, TransferPlan& pl
         return true;
     plan.Entries = new (std::nothrow) TransferEntry[files];
     plan.TargetText = new (std::nothrow) wchar_t[targetChars];
-    if (plan.Entries == nullptr || plan.TargetText == nullptr)
+    plan.Folders = new (std::nothrow) const wchar_t*[files];
+    if (plan.Entries == nullptr || plan.TargetText == nullptr || plan.Folders == nullptr)
         return false;
     wchar_t* unused = plan.TargetText;
     for (const wchar_t* path = paths->GetFirst(); path != nullptr; path = paths->GetNext()) {
+        if (IsFolder(path)) {
+            plan.Folders[plan.FolderCount++] = NamePart(path);
+            continue;
+        }
         wchar_t target[MAX_PATH];
         if (!FormTargetPath(target, folder, NamePart(path)))
             continue;
-        if (!IsFile(path) || IsFolder(target) ||
-            CompareStringOrdinal(path, -1, target, -1, TRUE) == CSTR_EQUAL)
+        if (!IsFile(path) || IsFolder(target) || SameName(path, target))
             continue;
         const std::size_t size = wcslen(target) + 1;
         std::memcpy(unused, target, size * sizeof(wchar_t));
         TransferEntry& entry = plan.Entries[plan.Count++];
         entry.Source = path;
         entry.Target = unused;
-        entry.TargetBefore = ReadStamp(target);
         unused += size;
     }
-    return true;
+    return AssignRounds(plan);
 }
 
-// Which of a plan's entries one file operation takes.
+// Which of a round's entries one file operation takes.
 enum class Subset { Every, NewNames, Replacing };
 
-bool Takes(Subset subset, const TransferEntry& entry) {
+bool Takes(Subset subset, int round, const TransferEntry& entry) {
+    if (entry.Round != round)
+        return false;
     switch (subset) {
     case Subset::NewNames:
         return !entry.TargetBefore.Exists;
@@ -189,11 +255,11 @@ bool Takes(Subset subset, const TransferEntry& entry) {
 
 // The sources or the targets of the subset's entries as one double-null list, the form the
 // shell's file operation reads; null when memory cannot be had.
-wchar_t* JoinPaths(const TransferPlan& plan, Subset subset, bool targets) {
+wchar_t* JoinPaths(const TransferPlan& plan, Subset subset, int round, bool targets) {
     std::size_t chars = 1;
     for (int index = 0; index < plan.Count; ++index) {
         const TransferEntry& entry = plan.Entries[index];
-        if (Takes(subset, entry))
+        if (Takes(subset, round, entry))
             chars += wcslen(targets ? entry.Target : entry.Source) + 1;
     }
     wchar_t* list = new (std::nothrow) wchar_t[chars];
@@ -202,7 +268,7 @@ wchar_t* JoinPaths(const TransferPlan& plan, Subset subset, bool targets) {
     wchar_t* at = list;
     for (int index = 0; index < plan.Count; ++index) {
         const TransferEntry& entry = plan.Entries[index];
-        if (!Takes(subset, entry))
+        if (!Takes(subset, round, entry))
             continue;
         const wchar_t* path = targets ? entry.Target : entry.Source;
         const std::size_t size = wcslen(path) + 1;
@@ -216,14 +282,15 @@ wchar_t* JoinPaths(const TransferPlan& plan, Subset subset, bool targets) {
 // Runs the shell's file operation on the subset's entries, one target per file: the shell
 // shows its progress, asks before it replaces a file, and offers cancel and undo. False
 // when it was cancelled or stopped, or could not be started.
-bool RunShellOperation(HWND owner, UINT operation, const TransferPlan& plan, Subset subset) {
+bool RunShellOperation(HWND owner, UINT operation, const TransferPlan& plan, Subset subset,
+                       int round) {
     bool any = false;
     for (int index = 0; index < plan.Count && !any; ++index)
-        any = Takes(subset, plan.Entries[index]);
+        any = Takes(subset, round, plan.Entries[index]);
     if (!any)
         return true;
-    wchar_t* sources = JoinPaths(plan, subset, false);
-    wchar_t* targets = JoinPaths(plan, subset, true);
+    wchar_t* sources = JoinPaths(plan, subset, round, false);
+    wchar_t* targets = JoinPaths(plan, subset, round, true);
     bool completed = false;
     if (sources != nullptr && targets != nullptr) {
         SHFILEOPSTRUCTW operationRecord = {};
@@ -242,13 +309,36 @@ bool RunShellOperation(HWND owner, UINT operation, const TransferPlan& plan, Sub
     return completed;
 }
 
-bool Arrived(const TransferEntry& entry) {
+// Reads how each of the round's sources and targets stands now, right before its operation.
+void StampRound(TransferPlan& plan, int round) {
+    for (int index = 0; index < plan.Count; ++index) {
+        TransferEntry& entry = plan.Entries[index];
+        if (entry.Round != round)
+            continue;
+        entry.SourceBefore = ReadStamp(entry.Source);
+        entry.TargetBefore = ReadStamp(entry.Target);
+    }
+}
+
+// The target holds a complete copy of the source as it stood before the operation: it has
+// changed since then (a target the user kept has not), and it has the source's size and time
+// of last writing, which a copy keeps and a copy cut short by a full volume does not.
+bool CopyArrived(const TransferEntry& entry) {
     const PathStamp now = ReadStamp(entry.Target);
-    if (!now.Exists)
+    if (!now.Exists || !entry.SourceBefore.Exists)
         return false;
     const PathStamp& before = entry.TargetBefore;
-    return !before.Exists || now.ChangeTime.QuadPart != before.ChangeTime.QuadPart ||
-           now.LastWriteTime.QuadPart != before.LastWriteTime.QuadPart;
+    const bool changed = !before.Exists || now.ChangeTime.QuadPart != before.ChangeTime.QuadPart ||
+                         now.LastWriteTime.QuadPart != before.LastWriteTime.QuadPart;
+    return changed && now.Size.QuadPart == entry.SourceBefore.Size.QuadPart &&
+           now.LastWriteTime.QuadPart == entry.SourceBefore.LastWriteTime.QuadPart;
+}
+
+// The source's file no longer stands at its path.
+bool SourceLeft(const TransferEntry& entry) {
+    const PathStamp now = ReadStamp(entry.Source);
+    return !now.Exists || now.Volume != entry.SourceBefore.Volume ||
+           now.Index.QuadPart != entry.SourceBefore.Index.QuadPart;
 }
 
 struct TransferOutcome {
@@ -258,34 +348,73 @@ struct TransferOutcome {
     bool Completed = false;
 };
 
-TransferOutcome CopyFiles(HWND owner, const TransferPlan& plan) {
-    TransferOutcome outcome;
-    outcome.Completed = RunShellOperation(owner, FO_COPY, plan, Subset::Every);
-    for (int index = 0; index < plan.Count; ++index) {
-        if (Arrived(plan.Entries[index]))
-            ++outcome.Count;
-    }
-    return outcome;
-}
-
-// The shell's move does not ask before it replaces a file everywhere (Wine 8 replaces
-// silently), so a file whose name is taken in the target is copied, which asks, and its
-// source is deleted once the copy has arrived.
-TransferOutcome MoveFiles(HWND owner, const TransferPlan& plan) {
-    TransferOutcome outcome;
-    outcome.Completed = RunShellOperation(owner, FO_MOVE, plan, Subset::NewNames) &&
-                        RunShellOperation(owner, FO_COPY, plan, Subset::Replacing);
+// One round of a copy; false when the shell's operation was cancelled or stopped.
+bool CopyRound(HWND owner, TransferPlan& plan, int round, TransferOutcome& outcome) {
+    StampRound(plan, round);
+    const bool completed = RunShellOperation(owner, FO_COPY, plan, Subset::Every, round);
     for (int index = 0; index < plan.Count; ++index) {
         const TransferEntry& entry = plan.Entries[index];
-        if (Takes(Subset::Replacing, entry) && Arrived(entry))
-            DeleteFileW(entry.Source);
-        if (!Exists(entry.Source) && Exists(entry.Target))
+        if (entry.Round == round && CopyArrived(entry))
             ++outcome.Count;
+    }
+    return completed;
+}
+
+// One round of a move. The shell's move does not ask before it replaces a file everywhere
+// (Wine 8 replaces silently), so a file whose name is taken in the target is copied, which
+// asks, and its source is deleted only once a complete copy stands at the target.
+bool MoveRound(HWND owner, TransferPlan& plan, int round, TransferOutcome& outcome) {
+    StampRound(plan, round);
+    const bool completed = RunShellOperation(owner, FO_MOVE, plan, Subset::NewNames, round) &&
+                           RunShellOperation(owner, FO_COPY, plan, Subset::Replacing, round);
+    for (int index = 0; index < plan.Count; ++index) {
+        const TransferEntry& entry = plan.Entries[index];
+        if (entry.Round != round)
+            continue;
+        if (Takes(Subset::Replacing, round, entry) && CopyArrived(entry))
+            DeleteFileW(entry.Source);
+        if (SourceLeft(entry) && Exists(entry.Target))
+            ++outcome.Count;
+    }
+    return completed;
+}
+
+// The rounds one after the other; a cancel or stop ends the transfer, leaving the later
+// rounds' files where they are.
+TransferOutcome TransferFiles(HWND owner, TransferPlan& plan, DWORD action) {
+    TransferOutcome outcome;
+    outcome.Completed = true;
+    for (int round = 0; round < plan.Rounds && outcome.Completed; ++round) {
+        outcome.Completed = action == CopyToFolder ? CopyRound(owner, plan, round, outcome)
+                                                   : MoveRound(owner, plan, round, outcome);
     }
     return outcome;
 }
 
-void ShowResult(HWND owner, const TransferOutcome& outcome, DWORD action) {
+// Appends the names of the folders that were left out behind the text, as many as the room
+// holds, then "...".
+void AppendFolderNames(wchar_t (&text)[kMessageRoom], const TransferPlan& plan, const char* verb) {
+    int length = lstrlenW(text);
+    char line[kTextRoom];
+    wsprintfA(line, kFoldersLeftFormat, plan.FolderCount, verb);
+    length += Cp932ToWide(line, text + length, kMessageRoom - length);
+    // The rest of the box stays readable: a few lines of names at most.
+    const int limit = std::min(kMessageRoom - 1, length + kFolderNamesRoom);
+    for (int index = 0; index < plan.FolderCount; ++index) {
+        const wchar_t* separator = index == 0 ? L"" : L", ";
+        const int needed = lstrlenW(separator) + lstrlenW(plan.Folders[index]);
+        if (length + needed > limit - 3) {
+            lstrcpyW(text + length, L"...");
+            return;
+        }
+        lstrcpyW(text + length, separator);
+        lstrcatW(text + length, plan.Folders[index]);
+        length += needed;
+    }
+}
+
+void ShowResult(HWND owner, const TransferOutcome& outcome, const TransferPlan& plan,
+                DWORD action) {
     const char* verb = action == CopyToFolder ? kCopyVerb : kMoveVerb;
     // The count has at most 11 characters, so either text fits the buffer.
     char text[kTextRoom];
@@ -294,7 +423,11 @@ void ShowResult(HWND owner, const TransferOutcome& outcome, DWORD action) {
     } else {
         wsprintfA(text, kStoppedFormat, verb, outcome.Count, verb);
     }
-    ShowCp932Message(owner, text, kResultCaption, MB_OK);
+    wchar_t shown[kMessageRoom];
+    Cp932ToWide(text, shown, kMessageRoom);
+    if (plan.FolderCount > 0)
+        AppendFolderNames(shown, plan, verb);
+    ShowWideMessage(owner, shown, kResultCaption, MB_OK);
 }
 
 } // namespace
@@ -307,12 +440,12 @@ void CopyOrMoveToFolder(RunRecord& run, HWND owner) {
     TransferPlan plan;
     TransferOutcome outcome;
     if (PlanTransfer(run.SelectedPaths, folder, plan)) {
-        outcome = run.Action == CopyToFolder ? CopyFiles(owner, plan) : MoveFiles(owner, plan);
+        outcome = TransferFiles(owner, plan, run.Action);
         // A file that did not go without the shell saying so (Wine's move of a source held
         // open reports success) counts as a stop as well.
         outcome.Completed = outcome.Completed && outcome.Count == plan.Count;
     }
-    ShowResult(owner, outcome, run.Action);
+    ShowResult(owner, outcome, plan, run.Action);
 }
 
 int CALLBACK FolderBrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {

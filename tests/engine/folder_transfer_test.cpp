@@ -114,8 +114,9 @@ struct Answer {
     enum Kind { AcceptAsOpened, Choose, ChooseItem, Cancel } What = AcceptAsOpened;
     std::string Folder;               // for Choose
     PCIDLIST_ABSOLUTE Item = nullptr; // for ChooseItem
-    // The button that answers the shell's question before it replaces a file.
-    int Replace = IDNO;
+    // The buttons that answer the shell's questions before it replaces a file, in turn; the
+    // last one answers every further question.
+    std::vector<int> Replace = {IDNO};
 };
 
 struct BrowserSeen {
@@ -138,8 +139,9 @@ public:
 private:
     void Handle(HWND window) {
         if (GetDlgItem(window, IDNO) != nullptr) {
+            const std::size_t turn = std::min(questions_.size(), answer_.Replace.size() - 1);
             questions_.push_back(GetWindow(window, GW_OWNER));
-            ClickButton(window, answer_.Replace);
+            ClickButton(window, answer_.Replace[turn]);
             return;
         }
         if (!IsFolderBrowser(window)) {
@@ -479,7 +481,7 @@ TEST_P(FolderTransferReplace, AFileOfTheSameNameIsReplacedOnlyWithConsent) {
     ASSERT_TRUE(target_.WriteFile(L"c.txt", Content(L"the target's own")));
     CollectFiles({L"a.txt", L"b.doc", L"c.txt"});
     Answer answer{Answer::Choose, target_.Path()};
-    answer.Replace = row.Answer;
+    answer.Replace = {row.Answer};
     Run(row.Action.Action, answer);
 
     EXPECT_EQ(questions_, std::vector<HWND>{owner_});
@@ -505,6 +507,98 @@ INSTANTIATE_TEST_SUITE_P(Answers, FolderTransferReplace,
                                            ReplaceCase{"MoveYes", kMove, IDYES, true},
                                            ReplaceCase{"MoveCancelled", kMove, IDCANCEL, false}),
                          RowLabel());
+
+// Two matches bound for one target name (the desktop's view shows the user's desktop and the
+// public one together; a case-sensitive folder holds "a.txt" beside "A.TXT"), where the target
+// holds that name already: the user answers Yes for the first and No for the second. Each goes
+// in an operation of its own, so the second is judged against the first's arrival, not
+// against the target as it stood before both: the declined file stays where it was.
+TEST_P(FolderTransferActions, FilesBoundForOneNameAreAskedAndJudgedOneAfterTheOther) {
+    const ActionCase& row = GetParam();
+    ScratchFolder other{"vestrane-test-public", BrowserTestFolder()};
+    ASSERT_TRUE(target_.WriteFile(L"a.txt", Content(L"the target's own")));
+    CollectFiles({L"a.txt"});
+    ASSERT_TRUE(other.WriteFile(L"A.TXT", Content(L"A.TXT")));
+    record_.SelectedPaths->Append((other / L"A.TXT").c_str());
+    Answer answer{Answer::Choose, target_.Path()};
+    answer.Replace = {IDYES, IDNO};
+    Run(row.Action, answer);
+
+    EXPECT_EQ(questions_.size(), 2u);
+    EXPECT_EQ(ReadWholeFile(target_ / L"a.txt"), Content(L"a.txt"));
+    EXPECT_EQ(FileExists(source_ / L"a.txt"), !row.DeletesSources);
+    EXPECT_EQ(ReadWholeFile(other / L"A.TXT"), Content(L"A.TXT"));
+    ExpectStopped(1, row.Verb);
+}
+
+// Into an empty folder: the second file's name is taken by the first once it has arrived, so
+// the shell asks before the second replaces it (Wine's move replaced it silently).
+TEST_P(FolderTransferActions, TheSecondOfTwoNamesIsAskedForOnceTheFirstHasArrived) {
+    const ActionCase& row = GetParam();
+    ScratchFolder other{"vestrane-test-public", BrowserTestFolder()};
+    CollectFiles({L"a.txt"});
+    ASSERT_TRUE(other.WriteFile(L"A.txt", Content(L"A.txt")));
+    record_.SelectedPaths->Append((other / L"A.txt").c_str());
+    Run(row.Action, {Answer::Choose, target_.Path()});
+
+    EXPECT_EQ(questions_.size(), 1u);
+    EXPECT_EQ(ReadWholeFile(target_ / L"a.txt"), Content(L"a.txt"));
+    EXPECT_EQ(ReadWholeFile(other / L"A.txt"), Content(L"A.txt"));
+    ExpectStopped(1, row.Verb);
+}
+
+// A volume that fills up while a file is replaced leaves the target cut short, with a new
+// time stamp: the copy is not complete, so it is not counted and its source is not deleted.
+// The test cuts the copy short after the shell's operation, as a full volume would.
+int WINAPI OperationOntoAFullVolume(LPSHFILEOPSTRUCTW operation) {
+    const int result = WatchedFileOperation(operation);
+    if (operation->wFunc == FO_COPY) {
+        for (const std::wstring& target : fileCalls.Operations.back().Targets) {
+            HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+            SetFilePointer(file, 4, nullptr, FILE_BEGIN);
+            SetEndOfFile(file);
+            CloseHandle(file);
+        }
+    }
+    return result;
+}
+
+TEST_P(FolderTransferActions, ACopyCutShortIsNeitherCountedNorTheSourceDeleted) {
+    const ActionCase& row = GetParam();
+    ASSERT_TRUE(target_.WriteFile(L"a.txt", Content(L"the target's own")));
+    CollectFiles({L"a.txt"});
+    Answer answer{Answer::Choose, target_.Path()};
+    answer.Replace = {IDYES};
+    record_.Action = row.Action;
+    TransferDriver driver(answer);
+    {
+        ImportPatch operation("shell32.dll", "SHFileOperationW",
+                              reinterpret_cast<void*>(&OperationOntoAFullVolume));
+        ASSERT_TRUE(operation.Active());
+        fileCalls.RealOperation = operation.OriginalAs<decltype(&SHFileOperationW)>();
+        CopyOrMoveToFolder(record_, owner_);
+    }
+    boxes_ = driver.Boxes();
+    EXPECT_EQ(ReadWholeFile(source_ / L"a.txt"), Content(L"a.txt"));
+    ExpectStopped(0, row.Verb);
+}
+
+// Folders among the matches are not carried; the message names them.
+TEST_P(FolderTransferActions, FoldersAreLeftWhereTheyAreAndNamed) {
+    const ActionCase& row = GetParam();
+    const std::wstring folder = L"資料表";
+    ASSERT_TRUE(CreateDirectoryW((source_ / folder).c_str(), nullptr));
+    CollectFiles({L"a.txt"});
+    CollectPaths({folder});
+    Run(row.Action, {Answer::Choose, target_.Path()});
+
+    EXPECT_EQ(GetFileAttributesW((source_ / folder).c_str()), FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_FALSE(FileExists(target_ / folder));
+    char folders[MAX_PATH];
+    wsprintfA(folders, kFoldersLeftFormat, 1, row.Verb);
+    ExpectMessage(ResultText(1, row.Verb) + folders + Cp932(folder));
+}
 
 // A source that another program holds open stays where it is and is not counted; Wine's
 // shell reports the move as done.

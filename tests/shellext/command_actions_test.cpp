@@ -204,11 +204,13 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
             EXPECT_EQ(run.BrowserOwners[0], host.Host());
             ASSERT_FALSE(run.BrowserSelections[0].empty());
             EXPECT_EQ(run.BrowserSelections[0].back(), L"あ");
-            // The folder was collected but not copied: every matching file.
+            // The folder was collected but not copied, and is named: every matching file.
+            const char* verb = row.Action == CopyToFolder ? kCopyVerb : kMoveVerb;
+            char folders[MAX_PATH];
+            wsprintfA(folders, kFoldersLeftFormat, 1, verb);
             ASSERT_EQ(run.BoxTexts.size(), 1u);
-            EXPECT_EQ(run.BoxTexts[0],
-                      ResultText(static_cast<int>(kMatching.size()),
-                                 row.Action == CopyToFolder ? kCopyVerb : kMoveVerb));
+            EXPECT_EQ(run.BoxTexts[0], ResultText(static_cast<int>(kMatching.size()), verb) +
+                                           Wide(folders) + L"sub");
             EXPECT_EQ(run.BoxCaptions[0], Wide(kResultCaption));
             EXPECT_EQ(run.BoxOwners[0], host.Host());
         } else {
