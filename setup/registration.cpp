@@ -246,10 +246,8 @@ RegistrationResult InstallExtension(HWND owner) {
 }
 
 RegistrationResult RegisterExtension(HWND owner) {
-    if (OthersMayReplaceDll(DllPath)) {
-        wchar_t folder[MAX_PATH];
-        lstrcpynW(folder, DllPath, MAX_PATH);
-        CutToFolder(folder);
+    wchar_t folder[MAX_PATH];
+    if (OthersMayReplaceDll(DllPath, folder)) {
         wchar_t recommended[MAX_PATH];
         RecommendedFolder(recommended);
         if (ShowMessage(owner, kTextUnsafeFolderQuestion, kCaptionVestrane,

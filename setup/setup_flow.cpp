@@ -102,15 +102,18 @@ int RunSetup(HINSTANCE instance, const char* arguments) {
         ShowError(kTextDllMissing);
         return kExitFailed;
     }
+    // The 32-bit program sees the 32-bit view of the class and the uninstall entry, while the
+    // handler keys are shared by both views: a registration would land where the 64-bit
+    // Explorer never reads, and a removal would delete the 64-bit registration's handlers and
+    // leave its class and uninstall entry behind.
+    if (RunsUnderWow64()) {
+        ShowError(kTextNeedsX64Setup);
+        return kExitFailed;
+    }
     if (arguments != nullptr && arguments[0] == 'u')
         return UninstallExtension() ? 0 : kExitFailed;
     if (!RunsFromFixedDisk()) {
         ShowError(kTextNotHardDisk);
-        return kExitFailed;
-    }
-    // The registration would land in the 32-bit view, which the 64-bit Explorer never reads.
-    if (RunsUnderWow64()) {
-        ShowError(kTextNeedsX64Setup);
         return kExitFailed;
     }
     WasInstalled = FALSE;

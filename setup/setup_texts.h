@@ -15,8 +15,8 @@ constexpr char kTextPathTooLong[] = "フォルダのパスが長すぎます。V
                                     "を短いパスのフォルダに入れて実行して下さい。";
 // The x86 program under WOW64.
 constexpr char kTextNeedsX64Setup[] =
-    "この 32 ビット版の Vestinst.exe は 64 ビット版の Windows にはインストールできません。\n"
-    "x64 版の Vestinst.exe と Vestrane.dll でインストールしてください。";
+    "この 32 ビット版の Vestinst.exe は 64 ビット版の Windows ではインストールもアンインストールも"
+    "できません。\nx64 版の Vestinst.exe と Vestrane.dll を使ってください。";
 
 constexpr char kTextInstallQuestion[] = "Vestrane をインストールしますか？";
 // The registered DLL is not the one beside the program: %s is the registered path.

@@ -25,10 +25,18 @@ bool ShowsFolder(IFolderView* view, const wchar_t* folder) {
     return CompareStringOrdinal(path, -1, folder, -1, TRUE) == CSTR_EQUAL;
 }
 
+// What one search knows: the folder it looks for, and whether a view of another folder (or of
+// none in the file system) turned up on the way.
+struct ViewSearch {
+    const wchar_t* Folder;
+    bool SawOtherView = false;
+};
+
 // The candidate when it shows the folder, else null with the candidate released.
-IFolderView* Accepted(IFolderView* candidate, const wchar_t* folder) {
-    if (candidate == nullptr || ShowsFolder(candidate, folder))
+IFolderView* Accepted(IFolderView* candidate, ViewSearch& search) {
+    if (candidate == nullptr || ShowsFolder(candidate, search.Folder))
         return candidate;
+    search.SawOtherView = true;
     candidate->Release();
     return nullptr;
 }
@@ -44,45 +52,44 @@ IFolderView* ActiveViewOf(IShellBrowser* browser) {
     return folderView;
 }
 
-IFolderView* ViewOfBrowserService(IServiceProvider* services, REFGUID service,
-                                  const wchar_t* folder) {
+IFolderView* ViewOfBrowserService(IServiceProvider* services, REFGUID service, ViewSearch& search) {
     IShellBrowser* browser = nullptr;
     if (FAILED(services->QueryService(service, IID_IShellBrowser,
                                       reinterpret_cast<void**>(&browser))) ||
         browser == nullptr)
         return nullptr;
-    IFolderView* view = Accepted(ActiveViewOf(browser), folder);
+    IFolderView* view = Accepted(ActiveViewOf(browser), search);
     browser->Release();
     return view;
 }
 
-IFolderView* ViewOfServices(IServiceProvider* services, bool askFolderView, const wchar_t* folder) {
+IFolderView* ViewOfServices(IServiceProvider* services, bool askFolderView, ViewSearch& search) {
     IFolderView* view = nullptr;
     if (askFolderView && SUCCEEDED(services->QueryService(SID_SFolderView, IID_IFolderView,
                                                           reinterpret_cast<void**>(&view))))
-        view = Accepted(view, folder);
+        view = Accepted(view, search);
     if (view == nullptr)
-        view = ViewOfBrowserService(services, SID_STopLevelBrowser, folder);
+        view = ViewOfBrowserService(services, SID_STopLevelBrowser, search);
     if (view == nullptr)
-        view = ViewOfBrowserService(services, SID_SShellBrowser, folder);
+        view = ViewOfBrowserService(services, SID_SShellBrowser, search);
     return view;
 }
 
 // The view that the object's services lead to: a handler's site, or a shell window of the
 // collection, which is asked for its browser only.
-IFolderView* ViewThroughServices(IUnknown* object, bool askFolderView, const wchar_t* folder) {
+IFolderView* ViewThroughServices(IUnknown* object, bool askFolderView, ViewSearch& search) {
     IServiceProvider* services = nullptr;
     if (FAILED(object->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&services))) ||
         services == nullptr)
         return nullptr;
-    IFolderView* view = ViewOfServices(services, askFolderView, folder);
+    IFolderView* view = ViewOfServices(services, askFolderView, search);
     services->Release();
     return view;
 }
 
 // Another process's window could answer the message with anything; only a window of this
 // thread answers with a pointer that can be used here.
-IFolderView* ViewThroughWindowMessage(HWND window, const wchar_t* folder) {
+IFolderView* ViewThroughWindowMessage(HWND window, ViewSearch& search) {
     const DWORD thread = GetCurrentThreadId();
     for (; window != nullptr; window = GetAncestor(window, GA_PARENT)) {
         if (GetWindowThreadProcessId(window, nullptr) != thread)
@@ -91,7 +98,7 @@ IFolderView* ViewThroughWindowMessage(HWND window, const wchar_t* folder) {
             reinterpret_cast<IShellBrowser*>(SendMessageW(window, kGetShellBrowserMessage, 0, 0));
         if (browser == nullptr)
             continue;
-        if (IFolderView* view = Accepted(ActiveViewOf(browser), folder))
+        if (IFolderView* view = Accepted(ActiveViewOf(browser), search))
             return view;
     }
     return nullptr;
@@ -109,7 +116,7 @@ HWND WindowOf(IDispatch* shellWindow) {
     return reinterpret_cast<HWND>(handle);
 }
 
-IFolderView* ViewThroughShellWindows(HWND window, const wchar_t* folder) {
+IFolderView* ViewThroughShellWindows(HWND window, ViewSearch& search) {
     const HWND root = GetAncestor(window, GA_ROOT);
     if (root == nullptr)
         return nullptr;
@@ -130,7 +137,7 @@ IFolderView* ViewThroughShellWindows(HWND window, const wchar_t* folder) {
         if (windows->Item(which, &shellWindow) != S_OK || shellWindow == nullptr)
             continue;
         if (WindowOf(shellWindow) == root)
-            view = ViewThroughServices(shellWindow, false, folder);
+            view = ViewThroughServices(shellWindow, false, search);
         shellWindow->Release();
     }
     windows->Release();
@@ -139,13 +146,17 @@ IFolderView* ViewThroughShellWindows(HWND window, const wchar_t* folder) {
 
 } // namespace
 
-IFolderView* FindFolderView(IUnknown* site, HWND invokingWindow, const wchar_t* shownFolder) {
+FoundFolderView FindFolderView(IUnknown* site, HWND invokingWindow, const wchar_t* shownFolder) {
+    FoundFolderView found;
     if (shownFolder == nullptr || shownFolder[0] == L'\0')
-        return nullptr;
-    IFolderView* view = site != nullptr ? ViewThroughServices(site, true, shownFolder) : nullptr;
+        return found;
+    ViewSearch search{shownFolder};
+    IFolderView* view = site != nullptr ? ViewThroughServices(site, true, search) : nullptr;
     if (view == nullptr && invokingWindow != nullptr)
-        view = ViewThroughWindowMessage(invokingWindow, shownFolder);
+        view = ViewThroughWindowMessage(invokingWindow, search);
     if (view == nullptr && invokingWindow != nullptr)
-        view = ViewThroughShellWindows(invokingWindow, shownFolder);
-    return view;
+        view = ViewThroughShellWindows(invokingWindow, search);
+    found.View = view;
+    found.OtherFolderShown = view == nullptr && search.SawOtherView;
+    return found;
 }

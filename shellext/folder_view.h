@@ -9,8 +9,17 @@
 // IShellBrowser, an in-process pointer without a reference taken for the caller.
 constexpr UINT kGetShellBrowserMessage = WM_USER + 7;
 
-// The folder view showing the folder of the path `shownFolder` ("C:" for a root), with a
-// reference held, or null. Tried in this order,
+struct FoundFolderView {
+    // The view of the folder, with a reference held, or null.
+    IFolderView* View = nullptr;
+    // No view of the folder, but a view of another folder, or of one outside the file system
+    // (a library, search results), was reached: the window shows something else than the
+    // folder the command was asked for.
+    bool OtherFolderShown = false;
+};
+
+// The folder view showing the folder of the path `shownFolder` ("C:" for a root). Tried in
+// this order,
 // each way until one gives a view of that folder:
 //   1. the site: the service SID_SFolderView, then the browser of SID_STopLevelBrowser and of
 //      SID_SShellBrowser and its active view;
@@ -19,4 +28,4 @@ constexpr UINT kGetShellBrowserMessage = WM_USER + 7;
 //   3. the shell windows collection: the window whose handle is invokingWindow's root, its
 //      top-level browser and its active view.
 // A view of another folder (a tree pane, a window that has moved on) is never returned.
-IFolderView* FindFolderView(IUnknown* site, HWND invokingWindow, const wchar_t* shownFolder);
+FoundFolderView FindFolderView(IUnknown* site, HWND invokingWindow, const wchar_t* shownFolder);

@@ -26,6 +26,9 @@ namespace {
 
 const char kNoExplorerWindowText[] = "エクスプローラのウインドウが検索できません。";
 const char kErrorCaption[] = "Error";
+const char kOtherFolderShownText[] =
+    "このウインドウには、右クリックした項目のフォルダが表示されていません。\n"
+    "そのフォルダのウインドウで、もう一度実行してください。";
 
 // Room for the extension's texts in UTF-16, terminator included, with a margin.
 constexpr int kTextRoom = 64;
@@ -252,11 +255,15 @@ STDMETHODIMP SelectExtension::Initialize(LPCITEMIDLIST pidlFolder, IDataObject* 
     return S_OK;
 }
 
-STDMETHODIMP SelectExtension::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst, UINT,
-                                               UINT uFlags) {
+STDMETHODIMP SelectExtension::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst,
+                                               UINT idCmdLast, UINT uFlags) {
     // Only the exact value counts: CMF_DEFAULTONLY combined with other flags still gets
     // the entry.
     if (uFlags == CMF_DEFAULTONLY)
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    // No id left in the caller's range: an entry with idCmdFirst would take the id of another
+    // handler's entry, and choosing one would run the other.
+    if (idCmdFirst > idCmdLast)
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     wchar_t entry[kTextRoom];
     Cp932ToWide(kMenuEntryText, entry, kTextRoom);
@@ -285,22 +292,29 @@ STDMETHODIMP SelectExtension::InvokeCommand(CMINVOKECOMMANDINFO* lpici) {
 }
 
 // A view reached through the site or the window runs the whole pass, whatever windows show
-// its items; only without one are the window classes searched for a list view.
+// its items. A view that shows another folder ends the command: the window's list view would
+// show that folder's items too, and their labels put behind this folder's path name files the
+// user never saw. Only when no view can be reached at all are the window classes searched for
+// a list view.
 void SelectExtension::RunCommand(HWND owner) {
-    IFolderView* view = FindFolderView(Site, owner, SourceFolder);
-    if (view != nullptr) {
-        RunPass(owner, view, nullptr);
-        view->Release();
+    const FoundFolderView found = FindFolderView(Site, owner, SourceFolder);
+    if (found.View != nullptr) {
+        RunPass(owner, found.View, nullptr);
+        found.View->Release();
         return;
     }
-    const ExplorerListView found = FindExplorerListView(owner);
-    if (found.Result == ExplorerListView::NoFolderView)
+    if (found.OtherFolderShown) {
+        ShowCp932Message(owner, kOtherFolderShownText, kErrorCaption, MB_OK);
         return;
-    if (found.Result == ExplorerListView::NoListView) {
+    }
+    const ExplorerListView listView = FindExplorerListView(owner);
+    if (listView.Result == ExplorerListView::NoFolderView)
+        return;
+    if (listView.Result == ExplorerListView::NoListView) {
         ShowCp932Message(owner, kNoExplorerWindowText, kErrorCaption, MB_OK);
         return;
     }
-    RunPass(owner, nullptr, found.ListView);
+    RunPass(owner, nullptr, listView.ListView);
 }
 
 void SelectExtension::RunPass(HWND owner, IFolderView* view, HWND listView) {

@@ -24,6 +24,10 @@ shared_fact() {
 
 readonly VESTRANE_LABEL='ワイルドカードで一括選択(&W)'
 readonly VESTRANE_HELP='ワイルドカードでファイルを一括選択します。'
+# The start of Vestinst's warning about a folder that others may change, before the folder.
+readonly UNSAFE_FOLDER_TEXT='このフォルダまたは Vestrane.dll は、管理者以外のユーザーも書き換えられます:\n'
+# The command's message when the window shows another folder than the clicked item's.
+readonly OTHER_FOLDER_TEXT='このウインドウには、右クリックした項目のフォルダが表示されていません。\nそのフォルダのウインドウで、もう一度実行してください。'
 VESTRANE_CLSID=$(shared_fact kClassIdText) || exit 1
 product=$(shared_fact kProductName) || exit 1
 handler_parent=$(shared_fact kHandlerParent) || exit 1

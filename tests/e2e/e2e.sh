@@ -130,11 +130,15 @@ install)
     cp "$VESTINST" "$VESTRANE" "$INSTALL_DIR/"
     printf 'Vestrane\r\n' >"$INSTALL_DIR/Vestrane.txt"
     report=$work/install.txt
-    # Yes to the question, OK to "installed", then the defaults: select only, the extension.
-    run_driven "$report" --answer 'click:6' --answer 'click:1' \
+    # Yes to the question; Yes to the warning about the folder (Wine gives every file to the
+    # signed-in account, which Vestinst trusts no more than any other user); OK to
+    # "installed", then the defaults: select only, the extension.
+    run_driven "$report" --answer 'click:6' --answer 'click:6' --answer 'click:1' \
         --answer 'click:1002;click:1004;click:1' -- "$INSTALL_WIN\\Vestinst.exe" ||
         fail "Vestinst ended with $?: $(cat "$report")"
     expect_line "$report" "dialog-text: Vestrane をインストールしますか？"
+    grep -qF "dialog-text: $UNSAFE_FOLDER_TEXT$INSTALL_WIN\\n" "$report" ||
+        fail "no warning about $INSTALL_WIN: $(cat "$report")"
     expect_line "$report" "dialog-text: インストール終了しました。続けて設定を行います。"
     expect_line "$report" "dialog: Vestrane 設定"
     expect_line "$report" "exit: 0"
@@ -340,16 +344,27 @@ reach_view)
     done
     # Without either, the window classes are all there is, and today's hold no list view
     # that they could reach: the command ends silently.
+    report=$work/unreached.txt
+    run_host "$report" --layout today --no-site --no-browser-message --folder "$sample_win" \
+        --select notes.txt --invoke "$VESTRANE_LABEL" --answer "click:1" ||
+        fail "unreached: $(cat "$report")"
+    expect_equal "dialogs without a view" 0 "$(report_values dialogs "$report")"
+    expect_set "selected without a view" "$report" selected notes.txt
+    # A view of another folder, in either layout, ends the command with a message before its
+    # dialog; the designed layout's list view is not used instead (its labels behind the
+    # clicked file's folder would name files the user never saw).
     mkdir -p "$work/other"
-    for unreachable in "--no-site --no-browser-message" "--other-view $work_win\\other"; do
-        report=$work/unreached.txt
-        # shellcheck disable=SC2086
-        run_host "$report" --layout today $unreachable --folder "$sample_win" \
-            --select notes.txt --invoke "$VESTRANE_LABEL" --answer "click:1" ||
-            fail "$unreachable: $(cat "$report")"
-        expect_equal "dialogs with $unreachable" 0 "$(report_values dialogs "$report")"
-        expect_set "selected with $unreachable" "$report" selected notes.txt
+    for layout in today designed; do
+        report=$work/other-$layout.txt
+        run_host "$report" --layout $layout --other-view "$work_win\\other" \
+            --folder "$sample_win" --select notes.txt --invoke "$VESTRANE_LABEL" \
+            --answer "set:1000=*.txt;click:1007;click:1" || fail "$layout: $(cat "$report")"
+        expect_equal "dialogs with another folder's view ($layout)" 1 \
+            "$(report_values dialogs "$report")"
+        expect_line "$report" "dialog-text: $OTHER_FOLDER_TEXT"
+        expect_set "selected with another folder's view ($layout)" "$report" selected notes.txt
     done
+    expect_sample_untouched
     # The designed layout without CWM_GETISHELLBROWSER: the list view found by its classes.
     report=$work/classes.txt
     run_host "$report" --no-browser-message --folder "$sample_win" --select notes.txt \
@@ -431,6 +446,35 @@ folder_and_background)
     expect_set "selected from a folder item" "$report" selected 2023 2024
     expect_set "copied from a folder item" "$report" clipboard-file \
         "$only_win\\2023" "$only_win\\2024"
+    ;;
+
+same_name_move)
+    # Two files whose names differ only in case (Wine, like a case-sensitive folder, holds
+    # both), and the target holds that name already: Yes to replacing it with the first, No
+    # for the second. The second stays where it was.
+    reset_settings
+    rm -rf "$sample"
+    mkdir -p "$sample"
+    for name in Memo.txt memo.txt other.doc; do
+        printf '%s\n' "$name" >"$sample/$name"
+    done
+    target_win="$work_win\\target"
+    target=$(linux_path "$target_win")
+    rm -rf "$target"
+    mkdir -p "$target"
+    echo stale >"$target/memo.txt"
+    ls -R "$work" >/dev/null && ls "$E2E_PREFIX/drive_c" "$E2E_PREFIX/drive_c/e2e" >/dev/null
+    report=$work/host.txt
+    run_host "$report" --folder "$sample_win" --select other.doc --invoke "$VESTRANE_LABEL" \
+        --answer "set:1000=memo*;click:1007;click:1" --answer "folder:$target_win;click:1" \
+        --answer "click:6" --answer "click:7" --answer "click:1" || fail "$(cat "$report")"
+    expect_line "$report" "dialog-text: 移動は中止されました。1 個のファイルを移動しました。"
+    left=$(ls "$sample" | grep -ix memo.txt)
+    expect_equal "files left of the two" 1 "$(printf '%s\n' "$left" | grep -c .)"
+    moved=Memo.txt
+    [ "$left" = Memo.txt ] && moved=memo.txt
+    expect_equal "the target's file" "$moved" "$(cat "$target/memo.txt")"
+    expect_equal "the file the user kept" "$left" "$(cat "$sample/$left")"
     ;;
 
 hidden_extensions)

@@ -7,6 +7,8 @@
 #include "setup/setup_state.h"
 #include "setup/system_facts.h"
 #include "tests/setup/setup_fixture.h"
+#include "tests/support/row_label.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -61,20 +63,58 @@ TEST_F(RegistrationTest, InstallDeclinedWritesNothing) {
     ExpectNoRegistration();
 }
 
-// Explorer loads the DLL into every user's session: a folder or DLL that other users may write
-// is named, and only a Yes (not the default) registers it.
-TEST_F(RegistrationTest, FolderOthersMayWriteIsRegisteredOnlyAfterAYes) {
-    ASSERT_TRUE(LetEveryoneWrite(folder_->Path()));
+// Explorer loads the DLL into every user's session: a DLL that others could replace is named
+// with the folder to blame, and only a Yes (not the default) registers it. Others may replace
+// it when they may write its folder, or any folder above it (whoever may rename a folder on
+// the path and make a new one puts another DLL in place), or when it lies inside a user
+// profile (the user's own unelevated programs may change it, and it runs inside the user's
+// elevated ones).
+enum class UnsafePlace { Folder, Parent, Profile };
+struct UnsafeRow {
+    const char* label;
+    UnsafePlace Place;
+};
+class UnsafeFolderTest : public RegistrationTest,
+                         public ::testing::WithParamInterface<UnsafeRow> {};
+
+TEST_P(UnsafeFolderTest, IsNamedAndRegisteredOnlyAfterAYes) {
+    std::unique_ptr<ScratchFolder> profile;
+    std::string named = folder_->Path();
+    switch (GetParam().Place) {
+    case UnsafePlace::Folder:
+        ASSERT_TRUE(LetEveryoneWrite(folder_->Path()));
+        break;
+    case UnsafePlace::Parent:
+        // The DLL's own folder is the owner's alone; the one above it is everyone's.
+        ASSERT_TRUE(folder_->AddFolder("Vestrane"));
+        ASSERT_TRUE(folder_->WriteFile("Vestrane\\Vestrane.dll", "MZ library"));
+        lstrcpyW(DllPath, Wide(*folder_ / "Vestrane\\Vestrane.dll").c_str());
+        ASSERT_TRUE(LetEveryoneWrite(folder_->Path()));
+        break;
+    case UnsafePlace::Profile:
+        // The temporary folder lies in the profile of the user who runs the tests.
+        profile = std::make_unique<ScratchFolder>("Vest profile");
+        ASSERT_TRUE(profile->WriteFile("Vestrane.dll", "MZ library"));
+        lstrcpyW(DllPath, Wide(*profile / "Vestrane.dll").c_str());
+        named = profile->Path();
+        break;
+    }
     WindowScript script({Press(IDYES), Press(IDNO)});
     EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationDeclined);
     ASSERT_EQ(script.Seen().size(), 2u);
     wchar_t recommended[MAX_PATH];
     RecommendedFolder(recommended);
     ExpectMessageBox(script.Seen()[1], kCaptionVestrane,
-                     Formed(kTextUnsafeFolderQuestion, Wide(folder_->Path()), recommended));
+                     Formed(kTextUnsafeFolderQuestion, Wide(named), recommended));
     EXPECT_EQ(script.Seen()[1].DefaultButton, IDNO);
     ExpectNoRegistration();
 }
+
+INSTANTIATE_TEST_SUITE_P(Places, UnsafeFolderTest,
+                         ::testing::Values(UnsafeRow{"Folder", UnsafePlace::Folder},
+                                           UnsafeRow{"Parent", UnsafePlace::Parent},
+                                           UnsafeRow{"Profile", UnsafePlace::Profile}),
+                         RowLabel());
 
 TEST_F(RegistrationTest, DllOthersMayWriteIsRegisteredAfterAYes) {
     ASSERT_TRUE(LetEveryoneWrite(dll_));

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "setup/folder_safety.h"
 #include "setup/program_paths.h"
 #include "setup/resource.h"
 #include "setup/setup_messages.h"
@@ -156,7 +157,18 @@ void SetupTest::SetUp() {
     hadWininit_ = FileExists(WininitPath());
     if (hadWininit_)
         wininit_ = ReadWholeFile(WininitPath());
-    folder_ = std::make_unique<ScratchFolder>("Vest setup");
+    union {
+        TOKEN_USER User;
+        BYTE Bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } token = {};
+    HANDLE process = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &process));
+    DWORD size = 0;
+    const BOOL read = GetTokenInformation(process, TokenUser, &token, sizeof token, &size);
+    CloseHandle(process);
+    ASSERT_TRUE(read && CopySid(sizeof signedInAccount_, signedInAccount_, token.User.User.Sid));
+    TrustAccountForTests(signedInAccount_);
+    folder_ = std::make_unique<ScratchFolder>("Vest setup", "C:");
     program_ = *folder_ / "Vestinst.exe";
     dll_ = *folder_ / Cp932(kDllFileName);
     ASSERT_TRUE(folder_->WriteFile(Cp932(kDllFileName), "MZ library"));
@@ -164,6 +176,7 @@ void SetupTest::SetUp() {
 
 void SetupTest::TearDown() {
     ClearSystemFactOverrides();
+    TrustAccountForTests(nullptr);
     folder_.reset();
     ClearInstallation();
     if (!hadSettingsParent_)

@@ -72,7 +72,10 @@ void ExpectDeletionsScheduled(const std::string& program, const std::string& dll
 //
 // Each test also has a folder of its own for the program, with a blank in its name as under
 // "Program Files", that holds a Vestrane.dll: program_ and dll_ name the files there (the
-// program file itself is the test's to place).
+// program file itself is the test's to place). It lies in the root of drive C:, outside every
+// user profile. Wine gives every file to the signed-in account, so the in-process tests trust
+// that account (TrustAccountForTests) and the folders' own rights decide whether the DLL is
+// safe; the real program, run in a process of its own, trusts no such account.
 class SetupTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -88,6 +91,7 @@ private:
     bool hadWininit_ = false;
     std::string wininit_;
     bool hadSettingsParent_ = false;
+    BYTE signedInAccount_[SECURITY_MAX_SID_SIZE] = {};
 };
 
 // One window a run showed, as the user saw it.

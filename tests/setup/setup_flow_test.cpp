@@ -213,7 +213,7 @@ TEST_F(SetupFlowTest, SettingsOnlyConfirmed) {
 
 TEST_F(SetupFlowTest, ProgramNameWithBackslashSecondByteFindsTheDllBesideIt) {
     // 表 ends in the byte 0x5C: the folder is still cut at the real last backslash.
-    ScratchFolder japanese("表ソ");
+    ScratchFolder japanese("表ソ", "C:");
     ASSERT_FALSE(japanese.Path().empty());
     japanese.WriteFile("Vestrane.dll", "MZ");
     PretendProgramIs(japanese / "表.exe");
@@ -252,16 +252,19 @@ TEST_F(SetupFlowTest, UncPathIsNoFixedDisk) {
     RunToRefusal("", kTextDllMissing);
 }
 
-// A 32-bit program on 64-bit Windows would register into the view that Explorer never reads.
-TEST_F(SetupFlowTest, UnderWow64InstallIsRefusedAndRemovalStillRuns) {
+// A 32-bit program on 64-bit Windows would register into the view that Explorer never reads,
+// and its removal would delete the shared handler keys while the 64-bit class and uninstall
+// entry stayed (it removed them and said it had uninstalled).
+TEST_F(SetupFlowTest, UnderWow64InstallAndRemovalAreRefused) {
     OverrideRunsUnderWow64(true);
     ExpectOneMessageBox([&] { EXPECT_EQ(Run(""), kExitFailed); }, kCaptionError,
                         kTextNeedsX64Setup);
     ExpectNoRegistration();
 
     StoreRegistration(dll_);
-    RunToOneMessageBox("u", kCaptionVestrane, kTextUninstalled);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+    ExpectOneMessageBox([&] { EXPECT_EQ(Run("u"), kExitFailed); }, kCaptionError,
+                        kTextNeedsX64Setup);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
 TEST_F(SetupFlowTest, ModuleWithoutTheDialogEndsInsteadOfWaitingForever) {

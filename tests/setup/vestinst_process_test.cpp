@@ -4,6 +4,7 @@
 // the real program: its own path, its command line and its exit code.
 #include <gtest/gtest.h>
 
+#include "setup/folder_safety.h"
 #include "setup/program_paths.h"
 #include "setup/resource.h"
 #include "setup/setup_flow.h"
@@ -60,10 +61,17 @@ protected:
     }
 
     // Starts the program on a machine without the extension and agrees to install it; the
-    // settings dialog that follows.
+    // settings dialog that follows. Wine gives every file to the signed-in account, which the
+    // real program does not trust: it warns about the folder, and the test agrees.
     HWND InstallUpToTheSettings(const std::wstring& program = L"") {
         Start("", program);
         Answer(kCaptionVestrane, kTextInstallQuestion, IDYES);
+        wchar_t folder[MAX_PATH];
+        lstrcpynW(folder, program.empty() ? Wide(program_).c_str() : program.c_str(), MAX_PATH);
+        CutToFolder(folder);
+        wchar_t recommended[MAX_PATH];
+        RecommendedFolder(recommended);
+        Answer(kCaptionVestrane, Formed(kTextUnsafeFolderQuestion, folder, recommended), IDYES);
         Answer(kCaptionVestrane, kTextInstalled, IDOK);
         return WaitForSettings();
     }

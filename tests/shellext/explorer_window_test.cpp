@@ -19,6 +19,7 @@
 #include "tests/support/owned_com_object.h"
 #include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/service_site.h"
 #include "tests/support/shell_view.h"
 #include "tests/support/window_tree.h"
 
@@ -144,24 +145,6 @@ TEST(FindExplorerListView, FindsTheListViewOfWinesOwnShellView) {
 
 // ----- FindFolderView ------------------------------------------------------------------
 
-// A site that answers each service with the object the row gives it, or not at all.
-class FakeSite final : public OwnedComObject<IServiceProvider> {
-public:
-    IUnknown* FolderView = nullptr;
-    IUnknown* TopLevelBrowser = nullptr;
-    IUnknown* ShellBrowser = nullptr;
-
-    bool Offers(REFIID riid) const override { return IsEqualIID(riid, IID_IServiceProvider); }
-    STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
-        *ppv = nullptr;
-        IUnknown* answer = IsEqualGUID(service, SID_SFolderView)        ? FolderView
-                           : IsEqualGUID(service, SID_STopLevelBrowser) ? TopLevelBrowser
-                           : IsEqualGUID(service, SID_SShellBrowser)    ? ShellBrowser
-                                                                        : nullptr;
-        return answer != nullptr ? answer->QueryInterface(riid, ppv) : E_NOINTERFACE;
-    }
-};
-
 // The shown view, a second view of the same folder, and a view of another folder.
 enum class Answer { Nothing, ShownView, SecondView, OtherView };
 enum class Invoker { PlainWindow, ShownViewWindow, SecondViewWindow, OtherViewWindow };
@@ -175,6 +158,8 @@ struct ReachRow {
     // below an "ExplorerBrowserControl", which answers CWM_GETISHELLBROWSER.
     Invoker From;
     Answer Found;
+    // Nothing found, and a view of another folder was among the answers.
+    bool OtherFolderShown = false;
 };
 
 class ReachingTheView : public testing::TestWithParam<ReachRow> {
@@ -219,7 +204,7 @@ TEST_P(ReachingTheView, TakesTheFirstViewOfTheClickedFolder) {
     auto browser = [&](Answer answer) -> IUnknown* {
         return host(answer) != nullptr ? host(answer)->Browser() : nullptr;
     };
-    FakeSite site;
+    ServiceSite site;
     site.FolderView = view(row.FolderViewService);
     site.TopLevelBrowser = browser(row.TopLevelBrowserService);
     site.ShellBrowser = browser(row.ShellBrowserService);
@@ -228,7 +213,9 @@ TEST_P(ReachingTheView, TakesTheFirstViewOfTheClickedFolder) {
                       : row.From == Invoker::OtherViewWindow  ? other.ViewWindow()
                                                               : plain.Top();
 
-    IFolderView* found = FindFolderView(&site, from, folder.WidePath().c_str());
+    const FoundFolderView search = FindFolderView(&site, from, folder.WidePath().c_str());
+    IFolderView* found = search.View;
+    EXPECT_EQ(search.OtherFolderShown, row.OtherFolderShown);
     if (row.Found == Answer::Nothing) {
         EXPECT_EQ(found, nullptr);
     } else {
@@ -262,7 +249,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReachRow{"WindowWhenTheSiteShowsAnotherFolder", Answer::OtherView, Answer::OtherView,
                  Answer::OtherView, Invoker::ShownViewWindow, Answer::ShownView},
         ReachRow{"AnotherFolderEverywhereIsRefused", Answer::OtherView, Answer::OtherView,
-                 Answer::OtherView, Invoker::OtherViewWindow, Answer::Nothing},
+                 Answer::OtherView, Invoker::OtherViewWindow, Answer::Nothing, true},
+        ReachRow{"AnotherFolderThroughTheWindowAloneIsRefused", Answer::Nothing, Answer::Nothing,
+                 Answer::Nothing, Invoker::OtherViewWindow, Answer::Nothing, true},
         ReachRow{"NothingAnswers", Answer::Nothing, Answer::Nothing, Answer::Nothing,
                  Invoker::PlainWindow, Answer::Nothing}),
     RowLabel());
@@ -307,7 +296,7 @@ TEST(FindFolderView, AsksNoWindowOfAnotherThread) {
         });
         WaitForSingleObject(made, INFINITE);
         EXPECT_NE(window.load(), nullptr);
-        EXPECT_EQ(FindFolderView(nullptr, window, folder.WidePath().c_str()), nullptr);
+        EXPECT_EQ(FindFolderView(nullptr, window, folder.WidePath().c_str()).View, nullptr);
         EXPECT_EQ(asked.load(), 0);
         SetEvent(done);
         owner.join();
@@ -331,12 +320,14 @@ TEST(FindFolderView, TakesTheDesktopForItsFolderAndARootWithoutBackslash) {
         const std::pair<HWND, const wchar_t*> shownFolders[] = {
             {desktop.ViewWindow(), desktopFolder}, {root.ViewWindow(), L"C:"}};
         for (const auto& shown : shownFolders) {
-            IFolderView* found = FindFolderView(nullptr, shown.first, shown.second);
+            IFolderView* found = FindFolderView(nullptr, shown.first, shown.second).View;
             EXPECT_NE(found, nullptr) << shown.second;
             if (found != nullptr)
                 found->Release();
         }
-        EXPECT_EQ(FindFolderView(nullptr, root.ViewWindow(), L"C:\\windows"), nullptr);
+        const FoundFolderView other = FindFolderView(nullptr, root.ViewWindow(), L"C:\\windows");
+        EXPECT_EQ(other.View, nullptr);
+        EXPECT_TRUE(other.OtherFolderShown);
     }
     OleUninitialize();
 }

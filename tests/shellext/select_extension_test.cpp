@@ -23,6 +23,7 @@
 #include "tests/support/registry_key_guard.h"
 #include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/service_site.h"
 #include "tests/support/shell_view.h"
 #include "tests/support/wide_text.h"
 #include "tests/support/window_tree.h"
@@ -516,6 +517,20 @@ TEST(QueryContextMenu, AMenuThatCannotTakeTheEntryClaimsNoCommand) {
     Destroy(extension);
 }
 
+// A caller with no id left gives a range that ends before it starts; the entry would take
+// the id of another handler's entry, and choosing one would run the other.
+TEST(QueryContextMenu, NoIdLeftInTheRangeAddsAndClaimsNothing) {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, 100, "another handler's");
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    EXPECT_EQ(extension->QueryContextMenu(menu, 0, 100, 99, CMF_NORMAL), 0);
+    EXPECT_EQ(GetMenuItemCount(menu), 1);
+    EXPECT_EQ(extension->QueryContextMenu(menu, 0, 101, 101, CMF_NORMAL), 1);
+    Destroy(extension);
+    DestroyMenu(menu);
+}
+
 // Asked again for the same menu, by the same object or by another one (a handler registered
 // for files and for folders, both selected), the entry stays one with its first command; a
 // new menu gets its own.
@@ -797,6 +812,39 @@ TEST_F(InvokeCommandTest, FolderViewWithoutReachableListViewSaysSo) {
     EXPECT_EQ(box.Owner, frame.Top());
     EXPECT_EQ(box.Text, "エクスプローラのウインドウが検索できません。");
     ExpectNoRunLeft();
+}
+
+// The site hands out a view of another folder than the clicked file's, over a window whose
+// list view shows that other folder (the search window and the tree of the Explorer of
+// Windows XP hand over such a pair). The list view's labels behind the clicked file's folder
+// would name files the user never saw: the command ends with a message and touches nothing.
+TEST_F(InvokeCommandTest, AViewOfAnotherFolderEndsTheCommandWithAMessage) {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    {
+        ScratchFolder folder("vestrane-other-view");
+        ASSERT_TRUE(folder.AddFolder("shown") && folder.AddFolder("clicked"));
+        ASSERT_TRUE(folder.WriteFile("shown\\a.txt") && folder.WriteFile("clicked\\a.txt"));
+        ShellViewHost shown(folder / "shown");
+        ASSERT_TRUE(shown.Valid());
+        ServiceSite site;
+        site.FolderView = shown.View().Items();
+        EXPECT_EQ(extension_->SetSite(&site), S_OK);
+        FakeDataObject data(FakeDataObject::Paths, {Wide(folder / "clicked\\a.txt")});
+        EXPECT_EQ(extension_->Initialize(nullptr, &data, nullptr), S_OK);
+        MessageBoxCatcher catcher(IDOK);
+        EXPECT_EQ(Invoke(shown.Host()), S_OK);
+        EXPECT_EQ(extension_->SetSite(nullptr), S_OK);
+        ASSERT_EQ(catcher.Boxes().size(), 1u);
+        EXPECT_EQ(catcher.Boxes()[0].Caption, "Error");
+        EXPECT_EQ(catcher.Boxes()[0].Owner, shown.Host());
+        EXPECT_TRUE(SelectedLabels(shown.ListView()).empty());
+        EXPECT_EQ(site.HeldByOthers(), 0);
+        ExpectNoRunLeft();
+        // Before the data object it holds goes.
+        Destroy(extension_);
+        extension_ = nullptr;
+    }
+    OleUninitialize();
 }
 
 TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
