@@ -1,16 +1,25 @@
-// The programs' message boxes. Their texts are code page 932 literals, converted explicitly
-// and shown through the wide API, so that a message reads the same whatever the system's ANSI
-// code page is and a path in it keeps every character.
+// The programs' message boxes: texts and captions from the string tables, shown through the
+// wide API, so that a message reads the same whatever the system's ANSI code page is and a
+// path in it keeps every character.
 #pragma once
 
 #include <windows.h>
 
+#include <initializer_list>
+
 // Room of a message's text in UTF-16, terminator included; a longer text is cut short.
 constexpr int kMessageRoom = 1024;
 
-// Shows the UTF-16 text under the code page 932 caption; returns the button that ended the
-// box (0 when it could not be shown).
-int ShowWideMessage(HWND owner, const wchar_t* text, const char* caption, UINT type);
+// format with its first "%s" replaced by the first argument, the second by the second, and
+// so on (a null or missing argument counts as empty); an argument is put in as it stands, so a
+// "%" in a path is only a character. Cut short at kMessageRoom.
+void FormText(wchar_t (&out)[kMessageRoom], const wchar_t* format,
+              std::initializer_list<const wchar_t*> arguments = {});
 
-// The same for a code page 932 text.
-int ShowCp932Message(HWND owner, const char* text, const char* caption, UINT type);
+// Shows text under the caption of string captionId of module; returns the button that ended
+// the box (0 when it could not be shown).
+int ShowText(HWND owner, const wchar_t* text, HINSTANCE module, UINT captionId, UINT type);
+
+// Shows string textId of module, formed with the arguments, under string captionId.
+int ShowMessage(HWND owner, HINSTANCE module, UINT textId, UINT captionId, UINT type,
+                std::initializer_list<const wchar_t*> arguments = {});

@@ -1,15 +1,26 @@
-// The facts that the extension DLL, the setup program and their tests share: the class
-// identifier, the registry names of the registration and of the per-user settings, and the
-// action codes stored there. The setup program writes what the DLL reads, so each of these
-// has this one home; neither program includes the other's headers.
+// The facts that the extension DLL, the setup program, their tests and the build's tools
+// share: the class identifier, the registry names of the registration and of the per-user
+// settings, and the action codes stored there. The setup program writes what the DLL reads,
+// so each of these has this one home; neither program includes the other's headers. Portable
+// but for the class identifier's value, so that a native tool can print the facts.
 #pragma once
 
+#include <cstdint>
+
+#ifdef _WIN32
 #include <windows.h>
 
-// The extension's class identifier, as a value and in the text form of the registry.
+// The extension's class identifier as a value; kClassIdText is its text form.
 inline constexpr CLSID kVestraneClassId = {
     0x76F7FE62, 0xBCEE, 0x11D5, {0x96, 0xCD, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+#endif
+
+// The extension's class identifier in the text form of the registry.
 inline constexpr char kClassIdText[] = "{76F7FE62-BCEE-11d5-96CD-444553540000}";
+
+// The context-menu entry's verb, which GetCommandString gives and by which a program may invoke
+// the entry; ASCII, matched without regard to case.
+inline constexpr char kMenuVerb[] = "VestraneSelectByWildcard";
 
 // The name under which the handler, the uninstall entry and the settings are kept.
 inline constexpr char kProductName[] = "Vestrane";
@@ -23,6 +34,10 @@ inline constexpr char kBackgroundHandlerParent[] =
     "Directory\\Background\\shellex\\ContextMenuHandlers";
 inline constexpr char kUninstallParent[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+// Under HKEY_LOCAL_MACHINE: the shell extensions approved for the machine, a value named by
+// each class identifier.
+inline constexpr char kApprovedKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 
 // The per-user settings record under HKEY_CURRENT_USER: kSettingsParent\kProductName.
 inline constexpr char kSettingsParent[] = "Software\\Nembrok";
@@ -38,7 +53,7 @@ inline constexpr char kHistoryValueFormat[] = "h%d";
 inline constexpr int kHistoryEntries = 10;
 
 // Action codes, as stored in "mode" and "flag".
-enum ActionMode : DWORD {
+enum ActionMode : std::uint32_t {
     SelectOnly = 0,
     ClipboardCopy = 1,
     ClipboardCut = 2,

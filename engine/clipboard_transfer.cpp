@@ -5,10 +5,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "common/message_box.h"
-
-const char kClipboardBusyText[] = "クリップボードを開けませんでした。他のプログラムが使用中です。";
-const char kClipboardErrorCaption[] = "Error";
+#include "common/owned.h"
 
 namespace {
 
@@ -26,106 +23,97 @@ static_assert(sizeof(DROPFILES) == 20, "the shell reads a 20-byte DROPFILES head
 // Bytes of the file list without its closing zero: each UTF-16 path with its terminator.
 // Counted from the strings themselves rather than taken from PathBytesTotal, so that a total
 // that disagrees with the list can never make the copy run past the block.
-SIZE_T ListBytes(WideStringList* paths) {
+SIZE_T ListBytes(WideStringList& paths) {
     SIZE_T total = 0;
-    if (paths == nullptr)
-        return 0;
-    for (const wchar_t* path = paths->GetFirst(); path != nullptr; path = paths->GetNext())
+    for (const wchar_t* path = paths.GetFirst(); path != nullptr; path = paths.GetNext())
         total += (wcslen(path) + 1) * sizeof(wchar_t);
     return total;
 }
 
 // The CF_HDROP block: header, every path with its terminator, and the list's closing zero
 // from the zero fill. The paths are UTF-16 (fWide), so every name reaches a paste exactly.
-// Null when the memory cannot be had.
-HGLOBAL BuildDropBlock(WideStringList* paths, SIZE_T listBytes) {
-    HGLOBAL block =
-        GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kHeaderBytes + listBytes + sizeof(wchar_t));
-    if (block == nullptr)
-        return nullptr;
-    char* bytes = static_cast<char*>(GlobalLock(block));
-    if (bytes == nullptr) {
-        GlobalFree(block);
-        return nullptr;
-    }
+// Empty when the memory cannot be had.
+GlobalMemory BuildDropBlock(WideStringList& paths, SIZE_T listBytes) {
+    GlobalMemory block(
+        GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kHeaderBytes + listBytes + sizeof(wchar_t)));
+    const GlobalLockOf<char> bytes(block.Get());
+    if (bytes.Get() == nullptr)
+        return GlobalMemory();
     DROPFILES header = {};
     header.pFiles = static_cast<DWORD>(kHeaderBytes);
     header.fWide = TRUE;
-    std::memcpy(bytes, &header, kHeaderBytes);
+    std::memcpy(bytes.Get(), &header, kHeaderBytes);
 
-    char* position = bytes + kHeaderBytes;
+    char* position = bytes.Get() + kHeaderBytes;
     char* const listEnd = position + listBytes;
-    if (paths != nullptr) {
-        for (const wchar_t* path = paths->GetFirst(); path != nullptr; path = paths->GetNext()) {
-            const SIZE_T size = (wcslen(path) + 1) * sizeof(wchar_t);
-            if (size > static_cast<SIZE_T>(listEnd - position))
-                break;
-            std::memcpy(position, path, size);
-            position += size;
+    for (const wchar_t* path = paths.GetFirst(); path != nullptr; path = paths.GetNext()) {
+        const SIZE_T size = (wcslen(path) + 1) * sizeof(wchar_t);
+        if (size > static_cast<SIZE_T>(listEnd - position))
+            break;
+        std::memcpy(position, path, size);
+        position += size;
+    }
+    return block;
+}
+
+GlobalMemory BuildEffectBlock(DWORD effect) {
+    GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD)));
+    const GlobalLockOf<> bytes(block.Get());
+    if (bytes.Get() == nullptr)
+        return GlobalMemory();
+    std::memcpy(bytes.Get(), &effect, sizeof effect);
+    return block;
+}
+
+// The clipboard, open for as long as this lives.
+class OpenClipboardScope {
+public:
+    // Another program holds the clipboard only for a moment as a rule; it is asked for a few
+    // times before the caller is told.
+    explicit OpenClipboardScope(HWND owner) {
+        for (int attempt = 1; !open_ && attempt <= kOpenAttempts; ++attempt) {
+            open_ = OpenClipboard(owner) != FALSE;
+            if (!open_ && attempt < kOpenAttempts)
+                Sleep(kOpenRetryMilliseconds);
         }
     }
-    GlobalUnlock(block);
-    return block;
-}
-
-HGLOBAL BuildEffectBlock(DWORD effect) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD));
-    if (block == nullptr)
-        return nullptr;
-    void* bytes = GlobalLock(block);
-    if (bytes == nullptr) {
-        GlobalFree(block);
-        return nullptr;
+    ~OpenClipboardScope() {
+        if (open_)
+            CloseClipboard();
     }
-    std::memcpy(bytes, &effect, sizeof effect);
-    GlobalUnlock(block);
-    return block;
-}
+    OpenClipboardScope(const OpenClipboardScope&) = delete;
+    OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
+    bool Open() const { return open_; }
 
-bool OpenClipboardWithRetry(HWND owner) {
-    for (int attempt = 1;; ++attempt) {
-        if (OpenClipboard(owner))
-            return true;
-        if (attempt == kOpenAttempts)
-            return false;
-        Sleep(kOpenRetryMilliseconds);
-    }
-}
+private:
+    bool open_ = false;
+};
 
 } // namespace
 
-void PutFilesOnClipboard(RunRecord& run, HWND clipboardOwner, HWND messageOwner) {
+ClipboardResult PutFilesOnClipboard(RunRecord& run, HWND clipboardOwner) {
     // A line that matched nothing leaves the clipboard with what the user had put there.
     const SIZE_T listBytes = ListBytes(run.SelectedPaths);
     if (listBytes == 0)
-        return;
-    HGLOBAL dropBlock = BuildDropBlock(run.SelectedPaths, listBytes);
-    if (dropBlock == nullptr)
-        return;
+        return ClipboardResult::NothingToPut;
+    GlobalMemory dropBlock = BuildDropBlock(run.SelectedPaths, listBytes);
     const DWORD effect = run.Action == ClipboardCopy ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
-    HGLOBAL effectBlock = BuildEffectBlock(effect);
-    if (effectBlock == nullptr) {
-        GlobalFree(dropBlock);
-        return;
-    }
+    GlobalMemory effectBlock = BuildEffectBlock(effect);
+    if (!dropBlock.Valid() || !effectBlock.Valid())
+        return ClipboardResult::NoMemory;
     // Both blocks are complete before the clipboard is opened, so that a failure leaves
     // the clipboard with what it had.
-    if (!OpenClipboardWithRetry(clipboardOwner)) {
-        GlobalFree(effectBlock);
-        GlobalFree(dropBlock);
-        ShowCp932Message(messageOwner, kClipboardBusyText, kClipboardErrorCaption, MB_OK);
-        return;
-    }
+    const OpenClipboardScope clipboard(clipboardOwner);
+    if (!clipboard.Open())
+        return ClipboardResult::Busy;
     EmptyClipboard();
-    // The clipboard owns a block only once it has accepted it.
-    if (SetClipboardData(CF_HDROP, dropBlock) == nullptr) {
-        GlobalFree(dropBlock);
-        // An effect without a file list means nothing to a paste.
-        GlobalFree(effectBlock);
-    } else {
-        const UINT effectFormat = RegisterClipboardFormatA(kDropEffectFormat);
-        if (effectFormat == 0 || SetClipboardData(effectFormat, effectBlock) == nullptr)
-            GlobalFree(effectBlock);
-    }
-    CloseClipboard();
+    // The clipboard owns a block only once it has accepted it; an effect without a file list
+    // means nothing to a paste.
+    if (SetClipboardData(CF_HDROP, dropBlock.Get()) == nullptr)
+        return ClipboardResult::NoMemory;
+    dropBlock.Release();
+    const UINT effectFormat = RegisterClipboardFormatA(kDropEffectFormat);
+    if (effectFormat != 0 && SetClipboardData(effectFormat, effectBlock.Get()) != nullptr)
+        effectBlock.Release();
+    return ClipboardResult::Put;
 }

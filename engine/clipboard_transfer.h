@@ -4,11 +4,15 @@
 
 #include "engine/run_record.h"
 
-// The message, in code page 932, when another program keeps the clipboard to itself.
-extern const char kClipboardBusyText[];
-extern const char kClipboardErrorCaption[];
+enum class ClipboardResult {
+    Put,
+    // No path was collected: the clipboard keeps what it had.
+    NothingToPut,
+    // Another program kept the clipboard to itself through a few tries over about a second.
+    Busy,
+    // The memory for the file list could not be had, or the clipboard refused it.
+    NoMemory,
+};
 
-// Opens the clipboard with clipboardOwner, which then owns it. Without a collected path the
-// clipboard is left as it was. When the clipboard stays held by another program through a
-// few tries over about a second, the user is told in a message box owned by messageOwner.
-void PutFilesOnClipboard(RunRecord& run, HWND clipboardOwner, HWND messageOwner);
+// Opens the clipboard with clipboardOwner, which then owns it, and puts SelectedPaths there.
+ClipboardResult PutFilesOnClipboard(RunRecord& run, HWND clipboardOwner);

@@ -1,32 +1,16 @@
 #include "engine/folder_transfer.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <memory>
 #include <new>
 
-#include "common/code_page_932.h"
-#include "common/message_box.h"
-#include "engine/folder_path.h"
-
-const char kCopyTitle[] = "コピー先のフォルダを選択してください";
-const char kMoveTitle[] = "移動先のフォルダを選択してください";
-const char kResultFormat[] = "%d 個のファイルを%sしました。";
-const char kStoppedFormat[] = "%sは中止されました。%d 個のファイルを%sしました。";
-const char kCopyVerb[] = "コピー";
-const char kMoveVerb[] = "移動";
-const char kFoldersLeftFormat[] = "\n%d 個のフォルダは%sしませんでした: ";
-const char kResultCaption[] = "Vestrane";
+#include "common/owned.h"
 
 namespace {
-
-// Room for the action's texts in UTF-16: each is far shorter than a path.
-constexpr int kTextRoom = MAX_PATH;
-// Room for the names of the folders that the message lists.
-constexpr int kFolderNamesRoom = 300;
 
 // The name part of a UTF-16 path: what follows its last backslash or colon.
 const wchar_t* NamePart(const wchar_t* path) {
@@ -49,27 +33,6 @@ bool FormTargetPath(wchar_t (&target)[MAX_PATH], const wchar_t* folder, const wc
     target[folderLength] = L'\\';
     std::memcpy(target + folderLength + 1, name, (nameLength + 1) * sizeof(wchar_t));
     return true;
-}
-
-// The chosen folder's path without a trailing backslash, or false when the user cancelled
-// or the chosen item has no file-system path.
-bool AskTargetFolder(RunRecord& run, HWND owner, wchar_t (&folder)[MAX_PATH]) {
-    wchar_t title[kTextRoom];
-    Cp932ToWide(run.Action == CopyToFolder ? kCopyTitle : kMoveTitle, title, kTextRoom);
-    BROWSEINFOW browse = {};
-    browse.hwndOwner = owner;
-    browse.pidlRoot = nullptr;
-    browse.pszDisplayName = nullptr;
-    browse.lpszTitle = title;
-    browse.ulFlags = BIF_RETURNONLYFSDIRS;
-    browse.lpfn = FolderBrowseCallback;
-    browse.lParam = reinterpret_cast<LPARAM>(run.SourceFolder);
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
-    if (chosen == nullptr)
-        return false;
-    const bool read = ReadFolderPath(chosen, folder);
-    CoTaskMemFree(chosen);
-    return read;
 }
 
 // What stands at a path. The shell's file operation reports neither which files it left out
@@ -96,11 +59,12 @@ PathStamp ReadStamp(const wchar_t* path) {
     stamp.Exists = Exists(path);
     if (!stamp.Exists)
         return stamp;
-    HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const KernelHandle handle(CreateFileW(
+        path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.Valid())
         return stamp;
+    const HANDLE file = handle.Get();
     FILE_BASIC_INFO info = {};
     if (GetFileInformationByHandleEx(file, FileBasicInfo, &info, sizeof info)) {
         stamp.ChangeTime = info.ChangeTime;
@@ -114,7 +78,6 @@ PathStamp ReadStamp(const wchar_t* path) {
         stamp.Index.HighPart = identity.nFileIndexHigh;
         stamp.Index.LowPart = identity.nFileIndexLow;
     }
-    CloseHandle(file);
     return stamp;
 }
 
@@ -147,22 +110,10 @@ struct TransferEntry {
 
 // The files of one transfer; the targets are kept one after the other in TargetText.
 struct TransferPlan {
-    TransferEntry* Entries = nullptr;
+    std::unique_ptr<TransferEntry[]> Entries;
     int Count = 0;
     int Rounds = 0;
-    wchar_t* TargetText = nullptr;
-    // The collected folders, which are not transferred: their names, for the message.
-    const wchar_t** Folders = nullptr;
-    int FolderCount = 0;
-
-    TransferPlan() = default;
-    TransferPlan(const TransferPlan&) = delete;
-    TransferPlan& operator=(const TransferPlan&) = delete;
-    ~TransferPlan() {
-        delete[] Entries;
-        delete[] TargetText;
-        delete[] Folders;
-    }
+    std::unique_ptr<wchar_t[]> TargetText;
 };
 
 // Numbers the entries bound for each target name in list order. Sorted once, so a folder of
@@ -170,13 +121,13 @@ struct TransferPlan {
 bool AssignRounds(TransferPlan& plan) {
     if (plan.Count == 0)
         return true;
-    int* order = new (std::nothrow) int[plan.Count];
-    if (order == nullptr)
+    std::unique_ptr<int[]> order(new (std::nothrow) int[plan.Count]);
+    if (!order)
         return false;
     for (int index = 0; index < plan.Count; ++index)
         order[index] = index;
-    const TransferEntry* entries = plan.Entries;
-    std::stable_sort(order, order + plan.Count, [entries](int first, int second) {
+    const TransferEntry* entries = plan.Entries.get();
+    std::stable_sort(order.get(), order.get() + plan.Count, [entries](int first, int second) {
         return CompareStringOrdinal(entries[first].Target, -1, entries[second].Target, -1, TRUE) ==
                CSTR_LESS_THAN;
     });
@@ -189,7 +140,6 @@ bool AssignRounds(TransferPlan& plan) {
             plan.Rounds = std::max(plan.Rounds, entry.Round + 1);
         }
     }
-    delete[] order;
     return true;
 }
 
@@ -198,28 +148,27 @@ bool AssignRounds(TransferPlan& plan) {
 // than MAX_PATH, a target that is a folder (the shell would put the file into it) and the file
 // itself. Folders are left out too (the shell would carry them whole, and what arrived of a
 // tree cannot be checked cheaply before its source is deleted); they are named in the
-// message. False when memory cannot be had.
-bool PlanTransfer(WideStringList* paths, const wchar_t* folder, TransferPlan& plan) {
-    if (paths == nullptr)
-        return true;
+// outcome. False when memory cannot be had.
+bool PlanTransfer(WideStringList& paths, const wchar_t* folder, TransferPlan& plan,
+                  TransferOutcome& outcome) {
     const std::size_t folderLength = wcslen(folder);
     std::size_t files = 0;
     std::size_t targetChars = 0;
-    for (const wchar_t* path = paths->GetFirst(); path != nullptr; path = paths->GetNext()) {
+    for (const wchar_t* path = paths.GetFirst(); path != nullptr; path = paths.GetNext()) {
         ++files;
         targetChars += folderLength + 1 + wcslen(NamePart(path)) + 1;
     }
     if (files == 0)
         return true;
-    plan.Entries = new (std::nothrow) TransferEntry[files];
-    plan.TargetText = new (std::nothrow) wchar_t[targetChars];
-    plan.Folders = new (std::nothrow) const wchar_t*[files];
-    if (plan.Entries == nullptr || plan.TargetText == nullptr || plan.Folders == nullptr)
+    plan.Entries.reset(new (std::nothrow) TransferEntry[files]);
+    plan.TargetText.reset(new (std::nothrow) wchar_t[targetChars]);
+    if (!plan.Entries || !plan.TargetText)
         return false;
-    wchar_t* unused = plan.TargetText;
-    for (const wchar_t* path = paths->GetFirst(); path != nullptr; path = paths->GetNext()) {
+    wchar_t* unused = plan.TargetText.get();
+    for (const wchar_t* path = paths.GetFirst(); path != nullptr; path = paths.GetNext()) {
         if (IsFolder(path)) {
-            plan.Folders[plan.FolderCount++] = NamePart(path);
+            outcome.LeftFolders.Append(NamePart(path));
+            ++outcome.LeftFolderCount;
             continue;
         }
         wchar_t target[MAX_PATH];
@@ -255,17 +204,18 @@ bool Takes(Subset subset, int round, const TransferEntry& entry) {
 
 // The sources or the targets of the subset's entries as one double-null list, the form the
 // shell's file operation reads; null when memory cannot be had.
-wchar_t* JoinPaths(const TransferPlan& plan, Subset subset, int round, bool targets) {
+std::unique_ptr<wchar_t[]> JoinPaths(const TransferPlan& plan, Subset subset, int round,
+                                     bool targets) {
     std::size_t chars = 1;
     for (int index = 0; index < plan.Count; ++index) {
         const TransferEntry& entry = plan.Entries[index];
         if (Takes(subset, round, entry))
             chars += wcslen(targets ? entry.Target : entry.Source) + 1;
     }
-    wchar_t* list = new (std::nothrow) wchar_t[chars];
-    if (list == nullptr)
+    std::unique_ptr<wchar_t[]> list(new (std::nothrow) wchar_t[chars]);
+    if (!list)
         return nullptr;
-    wchar_t* at = list;
+    wchar_t* at = list.get();
     for (int index = 0; index < plan.Count; ++index) {
         const TransferEntry& entry = plan.Entries[index];
         if (!Takes(subset, round, entry))
@@ -289,23 +239,21 @@ bool RunShellOperation(HWND owner, UINT operation, const TransferPlan& plan, Sub
         any = Takes(subset, round, plan.Entries[index]);
     if (!any)
         return true;
-    wchar_t* sources = JoinPaths(plan, subset, round, false);
-    wchar_t* targets = JoinPaths(plan, subset, round, true);
+    const std::unique_ptr<wchar_t[]> sources = JoinPaths(plan, subset, round, false);
+    const std::unique_ptr<wchar_t[]> targets = JoinPaths(plan, subset, round, true);
     bool completed = false;
-    if (sources != nullptr && targets != nullptr) {
+    if (sources && targets) {
         SHFILEOPSTRUCTW operationRecord = {};
         operationRecord.hwnd = owner;
         operationRecord.wFunc = operation;
-        operationRecord.pFrom = sources;
-        operationRecord.pTo = targets;
+        operationRecord.pFrom = sources.get();
+        operationRecord.pTo = targets.get();
         // Several files moved into one folder are refused by Wine's shell (ERROR_CANCELLED);
         // a target for each file works everywhere.
         operationRecord.fFlags = FOF_MULTIDESTFILES | FOF_ALLOWUNDO;
         completed =
             SHFileOperationW(&operationRecord) == 0 && !operationRecord.fAnyOperationsAborted;
     }
-    delete[] sources;
-    delete[] targets;
     return completed;
 }
 
@@ -341,13 +289,6 @@ bool SourceLeft(const TransferEntry& entry) {
            now.Index.QuadPart != entry.SourceBefore.Index.QuadPart;
 }
 
-struct TransferOutcome {
-    // Files that arrived (copy) or left their source for the target (move).
-    int Count = 0;
-    // Every planned file went, and nothing was cancelled.
-    bool Completed = false;
-};
-
 // One round of a copy; false when the shell's operation was cancelled or stopped.
 bool CopyRound(HWND owner, TransferPlan& plan, int round, TransferOutcome& outcome) {
     StampRound(plan, round);
@@ -381,75 +322,24 @@ bool MoveRound(HWND owner, TransferPlan& plan, int round, TransferOutcome& outco
 
 // The rounds one after the other; a cancel or stop ends the transfer, leaving the later
 // rounds' files where they are.
-TransferOutcome TransferFiles(HWND owner, TransferPlan& plan, DWORD action) {
-    TransferOutcome outcome;
+void TransferFiles(HWND owner, TransferPlan& plan, DWORD action, TransferOutcome& outcome) {
     outcome.Completed = true;
     for (int round = 0; round < plan.Rounds && outcome.Completed; ++round) {
         outcome.Completed = action == CopyToFolder ? CopyRound(owner, plan, round, outcome)
                                                    : MoveRound(owner, plan, round, outcome);
     }
-    return outcome;
-}
-
-// Appends the names of the folders that were left out behind the text, as many as the room
-// holds, then "...".
-void AppendFolderNames(wchar_t (&text)[kMessageRoom], const TransferPlan& plan, const char* verb) {
-    int length = lstrlenW(text);
-    char line[kTextRoom];
-    wsprintfA(line, kFoldersLeftFormat, plan.FolderCount, verb);
-    length += Cp932ToWide(line, text + length, kMessageRoom - length);
-    // The rest of the box stays readable: a few lines of names at most.
-    const int limit = std::min(kMessageRoom - 1, length + kFolderNamesRoom);
-    for (int index = 0; index < plan.FolderCount; ++index) {
-        const wchar_t* separator = index == 0 ? L"" : L", ";
-        const int needed = lstrlenW(separator) + lstrlenW(plan.Folders[index]);
-        if (length + needed > limit - 3) {
-            lstrcpyW(text + length, L"...");
-            return;
-        }
-        lstrcpyW(text + length, separator);
-        lstrcatW(text + length, plan.Folders[index]);
-        length += needed;
-    }
-}
-
-void ShowResult(HWND owner, const TransferOutcome& outcome, const TransferPlan& plan,
-                DWORD action) {
-    const char* verb = action == CopyToFolder ? kCopyVerb : kMoveVerb;
-    // The count has at most 11 characters, so either text fits the buffer.
-    char text[kTextRoom];
-    if (outcome.Completed) {
-        wsprintfA(text, kResultFormat, outcome.Count, verb);
-    } else {
-        wsprintfA(text, kStoppedFormat, verb, outcome.Count, verb);
-    }
-    wchar_t shown[kMessageRoom];
-    Cp932ToWide(text, shown, kMessageRoom);
-    if (plan.FolderCount > 0)
-        AppendFolderNames(shown, plan, verb);
-    ShowWideMessage(owner, shown, kResultCaption, MB_OK);
 }
 
 } // namespace
 
-void CopyOrMoveToFolder(RunRecord& run, HWND owner) {
-    wchar_t folder[MAX_PATH];
-    if (!AskTargetFolder(run, owner, folder))
-        return;
-
+void TransferToFolder(RunRecord& run, const wchar_t* folder, HWND owner, TransferOutcome& outcome) {
+    outcome.Count = 0;
+    outcome.Completed = false;
     TransferPlan plan;
-    TransferOutcome outcome;
-    if (PlanTransfer(run.SelectedPaths, folder, plan)) {
-        outcome = TransferFiles(owner, plan, run.Action);
-        // A file that did not go without the shell saying so (Wine's move of a source held
-        // open reports success) counts as a stop as well.
-        outcome.Completed = outcome.Completed && outcome.Count == plan.Count;
-    }
-    ShowResult(owner, outcome, plan, run.Action);
-}
-
-int CALLBACK FolderBrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
-    if (message == BFFM_INITIALIZED)
-        SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
-    return 0;
+    if (!PlanTransfer(run.SelectedPaths, folder, plan, outcome))
+        return;
+    TransferFiles(owner, plan, run.Action, outcome);
+    // A file that did not go without the shell saying so (Wine's move of a source held open
+    // reports success) counts as a stop as well.
+    outcome.Completed = outcome.Completed && outcome.Count == plan.Count;
 }

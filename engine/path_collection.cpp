@@ -3,12 +3,10 @@
 #include <cwchar>
 
 bool CollectPath(RunRecord& run, const wchar_t* fullPath) {
-    if (run.SelectedPaths == nullptr)
-        return false;
     const std::size_t length = wcsnlen(fullPath, MAX_PATH);
     if (length >= MAX_PATH)
         return false;
-    WideStringList& paths = *run.SelectedPaths;
+    WideStringList& paths = run.SelectedPaths;
     WideStringListNode* const before = paths.Tail;
     paths.Append(fullPath);
     // A node without text ends every walk, so a path stored that way is not in the list.

@@ -22,10 +22,10 @@ struct RunRecord {
     // Folder of the first selected item, or the folder whose empty area was right-clicked,
     // without a trailing backslash ("C:" for a root).
     wchar_t SourceFolder[MAX_PATH] = {};
-    // Full paths of the matched items; exists only during one selection pass.
-    WideStringList* SelectedPaths = nullptr;
-    // Pattern-line history; exists only during one command run.
-    StringList* History = nullptr;
+    // Full paths of the matched items, collected by the selection pass for the action.
+    WideStringList SelectedPaths;
+    // Pattern-line history, most recent first, as the settings store read it.
+    StringList History;
     DWORD Action = SelectOnly;
     DWORD ConfiguredMode = SelectOnly;
     DWORD InitFromHistory = 0;

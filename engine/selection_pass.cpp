@@ -5,10 +5,10 @@
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
+#include <memory>
 #include <new>
 
 #include "common/code_page_932.h"
-#include "engine/chosen_action.h"
 #include "engine/compiled_pattern_line.h"
 #include "engine/path_collection.h"
 
@@ -69,39 +69,25 @@ void WriteSelection(HWND listView, PassMemory& memory, int index, bool selected)
                  reinterpret_cast<LPARAM>(&item));
 }
 
-// Appends SourceFolder + "\" + label to SelectedPaths. Stops collecting for the rest of
-// the pass once a copy cannot be stored, so PathBytesTotal always describes the list.
-class PathCollector {
-public:
-    explicit PathCollector(RunRecord& run)
-        : run_(run), active_(run.Action != SelectOnly && run.SelectedPaths != nullptr),
-          folderLength_(wcsnlen(run.SourceFolder, MAX_PATH - 1)) {}
-
-    void Collect(const wchar_t* label) {
-        if (!active_)
-            return;
-        const std::size_t labelLength = wcslen(label);
-        if (folderLength_ + 1 + labelLength >= MAX_PATH)
-            return;
-        wchar_t path[MAX_PATH];
-        std::memcpy(path, run_.SourceFolder, folderLength_ * sizeof(wchar_t));
-        path[folderLength_] = L'\\';
-        std::memcpy(path + folderLength_ + 1, label, (labelLength + 1) * sizeof(wchar_t));
-        if (!CollectPath(run_, path))
-            active_ = false;
-    }
-
-private:
-    RunRecord& run_;
-    bool active_;
-    std::size_t folderLength_;
-};
+// SourceFolder + "\" + label into path; false when it would have MAX_PATH characters or more.
+bool FormLabelPath(const RunRecord& run, const wchar_t* label, wchar_t (&path)[MAX_PATH]) {
+    const std::size_t folderLength = wcsnlen(run.SourceFolder, MAX_PATH - 1);
+    const std::size_t labelLength = wcslen(label);
+    if (folderLength + 1 + labelLength >= MAX_PATH)
+        return false;
+    std::memcpy(path, run.SourceFolder, folderLength * sizeof(wchar_t));
+    path[folderLength] = L'\\';
+    std::memcpy(path + folderLength + 1, label, (labelLength + 1) * sizeof(wchar_t));
+    return true;
+}
 
 // Every item once, in index order: read, matched on the label's code page 932 form (cut
 // at MAX_PATH - 1 bytes when longer), written only when its selection changes, and its
 // path collected when it matches.
 void SelectAndCollect(RunRecord& run, HWND listView, PassMemory& memory) {
-    PathCollector collector(run);
+    // Stops collecting for the rest of the pass once a copy cannot be stored, so
+    // PathBytesTotal always describes the list.
+    bool collecting = run.Action != SelectOnly;
     int index = -1;
     for (;;) {
         const int next = static_cast<int>(
@@ -118,8 +104,9 @@ void SelectAndCollect(RunRecord& run, HWND listView, PassMemory& memory) {
         const bool match = memory.Line.Matches(name, static_cast<std::size_t>(length));
         if (!knownState || match != selected)
             WriteSelection(listView, memory, index, match);
-        if (match)
-            collector.Collect(label);
+        wchar_t path[MAX_PATH];
+        if (match && collecting && FormLabelPath(run, label, path))
+            collecting = CollectPath(run, path);
     }
 }
 
@@ -145,23 +132,16 @@ void Repaint(HWND listView) {
 
 void RunSelection(RunRecord& run, HWND listView) {
     run.PathBytesTotal = 0;
-    run.SelectedPaths = new (std::nothrow) WideStringList;
-    PassMemory* memory = new (std::nothrow) PassMemory;
-    if (memory != nullptr) {
-        memory->Line.Compile(run.PatternLine);
-        // Each change that the list view draws on its own costs an invalidation (a round
-        // trip to the window server under Wine), off screen too; drawing is held back for
-        // the walk, and the items in view are repainted once after it.
-        SendMessageW(listView, WM_SETREDRAW, FALSE, 0);
-        SelectAndCollect(run, listView, *memory);
-        SendMessageW(listView, WM_SETREDRAW, TRUE, 0);
-        Repaint(listView);
-        delete memory;
-        // Without a list of paths the actions have nothing sound to work on.
-        if (run.SelectedPaths != nullptr)
-            RunChosenAction(run, listView);
-        SetFocus(listView);
-    }
-    delete run.SelectedPaths;
-    run.SelectedPaths = nullptr;
+    run.SelectedPaths.Clear();
+    std::unique_ptr<PassMemory> memory(new (std::nothrow) PassMemory);
+    if (!memory)
+        return;
+    memory->Line.Compile(run.PatternLine);
+    // Each change that the list view draws on its own costs an invalidation (a round trip to
+    // the window server under Wine), off screen too; drawing is held back for the walk, and
+    // the items in view are repainted once after it.
+    SendMessageW(listView, WM_SETREDRAW, FALSE, 0);
+    SelectAndCollect(run, listView, *memory);
+    SendMessageW(listView, WM_SETREDRAW, TRUE, 0);
+    Repaint(listView);
 }

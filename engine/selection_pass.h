@@ -1,6 +1,6 @@
 // The selection pass: every item of a folder window's list view is selected when its
 // label matches the run's PatternLine and deselected otherwise; the full paths of the
-// matches are collected and handed to the chosen action.
+// matches are collected for the chosen action.
 #pragma once
 
 #include "engine/run_record.h"
@@ -12,9 +12,8 @@
 // label is matched in its code page 932 form. The item record and text buffer are memory of
 // the pass alone.
 //
-// Collected paths are SourceFolder + "\" + the UTF-16 label; a path of MAX_PATH characters
-// or more is left out (its item is still selected). PathBytesTotal counts the bytes of the
-// paths actually collected. When SelectedPaths cannot be allocated the items are still
-// selected, but nothing is collected and no action runs. When the pass's own memory cannot
-// be allocated, nothing is touched at all.
+// When the action needs files, SourceFolder + "\" + the UTF-16 label of each match goes to
+// SelectedPaths; a path of MAX_PATH characters or more is left out (its item is still
+// selected). PathBytesTotal counts the bytes of the paths actually collected. When the pass's
+// own memory cannot be allocated, nothing is touched at all.
 void RunSelection(RunRecord& run, HWND listView);

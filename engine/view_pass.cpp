@@ -3,10 +3,11 @@
 #include <shlwapi.h>
 
 #include <cwchar>
+#include <memory>
 #include <new>
 
 #include "common/code_page_932.h"
-#include "engine/chosen_action.h"
+#include "common/owned.h"
 #include "engine/compiled_pattern_line.h"
 #include "engine/path_collection.h"
 
@@ -61,27 +62,24 @@ bool CollectRealPath(RunRecord& run, IShellFolder* folder, PCUITEMID_CHILD child
 class RedrawHeld {
 public:
     explicit RedrawHeld(IFolderView* view) {
-        if (FAILED(view->QueryInterface(IID_IFolderView2, reinterpret_cast<void**>(&view_))))
-            view_ = nullptr;
-        if (view_ != nullptr)
+        QueryInto(view, IID_IFolderView2, view_);
+        if (view_)
             view_->SetRedraw(FALSE);
     }
     ~RedrawHeld() {
-        if (view_ == nullptr)
-            return;
-        view_->SetRedraw(TRUE);
-        view_->Release();
+        if (view_)
+            view_->SetRedraw(TRUE);
     }
     RedrawHeld(const RedrawHeld&) = delete;
     RedrawHeld& operator=(const RedrawHeld&) = delete;
 
 private:
-    IFolderView2* view_ = nullptr;
+    ComPtr<IFolderView2> view_;
 };
 
 void SelectAndCollect(RunRecord& run, const CompiledPatternLine& line, IFolderView* view,
                       IShellFolder* folder) {
-    bool collecting = run.Action != SelectOnly && run.SelectedPaths != nullptr;
+    bool collecting = run.Action != SelectOnly;
     int count = 0;
     if (FAILED(view->ItemCount(SVGIO_ALLVIEW, &count)))
         count = 0;
@@ -92,61 +90,44 @@ void SelectAndCollect(RunRecord& run, const CompiledPatternLine& line, IFolderVi
     bool focusedMatches = false;
     RedrawHeld redraw(view);
     for (int index = 0; index < count; ++index) {
-        PITEMID_CHILD child = nullptr;
-        if (FAILED(view->Item(index, &child)))
-            child = nullptr;
-        const bool match = child != nullptr && ItemMatches(line, folder, child);
+        TaskMemory<PITEMID_CHILD> child;
+        if (FAILED(view->Item(index, child.Put())))
+            child.Reset();
+        const bool match = child.Valid() && ItemMatches(line, folder, child.Get());
         view->SelectItem(index, match ? SVSI_SELECT : SVSI_DESELECT);
         if (match) {
             if (firstMatch < 0)
                 firstMatch = index;
             focusedMatches = focusedMatches || index == focused;
             if (collecting)
-                collecting = CollectRealPath(run, folder, child);
+                collecting = CollectRealPath(run, folder, child.Get());
         }
-        CoTaskMemFree(child);
     }
     if (firstMatch >= 0 && !focusedMatches)
         view->SelectItem(firstMatch, SVSI_SELECT | SVSI_FOCUSED | SVSI_ENSUREVISIBLE);
 }
 
 HWND WindowOf(IFolderView* view) {
-    IShellView* shellView = nullptr;
-    if (FAILED(view->QueryInterface(IID_IShellView, reinterpret_cast<void**>(&shellView))) ||
-        shellView == nullptr)
-        return nullptr;
+    ComPtr<IShellView> shellView;
     HWND window = nullptr;
-    if (FAILED(shellView->GetWindow(&window)))
+    if (FAILED(QueryInto(view, IID_IShellView, shellView)) || FAILED(shellView->GetWindow(&window)))
         window = nullptr;
-    shellView->Release();
     return window;
 }
 
 } // namespace
 
-void RunViewSelection(RunRecord& run, IFolderView* view) {
-    IShellFolder* folder = nullptr;
-    if (FAILED(view->GetFolder(IID_IShellFolder, reinterpret_cast<void**>(&folder))) ||
-        folder == nullptr)
-        return;
-    // About 27 KB: too much for the stack of a shell thread on top of the dialog's.
-    CompiledPatternLine* line = new (std::nothrow) CompiledPatternLine;
-    if (line == nullptr) {
-        folder->Release();
-        return;
-    }
-    line->Compile(run.PatternLine);
+HWND RunViewSelection(RunRecord& run, IFolderView* view) {
     run.PathBytesTotal = 0;
-    run.SelectedPaths = new (std::nothrow) WideStringList;
-    SelectAndCollect(run, *line, view, folder);
-    delete line;
-    folder->Release();
-    const HWND window = WindowOf(view);
-    // Without a list of paths the actions have nothing sound to work on.
-    if (run.SelectedPaths != nullptr)
-        RunChosenAction(run, window);
-    if (window != nullptr)
-        SetFocus(window);
-    delete run.SelectedPaths;
-    run.SelectedPaths = nullptr;
+    run.SelectedPaths.Clear();
+    ComPtr<IShellFolder> folder;
+    if (FAILED(view->GetFolder(IID_IShellFolder, folder.PutVoid())) || !folder)
+        return nullptr;
+    // About 27 KB: too much for the stack of a shell thread on top of the dialog's.
+    std::unique_ptr<CompiledPatternLine> line(new (std::nothrow) CompiledPatternLine);
+    if (!line)
+        return nullptr;
+    line->Compile(run.PatternLine);
+    SelectAndCollect(run, *line, view, folder.Get());
+    return WindowOf(view);
 }

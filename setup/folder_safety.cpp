@@ -2,6 +2,7 @@
 
 #include <aclapi.h>
 
+#include "common/owned.h"
 #include "setup/program_paths.h"
 
 namespace {
@@ -45,14 +46,12 @@ bool IsTrusted(PSID sid) {
 ObjectRights ReadRights(const wchar_t* path) {
     PSID owner = nullptr;
     PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
     if (GetNamedSecurityInfoW(path, SE_FILE_OBJECT,
                               OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
-                              nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+                              nullptr, &dacl, nullptr, descriptor.Put()) != ERROR_SUCCESS)
         return ObjectRights{GENERIC_ALL, true};
-    const ObjectRights rights = RightsOfOthers(owner, dacl);
-    LocalFree(descriptor);
-    return rights;
+    return RightsOfOthers(owner, dacl);
 }
 
 // True when path lies inside folder (compared without regard to case, as file names are).

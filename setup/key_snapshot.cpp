@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "common/owned.h"
+
 namespace {
 
 struct ValueHeader {
@@ -38,13 +40,14 @@ bool KeySnapshot::Take(HKEY root, const wchar_t* path) {
     if (length >= MAX_PATH)
         return false;
     CopyMemory(path_, path, (length + 1) * sizeof(wchar_t));
-    HKEY key = nullptr;
-    const LONG opened = RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, &key);
-    existed_ = opened == ERROR_SUCCESS;
-    if (opened == ERROR_FILE_NOT_FOUND)
+    RegistryKey opened;
+    const LONG result = RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, opened.Put());
+    existed_ = result == ERROR_SUCCESS;
+    if (result == ERROR_FILE_NOT_FOUND)
         return true;
     if (!existed_)
         return false;
+    const HKEY key = opened.Get();
 
     DWORD count = 0;
     DWORD longestName = 0;
@@ -55,11 +58,11 @@ bool KeySnapshot::Take(HKEY root, const wchar_t* path) {
     // Each record starts on a DWORD boundary.
     stride_ = (dataOffset_ + largestData + 3) & ~3u;
     if (read && count > 0) {
-        values_ = new (std::nothrow) BYTE[static_cast<size_t>(count) * stride_];
+        values_.reset(new (std::nothrow) BYTE[static_cast<size_t>(count) * stride_]);
         read = values_ != nullptr;
     }
     for (DWORD index = 0; read && index < count; ++index) {
-        BYTE* record = values_ + static_cast<size_t>(index) * stride_;
+        BYTE* record = values_.get() + static_cast<size_t>(index) * stride_;
         auto* header = reinterpret_cast<ValueHeader*>(record);
         auto* name = reinterpret_cast<wchar_t*>(record + sizeof(ValueHeader));
         DWORD nameLength = longestName + 1;
@@ -67,7 +70,6 @@ bool KeySnapshot::Take(HKEY root, const wchar_t* path) {
         read = RegEnumValueW(key, index, name, &nameLength, nullptr, &header->Type,
                              record + dataOffset_, &header->DataSize) == ERROR_SUCCESS;
     }
-    RegCloseKey(key);
     count_ = read ? count : 0;
     return read;
 }
@@ -77,19 +79,20 @@ bool KeySnapshot::PutBack() const {
         const LONG deleted = RegDeleteKeyW(root_, path_);
         return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
     }
-    HKEY key = nullptr;
+    RegistryKey created;
     if (RegCreateKeyExW(root_, path_, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, created.Put(),
+                        nullptr) != ERROR_SUCCESS)
         return false;
+    const HKEY key = created.Get();
     bool done = DeleteValues(key);
     for (DWORD index = 0; index < count_; ++index) {
-        const BYTE* record = values_ + static_cast<size_t>(index) * stride_;
+        const BYTE* record = values_.get() + static_cast<size_t>(index) * stride_;
         const auto* header = reinterpret_cast<const ValueHeader*>(record);
         const auto* name = reinterpret_cast<const wchar_t*>(record + sizeof(ValueHeader));
         done = RegSetValueExW(key, name, 0, header->Type, record + dataOffset_, header->DataSize) ==
                    ERROR_SUCCESS &&
                done;
     }
-    RegCloseKey(key);
     return done;
 }

@@ -5,12 +5,13 @@
 
 #include <windows.h>
 
+#include <memory>
+
 class KeySnapshot {
 public:
     KeySnapshot() = default;
     KeySnapshot(const KeySnapshot&) = delete;
     KeySnapshot& operator=(const KeySnapshot&) = delete;
-    ~KeySnapshot() { delete[] values_; }
 
     // Reads the key path under root. false when the key exists but cannot be read whole (then
     // the run must not change it).
@@ -29,7 +30,7 @@ private:
     bool existed_ = false;
     // count_ records of stride_ bytes: a ValueHeader, the name with its terminator, and the
     // data at dataOffset_.
-    BYTE* values_ = nullptr;
+    std::unique_ptr<BYTE[]> values_;
     DWORD count_ = 0;
     DWORD stride_ = 0;
     DWORD dataOffset_ = 0;

@@ -4,84 +4,71 @@
 #include <new>
 
 #include "common/code_page_932.h"
+#include "common/message_box.h"
+#include "common/resource_text.h"
+#include "common/owned.h"
+#include "common/registry_entries.h"
 #include "common/shared_facts.h"
+#include "common/wide_name.h"
 #include "setup/folder_safety.h"
 #include "setup/key_snapshot.h"
 #include "setup/program_paths.h"
-#include "setup/setup_messages.h"
+#include "setup/resource.h"
 #include "setup/setup_state.h"
-#include "setup/setup_texts.h"
 #include "setup/system_facts.h"
-#include "common/wide_name.h"
 
 namespace {
-
-constexpr char kInprocServer[] = "InprocServer32";
 
 // Section "Rename" of WININIT.INI, read and written whole.
 constexpr DWORD kRenameBufferSize = 32000;
 constexpr char kRenameEntryKey[] = "Nul=";
 
 struct KeyPath {
-    HKEY Root;
-    wchar_t Path[MAX_PATH];
+    HKEY Root = nullptr;
+    wchar_t Path[MAX_PATH] = {};
 };
 
-void FormKeyPath(KeyPath& key, HKEY root, const char* parent, const char* child) {
-    char name[MAX_PATH];
-    wsprintfA(name, "%s\\%s", parent, child);
+// The keys of the registration, each once, in the order the table first names them, and
+// after them the current user's settings, which removal deletes as well.
+struct RegistrationKeys {
+    KeyPath Keys[kRegistryEntryCount + 1];
+    int Count = 0;
+    // The index in Keys of each entry's key.
+    int KeyOf[kRegistryEntryCount] = {};
+    int Settings = 0;
+};
+
+HKEY RootKey(RegistryRoot root) {
+    return root == RegistryRoot::ClassesRoot ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
+}
+
+int AddKey(RegistrationKeys& keys, HKEY root, const wchar_t* path) {
+    for (int index = 0; index < keys.Count; ++index) {
+        if (keys.Keys[index].Root == root && lstrcmpiW(keys.Keys[index].Path, path) == 0)
+            return index;
+    }
+    KeyPath& key = keys.Keys[keys.Count];
     key.Root = root;
-    Cp932ToWide(name, key.Path, MAX_PATH);
+    lstrcpynW(key.Path, path, MAX_PATH);
+    return keys.Count++;
 }
 
-// The keys of the registration, in the order installation writes them: the class, then the
-// handler entries of the three places Explorer offers the command (a file, a folder item,
-// the background of a folder window), then the uninstall entry.
-enum RegisteredKey {
-    ClassKey,
-    ServerKey,
-    HandlerKey,
-    FolderHandlerKey,
-    BackgroundHandlerKey,
-    UninstallKey,
-    RegisteredKeyCount
-};
-
-void FormRegisteredKeys(KeyPath (&keys)[RegisteredKeyCount]) {
-    char classKey[MAX_PATH];
-    wsprintfA(classKey, "CLSID\\%s", kClassIdText);
-    FormKeyPath(keys[ClassKey], HKEY_CLASSES_ROOT, "CLSID", kClassIdText);
-    FormKeyPath(keys[ServerKey], HKEY_CLASSES_ROOT, classKey, kInprocServer);
-    FormKeyPath(keys[HandlerKey], HKEY_CLASSES_ROOT, kHandlerParent, kProductName);
-    FormKeyPath(keys[FolderHandlerKey], HKEY_CLASSES_ROOT, kFolderHandlerParent, kProductName);
-    FormKeyPath(keys[BackgroundHandlerKey], HKEY_CLASSES_ROOT, kBackgroundHandlerParent,
-                kProductName);
-    FormKeyPath(keys[UninstallKey], HKEY_LOCAL_MACHINE, kUninstallParent, kProductName);
+void FormRegistrationKeys(RegistrationKeys& keys) {
+    for (int index = 0; index < kRegistryEntryCount; ++index) {
+        wchar_t path[MAX_PATH];
+        FormEntryKey(kRegistryEntries[index], path, MAX_PATH);
+        keys.KeyOf[index] = AddKey(keys, RootKey(kRegistryEntries[index].Root), path);
+    }
+    keys.Settings = AddKey(keys, HKEY_CURRENT_USER, WideName(kSettingsKey).Text());
 }
 
-// The keys that removal deletes, in the order of deletion: the class key's subkey first, so
-// that the class key is left without subkeys.
-enum RemovedKey {
-    RemovedServer,
-    RemovedClass,
-    RemovedHandler,
-    RemovedFolderHandler,
-    RemovedBackgroundHandler,
-    RemovedSettings,
-    RemovedUninstall,
-    RemovedKeyCount
-};
-
-void FormRemovedKeys(KeyPath (&keys)[RemovedKeyCount]) {
-    KeyPath registered[RegisteredKeyCount];
-    FormRegisteredKeys(registered);
-    keys[RemovedServer] = registered[ServerKey];
-    keys[RemovedClass] = registered[ClassKey];
-    keys[RemovedHandler] = registered[HandlerKey];
-    keys[RemovedFolderHandler] = registered[FolderHandlerKey];
-    keys[RemovedBackgroundHandler] = registered[BackgroundHandlerKey];
-    FormKeyPath(keys[RemovedSettings], HKEY_CURRENT_USER, kSettingsParent, kProductName);
-    keys[RemovedUninstall] = registered[UninstallKey];
+// The entry that holds the DLL's path: the class key's "InprocServer32".
+int ServerEntry() {
+    for (int index = 0; index < kRegistryEntryCount; ++index) {
+        if (kRegistryEntries[index].Data == EntryData::DllPath)
+            return index;
+    }
+    return 0;
 }
 
 // The key as a message names it, with its root.
@@ -92,67 +79,91 @@ void FormFullKeyName(wchar_t (&out)[MAX_PATH + 32], const KeyPath& key) {
     wsprintfW(out, L"%s\\%s", root, key.Path);
 }
 
-// Stored with its terminator, as REG_SZ.
-bool SetString(HKEY key, const char* name, const wchar_t* value) {
-    return RegSetValueExW(
-               key, WideName(name).Text(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-               static_cast<DWORD>((lstrlenW(value) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-}
-
-bool SetCp932String(HKEY key, const char* name, const char* value) {
-    return SetString(key, name, WideName(value).Text());
-}
-
-// Creates the key (or opens it) and sets its values; false when any of that fails.
-bool WriteKey(const KeyPath& path, RegisteredKey which) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(path.Root, path.Path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return false;
-    bool written = false;
-    switch (which) {
-    case ClassKey:
-        written = SetCp932String(key, nullptr, kProductName);
-        break;
-    case ServerKey:
-        written =
-            SetString(key, nullptr, DllPath) && SetCp932String(key, "ThreadingModel", "Apartment");
-        break;
-    case HandlerKey:
-    case FolderHandlerKey:
-    case BackgroundHandlerKey:
-        written = SetCp932String(key, nullptr, kClassIdText);
-        break;
-    case UninstallKey: {
-        wchar_t command[MAX_PATH];
-        written = FormUninstallCommand(command, ProgramPath) &&
-                  SetCp932String(key, "DisplayName", kProductName) &&
-                  SetString(key, "UninstallString", command);
-        break;
-    }
+// The data the entry stores; false when it does not fit.
+bool FormEntryData(const RegistryEntry& entry, wchar_t (&out)[MAX_PATH]) {
+    switch (entry.Data) {
+    case EntryData::DllPath:
+        lstrcpynW(out, DllPath, MAX_PATH);
+        return true;
+    case EntryData::UninstallCommand:
+        return FormUninstallCommand(out, ProgramPath);
     default:
-        break;
+        Cp932ToWide(entry.Text, out, MAX_PATH);
+        return true;
     }
-    RegCloseKey(key);
-    return written;
 }
 
-// Puts back snapshots[last] down to snapshots[0], the reverse of the order they were changed
-// in, so that a subkey is gone before its parent is deleted. false when any of them fails.
-bool PutBackDownFrom(const KeySnapshot* snapshots, int last) {
+// Creates the entry's key (or opens it) and sets its value, stored with its terminator as
+// REG_SZ; false when any of that fails.
+bool WriteEntry(const KeyPath& path, const RegistryEntry& entry) {
+    wchar_t data[MAX_PATH];
+    RegistryKey key;
+    return FormEntryData(entry, data) &&
+           RegCreateKeyExW(path.Root, path.Path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                           nullptr, key.Put(), nullptr) == ERROR_SUCCESS &&
+           RegSetValueExW(key.Get(), WideName(entry.ValueName).Text(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(data),
+                          static_cast<DWORD>((lstrlenW(data) + 1) * sizeof(wchar_t))) ==
+               ERROR_SUCCESS;
+}
+
+bool DeleteKey(const KeyPath& path) {
+    const LONG deleted = RegDeleteKeyW(path.Root, path.Path);
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
+// Takes the entry away: its key when the registration owns it (its subkeys are gone by
+// then), else its value alone. A key or value that is not there counts as taken away.
+bool RemoveEntry(const KeyPath& path, const RegistryEntry& entry) {
+    if (entry.OwnsKey)
+        return DeleteKey(path);
+    RegistryKey key;
+    const LONG opened = RegOpenKeyExW(path.Root, path.Path, 0, KEY_SET_VALUE, key.Put());
+    if (opened == ERROR_FILE_NOT_FOUND)
+        return true;
+    const LONG deleted = opened == ERROR_SUCCESS
+                             ? RegDeleteValueW(key.Get(), WideName(entry.ValueName).Text())
+                             : opened;
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
+// Puts every snapshot back: a run that was cut short leaves the keys as it found them. Keys
+// that did not exist go from the last to the first, so that a subkey is gone before its
+// parent; keys that existed come back from the first, so that a parent is there before its
+// subkey. False when any of that fails.
+bool PutBack(const KeySnapshot* snapshots, int count) {
     bool done = true;
-    for (int index = last; index >= 0; --index)
-        done = snapshots[index].PutBack() && done;
+    for (int index = count - 1; index >= 0; --index) {
+        if (!snapshots[index].Existed())
+            done = snapshots[index].PutBack() && done;
+    }
+    for (int index = 0; index < count; ++index) {
+        if (snapshots[index].Existed())
+            done = snapshots[index].PutBack() && done;
+    }
     return done;
 }
 
 // Names the key that failed and says whether the run's changes were put back.
-void ShowKeyFailure(HWND owner, const char* text, const KeyPath& key, bool putBack = true) {
+void ShowKeyFailure(HWND owner, UINT text, const KeyPath& key, bool putBack) {
     wchar_t name[MAX_PATH + 32];
     FormFullKeyName(name, key);
-    wchar_t outcome[128];
-    Cp932ToWide(putBack ? kTextChangesPutBack : kTextChangesNotPutBack, outcome, 128);
-    ShowMessage(owner, text, kCaptionError, MB_OK, name, outcome);
+    wchar_t outcome[kMessageRoom];
+    LoadText(SetupInstance, putBack ? IDS_CHANGES_PUT_BACK : IDS_CHANGES_NOT_PUT_BACK, outcome,
+             kMessageRoom);
+    ShowMessage(owner, SetupInstance, text, IDS_CAPTION_ERROR, MB_OK, {name, outcome});
+}
+
+// Reads how every key of the registration stands before a run changes it; false, after
+// naming the key, when one cannot be read whole.
+bool TakeSnapshots(HWND owner, UINT text, const RegistrationKeys& keys, KeySnapshot* snapshots) {
+    for (int index = 0; index < keys.Count; ++index) {
+        if (!snapshots[index].Take(keys.Keys[index].Root, keys.Keys[index].Path)) {
+            ShowKeyFailure(owner, text, keys.Keys[index], true);
+            return false;
+        }
+    }
+    return true;
 }
 
 void ScheduleDeletionByMoveFile() {
@@ -222,14 +233,10 @@ bool SameFile(const wchar_t* first, const wchar_t* second) {
     BY_HANDLE_FILE_INFORMATION info[2] = {};
     const wchar_t* paths[] = {first, second};
     for (int i = 0; i < 2; ++i) {
-        HANDLE file =
-            CreateFileW(paths[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return false;
-        const BOOL known = GetFileInformationByHandle(file, &info[i]);
-        CloseHandle(file);
-        if (!known)
+        const KernelHandle file(CreateFileW(paths[i], 0,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info[i]))
             return false;
     }
     return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
@@ -240,7 +247,8 @@ bool SameFile(const wchar_t* first, const wchar_t* second) {
 } // namespace
 
 RegistrationResult InstallExtension(HWND owner) {
-    if (ShowMessage(owner, kTextInstallQuestion, kCaptionVestrane, MB_YESNO) != IDYES)
+    if (ShowMessage(owner, SetupInstance, IDS_INSTALL_QUESTION, IDS_CAPTION_VESTRANE, MB_YESNO) !=
+        IDYES)
         return RegistrationDeclined;
     return RegisterExtension(owner);
 }
@@ -250,24 +258,21 @@ RegistrationResult RegisterExtension(HWND owner) {
     if (OthersMayReplaceDll(DllPath, folder)) {
         wchar_t recommended[MAX_PATH];
         RecommendedFolder(recommended);
-        if (ShowMessage(owner, kTextUnsafeFolderQuestion, kCaptionVestrane,
-                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, folder, recommended) != IDYES)
+        if (ShowMessage(owner, SetupInstance, IDS_UNSAFE_FOLDER_QUESTION, IDS_CAPTION_VESTRANE,
+                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, {folder, recommended}) != IDYES)
             return RegistrationDeclined;
     }
 
-    KeyPath keys[RegisteredKeyCount];
-    FormRegisteredKeys(keys);
-    KeySnapshot before[RegisteredKeyCount];
-    for (int index = 0; index < RegisteredKeyCount; ++index) {
-        if (!before[index].Take(keys[index].Root, keys[index].Path)) {
-            ShowKeyFailure(owner, kTextCannotInstall, keys[index]);
-            return RegistrationFailed;
-        }
-    }
-    for (int index = 0; index < RegisteredKeyCount; ++index) {
-        if (!WriteKey(keys[index], static_cast<RegisteredKey>(index))) {
-            const bool putBack = PutBackDownFrom(before, index);
-            ShowKeyFailure(owner, kTextCannotInstall, keys[index], putBack);
+    RegistrationKeys keys;
+    FormRegistrationKeys(keys);
+    KeySnapshot before[kRegistryEntryCount + 1];
+    if (!TakeSnapshots(owner, IDS_CANNOT_INSTALL, keys, before))
+        return RegistrationFailed;
+    for (int index = 0; index < kRegistryEntryCount; ++index) {
+        const KeyPath& key = keys.Keys[keys.KeyOf[index]];
+        if (!WriteEntry(key, kRegistryEntries[index])) {
+            const bool putBack = PutBack(before, keys.Count);
+            ShowKeyFailure(owner, IDS_CANNOT_INSTALL, key, putBack);
             return RegistrationFailed;
         }
     }
@@ -276,17 +281,15 @@ RegistrationResult RegisterExtension(HWND owner) {
 
 bool RegisteredDllIsOurs(wchar_t (&registered)[MAX_PATH]) {
     registered[0] = L'\0';
-    KeyPath keys[RegisteredKeyCount];
-    FormRegisteredKeys(keys);
-    HKEY server = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, keys[ServerKey].Path, 0, KEY_QUERY_VALUE, &server) !=
-        ERROR_SUCCESS)
+    wchar_t path[MAX_PATH];
+    RegistryKey server;
+    if (!FormEntryKey(kRegistryEntries[ServerEntry()], path, MAX_PATH) ||
+        RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_QUERY_VALUE, server.Put()) != ERROR_SUCCESS)
         return false;
     DWORD type = REG_NONE;
     DWORD size = sizeof registered - sizeof(wchar_t);
-    const LONG read = RegQueryValueExW(server, nullptr, nullptr, &type,
+    const LONG read = RegQueryValueExW(server.Get(), nullptr, nullptr, &type,
                                        reinterpret_cast<BYTE*>(registered), &size);
-    RegCloseKey(server);
     if (read != ERROR_SUCCESS || type != REG_SZ) {
         registered[0] = L'\0';
         return false;
@@ -297,27 +300,28 @@ bool RegisteredDllIsOurs(wchar_t (&registered)[MAX_PATH]) {
 
 bool UninstallExtension() {
     const DWORD platformId = PlatformId();
+    const HWND owner = GetDesktopWindow();
 
-    KeyPath keys[RemovedKeyCount];
-    FormRemovedKeys(keys);
-    KeySnapshot before[RemovedKeyCount];
-    for (int index = 0; index < RemovedKeyCount; ++index) {
-        if (!before[index].Take(keys[index].Root, keys[index].Path)) {
-            ShowKeyFailure(GetDesktopWindow(), kTextCannotUninstall, keys[index]);
-            return false;
-        }
-    }
+    RegistrationKeys keys;
+    FormRegistrationKeys(keys);
+    KeySnapshot before[kRegistryEntryCount + 1];
+    if (!TakeSnapshots(owner, IDS_CANNOT_UNINSTALL, keys, before))
+        return false;
     // A class key without "InprocServer32" is not this program's registration: it is left
     // alone.
-    if (before[RemovedClass].Existed() && !before[RemovedServer].Existed()) {
-        ShowKeyFailure(GetDesktopWindow(), kTextCannotUninstall, keys[RemovedServer]);
+    const int server = keys.KeyOf[ServerEntry()];
+    if (before[keys.KeyOf[0]].Existed() && !before[server].Existed()) {
+        ShowKeyFailure(owner, IDS_CANNOT_UNINSTALL, keys.Keys[server], true);
         return false;
     }
-    for (int index = 0; index < RemovedKeyCount; ++index) {
-        const LONG deleted = RegDeleteKeyW(keys[index].Root, keys[index].Path);
-        if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) {
-            const bool putBack = PutBackDownFrom(before, index - 1);
-            ShowKeyFailure(GetDesktopWindow(), kTextCannotUninstall, keys[index], putBack);
+    for (int index = kRegistryEntryCount - 1; index >= -1; --index) {
+        const bool removed =
+            index >= 0 ? RemoveEntry(keys.Keys[keys.KeyOf[index]], kRegistryEntries[index])
+                       : DeleteKey(keys.Keys[keys.Settings]);
+        if (!removed) {
+            const KeyPath& key = keys.Keys[index >= 0 ? keys.KeyOf[index] : keys.Settings];
+            const bool putBack = PutBack(before, keys.Count);
+            ShowKeyFailure(owner, IDS_CANNOT_UNINSTALL, key, putBack);
             return false;
         }
     }
@@ -331,6 +335,6 @@ bool UninstallExtension() {
     if (PathBesideProgram(textFile, ProgramPath, kTextFileName))
         DeleteFileW(textFile);
 
-    ShowMessage(GetDesktopWindow(), kTextUninstalled, kCaptionVestrane, MB_OK);
+    ShowMessage(owner, SetupInstance, IDS_UNINSTALLED, IDS_CAPTION_VESTRANE, MB_OK);
     return true;
 }

@@ -14,3 +14,25 @@
 // ...and what the pattern box starts with.
 #define IDC_START_EXTENSION 1004
 #define IDC_START_HISTORY 1005
+
+// Texts of the string table. "%s" stands for a path or a registry key.
+#define IDS_CAPTION_ERROR 200
+#define IDS_CAPTION_VESTRANE 201
+#define IDS_DLL_MISSING 202
+#define IDS_NOT_HARD_DISK 203
+#define IDS_INSTALLED 204
+#define IDS_PATH_TOO_LONG 205
+// The x86 program under WOW64.
+#define IDS_NEEDS_X64_SETUP 206
+#define IDS_INSTALL_QUESTION 207
+// The registered DLL is not the one beside the program: the registered path.
+#define IDS_OTHER_FOLDER_QUESTION 208
+// The folder to blame, then the recommended folder.
+#define IDS_UNSAFE_FOLDER_QUESTION 209
+// The registry key that could not be written or deleted, then IDS_CHANGES_PUT_BACK or
+// IDS_CHANGES_NOT_PUT_BACK.
+#define IDS_CANNOT_INSTALL 210
+#define IDS_CANNOT_UNINSTALL 211
+#define IDS_CHANGES_PUT_BACK 212
+#define IDS_CHANGES_NOT_PUT_BACK 213
+#define IDS_UNINSTALLED 214

@@ -2,6 +2,7 @@
 
 #include "common/dialog_icon.h"
 #include "common/dialog_placement.h"
+#include "common/owned.h"
 #include "common/shared_facts.h"
 #include "setup/resource.h"
 #include "setup/setup_state.h"
@@ -59,24 +60,22 @@ void TakeCheckedChoices(HWND dialog) {
 void ReadSetupSettings() {
     SetupMode = 0;
     SetupSelect = 0;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS)
+    RegistryKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, KEY_QUERY_VALUE,
+                      key.Put()) != ERROR_SUCCESS)
         return;
-    ReadDword(key, kModeValue, SetupMode);
-    ReadDword(key, kSelectValue, SetupSelect);
-    RegCloseKey(key);
+    ReadDword(key.Get(), kModeValue, SetupMode);
+    ReadDword(key.Get(), kSelectValue, SetupSelect);
 }
 
 void WriteSetupSettings() {
-    HKEY key = nullptr;
+    RegistryKey key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.Put(),
                         nullptr) != ERROR_SUCCESS)
         return;
-    WriteDword(key, kModeValue, SetupMode);
-    WriteDword(key, kSelectValue, SetupSelect);
-    RegCloseKey(key);
+    WriteDword(key.Get(), kModeValue, SetupMode);
+    WriteDword(key.Get(), kSelectValue, SetupSelect);
 }
 
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

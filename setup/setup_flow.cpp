@@ -1,20 +1,19 @@
 #include "setup/setup_flow.h"
 
-#include "common/shared_facts.h"
+#include "common/message_box.h"
+#include "common/owned.h"
+#include "common/registry_entries.h"
 #include "setup/program_paths.h"
 #include "setup/registration.h"
 #include "setup/resource.h"
 #include "setup/settings_dialog.h"
-#include "setup/setup_messages.h"
 #include "setup/setup_state.h"
-#include "setup/setup_texts.h"
 #include "setup/system_facts.h"
-#include "common/wide_name.h"
 
 namespace {
 
-void ShowError(const char* text) {
-    ShowMessage(GetDesktopWindow(), text, kCaptionError, MB_OK);
+void ShowError(UINT text) {
+    ShowMessage(GetDesktopWindow(), SetupInstance, text, IDS_CAPTION_ERROR, MB_OK);
 }
 
 // Finds ProgramPath and DllPath. A path too long for them, or for the uninstall command
@@ -27,12 +26,9 @@ bool LocateFiles() {
 
 // Only opened, never read: a DLL that is missing or held open for writing refuses.
 bool DllIsPresent() {
-    HANDLE file = CreateFileW(DllPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    return true;
+    return KernelHandle(CreateFileW(DllPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr))
+        .Valid();
 }
 
 // A UNC path gives the root "\:\", which is no fixed drive either.
@@ -42,15 +38,12 @@ bool RunsFromFixedDisk() {
     return GetDriveTypeW(root) == DRIVE_FIXED;
 }
 
+// The first entry of the registration is the class key's.
 bool ClassIsRegistered() {
-    char name[MAX_PATH];
-    wsprintfA(name, "CLSID\\%s", kClassIdText);
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, WideName(name).Text(), 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    wchar_t name[MAX_PATH];
+    RegistryKey key;
+    return FormEntryKey(kRegistryEntries[0], name, MAX_PATH) &&
+           RegOpenKeyExW(HKEY_CLASSES_ROOT, name, 0, KEY_QUERY_VALUE, key.Put()) == ERROR_SUCCESS;
 }
 
 // A registration of a DLL in another folder: offers to register this folder's DLL instead.
@@ -59,12 +52,12 @@ bool ReRegisterWhenElsewhere() {
     wchar_t registered[MAX_PATH];
     if (RegisteredDllIsOurs(registered))
         return true;
-    if (ShowMessage(GetDesktopWindow(), kTextOtherFolderQuestion, kCaptionVestrane, MB_YESNO,
-                    registered) != IDYES)
+    if (ShowMessage(GetDesktopWindow(), SetupInstance, IDS_OTHER_FOLDER_QUESTION,
+                    IDS_CAPTION_VESTRANE, MB_YESNO, {registered}) != IDYES)
         return true;
     switch (RegisterExtension(GetDesktopWindow())) {
     case Registered:
-        ShowMessage(GetDesktopWindow(), kTextInstalled, kCaptionVestrane, MB_OK);
+        ShowMessage(GetDesktopWindow(), SetupInstance, IDS_INSTALLED, IDS_CAPTION_VESTRANE, MB_OK);
         return true;
     case RegistrationDeclined:
         return true;
@@ -74,7 +67,6 @@ bool ReRegisterWhenElsewhere() {
 }
 
 int RunSettingsDialog(HINSTANCE instance) {
-    SetupInstance = instance;
     HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), GetDesktopWindow(),
                                      SettingsDialogProc, 0);
     // Without the dialog nothing would ever end the message loop.
@@ -94,12 +86,13 @@ int RunSettingsDialog(HINSTANCE instance) {
 } // namespace
 
 int RunSetup(HINSTANCE instance, const char* arguments) {
+    SetupInstance = instance;
     if (!LocateFiles()) {
-        ShowError(kTextPathTooLong);
+        ShowError(IDS_PATH_TOO_LONG);
         return kExitFailed;
     }
     if (!DllIsPresent()) {
-        ShowError(kTextDllMissing);
+        ShowError(IDS_DLL_MISSING);
         return kExitFailed;
     }
     // The 32-bit program sees the 32-bit view of the class and the uninstall entry, while the
@@ -107,13 +100,13 @@ int RunSetup(HINSTANCE instance, const char* arguments) {
     // Explorer never reads, and a removal would delete the 64-bit registration's handlers and
     // leave its class and uninstall entry behind.
     if (RunsUnderWow64()) {
-        ShowError(kTextNeedsX64Setup);
+        ShowError(IDS_NEEDS_X64_SETUP);
         return kExitFailed;
     }
     if (arguments != nullptr && arguments[0] == 'u')
         return UninstallExtension() ? 0 : kExitFailed;
     if (!RunsFromFixedDisk()) {
-        ShowError(kTextNotHardDisk);
+        ShowError(IDS_NOT_HARD_DISK);
         return kExitFailed;
     }
     WasInstalled = FALSE;
@@ -130,7 +123,7 @@ int RunSetup(HINSTANCE instance, const char* arguments) {
         default:
             return kExitFailed;
         }
-        ShowMessage(GetDesktopWindow(), kTextInstalled, kCaptionVestrane, MB_OK);
+        ShowMessage(GetDesktopWindow(), SetupInstance, IDS_INSTALLED, IDS_CAPTION_VESTRANE, MB_OK);
     }
     return RunSettingsDialog(instance);
 }

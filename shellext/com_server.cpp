@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/owned.h"
 #include "common/shared_facts.h"
 #include "shellext/module_state.h"
 #include "shellext/select_extension.h"
@@ -20,20 +21,17 @@ STDMETHODIMP ExtensionFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, 
     *ppv = nullptr;
     if (pUnkOuter != nullptr)
         return CLASS_E_NOAGGREGATION;
-    SelectExtension* extension = new (std::nothrow) SelectExtension;
-    if (extension == nullptr) {
-        CurrentExtension = nullptr;
+    const auto extension = ComPtr<SelectExtension>::Share(new (std::nothrow) SelectExtension);
+    if (!extension)
         return E_OUTOFMEMORY;
-    }
-    extension->AddRef();
-    const HRESULT hr = extension->QueryInterface(riid, ppv);
-    if (SUCCEEDED(hr))
-        CurrentExtension = extension;
-    extension->Release();
-    return hr;
+    return extension->QueryInterface(riid, ppv);
 }
 
-STDMETHODIMP ExtensionFactory::LockServer(BOOL) {
+STDMETHODIMP ExtensionFactory::LockServer(BOOL fLock) {
+    if (fLock)
+        InterlockedIncrement(&ModuleLockCount);
+    else
+        InterlockedDecrement(&ModuleLockCount);
     return S_OK;
 }
 
@@ -44,7 +42,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hinstDLL, DWORD fdwReason, LPVOID) {
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-    return ModuleObjectCount == 0 ? S_OK : S_FALSE;
+    return ModuleObjectCount == 0 && ModuleLockCount == 0 ? S_OK : S_FALSE;
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
@@ -53,11 +51,8 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid
     *ppv = nullptr;
     if (!IsEqualCLSID(rclsid, kVestraneClassId))
         return CLASS_E_CLASSNOTAVAILABLE;
-    ExtensionFactory* factory = new (std::nothrow) ExtensionFactory;
-    if (factory == nullptr)
+    const auto factory = ComPtr<ExtensionFactory>::Share(new (std::nothrow) ExtensionFactory);
+    if (!factory)
         return E_OUTOFMEMORY;
-    factory->AddRef();
-    const HRESULT hr = factory->QueryInterface(riid, ppv);
-    factory->Release();
-    return hr;
+    return factory->QueryInterface(riid, ppv);
 }

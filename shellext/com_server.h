@@ -14,9 +14,9 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return AddReference(); }
     STDMETHODIMP_(ULONG) Release() override { return ReleaseReference(); }
 
-    // Makes a new SelectExtension and records it as CurrentExtension.
+    // Makes a new SelectExtension.
     STDMETHODIMP CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) override;
-    // Keeps no lock count: a lock does not keep the DLL loaded.
+    // Counts the caller's locks in ModuleLockCount, which keeps the DLL loaded.
     STDMETHODIMP LockServer(BOOL fLock) override;
 
 private:
@@ -24,7 +24,7 @@ private:
 };
 
 extern "C" {
-// S_OK while no factory and no SelectExtension is alive, else S_FALSE.
+// S_OK while no factory and no SelectExtension is alive and no lock is held, else S_FALSE.
 HRESULT STDAPICALLTYPE DllCanUnloadNow();
 // A new factory for kVestraneClassId on every call; CLASS_E_CLASSNOTAVAILABLE otherwise.
 HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv);

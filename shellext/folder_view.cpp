@@ -3,6 +3,9 @@
 #include <exdisp.h>
 #include <shlguid.h>
 
+#include <utility>
+
+#include "common/owned.h"
 #include "engine/folder_path.h"
 
 namespace {
@@ -11,18 +14,13 @@ namespace {
 // Compared as paths, so that the desktop, whose view shows the user's desktop folder, counts
 // as that folder; a view of a folder with no path (a library, search results) never does.
 bool ShowsFolder(IFolderView* view, const wchar_t* folder) {
-    IPersistFolder2* persist = nullptr;
-    if (FAILED(view->GetFolder(IID_IPersistFolder2, reinterpret_cast<void**>(&persist))) ||
-        persist == nullptr)
+    ComPtr<IPersistFolder2> persist;
+    if (FAILED(view->GetFolder(IID_IPersistFolder2, persist.PutVoid())) || !persist)
         return false;
-    PIDLIST_ABSOLUTE current = nullptr;
+    TaskMemory<PIDLIST_ABSOLUTE> current;
     wchar_t path[MAX_PATH] = {};
-    const bool read = SUCCEEDED(persist->GetCurFolder(&current)) && ReadFolderPath(current, path);
-    CoTaskMemFree(current);
-    persist->Release();
-    if (!read)
-        return false;
-    return CompareStringOrdinal(path, -1, folder, -1, TRUE) == CSTR_EQUAL;
+    return SUCCEEDED(persist->GetCurFolder(current.Put())) && ReadFolderPath(current.Get(), path) &&
+           CompareStringOrdinal(path, -1, folder, -1, TRUE) == CSTR_EQUAL;
 }
 
 // What one search knows: the folder it looks for, and whether a view of another folder (or of
@@ -32,64 +30,56 @@ struct ViewSearch {
     bool SawOtherView = false;
 };
 
-// The candidate when it shows the folder, else null with the candidate released.
-IFolderView* Accepted(IFolderView* candidate, ViewSearch& search) {
-    if (candidate == nullptr || ShowsFolder(candidate, search.Folder))
+// The candidate when it shows the folder, else empty.
+ComPtr<IFolderView> Accepted(ComPtr<IFolderView> candidate, ViewSearch& search) {
+    if (!candidate || ShowsFolder(candidate.Get(), search.Folder))
         return candidate;
     search.SawOtherView = true;
-    candidate->Release();
     return nullptr;
 }
 
-IFolderView* ActiveViewOf(IShellBrowser* browser) {
-    IShellView* view = nullptr;
-    if (FAILED(browser->QueryActiveShellView(&view)) || view == nullptr)
-        return nullptr;
-    IFolderView* folderView = nullptr;
-    if (FAILED(view->QueryInterface(IID_IFolderView, reinterpret_cast<void**>(&folderView))))
-        folderView = nullptr;
-    view->Release();
+ComPtr<IFolderView> ActiveViewOf(IShellBrowser* browser) {
+    ComPtr<IShellView> view;
+    ComPtr<IFolderView> folderView;
+    if (SUCCEEDED(browser->QueryActiveShellView(view.Put())) && view)
+        view.As(IID_IFolderView, folderView);
     return folderView;
 }
 
-IFolderView* ViewOfBrowserService(IServiceProvider* services, REFGUID service, ViewSearch& search) {
-    IShellBrowser* browser = nullptr;
-    if (FAILED(services->QueryService(service, IID_IShellBrowser,
-                                      reinterpret_cast<void**>(&browser))) ||
-        browser == nullptr)
+ComPtr<IFolderView> ViewOfBrowserService(IServiceProvider* services, REFGUID service,
+                                         ViewSearch& search) {
+    ComPtr<IShellBrowser> browser;
+    if (FAILED(services->QueryService(service, IID_IShellBrowser, browser.PutVoid())) || !browser)
         return nullptr;
-    IFolderView* view = Accepted(ActiveViewOf(browser), search);
-    browser->Release();
-    return view;
+    return Accepted(ActiveViewOf(browser.Get()), search);
 }
 
-IFolderView* ViewOfServices(IServiceProvider* services, bool askFolderView, ViewSearch& search) {
-    IFolderView* view = nullptr;
-    if (askFolderView && SUCCEEDED(services->QueryService(SID_SFolderView, IID_IFolderView,
-                                                          reinterpret_cast<void**>(&view))))
-        view = Accepted(view, search);
-    if (view == nullptr)
+ComPtr<IFolderView> ViewOfServices(IServiceProvider* services, bool askFolderView,
+                                   ViewSearch& search) {
+    ComPtr<IFolderView> view;
+    if (askFolderView &&
+        SUCCEEDED(services->QueryService(SID_SFolderView, IID_IFolderView, view.PutVoid())))
+        view = Accepted(std::move(view), search);
+    if (!view)
         view = ViewOfBrowserService(services, SID_STopLevelBrowser, search);
-    if (view == nullptr)
+    if (!view)
         view = ViewOfBrowserService(services, SID_SShellBrowser, search);
     return view;
 }
 
 // The view that the object's services lead to: a handler's site, or a shell window of the
 // collection, which is asked for its browser only.
-IFolderView* ViewThroughServices(IUnknown* object, bool askFolderView, ViewSearch& search) {
-    IServiceProvider* services = nullptr;
-    if (FAILED(object->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&services))) ||
-        services == nullptr)
+ComPtr<IFolderView> ViewThroughServices(IUnknown* object, bool askFolderView, ViewSearch& search) {
+    ComPtr<IServiceProvider> services;
+    if (FAILED(QueryInto(object, IID_IServiceProvider, services)))
         return nullptr;
-    IFolderView* view = ViewOfServices(services, askFolderView, search);
-    services->Release();
-    return view;
+    return ViewOfServices(services.Get(), askFolderView, search);
 }
 
 // Another process's window could answer the message with anything; only a window of this
-// thread answers with a pointer that can be used here.
-IFolderView* ViewThroughWindowMessage(HWND window, ViewSearch& search) {
+// thread answers with a pointer that can be used here. The answer holds no reference for the
+// caller.
+ComPtr<IFolderView> ViewThroughWindowMessage(HWND window, ViewSearch& search) {
     const DWORD thread = GetCurrentThreadId();
     for (; window != nullptr; window = GetAncestor(window, GA_PARENT)) {
         if (GetWindowThreadProcessId(window, nullptr) != thread)
@@ -98,49 +88,43 @@ IFolderView* ViewThroughWindowMessage(HWND window, ViewSearch& search) {
             reinterpret_cast<IShellBrowser*>(SendMessageW(window, kGetShellBrowserMessage, 0, 0));
         if (browser == nullptr)
             continue;
-        if (IFolderView* view = Accepted(ActiveViewOf(browser), search))
+        if (ComPtr<IFolderView> view = Accepted(ActiveViewOf(browser), search))
             return view;
     }
     return nullptr;
 }
 
 HWND WindowOf(IDispatch* shellWindow) {
-    IWebBrowserApp* app = nullptr;
-    if (FAILED(shellWindow->QueryInterface(IID_IWebBrowserApp, reinterpret_cast<void**>(&app))) ||
-        app == nullptr)
-        return nullptr;
+    ComPtr<IWebBrowserApp> app;
     SHANDLE_PTR handle = 0;
-    if (FAILED(app->get_HWND(&handle)))
+    if (FAILED(QueryInto(shellWindow, IID_IWebBrowserApp, app)) || FAILED(app->get_HWND(&handle)))
         handle = 0;
-    app->Release();
     return reinterpret_cast<HWND>(handle);
 }
 
-IFolderView* ViewThroughShellWindows(HWND window, ViewSearch& search) {
+ComPtr<IFolderView> ViewThroughShellWindows(HWND window, ViewSearch& search) {
     const HWND root = GetAncestor(window, GA_ROOT);
     if (root == nullptr)
         return nullptr;
-    IShellWindows* windows = nullptr;
+    ComPtr<IShellWindows> windows;
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows,
-                                reinterpret_cast<void**>(&windows))) ||
-        windows == nullptr)
+                                windows.PutVoid())) ||
+        !windows)
         return nullptr;
-    IFolderView* view = nullptr;
+    ComPtr<IFolderView> view;
     long count = 0;
     if (FAILED(windows->get_Count(&count)))
         count = 0;
-    for (long index = 0; index < count && view == nullptr; ++index) {
+    for (long index = 0; index < count && !view; ++index) {
         VARIANT which = {};
         which.vt = VT_I4;
         which.lVal = index;
-        IDispatch* shellWindow = nullptr;
-        if (windows->Item(which, &shellWindow) != S_OK || shellWindow == nullptr)
+        ComPtr<IDispatch> shellWindow;
+        if (windows->Item(which, shellWindow.Put()) != S_OK || !shellWindow)
             continue;
-        if (WindowOf(shellWindow) == root)
-            view = ViewThroughServices(shellWindow, false, search);
-        shellWindow->Release();
+        if (WindowOf(shellWindow.Get()) == root)
+            view = ViewThroughServices(shellWindow.Get(), false, search);
     }
-    windows->Release();
     return view;
 }
 
@@ -151,12 +135,14 @@ FoundFolderView FindFolderView(IUnknown* site, HWND invokingWindow, const wchar_
     if (shownFolder == nullptr || shownFolder[0] == L'\0')
         return found;
     ViewSearch search{shownFolder};
-    IFolderView* view = site != nullptr ? ViewThroughServices(site, true, search) : nullptr;
-    if (view == nullptr && invokingWindow != nullptr)
+    ComPtr<IFolderView> view;
+    if (site != nullptr)
+        view = ViewThroughServices(site, true, search);
+    if (!view && invokingWindow != nullptr)
         view = ViewThroughWindowMessage(invokingWindow, search);
-    if (view == nullptr && invokingWindow != nullptr)
+    if (!view && invokingWindow != nullptr)
         view = ViewThroughShellWindows(invokingWindow, search);
-    found.View = view;
-    found.OtherFolderShown = view == nullptr && search.SawOtherView;
+    found.OtherFolderShown = !view && search.SawOtherView;
+    found.View = std::move(view);
     return found;
 }

@@ -5,13 +5,15 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "common/owned.h"
+
 // The message that Explorer's frame (and any window hosting a shell browser) answers with its
 // IShellBrowser, an in-process pointer without a reference taken for the caller.
 constexpr UINT kGetShellBrowserMessage = WM_USER + 7;
 
 struct FoundFolderView {
-    // The view of the folder, with a reference held, or null.
-    IFolderView* View = nullptr;
+    // The view of the folder, or empty.
+    ComPtr<IFolderView> View;
     // No view of the folder, but a view of another folder, or of one outside the file system
     // (a library, search results), was reached: the window shows something else than the
     // folder the command was asked for.

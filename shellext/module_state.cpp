@@ -2,4 +2,4 @@
 
 HINSTANCE ModuleInstance = nullptr;
 LONG ModuleObjectCount = 0;
-SelectExtension* CurrentExtension = nullptr;
+LONG ModuleLockCount = 0;

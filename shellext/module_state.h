@@ -4,13 +4,11 @@
 
 #include <windows.h>
 
-class SelectExtension;
-
 // The DLL's instance handle, saved at process attach; resources are loaded from it.
 extern HINSTANCE ModuleInstance;
 // Live ExtensionFactory and SelectExtension objects. Objects live on several Explorer
 // threads, so it changes only through Interlocked operations.
 extern LONG ModuleObjectCount;
-// The most recently created SelectExtension, or null once that object is destroyed: only code
-// that knows no better reaches a run's record through it.
-extern SelectExtension* CurrentExtension;
+// Locks that callers of the class factory hold (IClassFactory::LockServer): while any is
+// held, the DLL stays loaded. Changed only through Interlocked operations.
+extern LONG ModuleLockCount;

@@ -11,3 +11,22 @@
 #define IDC_SELECT_ONLY 1005
 #define IDC_COPY_TO_FOLDER 1006
 #define IDC_MOVE_TO_FOLDER 1007
+
+// Texts of the string table.
+#define IDS_MENU_ENTRY 200
+#define IDS_MENU_HELP 201
+#define IDS_CAPTION_ERROR 202
+#define IDS_CAPTION_RESULT 203
+#define IDS_NO_EXPLORER_WINDOW 204
+#define IDS_OTHER_FOLDER_SHOWN 205
+#define IDS_CLIPBOARD_BUSY 206
+#define IDS_COPY_TITLE 207
+#define IDS_MOVE_TITLE 208
+// Each with the count of files: all went, or the operation stopped.
+#define IDS_COPIED 209
+#define IDS_MOVED 210
+#define IDS_COPY_STOPPED 211
+#define IDS_MOVE_STOPPED 212
+// With the count of folders, then their names.
+#define IDS_FOLDERS_NOT_COPIED 213
+#define IDS_FOLDERS_NOT_MOVED 214

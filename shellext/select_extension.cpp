@@ -4,31 +4,23 @@
 
 #include <cstring>
 #include <cwchar>
-#include <new>
 
 #include "common/code_page_932.h"
 #include "common/message_box.h"
+#include "common/resource_text.h"
 #include "engine/folder_path.h"
 #include "engine/selection_pass.h"
 #include "engine/view_pass.h"
+#include "shellext/command_actions.h"
 #include "shellext/explorer_window.h"
 #include "shellext/folder_view.h"
 #include "shellext/module_state.h"
+#include "shellext/resource.h"
 #include "shellext/selection_dialog.h"
 #include "shellext/settings_store.h"
 #include "text/dbcs.h"
 
-const char kMenuEntryText[] = "ワイルドカードで一括選択(&W)";
-const char kMenuHelpText[] = "ワイルドカードでファイルを一括選択します。";
-const char kMenuVerb[] = "VestraneSelectByWildcard";
-
 namespace {
-
-const char kNoExplorerWindowText[] = "エクスプローラのウインドウが検索できません。";
-const char kErrorCaption[] = "Error";
-const char kOtherFolderShownText[] =
-    "このウインドウには、右クリックした項目のフォルダが表示されていません。\n"
-    "そのフォルダのウインドウで、もう一度実行してください。";
 
 // Room for the extension's texts in UTF-16, terminator included, with a margin.
 constexpr int kTextRoom = 64;
@@ -67,18 +59,29 @@ void CopyAnsiBounded(char* destination, UINT room, const wchar_t* text) {
 bool ReadFirstDroppedFile(const STGMEDIUM& medium, wchar_t (&path)[MAX_PATH]) {
     if (medium.tymed != TYMED_HGLOBAL || medium.hGlobal == nullptr)
         return false;
-    if (GlobalLock(medium.hGlobal) == nullptr)
+    const GlobalLockOf<> locked(medium.hGlobal);
+    if (locked.Get() == nullptr)
         return false;
     HDROP drop = static_cast<HDROP>(medium.hGlobal);
-    bool read = false;
-    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 0) {
-        const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
-        if (length != 0 && length < MAX_PATH)
-            read = DragQueryFileW(drop, 0, path, MAX_PATH) != 0;
-    }
-    GlobalUnlock(medium.hGlobal);
-    return read;
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 0)
+        return false;
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    return length != 0 && length < MAX_PATH && DragQueryFileW(drop, 0, path, MAX_PATH) != 0;
 }
+
+// The data object's medium, released however the reading ends.
+class DataMedium {
+public:
+    DataMedium() = default;
+    DataMedium(const DataMedium&) = delete;
+    DataMedium& operator=(const DataMedium&) = delete;
+    ~DataMedium() { ReleaseStgMedium(&medium_); }
+    STGMEDIUM* Put() { return &medium_; }
+    const STGMEDIUM& Get() const { return medium_; }
+
+private:
+    STGMEDIUM medium_ = {};
+};
 
 // True when the path names a folder: its name has no extension to offer as a pattern.
 bool IsFolder(const wchar_t* path) {
@@ -127,51 +130,7 @@ bool AsksForOwnCommand(const CMINVOKECOMMANDINFO& info) {
     return LOWORD(reinterpret_cast<ULONG_PTR>(info.lpVerb)) == 0;
 }
 
-// Frees the run's History however the run ends.
-class RunHistory {
-public:
-    explicit RunHistory(RunRecord& run) : run_(run) {
-        run_.History = new (std::nothrow) StringList;
-    }
-    ~RunHistory() {
-        delete run_.History;
-        run_.History = nullptr;
-    }
-    RunHistory(const RunHistory&) = delete;
-    RunHistory& operator=(const RunHistory&) = delete;
-    bool Created() const { return run_.History != nullptr; }
-
-private:
-    RunRecord& run_;
-};
-
-// Names the run as the object's ActiveRun for as long as the run lasts; a run started
-// from inside another one (a message loop of its dialog) hands the name back when it ends.
-class ActiveRunScope {
-public:
-    ActiveRunScope(RunRecord*& active, RunRecord& run) : active_(active), outer_(active) {
-        active_ = &run;
-    }
-    ~ActiveRunScope() { active_ = outer_; }
-    ActiveRunScope(const ActiveRunScope&) = delete;
-    ActiveRunScope& operator=(const ActiveRunScope&) = delete;
-
-private:
-    RunRecord*& active_;
-    RunRecord* const outer_;
-};
-
 } // namespace
-
-SelectExtension::~SelectExtension() {
-    // A dialog opened without a record would otherwise reach a run through freed memory.
-    if (CurrentExtension == this)
-        CurrentExtension = nullptr;
-    if (HeldDataObject != nullptr)
-        HeldDataObject->Release();
-    if (Site != nullptr)
-        Site->Release();
-}
 
 STDMETHODIMP SelectExtension::QueryInterface(REFIID riid, void** ppv) {
     IUnknown* offered = nullptr;
@@ -186,11 +145,7 @@ STDMETHODIMP SelectExtension::QueryInterface(REFIID riid, void** ppv) {
 
 STDMETHODIMP SelectExtension::SetSite(IUnknown* pUnkSite) {
     // The new site is held before the old one goes, in case they are the same object.
-    if (pUnkSite != nullptr)
-        pUnkSite->AddRef();
-    if (Site != nullptr)
-        Site->Release();
-    Site = pUnkSite;
+    site_ = ComPtr<IUnknown>::Share(pUnkSite);
     return S_OK;
 }
 
@@ -198,9 +153,9 @@ STDMETHODIMP SelectExtension::GetSite(REFIID riid, void** ppvSite) {
     if (ppvSite == nullptr)
         return E_POINTER;
     *ppvSite = nullptr;
-    if (Site == nullptr)
+    if (!site_)
         return E_FAIL;
-    return Site->QueryInterface(riid, ppvSite);
+    return site_->QueryInterface(riid, ppvSite);
 }
 
 // Explorer may initialise the same object again before it invokes a command; the latest
@@ -212,32 +167,26 @@ STDMETHODIMP SelectExtension::GetSite(REFIID riid, void** ppvSite) {
 // its line starts as "*". For selected items the folder is the first item's; a folder item's
 // name is no file name with an extension, so its line starts empty.
 STDMETHODIMP SelectExtension::Initialize(LPCITEMIDLIST pidlFolder, IDataObject* pdtobj, HKEY) {
-    if (HeldDataObject != nullptr) {
-        HeldDataObject->Release();
-        HeldDataObject = nullptr;
-    }
-    DefaultPattern[0] = '\0';
-    SourceFolder[0] = L'\0';
+    dataObject_ = ComPtr<IDataObject>::Share(pdtobj);
+    defaultPattern_[0] = '\0';
+    sourceFolder_[0] = L'\0';
     if (pdtobj == nullptr) {
         wchar_t folder[MAX_PATH] = {};
         if (!ReadFolderPath(pidlFolder, folder))
             return E_INVALIDARG;
-        std::memcpy(SourceFolder, folder, sizeof SourceFolder);
-        lstrcpyA(DefaultPattern, "*");
+        std::memcpy(sourceFolder_, folder, sizeof sourceFolder_);
+        lstrcpyA(defaultPattern_, "*");
         return S_OK;
     }
-    HeldDataObject = pdtobj;
-    HeldDataObject->AddRef();
 
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium = {};
-    if (FAILED(pdtobj->GetData(&format, &medium)))
-        return E_INVALIDARG;
     wchar_t firstFile[MAX_PATH] = {};
-    const bool read = ReadFirstDroppedFile(medium, firstFile);
-    ReleaseStgMedium(&medium);
-    if (!read)
-        return E_INVALIDARG;
+    {
+        DataMedium medium;
+        if (FAILED(pdtobj->GetData(&format, medium.Put())) ||
+            !ReadFirstDroppedFile(medium.Get(), firstFile))
+            return E_INVALIDARG;
+    }
 
     // The folder is cut from the UTF-16 path, where a backslash is always a separator.
     wchar_t* lastBackslash = wcsrchr(firstFile, L'\\');
@@ -247,26 +196,25 @@ STDMETHODIMP SelectExtension::Initialize(LPCITEMIDLIST pidlFolder, IDataObject* 
     if (!IsFolder(firstFile)) {
         char codePageName[MAX_PATH];
         WideToCp932(name, -1, codePageName, MAX_PATH);
-        MakeExtensionPattern(DefaultPattern, codePageName);
+        MakeExtensionPattern(defaultPattern_, codePageName);
     }
     if (lastBackslash != nullptr)
         *lastBackslash = L'\0';
-    std::memcpy(SourceFolder, firstFile, sizeof SourceFolder);
+    std::memcpy(sourceFolder_, firstFile, sizeof sourceFolder_);
     return S_OK;
 }
 
 STDMETHODIMP SelectExtension::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFirst,
                                                UINT idCmdLast, UINT uFlags) {
-    // Only the exact value counts: CMF_DEFAULTONLY combined with other flags still gets
-    // the entry.
-    if (uFlags == CMF_DEFAULTONLY)
+    // Explorer asks for the default entry alone (a double-click): the entry is none.
+    if ((uFlags & CMF_DEFAULTONLY) != 0)
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     // No id left in the caller's range: an entry with idCmdFirst would take the id of another
     // handler's entry, and choosing one would run the other.
     if (idCmdFirst > idCmdLast)
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     wchar_t entry[kTextRoom];
-    Cp932ToWide(kMenuEntryText, entry, kTextRoom);
+    LoadText(ModuleInstance, IDS_MENU_ENTRY, entry, kTextRoom);
     // The entry that is there already keeps its command; this object adds none.
     if (HoldsEntry(hmenu, entry))
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
@@ -297,21 +245,20 @@ STDMETHODIMP SelectExtension::InvokeCommand(CMINVOKECOMMANDINFO* lpici) {
 // user never saw. Only when no view can be reached at all are the window classes searched for
 // a list view.
 void SelectExtension::RunCommand(HWND owner) {
-    const FoundFolderView found = FindFolderView(Site, owner, SourceFolder);
-    if (found.View != nullptr) {
-        RunPass(owner, found.View, nullptr);
-        found.View->Release();
+    const FoundFolderView found = FindFolderView(site_.Get(), owner, sourceFolder_);
+    if (found.View) {
+        RunPass(owner, found.View.Get(), nullptr);
         return;
     }
     if (found.OtherFolderShown) {
-        ShowCp932Message(owner, kOtherFolderShownText, kErrorCaption, MB_OK);
+        ShowMessage(owner, ModuleInstance, IDS_OTHER_FOLDER_SHOWN, IDS_CAPTION_ERROR, MB_OK);
         return;
     }
     const ExplorerListView listView = FindExplorerListView(owner);
     if (listView.Result == ExplorerListView::NoFolderView)
         return;
     if (listView.Result == ExplorerListView::NoListView) {
-        ShowCp932Message(owner, kNoExplorerWindowText, kErrorCaption, MB_OK);
+        ShowMessage(owner, ModuleInstance, IDS_NO_EXPLORER_WINDOW, IDS_CAPTION_ERROR, MB_OK);
         return;
     }
     RunPass(owner, nullptr, listView.ListView);
@@ -319,21 +266,21 @@ void SelectExtension::RunCommand(HWND owner) {
 
 void SelectExtension::RunPass(HWND owner, IFolderView* view, HWND listView) {
     RunRecord run;
-    std::memcpy(run.DefaultPattern, DefaultPattern, sizeof run.DefaultPattern);
-    std::memcpy(run.SourceFolder, SourceFolder, sizeof run.SourceFolder);
-    // Settings, dialog and saving all work on History; without it there is no run.
-    RunHistory history(run);
-    if (!history.Created())
-        return;
-    ActiveRunScope active(ActiveRun, run);
+    std::memcpy(run.DefaultPattern, defaultPattern_, sizeof run.DefaultPattern);
+    std::memcpy(run.SourceFolder, sourceFolder_, sizeof run.SourceFolder);
     LoadSettings(run);
     if (ShowSelectionDialog(run, owner) != IDOK)
         return;
     SaveSettings(run);
-    if (view != nullptr)
-        RunViewSelection(run, view);
-    else
+    HWND passWindow = listView;
+    if (view != nullptr) {
+        passWindow = RunViewSelection(run, view);
+    } else {
         RunSelection(run, listView);
+    }
+    RunChosenAction(run, passWindow);
+    if (passWindow != nullptr)
+        SetFocus(passWindow);
 }
 
 // The verb and the help text are written in the form the caller asks for: UTF-16 for the W
@@ -360,8 +307,11 @@ STDMETHODIMP SelectExtension::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*
     if (pszName == nullptr || cchMax == 0)
         return S_OK;
     wchar_t text[kTextRoom];
-    const bool verb = (uType & ~GCS_UNICODE) == GCS_VERBA;
-    Cp932ToWide(verb ? kMenuVerb : kMenuHelpText, text, kTextRoom);
+    if ((uType & ~GCS_UNICODE) == GCS_VERBA) {
+        Cp932ToWide(kMenuVerb, text, kTextRoom);
+    } else {
+        LoadText(ModuleInstance, IDS_MENU_HELP, text, kTextRoom);
+    }
     if ((uType & GCS_UNICODE) != 0) {
         CopyWideBounded(reinterpret_cast<wchar_t*>(pszName), cchMax, text);
     } else {

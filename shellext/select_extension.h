@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "common/owned.h"
 #include "engine/run_record.h"
 #include "shellext/module_object.h"
 
@@ -42,28 +43,23 @@ public:
     STDMETHODIMP SetSite(IUnknown* pUnkSite) override;
     STDMETHODIMP GetSite(REFIID riid, void** ppvSite) override;
 
-    IDataObject* HeldDataObject = nullptr;
-    // The site last set, with a reference held; null when none is set.
-    IUnknown* Site = nullptr;
-    // "*" and the first selected file's extension, "*" for the empty area of a folder, or
-    // empty. Set by Initialize.
-    char DefaultPattern[kRecordTextSize] = {};
-    // Folder of the first selected item, or the folder whose empty area was right-clicked,
-    // without a trailing backslash ("C:" for a root).
-    wchar_t SourceFolder[MAX_PATH] = {};
-    // The record of the command this object is running; null outside a run.
-    RunRecord* ActiveRun = nullptr;
+    // What Initialize derived: "*" and the first selected file's extension, "*" for the
+    // empty area of a folder, or empty; and the folder of the first selected item, or the
+    // folder whose empty area was right-clicked, without a trailing backslash ("C:" for a
+    // root). Both empty before Initialize and after a failed one.
+    const char* DefaultPattern() const { return defaultPattern_; }
+    const wchar_t* SourceFolder() const { return sourceFolder_; }
 
 private:
-    ~SelectExtension() override;
+    ~SelectExtension() override = default;
     void RunCommand(HWND owner);
-    // The dialog, then the pass through the view when there is one, else the list view's.
+    // The dialog, then the pass through the view when there is one, else the list view's,
+    // then the chosen action.
     void RunPass(HWND owner, IFolderView* view, HWND listView);
-};
 
-// The menu entry's text and its help text, as code page 932 bytes.
-extern const char kMenuEntryText[];
-extern const char kMenuHelpText[];
-// The entry's verb, which GetCommandString gives and by which a program may invoke the entry
-// through InvokeCommand; ASCII, matched without regard to case.
-extern const char kMenuVerb[];
+    ComPtr<IDataObject> dataObject_;
+    // The site last set; empty when none is set.
+    ComPtr<IUnknown> site_;
+    char defaultPattern_[kRecordTextSize] = {};
+    wchar_t sourceFolder_[MAX_PATH] = {};
+};

@@ -7,7 +7,6 @@
 #include "common/dialog_placement.h"
 #include "shellext/module_state.h"
 #include "shellext/resource.h"
-#include "shellext/select_extension.h"
 
 namespace {
 
@@ -80,13 +79,8 @@ void Initialize(HWND dialog, RunRecord& run) {
     char defaultPattern[kRecordTextSize];
     std::memcpy(defaultPattern, run.DefaultPattern, sizeof defaultPattern);
     defaultPattern[sizeof defaultPattern - 1] = '\0';
-    StringList* history = run.History;
-    const char* initial = nullptr;
-    if (run.InitFromHistory == 0) {
-        initial = defaultPattern;
-    } else if (history != nullptr) {
-        initial = history->GetFirst();
-    }
+    StringList& history = run.History;
+    const char* initial = run.InitFromHistory == 0 ? defaultPattern : history.GetFirst();
 
     if (initial == nullptr) {
         SetFocus(GetDlgItem(dialog, radio));
@@ -94,10 +88,8 @@ void Initialize(HWND dialog, RunRecord& run) {
     }
     HWND combo = GetDlgItem(dialog, IDC_PATTERN_COMBO);
     SetComboText(combo, initial);
-    if (history != nullptr) {
-        for (const char* entry = history->GetFirst(); entry != nullptr; entry = history->GetNext())
-            AddComboEntry(combo, entry);
-    }
+    for (const char* entry = history.GetFirst(); entry != nullptr; entry = history.GetNext())
+        AddComboEntry(combo, entry);
     SetFocus(combo);
 }
 
@@ -116,10 +108,7 @@ INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG: {
         // The record comes with the dialog, so that a SelectExtension created meanwhile
         // (another context menu, another Explorer thread) cannot take this run's place.
-        // CurrentExtension serves callers that hand over nothing.
         RunRecord* run = reinterpret_cast<RunRecord*>(lParam);
-        if (run == nullptr && CurrentExtension != nullptr)
-            run = CurrentExtension->ActiveRun;
         if (run == nullptr) {
             EndDialog(dialog, IDCANCEL);
             return 0;

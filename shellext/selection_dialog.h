@@ -8,8 +8,7 @@
 #include "engine/run_record.h"
 
 // Dialog procedure of template IDD_SELECTION. The creation parameter is the record to
-// work on; when it is 0 the dialog falls back to the run CurrentExtension is running, and
-// without one it ends at once as cancelled.
+// work on; without one the dialog ends at once as cancelled.
 INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Shows the dialog from ModuleInstance, owned by owner, working on run.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/code_page_932.h"
+#include "common/owned.h"
 #include "common/wide_name.h"
 
 namespace {
@@ -88,13 +89,14 @@ void WriteHistoryValue(HKEY key, const char* name, const char* text) {
 } // namespace
 
 void LoadSettings(RunRecord& run) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS) {
+    RegistryKey opened;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, KEY_QUERY_VALUE,
+                      opened.Put()) != ERROR_SUCCESS) {
         run.ConfiguredMode = SelectOnly;
         run.InitFromHistory = 0;
         return;
     }
+    const HKEY key = opened.Get();
 
     DWORD mode = SelectOnly;
     ReadNumber(key, kModeValue, mode);
@@ -111,27 +113,25 @@ void LoadSettings(RunRecord& run) {
     run.InitFromHistory = select;
 
     // The walk ends at the first value that cannot be read; empty values are passed over.
-    if (run.History != nullptr) {
-        for (int i = 0; i < kHistoryEntries; ++i) {
-            char name[8];
-            HistoryValueName(name, i);
-            char text[kHistoryValueSize];
-            if (!ReadHistoryValue(key, name, text))
-                break;
-            if (text[0] != '\0')
-                run.History->Append(text);
-        }
+    run.History.Clear();
+    for (int i = 0; i < kHistoryEntries; ++i) {
+        char name[8];
+        HistoryValueName(name, i);
+        char text[kHistoryValueSize];
+        if (!ReadHistoryValue(key, name, text))
+            break;
+        if (text[0] != '\0')
+            run.History.Append(text);
     }
-
-    RegCloseKey(key);
 }
 
 void SaveSettings(RunRecord& run) {
-    HKEY key = nullptr;
+    RegistryKey created;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, created.Put(),
                         nullptr) != ERROR_SUCCESS)
         return;
+    const HKEY key = created.Get();
 
     const DWORD action = run.Action;
     RegSetValueExW(key, WideName(kFlagValue).Text(), 0, REG_DWORD,
@@ -149,10 +149,10 @@ void SaveSettings(RunRecord& run) {
     // The older entries follow the new line; a copy of the new line (the same bytes, whatever
     // the system's collation says) is dropped. With an empty line nothing but "h0" is
     // written, so "h1" onwards keep their contents.
-    if (line[0] != '\0' && run.History != nullptr) {
+    if (line[0] != '\0') {
         int n = 1;
-        for (const char* entry = run.History->GetFirst(); entry != nullptr && n < kHistoryEntries;
-             entry = run.History->GetNext()) {
+        for (const char* entry = run.History.GetFirst(); entry != nullptr && n < kHistoryEntries;
+             entry = run.History.GetNext()) {
             if (std::strcmp(entry, line) == 0)
                 continue;
             HistoryValueName(name, n);
@@ -160,6 +160,4 @@ void SaveSettings(RunRecord& run) {
             ++n;
         }
     }
-
-    RegCloseKey(key);
 }

@@ -9,8 +9,8 @@
 // Room of one history value, terminator included.
 constexpr int kHistoryValueSize = MAX_PATH;
 
-// Fills ConfiguredMode, InitFromHistory and History (which the caller has created
-// empty). A "mode" of UsePrevious is replaced by the stored "flag" when there is one.
+// Fills ConfiguredMode, InitFromHistory and History. A "mode" of UsePrevious is replaced by
+// the stored "flag" when there is one.
 void LoadSettings(RunRecord& run);
 
 // Writes Action as "flag", PatternLine as "h0" and the History entries that differ from

@@ -17,6 +17,21 @@ public:
     ~BasicStringList() { Clear(); }
     BasicStringList(const BasicStringList&) = delete;
     BasicStringList& operator=(const BasicStringList&) = delete;
+    // The entries change hands; the list moved from is empty.
+    BasicStringList(BasicStringList&& other) noexcept
+        : Head(other.Head), Tail(other.Tail), Cursor(other.Cursor) {
+        other.Head = other.Tail = other.Cursor = nullptr;
+    }
+    BasicStringList& operator=(BasicStringList&& other) noexcept {
+        if (this != &other) {
+            Clear();
+            Head = other.Head;
+            Tail = other.Tail;
+            Cursor = other.Cursor;
+            other.Head = other.Tail = other.Cursor = nullptr;
+        }
+        return *this;
+    }
 
     // Appends a copy of text at the tail; the cursor does not move.
     void Append(const Char* text);

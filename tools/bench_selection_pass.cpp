@@ -31,7 +31,9 @@
 #include <vector>
 
 #include "common/shared_facts.h"
+#include "common/resource_text.h"
 #include "engine/pattern_line.h"
+#include "shellext/resource.h"
 #include "engine/selection_pass.h"
 #include "engine/view_pass.h"
 #include "shellext/select_extension.h"
@@ -194,6 +196,15 @@ void ReadFirstPath(IDataObject* data) {
     ReleaseStgMedium(&medium);
 }
 
+// A record for a pass over the line in folder.
+RunRecord BenchRecord(const wchar_t* folder, DWORD action) {
+    RunRecord record;
+    lstrcpyA(record.PatternLine, kPatternLine);
+    lstrcpynW(record.SourceFolder, folder, MAX_PATH);
+    record.Action = action;
+    return record;
+}
+
 // The steps of one right-click, in microseconds.
 enum Step { Create, Initialize, QueryContextMenu, GetCommandString, Release, kStepCount };
 
@@ -227,8 +238,8 @@ bool RightClickOnce(const BuiltDll& dll, IDataObject* data, double (&times)[kSte
     const HRESULT added = menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL);
     end = Now();
     times[QueryContextMenu] = Microseconds(start, end);
-    char entry[64] = {};
-    GetMenuStringA(popup, 0, entry, sizeof entry, MF_BYPOSITION);
+    wchar_t entry[64] = {};
+    GetMenuStringW(popup, 0, entry, 64, MF_BYPOSITION);
     DestroyMenu(popup);
 
     wchar_t help[MAX_PATH] = {};
@@ -242,11 +253,12 @@ bool RightClickOnce(const BuiltDll& dll, IDataObject* data, double (&times)[kSte
     end = Now();
     times[Release] = Microseconds(start, end);
 
-    char helpAnsi[MAX_PATH] = {};
-    WideCharToMultiByte(CP_ACP, 0, help, -1, helpAnsi, sizeof helpAnsi, nullptr, nullptr);
+    wchar_t entryText[64] = {};
+    wchar_t helpText[MAX_PATH] = {};
+    LoadText(dll.Module(), IDS_MENU_ENTRY, entryText, 64);
+    LoadText(dll.Module(), IDS_MENU_HELP, helpText, MAX_PATH);
     return initialized == S_OK && added == MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1) &&
-           std::strcmp(entry, kMenuEntryText) == 0 && std::strcmp(helpAnsi, kMenuHelpText) == 0 &&
-           left == 0;
+           lstrcmpW(entry, entryText) == 0 && lstrcmpW(help, helpText) == 0 && left == 0;
 }
 
 // A module load as Explorer's first right-click pays it: LoadLibrary and the export looked
@@ -345,13 +357,9 @@ void PassTable(Start start, const std::vector<int>& counts) {
         for (std::size_t index = 0; index < names.size(); ++index)
             outcome[index] = MatchPatternLine(kPatternLine, names[index].c_str()) != 0;
 
-        RunRecord select;
-        lstrcpyA(select.PatternLine, kPatternLine);
-        lstrcpyW(select.SourceFolder, L"C:\\users\\bench\\Documents");
-        select.Action = SelectOnly;
         // Collecting paths without an action behind it: every match's full path is built.
-        RunRecord collect = select;
-        collect.Action = UsePrevious;
+        RunRecord select = BenchRecord(L"C:\\users\\bench\\Documents", SelectOnly);
+        RunRecord collect = BenchRecord(L"C:\\users\\bench\\Documents", UsePrevious);
 
         // The three are interleaved round by round, so that other load on the machine
         // falls on all of them alike; each keeps its best round.
@@ -425,12 +433,8 @@ bool TimeViewPass(int count) {
         std::fprintf(stderr, "the view shows %d of %d files\n", shown, count);
         return false;
     }
-    RunRecord select;
-    lstrcpyA(select.PatternLine, kPatternLine);
-    lstrcpynW(select.SourceFolder, folder.WidePath().c_str(), MAX_PATH);
-    select.Action = SelectOnly;
-    RunRecord collect = select;
-    collect.Action = UsePrevious;
+    RunRecord select = BenchRecord(folder.WidePath().c_str(), SelectOnly);
+    RunRecord collect = BenchRecord(folder.WidePath().c_str(), UsePrevious);
 
     // From nothing selected: the view shows the files in an order of its own, so the outcome
     // by index that every-item-changes needs is not at hand.

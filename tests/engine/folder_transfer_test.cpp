@@ -1,6 +1,6 @@
-// CopyOrMoveToFolder with real files in scratch folders, Wine's real folder browser and the
-// shell's file operation with its questions driven from the test's own thread, and the
-// closing message box captured as the user sees it.
+// TransferToFolder with real files in scratch folders and the shell's file operation, its
+// questions answered from the test's own thread; what it reports against what happened to
+// the files.
 #include "engine/folder_transfer.h"
 
 #include <shellapi.h>
@@ -19,6 +19,7 @@
 #include "tests/support/process_lock.h"
 #include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/string_list_entries.h"
 #include "tests/support/wide_text.h"
 #include "tests/support/wine_drive.h"
 
@@ -28,18 +29,6 @@ using Names = std::vector<std::wstring>;
 
 // 表: its second byte in code page 932 is a backslash.
 const std::string kHyou = "\x95\x5C";
-
-std::string ResultText(int count, const char* verb) {
-    char text[MAX_PATH];
-    wsprintfA(text, kResultFormat, count, verb);
-    return text;
-}
-
-std::string StoppedText(int count, const char* verb) {
-    char text[MAX_PATH];
-    wsprintfA(text, kStoppedFormat, verb, count, verb);
-    return text;
-}
 
 // A free drive letter from Y: down; other test programs take theirs from R: up.
 char FreeLetterFromTheTop() {
@@ -97,98 +86,27 @@ BOOL WINAPI WatchedDeleteFile(LPCWSTR path) {
     return fileCalls.RealDelete(path);
 }
 
-// What SHGetPathFromIDListW answered for the chosen items.
-std::vector<BOOL> pathAnswers;
-decltype(&SHGetPathFromIDListW) realPathFromItem = nullptr;
-
-BOOL WINAPI WatchedPathFromItem(PCIDLIST_ABSOLUTE item, LPWSTR path) {
-    const BOOL answer = realPathFromItem(item, path);
-    pathAnswers.push_back(answer);
-    return answer;
-}
-
-// --- The folder browser as the test sees it --------------------------------------------
-
-// How the test answers the browser.
-struct Answer {
-    enum Kind { AcceptAsOpened, Choose, ChooseItem, Cancel } What = AcceptAsOpened;
-    std::string Folder;               // for Choose
-    PCIDLIST_ABSOLUTE Item = nullptr; // for ChooseItem
-    // The buttons that answer the shell's questions before it replaces a file, in turn; the
-    // last one answers every further question.
-    std::vector<int> Replace = {IDNO};
-};
-
-struct BrowserSeen {
-    HWND Owner = nullptr;
-    std::vector<std::string> Texts;
-    std::vector<std::string> Selected;
-};
-
-// Drives one CopyOrMoveToFolder: answers the browser, records it and every message box.
-class TransferDriver {
+// Answers the shell's questions before it replaces a file with the given buttons, in turn;
+// the last one answers every further question.
+class QuestionDriver {
 public:
-    explicit TransferDriver(Answer answer)
-        : answer_(std::move(answer)), driver_([this](HWND window) { Handle(window); }) {}
+    explicit QuestionDriver(std::vector<int> replies)
+        : replies_(std::move(replies)), driver_([this](HWND window) { Handle(window); }) {}
 
-    const std::vector<BrowserSeen>& Browsers() const { return browsers_; }
-    const std::vector<CapturedMessageBox>& Boxes() const { return boxes_; }
-    // Owners of the shell's questions before it replaces a file.
+    // Owners of the questions.
     const std::vector<HWND>& Questions() const { return questions_; }
 
 private:
     void Handle(HWND window) {
-        if (GetDlgItem(window, IDNO) != nullptr) {
-            const std::size_t turn = std::min(questions_.size(), answer_.Replace.size() - 1);
-            questions_.push_back(GetWindow(window, GW_OWNER));
-            ClickButton(window, answer_.Replace[turn]);
-            return;
-        }
-        if (!IsFolderBrowser(window)) {
-            boxes_.push_back(
-                {GetWindow(window, GW_OWNER), WindowTextA(window), MessageBoxTextA(window)});
-            ClickButton(window, IDOK);
-            return;
-        }
-        browsers_.push_back(
-            {GetWindow(window, GW_OWNER), DescendantTexts(window), BrowserSelection(window)});
-        switch (answer_.What) {
-        case Answer::AcceptAsOpened:
-            ClickButton(window, IDOK);
-            break;
-        case Answer::Choose:
-            ChooseInBrowser(window, answer_.Folder);
-            break;
-        case Answer::ChooseItem:
-            SendMessageA(window, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(answer_.Item));
-            // The browser disables OK for an item outside the file system; the command
-            // still reaches it.
-            SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            break;
-        case Answer::Cancel:
-            ClickButton(window, IDCANCEL);
-            break;
-        }
+        const std::size_t turn = std::min(questions_.size(), replies_.size() - 1);
+        questions_.push_back(GetWindow(window, GW_OWNER));
+        ClickButton(window, replies_[turn]);
     }
 
-    Answer answer_;
-    std::vector<BrowserSeen> browsers_;
-    std::vector<CapturedMessageBox> boxes_;
+    std::vector<int> replies_;
     std::vector<HWND> questions_;
     ModalDriver driver_;
 };
-
-bool Contains(const std::vector<std::string>& texts, const std::string& wanted) {
-    for (const std::string& text : texts) {
-        if (text == wanted)
-            return true;
-    }
-    return false;
-}
-
-std::string LastComponent(const std::string& path) {
-    return path.substr(path.rfind('\\') + 1);
-}
 
 class FolderTransfer : public ::testing::Test {
 protected:
@@ -205,7 +123,6 @@ protected:
     }
 
     void TearDown() override {
-        delete record_.SelectedPaths;
         DestroyWindow(owner_);
         CoUninitialize();
     }
@@ -222,17 +139,17 @@ protected:
         CollectPaths(names);
     }
     void CollectPaths(const Names& names) {
-        if (record_.SelectedPaths == nullptr)
-            record_.SelectedPaths = new WideStringList;
         for (const std::wstring& name : names)
-            record_.SelectedPaths->Append((source_ / name).c_str());
+            record_.SelectedPaths.Append((source_ / name).c_str());
     }
 
-    // Runs the action with the browser answered as given, watching the file operations.
-    void Run(DWORD action, const Answer& answer) {
+    // Runs the action into folder with the questions answered as given, watching the file
+    // operations.
+    void Run(DWORD action, const std::string& folder, std::vector<int> replies = {IDNO}) {
         record_.Action = action;
-        Settle(answer);
-        TransferDriver driver(answer);
+        SettleAccessTimes(source_.Path());
+        SettleAccessTimes(target_.Path());
+        QuestionDriver driver(std::move(replies));
         {
             ImportPatch operation("shell32.dll", "SHFileOperationW",
                                   reinterpret_cast<void*>(&WatchedFileOperation));
@@ -241,29 +158,20 @@ protected:
             ASSERT_TRUE(operation.Active() && remove.Active());
             fileCalls.RealOperation = operation.OriginalAs<decltype(&SHFileOperationW)>();
             fileCalls.RealDelete = remove.OriginalAs<decltype(&DeleteFileW)>();
-            CopyOrMoveToFolder(record_, owner_);
+            outcome_ = TransferOutcome();
+            TransferToFolder(record_, Wide(folder).c_str(), owner_, outcome_);
         }
-        browsers_ = driver.Browsers();
-        boxes_ = driver.Boxes();
         questions_ = driver.Questions();
     }
 
-    void Settle(const Answer& answer) {
-        SettleAccessTimes(Cp932(record_.SourceFolder));
-        SettleAccessTimes(source_.Path());
-        SettleAccessTimes(target_.Path());
-        if (answer.What == Answer::Choose)
-            SettleAccessTimes(answer.Folder);
+    // What the transfer reported: every file went, or it stopped after count files.
+    void ExpectResult(int count) {
+        EXPECT_EQ(outcome_.Count, count);
+        EXPECT_TRUE(outcome_.Completed);
     }
-
-    // The one closing message: its text, caption and owner.
-    void ExpectResult(int count, const char* verb) { ExpectMessage(ResultText(count, verb)); }
-    void ExpectStopped(int count, const char* verb) { ExpectMessage(StoppedText(count, verb)); }
-    void ExpectMessage(const std::string& text) {
-        ASSERT_EQ(boxes_.size(), 1u);
-        EXPECT_EQ(boxes_[0].Text, text);
-        EXPECT_EQ(boxes_[0].Caption, kResultCaption);
-        EXPECT_EQ(boxes_[0].Owner, owner_);
+    void ExpectStopped(int count) {
+        EXPECT_EQ(outcome_.Count, count);
+        EXPECT_FALSE(outcome_.Completed);
     }
 
     // Each file's own bytes: its name in UTF-16.
@@ -278,19 +186,16 @@ protected:
     ScratchFolder source_{"vestrane-test-source", BrowserTestFolder()};
     ScratchFolder target_{"vestrane-test-target", BrowserTestFolder()};
     RunRecord record_;
-    std::vector<BrowserSeen> browsers_;
-    std::vector<CapturedMessageBox> boxes_;
+    TransferOutcome outcome_;
     std::vector<HWND> questions_;
 };
 
-// --- Copy and move, told apart by title, verb and deletion -----------------------------
+// --- Copy and move, told apart by the operation and the deletion ---------------------------
 
 struct ActionCase {
     const char* label;
     DWORD Action;
     UINT Operation;
-    const char* Title;
-    const char* Verb;
     bool DeletesSources;
 };
 class FolderTransferActions : public FolderTransfer,
@@ -299,11 +204,8 @@ class FolderTransferActions : public FolderTransfer,
 TEST_P(FolderTransferActions, CopiesIntoTheChosenFolderAndReports) {
     const ActionCase& row = GetParam();
     CollectFiles({L"a.txt", L"b.doc"});
-    Run(row.Action, {Answer::Choose, target_.Path()});
+    Run(row.Action, target_.Path());
 
-    ASSERT_EQ(browsers_.size(), 1u);
-    EXPECT_EQ(browsers_[0].Owner, owner_);
-    EXPECT_TRUE(Contains(browsers_[0].Texts, row.Title));
     // One operation of the shell, a target for each file, undoable, over the same owner.
     ASSERT_EQ(fileCalls.Operations.size(), 1u);
     const ShellOperation& operation = fileCalls.Operations[0];
@@ -317,103 +219,59 @@ TEST_P(FolderTransferActions, CopiesIntoTheChosenFolderAndReports) {
         EXPECT_EQ(ReadWholeFile(target_ / name), Content(name));
         EXPECT_EQ(FileExists(source_ / name), !row.DeletesSources) << Cp932(name);
     }
-    ExpectResult(2, row.Verb);
-}
-
-TEST_P(FolderTransferActions, TheBrowserOpensOnTheSourceFolder) {
-    const ActionCase& row = GetParam();
-    // The browser opens on SourceFolder, wherever the collected files are: accepting it
-    // as opened sends the copies there.
-    CollectFiles({L"a.txt"});
-    SetSourceFolder(target_.Path());
-    Run(row.Action, {Answer::AcceptAsOpened, ""});
-
-    ASSERT_EQ(browsers_.size(), 1u);
-    ASSERT_FALSE(browsers_[0].Selected.empty());
-    EXPECT_EQ(browsers_[0].Selected.back(), LastComponent(target_.Path()));
-    EXPECT_EQ(ReadWholeFile(target_ / L"a.txt"), Content(L"a.txt"));
-    ExpectResult(1, row.Verb);
+    ExpectResult(2);
 }
 
 TEST_P(FolderTransferActions, TheSourceFolderAsTargetCopiesAndDeletesNothing) {
     const ActionCase& row = GetParam();
     CollectFiles({L"a.txt", L"b.doc"});
-    Run(row.Action, {Answer::Choose, source_.Path()});
+    Run(row.Action, source_.Path());
 
     for (const wchar_t* name : {L"a.txt", L"b.doc"})
         EXPECT_EQ(ReadWholeFile(source_ / name), Content(name)) << Cp932(name);
     EXPECT_TRUE(fileCalls.Operations.empty());
     EXPECT_TRUE(fileCalls.Deletions.empty());
-    ExpectResult(0, row.Verb);
+    ExpectResult(0);
 }
 
-TEST_P(FolderTransferActions, CancelDoesNothing) {
+TEST_P(FolderTransferActions, AnEmptyListReportsZero) {
     const ActionCase& row = GetParam();
-    CollectFiles({L"a.txt"});
-    Run(row.Action, {Answer::Cancel, ""});
-
-    EXPECT_EQ(browsers_.size(), 1u);
-    EXPECT_TRUE(boxes_.empty());
+    Run(row.Action, target_.Path());
     EXPECT_TRUE(fileCalls.Operations.empty());
-    EXPECT_TRUE(FileExists(source_ / L"a.txt"));
-    EXPECT_FALSE(FileExists(target_ / L"a.txt"));
+    ExpectResult(0);
 }
 
-TEST_P(FolderTransferActions, AnEmptyListStillAsksAndReportsZero) {
-    const ActionCase& row = GetParam();
-    CollectPaths({});
-    Run(row.Action, {Answer::Choose, target_.Path()});
-    EXPECT_EQ(browsers_.size(), 1u);
-    EXPECT_TRUE(fileCalls.Operations.empty());
-    ExpectResult(0, row.Verb);
-}
-
-const ActionCase kCopy{"CopyToFolder", CopyToFolder, FO_COPY, kCopyTitle, kCopyVerb, false};
-const ActionCase kMove{"MoveToFolder", MoveToFolder, FO_MOVE, kMoveTitle, kMoveVerb, true};
+const ActionCase kCopy{"CopyToFolder", CopyToFolder, FO_COPY, false};
+const ActionCase kMove{"MoveToFolder", MoveToFolder, FO_MOVE, true};
 
 INSTANTIATE_TEST_SUITE_P(Actions, FolderTransferActions, ::testing::Values(kCopy, kMove),
                          RowLabel());
 
 // --- Edge cases of the chosen folder and of the collected paths ------------------------
 
-TEST_F(FolderTransfer, ADriveAloneOpensOnThatDriveAndItsRootTakesOneBackslash) {
-    MappedDrive drive(FreeLetterFromTheTop(), DRIVE_FIXED, target_.Path());
-    ASSERT_TRUE(drive.Mapped()) << "no drive letter could be mapped in this prefix";
-    CollectFiles({L"a.txt"});
-    SetSourceFolder(drive.Root());
-    Run(CopyToFolder, {Answer::AcceptAsOpened, ""});
-
-    // Wine labels a drive "<volume label> (Y:)".
-    ASSERT_EQ(browsers_.size(), 1u);
-    ASSERT_FALSE(browsers_[0].Selected.empty());
-    EXPECT_NE(browsers_[0].Selected.back().find("(" + drive.Root() + ")"), std::string::npos);
-    EXPECT_EQ(fileCalls.Targets(), Names{Wide(drive.Root() + "\\a.txt")});
-    EXPECT_EQ(ReadWholeFile(target_ / L"a.txt"), Content(L"a.txt"));
-    ExpectResult(1, kCopyVerb);
-}
-
-TEST_F(FolderTransfer, AChosenDriveRootTakesOneBackslash) {
+// A drive's root comes as "Y:", as every folder comes without its trailing backslash.
+TEST_F(FolderTransfer, ADriveRootTakesOneBackslash) {
     MappedDrive drive(FreeLetterFromTheTop(), DRIVE_FIXED, target_.Path());
     ASSERT_TRUE(drive.Mapped()) << "no drive letter could be mapped in this prefix";
     CollectFiles({L"a.txt", L"b.doc"});
-    Run(MoveToFolder, {Answer::Choose, drive.Root() + "\\"});
+    Run(MoveToFolder, drive.Root());
 
     EXPECT_EQ(fileCalls.Targets(),
               (Names{Wide(drive.Root() + "\\a.txt"), Wide(drive.Root() + "\\b.doc")}));
     EXPECT_TRUE(FileExists(target_ / L"b.doc"));
     EXPECT_FALSE(FileExists(source_ / L"b.doc"));
-    ExpectResult(2, kMoveVerb);
+    ExpectResult(2);
 }
 
 TEST_F(FolderTransfer, AFolderEndingInADoubleByteBackslashKeepsIt) {
     const std::string folder = target_ / ("data" + kHyou);
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     CollectFiles({L"a.txt"});
-    Run(CopyToFolder, {Answer::Choose, folder});
+    Run(CopyToFolder, folder);
 
     EXPECT_EQ(fileCalls.Targets(), Names{Wide(folder + "\\a.txt")});
     EXPECT_EQ(ReadWholeFile(folder + "\\a.txt"), Content(L"a.txt"));
-    ExpectResult(1, kCopyVerb);
+    ExpectResult(1);
 }
 
 // Names that the ANSI calls could not carry: ソ and 表 (their second byte in code page 932 is
@@ -427,7 +285,7 @@ TEST_P(FolderTransferActions, NamesOfEveryKindGoWholeToTargetsOfTheirOwnName) {
                          L"한글.txt", L"\U0001F600.txt", L"1¥.txt"};
     source_.WriteFile(L"cafe.txt", Content(L"cafe.txt"));
     CollectFiles(names);
-    Run(row.Action, {Answer::Choose, target_.Path()});
+    Run(row.Action, target_.Path());
 
     const Names targets = fileCalls.Targets();
     ASSERT_EQ(targets.size(), names.size());
@@ -439,7 +297,7 @@ TEST_P(FolderTransferActions, NamesOfEveryKindGoWholeToTargetsOfTheirOwnName) {
     }
     EXPECT_EQ(ReadWholeFile(source_ / L"cafe.txt"), Content(L"cafe.txt"));
     EXPECT_FALSE(FileExists(target_ / L"cafe.txt"));
-    ExpectResult(static_cast<int>(names.size()), row.Verb);
+    ExpectResult(static_cast<int>(names.size()));
 }
 
 // A downloaded "x¥..¥..¥Documents¥taxes.pdf" in folder "in": read with best fit, the path
@@ -454,13 +312,13 @@ TEST_P(FolderTransferActions, AYenSignNeverLeadsOutOfTheFolder) {
     ASSERT_TRUE(source_.WriteFile(L"Documents\\taxes.pdf", Content(L"outside")));
     ASSERT_TRUE(target_.WriteFile(L"taxes.pdf", Content(L"the target's own")));
     CollectPaths({L"in\\" + downloaded});
-    Run(row.Action, {Answer::Choose, target_.Path()});
+    Run(row.Action, target_.Path());
 
     EXPECT_EQ(ReadWholeFile(target_ / downloaded), Content(downloaded));
     EXPECT_EQ(FileExists(source_ / (L"in\\" + downloaded)), !row.DeletesSources);
     EXPECT_EQ(ReadWholeFile(source_ / L"Documents\\taxes.pdf"), Content(L"outside"));
     EXPECT_EQ(ReadWholeFile(target_ / L"taxes.pdf"), Content(L"the target's own"));
-    ExpectResult(1, row.Verb);
+    ExpectResult(1);
 }
 
 // A file of the same name in the target is replaced only when the user says so in the
@@ -480,9 +338,7 @@ TEST_P(FolderTransferReplace, AFileOfTheSameNameIsReplacedOnlyWithConsent) {
     const ReplaceCase& row = GetParam();
     ASSERT_TRUE(target_.WriteFile(L"c.txt", Content(L"the target's own")));
     CollectFiles({L"a.txt", L"b.doc", L"c.txt"});
-    Answer answer{Answer::Choose, target_.Path()};
-    answer.Replace = {row.Answer};
-    Run(row.Action.Action, answer);
+    Run(row.Action.Action, target_.Path(), {row.Answer});
 
     EXPECT_EQ(questions_, std::vector<HWND>{owner_});
     for (const wchar_t* name : {L"a.txt", L"b.doc"}) {
@@ -493,9 +349,9 @@ TEST_P(FolderTransferReplace, AFileOfTheSameNameIsReplacedOnlyWithConsent) {
               Content(row.Replaced ? L"c.txt" : L"the target's own"));
     EXPECT_EQ(FileExists(source_ / L"c.txt"), !(row.Replaced && row.Action.DeletesSources));
     if (row.Replaced) {
-        ExpectResult(3, row.Action.Verb);
+        ExpectResult(3);
     } else {
-        ExpectStopped(2, row.Action.Verb);
+        ExpectStopped(2);
     }
 }
 
@@ -519,16 +375,14 @@ TEST_P(FolderTransferActions, FilesBoundForOneNameAreAskedAndJudgedOneAfterTheOt
     ASSERT_TRUE(target_.WriteFile(L"a.txt", Content(L"the target's own")));
     CollectFiles({L"a.txt"});
     ASSERT_TRUE(other.WriteFile(L"A.TXT", Content(L"A.TXT")));
-    record_.SelectedPaths->Append((other / L"A.TXT").c_str());
-    Answer answer{Answer::Choose, target_.Path()};
-    answer.Replace = {IDYES, IDNO};
-    Run(row.Action, answer);
+    record_.SelectedPaths.Append((other / L"A.TXT").c_str());
+    Run(row.Action, target_.Path(), {IDYES, IDNO});
 
     EXPECT_EQ(questions_.size(), 2u);
     EXPECT_EQ(ReadWholeFile(target_ / L"a.txt"), Content(L"a.txt"));
     EXPECT_EQ(FileExists(source_ / L"a.txt"), !row.DeletesSources);
     EXPECT_EQ(ReadWholeFile(other / L"A.TXT"), Content(L"A.TXT"));
-    ExpectStopped(1, row.Verb);
+    ExpectStopped(1);
 }
 
 // Into an empty folder: the second file's name is taken by the first once it has arrived, so
@@ -538,13 +392,13 @@ TEST_P(FolderTransferActions, TheSecondOfTwoNamesIsAskedForOnceTheFirstHasArrive
     ScratchFolder other{"vestrane-test-public", BrowserTestFolder()};
     CollectFiles({L"a.txt"});
     ASSERT_TRUE(other.WriteFile(L"A.txt", Content(L"A.txt")));
-    record_.SelectedPaths->Append((other / L"A.txt").c_str());
-    Run(row.Action, {Answer::Choose, target_.Path()});
+    record_.SelectedPaths.Append((other / L"A.txt").c_str());
+    Run(row.Action, target_.Path());
 
     EXPECT_EQ(questions_.size(), 1u);
     EXPECT_EQ(ReadWholeFile(target_ / L"a.txt"), Content(L"a.txt"));
     EXPECT_EQ(ReadWholeFile(other / L"A.txt"), Content(L"A.txt"));
-    ExpectStopped(1, row.Verb);
+    ExpectStopped(1);
 }
 
 // A volume that fills up while a file is replaced leaves the target cut short, with a new
@@ -568,36 +422,32 @@ TEST_P(FolderTransferActions, ACopyCutShortIsNeitherCountedNorTheSourceDeleted) 
     const ActionCase& row = GetParam();
     ASSERT_TRUE(target_.WriteFile(L"a.txt", Content(L"the target's own")));
     CollectFiles({L"a.txt"});
-    Answer answer{Answer::Choose, target_.Path()};
-    answer.Replace = {IDYES};
     record_.Action = row.Action;
-    TransferDriver driver(answer);
+    QuestionDriver driver({IDYES});
     {
         ImportPatch operation("shell32.dll", "SHFileOperationW",
                               reinterpret_cast<void*>(&OperationOntoAFullVolume));
         ASSERT_TRUE(operation.Active());
         fileCalls.RealOperation = operation.OriginalAs<decltype(&SHFileOperationW)>();
-        CopyOrMoveToFolder(record_, owner_);
+        TransferToFolder(record_, Wide(target_.Path()).c_str(), owner_, outcome_);
     }
-    boxes_ = driver.Boxes();
     EXPECT_EQ(ReadWholeFile(source_ / L"a.txt"), Content(L"a.txt"));
-    ExpectStopped(0, row.Verb);
+    ExpectStopped(0);
 }
 
-// Folders among the matches are not carried; the message names them.
+// Folders among the matches are not carried; the outcome names them.
 TEST_P(FolderTransferActions, FoldersAreLeftWhereTheyAreAndNamed) {
     const ActionCase& row = GetParam();
     const std::wstring folder = L"資料表";
     ASSERT_TRUE(CreateDirectoryW((source_ / folder).c_str(), nullptr));
     CollectFiles({L"a.txt"});
     CollectPaths({folder});
-    Run(row.Action, {Answer::Choose, target_.Path()});
+    Run(row.Action, target_.Path());
 
     EXPECT_EQ(GetFileAttributesW((source_ / folder).c_str()), FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_FALSE(FileExists(target_ / folder));
-    char folders[MAX_PATH];
-    wsprintfA(folders, kFoldersLeftFormat, 1, row.Verb);
-    ExpectMessage(ResultText(1, row.Verb) + folders + Cp932(folder));
+    ExpectResult(1);
+    EXPECT_EQ(Entries(outcome_.LeftFolders), Names{folder});
 }
 
 // A source that another program holds open stays where it is and is not counted; Wine's
@@ -607,7 +457,7 @@ TEST_F(FolderTransfer, ASourceHeldOpenIsNeitherMovedNorCounted) {
     HANDLE held = CreateFileW((source_ / L"b.doc").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    Run(MoveToFolder, {Answer::Choose, target_.Path()});
+    Run(MoveToFolder, target_.Path());
     CloseHandle(held);
 
     EXPECT_EQ(ReadWholeFile(source_ / L"b.doc"), Content(L"b.doc"));
@@ -616,7 +466,7 @@ TEST_F(FolderTransfer, ASourceHeldOpenIsNeitherMovedNorCounted) {
         EXPECT_EQ(ReadWholeFile(target_ / name), Content(name)) << Cp932(name);
         EXPECT_FALSE(FileExists(source_ / name)) << Cp932(name);
     }
-    ExpectStopped(2, kMoveVerb);
+    ExpectStopped(2);
 }
 
 // A target of more than 259 characters is skipped: not copied, not counted, never cut short.
@@ -631,7 +481,7 @@ TEST_F(FolderTransfer, ATargetPathThatWouldNotFitIsSkipped) {
     const std::wstring tooLong(260 - folder.size() - 1, L'n');
     const std::wstring fitting(259 - folder.size() - 1, L'f');
     CollectFiles({L"a.txt", tooLong, fitting});
-    Run(CopyToFolder, {Answer::Choose, folder});
+    Run(CopyToFolder, folder);
 
     const Names targets = fileCalls.Targets();
     ASSERT_EQ(targets.size(), 2u);
@@ -645,79 +495,7 @@ TEST_F(FolderTransfer, ATargetPathThatWouldNotFitIsSkipped) {
     EXPECT_EQ(search, INVALID_HANDLE_VALUE);
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
-    ExpectResult(2, kCopyVerb);
-}
-
-// A chosen item without a file-system path ends the action as a cancel would.
-TEST_F(FolderTransfer, AChosenVirtualFolderEndsLikeACancel) {
-    PIDLIST_ABSOLUTE computer = nullptr;
-    ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer)));
-    CollectFiles({L"a.txt"});
-    Answer answer;
-    answer.What = Answer::ChooseItem;
-    answer.Item = computer;
-    pathAnswers.clear();
-    {
-        ImportPatch watch("shell32.dll", "SHGetPathFromIDListW",
-                          reinterpret_cast<void*>(&WatchedPathFromItem));
-        ASSERT_TRUE(watch.Active());
-        realPathFromItem = watch.OriginalAs<decltype(&SHGetPathFromIDListW)>();
-        Run(MoveToFolder, answer);
-    }
-    CoTaskMemFree(computer);
-    // The browser did return the item, and it has no file-system path.
-    EXPECT_EQ(pathAnswers, std::vector<BOOL>{FALSE});
-    EXPECT_EQ(browsers_.size(), 1u);
-    EXPECT_TRUE(boxes_.empty());
-    EXPECT_TRUE(fileCalls.Operations.empty());
-    EXPECT_TRUE(FileExists(source_ / L"a.txt"));
-}
-
-TEST_F(FolderTransfer, WithoutAListNothingIsCopiedAndZeroIsReported) {
-    record_.SelectedPaths = nullptr;
-    Run(MoveToFolder, {Answer::Choose, target_.Path()});
-    EXPECT_TRUE(fileCalls.Operations.empty());
-    ExpectResult(0, kMoveVerb);
-}
-
-// --- The browser's callback on its own -------------------------------------------------
-
-struct SentMessage {
-    UINT Message;
-    WPARAM WParam;
-    LPARAM LParam;
-};
-std::vector<SentMessage> sentMessages;
-
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message >= WM_USER)
-        sentMessages.push_back({message, wParam, lParam});
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-TEST(FolderBrowseCallback, SelectsTheFolderOnlyWhenTheBrowserStarts) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = RecordingProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "VestraneBrowserStandIn";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, windowClass.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10,
-                                  nullptr, nullptr, windowClass.hInstance, nullptr);
-    ASSERT_NE(window, nullptr);
-    wchar_t folder[] = L"C:\\work";
-    const LPARAM data = reinterpret_cast<LPARAM>(folder);
-
-    sentMessages.clear();
-    EXPECT_EQ(FolderBrowseCallback(window, BFFM_SELCHANGED, 0, data), 0);
-    EXPECT_EQ(FolderBrowseCallback(window, BFFM_VALIDATEFAILEDA, 0, data), 0);
-    EXPECT_TRUE(sentMessages.empty());
-
-    EXPECT_EQ(FolderBrowseCallback(window, BFFM_INITIALIZED, 0, data), 0);
-    ASSERT_EQ(sentMessages.size(), 1u);
-    EXPECT_EQ(sentMessages[0].Message, static_cast<UINT>(BFFM_SETSELECTIONW));
-    EXPECT_EQ(sentMessages[0].WParam, static_cast<WPARAM>(TRUE));
-    EXPECT_EQ(sentMessages[0].LParam, data);
-    DestroyWindow(window);
+    ExpectResult(2);
 }
 
 } // namespace

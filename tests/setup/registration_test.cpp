@@ -41,7 +41,7 @@ TEST_F(RegistrationTest, InstallAsksThenWritesEveryEntryExactly) {
     EXPECT_EQ(InstallExtension(GetDesktopWindow()), Registered);
 
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
+    ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE, IDS_INSTALL_QUESTION);
 
     ExpectString(HKEY_CLASSES_ROOT, kClassKey, nullptr, kProductName);
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll_);
@@ -49,6 +49,7 @@ TEST_F(RegistrationTest, InstallAsksThenWritesEveryEntryExactly) {
     ExpectString(HKEY_CLASSES_ROOT, kHandlerKey, nullptr, kClassIdText);
     ExpectString(HKEY_CLASSES_ROOT, kFolderHandlerKey, nullptr, kClassIdText);
     ExpectString(HKEY_CLASSES_ROOT, kBackgroundHandlerKey, nullptr, kClassIdText);
+    ExpectString(HKEY_LOCAL_MACHINE, kApprovedKey, kClassIdText, kProductName);
     ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", kProductName);
     ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + program_ + "\" u");
     // Installation leaves the settings to the dialog.
@@ -59,7 +60,7 @@ TEST_F(RegistrationTest, InstallDeclinedWritesNothing) {
     WindowScript script({Press(IDNO)});
     EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationDeclined);
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
+    ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE, IDS_INSTALL_QUESTION);
     ExpectNoRegistration();
 }
 
@@ -104,8 +105,8 @@ TEST_P(UnsafeFolderTest, IsNamedAndRegisteredOnlyAfterAYes) {
     ASSERT_EQ(script.Seen().size(), 2u);
     wchar_t recommended[MAX_PATH];
     RecommendedFolder(recommended);
-    ExpectMessageBox(script.Seen()[1], kCaptionVestrane,
-                     Formed(kTextUnsafeFolderQuestion, Wide(named), recommended));
+    ExpectMessageBox(script.Seen()[1], IDS_CAPTION_VESTRANE,
+                     Formed(IDS_UNSAFE_FOLDER_QUESTION, Wide(named), recommended));
     EXPECT_EQ(script.Seen()[1].DefaultButton, IDNO);
     ExpectNoRegistration();
 }
@@ -147,8 +148,8 @@ TEST_F(RegistrationTest, InstallWithoutRightsOnAKeyNamesItAndTakesBackWhatItWrot
         WindowScript script({Press(IDYES), Press(IDOK)});
         EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationFailed);
         ASSERT_EQ(script.Seen().size(), 2u);
-        ExpectMessageBox(script.Seen()[1], kCaptionError,
-                         KeyFailure(kTextCannotInstall, key.Root, key.Key));
+        ExpectMessageBox(script.Seen()[1], IDS_CAPTION_ERROR,
+                         KeyFailure(IDS_CANNOT_INSTALL, key.Root, key.Key));
         ExpectNoRegistration();
     }
 }
@@ -160,8 +161,8 @@ TEST_F(RegistrationTest, FailedInstallOverAnExistingRegistrationPutsItBack) {
     WindowScript script({Press(IDYES), Press(IDOK)});
     EXPECT_EQ(InstallExtension(GetDesktopWindow()), RegistrationFailed);
     ASSERT_EQ(script.Seen().size(), 2u);
-    ExpectMessageBox(script.Seen()[1], kCaptionError,
-                     KeyFailure(kTextCannotInstall, HKEY_CLASSES_ROOT, kHandlerKey));
+    ExpectMessageBox(script.Seen()[1], IDS_CAPTION_ERROR,
+                     KeyFailure(IDS_CANNOT_INSTALL, HKEY_CLASSES_ROOT, kHandlerKey));
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, "C:\\Elsewhere\\Vestrane.dll");
     EXPECT_EQ(RegistryValueNames(HKEY_CLASSES_ROOT, kServerKey), std::vector<std::string>{""});
     EXPECT_TRUE(RegistryValueNames(HKEY_CLASSES_ROOT, kClassKey).empty());
@@ -173,10 +174,13 @@ TEST_F(RegistrationTest, RemovalDeletesEveryEntryButKeepsTheSettingsParent) {
     StoreSettings(5, 1);
     folder_->WriteFile("Vestrane.txt", "read me");
 
-    ExpectOneMessageBox(UninstallExtension, kCaptionVestrane, kTextUninstalled);
+    ExpectOneMessageBox(UninstallExtension, IDS_CAPTION_VESTRANE, IDS_UNINSTALLED);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
     ExpectNoRegistration();
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kHandlerParent));
+    // The approved extensions' key is Windows': only the class's value goes.
+    EXPECT_FALSE(ReadStoredValue(HKEY_LOCAL_MACHINE, kApprovedKey, kClassIdText).Exists);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kApprovedKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsParent));
     // The text file goes at once; the program and the DLL stay until the restart.
@@ -205,8 +209,8 @@ TEST_F(RegistrationTest, RemovalWithoutInprocServerRemovesNothing) {
     ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
     const auto pendingBefore = PendingRenames();
 
-    ExpectOneMessageBox([] { EXPECT_FALSE(UninstallExtension()); }, kCaptionError,
-                        KeyFailure(kTextCannotUninstall, HKEY_CLASSES_ROOT, kServerKey));
+    ExpectOneMessageBox([] { EXPECT_FALSE(UninstallExtension()); }, IDS_CAPTION_ERROR,
+                        KeyFailure(IDS_CANNOT_UNINSTALL, HKEY_CLASSES_ROOT, kServerKey));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kFolderHandlerKey));
@@ -225,8 +229,8 @@ TEST_F(RegistrationTest, RemovalThatCannotDeleteAKeyPutsBackWhatItDeleted) {
     ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey + "\\Other", "", "x"));
     const auto pendingBefore = PendingRenames();
 
-    ExpectOneMessageBox([] { EXPECT_FALSE(UninstallExtension()); }, kCaptionError,
-                        KeyFailure(kTextCannotUninstall, HKEY_LOCAL_MACHINE, kUninstallKey));
+    ExpectOneMessageBox([] { EXPECT_FALSE(UninstallExtension()); }, IDS_CAPTION_ERROR,
+                        KeyFailure(IDS_CANNOT_UNINSTALL, HKEY_LOCAL_MACHINE, kUninstallKey));
     ExpectString(HKEY_CLASSES_ROOT, kClassKey, nullptr, kProductName);
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel", "Apartment");
     ExpectString(HKEY_CLASSES_ROOT, kHandlerKey, nullptr, kClassIdText);
@@ -241,7 +245,7 @@ TEST_F(RegistrationTest, RemovalWhereNothingWasInstalledStillSchedulesAndReports
     WindowScript script({Press(IDOK)});
     EXPECT_TRUE(UninstallExtension());
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextUninstalled);
+    ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE, IDS_UNINSTALLED);
     ExpectDeletionsScheduled(program_, dll_);
 }
 
@@ -297,7 +301,7 @@ protected:
         WindowScript script({Press(IDOK)});
         EXPECT_TRUE(UninstallExtension());
         ASSERT_EQ(script.Seen().size(), 1u);
-        ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextUninstalled);
+        ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE, IDS_UNINSTALLED);
     }
 
     std::string NewEntries() const {

@@ -7,7 +7,9 @@
 #include "setup/folder_safety.h"
 #include "setup/program_paths.h"
 #include "setup/resource.h"
-#include "setup/setup_messages.h"
+#include "common/message_box.h"
+#include "common/resource_text.h"
+#include "setup/setup_state.h"
 #include "setup/system_facts.h"
 #include "tests/support/dialog_template.h"
 
@@ -18,6 +20,7 @@ void ClearInstallation() {
     DeleteKeyTree(HKEY_CLASSES_ROOT, kBackgroundHandlerKey);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
     DeleteKeyTree(HKEY_CURRENT_USER, kSettingsKey);
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kApprovedKey, kClassIdText);
 }
 
 void ExpectNoRegistration() {
@@ -26,6 +29,7 @@ void ExpectNoRegistration() {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kFolderHandlerKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kBackgroundHandlerKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(ReadStoredValue(HKEY_LOCAL_MACHINE, kApprovedKey, kClassIdText).Exists);
 }
 
 void StoreSettings(DWORD mode, DWORD select) {
@@ -94,17 +98,19 @@ std::wstring ShownMessage(HWND box) {
     return ShownText(GetDlgItem(box, 0xFFFF));
 }
 
-std::wstring Formed(const char* text, const std::wstring& first, const std::wstring& second) {
+std::wstring Formed(UINT text, const std::wstring& first, const std::wstring& second) {
+    wchar_t format[kMessageRoom];
+    LoadText(GetModuleHandleW(nullptr), text, format, kMessageRoom);
     wchar_t formed[kMessageRoom];
-    FormMessageText(formed, text, first.c_str(), second.c_str());
+    FormText(formed, format, {first.c_str(), second.c_str()});
     return formed;
 }
 
-std::wstring KeyFailure(const char* text, HKEY root, const std::string& key) {
+std::wstring KeyFailure(UINT text, HKEY root, const std::string& key) {
     const wchar_t* rootName = root == HKEY_CLASSES_ROOT    ? L"HKEY_CLASSES_ROOT\\"
                               : root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\"
                                                            : L"HKEY_CURRENT_USER\\";
-    return Formed(text, rootName + Wide(key), Wide(kTextChangesPutBack));
+    return Formed(text, rootName + Wide(key), Formed(IDS_CHANGES_PUT_BACK));
 }
 
 std::wstring ReadWideString(HKEY root, const std::wstring& key, const wchar_t* name) {
@@ -150,6 +156,7 @@ void SetupTest::SetUp() {
     guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_CLASSES_ROOT, kBackgroundHandlerKey));
     guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_LOCAL_MACHINE, kUninstallKey));
     guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_CURRENT_USER, kSettingsKey));
+    guards_.push_back(std::make_unique<RegistryKeyGuard>(HKEY_LOCAL_MACHINE, kApprovedKey));
     ClearInstallation();
     hadSettingsParent_ = KeyExists(HKEY_CURRENT_USER, kSettingsParent);
     pendingRenames_ =
@@ -168,6 +175,8 @@ void SetupTest::SetUp() {
     CloseHandle(process);
     ASSERT_TRUE(read && CopySid(sizeof signedInAccount_, signedInAccount_, token.User.User.Sid));
     TrustAccountForTests(signedInAccount_);
+    // The program's texts and dialogs come from this program, which carries its resources.
+    SetupInstance = GetModuleHandleW(nullptr);
     folder_ = std::make_unique<ScratchFolder>("Vest setup", "C:");
     program_ = *folder_ / "Vestinst.exe";
     dll_ = *folder_ / Cp932(kDllFileName);
@@ -241,22 +250,21 @@ WindowScript::WindowScript(std::vector<Step> steps) : steps_(std::move(steps)) {
     });
 }
 
-void ExpectMessageBox(const SeenWindow& seen, const char* caption, const char* text) {
+void ExpectMessageBox(const SeenWindow& seen, UINT caption, UINT text) {
     ExpectMessageBox(seen, caption, Formed(text));
 }
 
-void ExpectMessageBox(const SeenWindow& seen, const char* caption, const std::wstring& text) {
-    EXPECT_EQ(seen.Caption, Wide(caption));
+void ExpectMessageBox(const SeenWindow& seen, UINT caption, const std::wstring& text) {
+    EXPECT_EQ(seen.Caption, Formed(caption));
     EXPECT_TRUE(seen.Text == text) << Cp932(seen.Text);
     EXPECT_EQ(seen.Owner, nullptr) << "owned by the desktop";
 }
 
-void ExpectOneMessageBox(const std::function<void()>& run, const char* caption, const char* text) {
+void ExpectOneMessageBox(const std::function<void()>& run, UINT caption, UINT text) {
     ExpectOneMessageBox(run, caption, Formed(text));
 }
 
-void ExpectOneMessageBox(const std::function<void()>& run, const char* caption,
-                         const std::wstring& text) {
+void ExpectOneMessageBox(const std::function<void()>& run, UINT caption, const std::wstring& text) {
     WindowScript script({Press(IDOK)});
     run();
     ASSERT_EQ(script.Seen().size(), 1u);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/shared_facts.h"
-#include "setup/setup_texts.h"
+#include "setup/resource.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/registry_key_guard.h"
 #include "tests/support/scratch_folder.h"
@@ -37,12 +37,12 @@ std::string SettingsDialogCaption();
 // page of this process.
 std::wstring ShownText(HWND window);
 std::wstring ShownMessage(HWND box);
-// A message of the setup program as it shows it, with its "%s" filled in.
-std::wstring Formed(const char* text, const std::wstring& first = L"",
-                    const std::wstring& second = L"");
-// The message text (kTextCannotInstall, kTextCannotUninstall) that names one of the keys
+// A text of the setup program's string table (this program carries its resources) as the
+// program shows it, with its "%s" filled in.
+std::wstring Formed(UINT text, const std::wstring& first = L"", const std::wstring& second = L"");
+// The message text (IDS_CANNOT_INSTALL, IDS_CANNOT_UNINSTALL) that names one of the keys
 // above as having failed, after the run's changes were put back.
-std::wstring KeyFailure(const char* text, HKEY root, const std::string& key);
+std::wstring KeyFailure(UINT text, HKEY root, const std::string& key);
 // A REG_SZ value read through the wide API, without its terminator; empty when missing.
 std::wstring ReadWideString(HKEY root, const std::wstring& key, const wchar_t* name);
 // Lets Everyone write and delete the file or folder (Wine then sets the Unix mode to 777).
@@ -117,12 +117,11 @@ private:
 };
 
 // The window was a message box of this caption and text, owned by the desktop.
-void ExpectMessageBox(const SeenWindow& seen, const char* caption, const char* text);
-void ExpectMessageBox(const SeenWindow& seen, const char* caption, const std::wstring& text);
+void ExpectMessageBox(const SeenWindow& seen, UINT caption, UINT text);
+void ExpectMessageBox(const SeenWindow& seen, UINT caption, const std::wstring& text);
 // Runs `run`, which shows one window: a message box of this caption and text, answered OK.
-void ExpectOneMessageBox(const std::function<void()>& run, const char* caption, const char* text);
-void ExpectOneMessageBox(const std::function<void()>& run, const char* caption,
-                         const std::wstring& text);
+void ExpectOneMessageBox(const std::function<void()>& run, UINT caption, UINT text);
+void ExpectOneMessageBox(const std::function<void()>& run, UINT caption, const std::wstring& text);
 
 // Clicks a button (IDOK, IDYES, IDNO, IDCANCEL...).
 WindowScript::Step Press(int button);

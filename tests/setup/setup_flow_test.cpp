@@ -35,12 +35,13 @@ protected:
     int Run(const char* arguments) { return RunSetup(GetModuleHandleA(nullptr), arguments); }
 
     // Runs the program, which shows one message box, answered OK, and then ends with 0.
-    void RunToOneMessageBox(const char* arguments, const char* caption, const char* text) {
+    void RunToOneMessageBox(const char* arguments, UINT caption, UINT text) {
         ExpectOneMessageBox([&] { EXPECT_EQ(Run(arguments), 0); }, caption, text);
     }
     // A refusal: the error message, then an exit code that tells a calling script.
-    void RunToRefusal(const char* arguments, const char* text) {
-        ExpectOneMessageBox([&] { EXPECT_EQ(Run(arguments), kExitFailed); }, kCaptionError, text);
+    void RunToRefusal(const char* arguments, UINT text) {
+        ExpectOneMessageBox([&] { EXPECT_EQ(Run(arguments), kExitFailed); }, IDS_CAPTION_ERROR,
+                            text);
     }
 };
 
@@ -67,7 +68,7 @@ class MissingDllTest : public SetupFlowTest, public ::testing::WithParamInterfac
 TEST_P(MissingDllTest, ShowsMessageAAndDoesNothingElse) {
     DeleteFileA((dll_).c_str());
     StoreRegistration(dll_);
-    RunToRefusal(GetParam().Arguments, kTextDllMissing);
+    RunToRefusal(GetParam().Arguments, IDS_DLL_MISSING);
     // Removal did not run.
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
 }
@@ -84,7 +85,7 @@ TEST_F(SetupFlowTest, DllOpenForWritingElsewhereCountsAsMissing) {
     EXPECT_EQ(Run(""), kExitFailed);
     CloseHandle(held);
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectMessageBox(script.Seen()[0], kCaptionError, kTextDllMissing);
+    ExpectMessageBox(script.Seen()[0], IDS_CAPTION_ERROR, IDS_DLL_MISSING);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
@@ -99,7 +100,7 @@ class RemovalArgumentTest : public SetupFlowTest,
 TEST_P(RemovalArgumentTest, RemovesTheExtension) {
     StoreRegistration(dll_);
     StoreSettings(2, 1);
-    RunToOneMessageBox(GetParam().Arguments, kCaptionVestrane, kTextUninstalled);
+    RunToOneMessageBox(GetParam().Arguments, IDS_CAPTION_VESTRANE, IDS_UNINSTALLED);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
@@ -123,7 +124,7 @@ TEST_F(SetupFlowTest, InstallDeclinedEndsWithoutDialog) {
     WindowScript script({Press(IDNO)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
+    ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE, IDS_INSTALL_QUESTION);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
@@ -143,8 +144,8 @@ TEST_F(SetupFlowTest, InstallThenSettingsConfirmed) {
         {Press(IDYES), Press(IDOK), Settings({IDC_MODE_MOVE_TO_FOLDER, IDC_START_HISTORY}, IDOK)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 3u);
-    ExpectMessageBox(script.Seen()[0], kCaptionVestrane, kTextInstallQuestion);
-    ExpectMessageBox(script.Seen()[1], kCaptionVestrane, kTextInstalled);
+    ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE, IDS_INSTALL_QUESTION);
+    ExpectMessageBox(script.Seen()[1], IDS_CAPTION_VESTRANE, IDS_INSTALLED);
     EXPECT_EQ(Cp932(script.Seen()[2].Caption), SettingsDialogCaption());
     EXPECT_FALSE(WasInstalled);
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data, WithTerminator(dll_));
@@ -191,8 +192,8 @@ TEST_P(RegisteredElsewhereTest, AsksWhetherToRegisterThisFolder) {
     WindowScript script(steps);
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), steps.size());
-    ExpectMessageBox(script.Seen()[0], kCaptionVestrane,
-                     Formed(kTextOtherFolderQuestion, Wide(other)));
+    ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE,
+                     Formed(IDS_OTHER_FOLDER_QUESTION, Wide(other)));
     EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(7));
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
               WithTerminator(moves ? dll_ : other));
@@ -232,24 +233,24 @@ TEST_F(SetupFlowTest, PathTooLongForTheBuffersIsRefused) {
     ASSERT_EQ(longest.size(), 255u);
     const std::string tooLong = folder + "a\\Vestinst.exe";
     PretendProgramIs(tooLong);
-    RunToRefusal("", kTextPathTooLong);
+    RunToRefusal("", IDS_PATH_TOO_LONG);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 
     // The longest path that fits gets past the check to the DLL test.
     PretendProgramIs(longest);
-    RunToRefusal("", kTextDllMissing);
+    RunToRefusal("", IDS_DLL_MISSING);
 }
 
 TEST_F(SetupFlowTest, PathBeyondMaxPathIsRefused) {
     const std::string beyond = "C:\\" + std::string(300, 'b') + "\\Vestinst.exe";
     PretendProgramIs(beyond);
-    RunToRefusal("u", kTextPathTooLong);
+    RunToRefusal("u", IDS_PATH_TOO_LONG);
 }
 
 TEST_F(SetupFlowTest, UncPathIsNoFixedDisk) {
     PretendProgramIs("\\\\server\\share\\Vestinst.exe");
     // The share does not exist, so the DLL test refuses first.
-    RunToRefusal("", kTextDllMissing);
+    RunToRefusal("", IDS_DLL_MISSING);
 }
 
 // A 32-bit program on 64-bit Windows would register into the view that Explorer never reads,
@@ -257,13 +258,13 @@ TEST_F(SetupFlowTest, UncPathIsNoFixedDisk) {
 // entry stayed (it removed them and said it had uninstalled).
 TEST_F(SetupFlowTest, UnderWow64InstallAndRemovalAreRefused) {
     OverrideRunsUnderWow64(true);
-    ExpectOneMessageBox([&] { EXPECT_EQ(Run(""), kExitFailed); }, kCaptionError,
-                        kTextNeedsX64Setup);
+    ExpectOneMessageBox([&] { EXPECT_EQ(Run(""), kExitFailed); }, IDS_CAPTION_ERROR,
+                        IDS_NEEDS_X64_SETUP);
     ExpectNoRegistration();
 
     StoreRegistration(dll_);
-    ExpectOneMessageBox([&] { EXPECT_EQ(Run("u"), kExitFailed); }, kCaptionError,
-                        kTextNeedsX64Setup);
+    ExpectOneMessageBox([&] { EXPECT_EQ(Run("u"), kExitFailed); }, IDS_CAPTION_ERROR,
+                        IDS_NEEDS_X64_SETUP);
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
@@ -298,13 +299,13 @@ protected:
 };
 
 TEST_P(OtherDriveTest, InstallIsRefusedWithMessageB) {
-    RunToRefusal("", kTextNotHardDisk);
+    RunToRefusal("", IDS_NOT_HARD_DISK);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
 TEST_P(OtherDriveTest, RemovalStillRuns) {
     StoreRegistration(drive_->Root() + "\\Vestrane.dll");
-    RunToOneMessageBox("u", kCaptionVestrane, kTextUninstalled);
+    RunToOneMessageBox("u", IDS_CAPTION_VESTRANE, IDS_UNINSTALLED);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 

@@ -37,17 +37,15 @@ protected:
     }
 
     // Waits for the next window of the program, checks what it shows and presses button.
-    void Answer(const char* caption, const std::wstring& text, int button) {
+    void Answer(UINT caption, const std::wstring& text, int button) {
         HWND window = child_->WaitForDialog(known_);
-        ASSERT_NE(window, nullptr) << "no window: " << caption;
+        ASSERT_NE(window, nullptr) << "no window: " << Cp932(text);
         known_.push_back(window);
-        EXPECT_EQ(ShownText(window), Wide(caption));
+        EXPECT_EQ(ShownText(window), Formed(caption));
         EXPECT_TRUE(ShownMessage(window) == text) << Cp932(ShownMessage(window));
         ClickButton(window, button);
     }
-    void Answer(const char* caption, const char* text, int button) {
-        Answer(caption, Formed(text), button);
-    }
+    void Answer(UINT caption, UINT text, int button) { Answer(caption, Formed(text), button); }
 
     HWND WaitForSettings() {
         HWND dialog = child_->WaitForDialog(known_);
@@ -65,14 +63,15 @@ protected:
     // real program does not trust: it warns about the folder, and the test agrees.
     HWND InstallUpToTheSettings(const std::wstring& program = L"") {
         Start("", program);
-        Answer(kCaptionVestrane, kTextInstallQuestion, IDYES);
+        Answer(IDS_CAPTION_VESTRANE, IDS_INSTALL_QUESTION, IDYES);
         wchar_t folder[MAX_PATH];
         lstrcpynW(folder, program.empty() ? Wide(program_).c_str() : program.c_str(), MAX_PATH);
         CutToFolder(folder);
         wchar_t recommended[MAX_PATH];
         RecommendedFolder(recommended);
-        Answer(kCaptionVestrane, Formed(kTextUnsafeFolderQuestion, folder, recommended), IDYES);
-        Answer(kCaptionVestrane, kTextInstalled, IDOK);
+        Answer(IDS_CAPTION_VESTRANE, Formed(IDS_UNSAFE_FOLDER_QUESTION, folder, recommended),
+               IDYES);
+        Answer(IDS_CAPTION_VESTRANE, IDS_INSTALLED, IDOK);
         return WaitForSettings();
     }
 
@@ -92,7 +91,7 @@ protected:
 TEST_F(VestinstProcessTest, WithoutTheDllShowsMessageA) {
     DeleteFileA((dll_).c_str());
     Start("");
-    Answer(kCaptionError, kTextDllMissing, IDOK);
+    Answer(IDS_CAPTION_ERROR, IDS_DLL_MISSING, IDOK);
     ExpectEndsWith(kExitFailed);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
@@ -134,7 +133,7 @@ TEST_F(VestinstProcessTest, ProgramFolderOfAnyNameAnyCodePage) {
     // What the system's list of programs runs: the stored command, as it stands.
     child_ = std::make_unique<ChildProcess>(command);
     ASSERT_TRUE(child_->Started());
-    Answer(kCaptionVestrane, kTextUninstalled, IDOK);
+    Answer(IDS_CAPTION_VESTRANE, IDS_UNINSTALLED, IDOK);
     ExpectEndsWithZero();
     ExpectNoRegistration();
 }
@@ -143,7 +142,8 @@ TEST_F(VestinstProcessTest, RemovalWithoutInprocServerShowsTheError) {
     StoreRegistration(dll_);
     ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
     Start("u");
-    Answer(kCaptionError, KeyFailure(kTextCannotUninstall, HKEY_CLASSES_ROOT, kServerKey), IDOK);
+    Answer(IDS_CAPTION_ERROR, KeyFailure(IDS_CANNOT_UNINSTALL, HKEY_CLASSES_ROOT, kServerKey),
+           IDOK);
     ExpectEndsWith(kExitFailed);
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }

@@ -19,6 +19,8 @@ public:
     ~BuiltDll();
 
     bool Loaded() const { return getClassObject_ != nullptr && canUnloadNow_ != nullptr; }
+    // The loaded module, whose resources hold the texts the DLL shows.
+    HMODULE Module() const { return module_; }
     // The address of an export by name or ordinal, or null.
     void* Export(const char* name) const;
 

@@ -127,17 +127,24 @@ TEST_F(ComServer, ObjectHasOneIdentityAndOneCountAcrossItsInterfaces) {
     EXPECT_EQ(init->Release(), 0u);
 }
 
-TEST_F(ComServer, LockServerKeepsNoCount) {
+// Every lock keeps the DLL loaded, with no object alive, until it is given back.
+TEST_F(ComServer, LockServerKeepsTheDllLoadedUntilEveryLockIsGivenBack) {
     IClassFactory* factory = Factory();
     ASSERT_NE(factory, nullptr);
     EXPECT_EQ(factory->LockServer(TRUE), S_OK);
     EXPECT_EQ(factory->LockServer(TRUE), S_OK);
     EXPECT_EQ(factory->Release(), 0u);
-    EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_FALSE);
     IClassFactory* again = Factory();
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->LockServer(FALSE), S_OK);
     EXPECT_EQ(again->Release(), 0u);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_FALSE);
+    again = Factory();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->LockServer(FALSE), S_OK);
+    EXPECT_EQ(again->Release(), 0u);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
 }
 
 // The class registration as the setup program writes it. Wine 8's COM does not look at

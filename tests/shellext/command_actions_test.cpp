@@ -19,7 +19,8 @@
 #include <vector>
 
 #include "common/shared_facts.h"
-#include "engine/folder_transfer.h"
+#include "common/message_box.h"
+#include "common/resource_text.h"
 #include "shellext/resource.h"
 #include "tests/shellext/built_dll.h"
 #include "tests/support/clipboard_reader.h"
@@ -47,10 +48,13 @@ const Names kMatching = {
 // The right-clicked file, which the line does not match.
 const wchar_t kClicked[] = L"b.doc";
 
-std::wstring ResultText(int count, const char* verb) {
-    char text[MAX_PATH];
-    wsprintfA(text, kResultFormat, count, verb);
-    return Wide(text);
+// A text of the DLL's string table with its "%s" filled in.
+std::wstring DllText(HMODULE dll, UINT id, const std::wstring& argument = L"") {
+    wchar_t format[kMessageRoom];
+    LoadText(dll, id, format, kMessageRoom);
+    wchar_t text[kMessageRoom];
+    FormText(text, format, {argument.c_str()});
+    return text;
 }
 
 // Each file's own bytes.
@@ -205,13 +209,15 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
             ASSERT_FALSE(run.BrowserSelections[0].empty());
             EXPECT_EQ(run.BrowserSelections[0].back(), L"あ");
             // The folder was collected but not copied, and is named: every matching file.
-            const char* verb = row.Action == CopyToFolder ? kCopyVerb : kMoveVerb;
-            char folders[MAX_PATH];
-            wsprintfA(folders, kFoldersLeftFormat, 1, verb);
+            const bool copy = row.Action == CopyToFolder;
+            const HMODULE dll = dll_->Module();
             ASSERT_EQ(run.BoxTexts.size(), 1u);
-            EXPECT_EQ(run.BoxTexts[0], ResultText(static_cast<int>(kMatching.size()), verb) +
-                                           Wide(folders) + L"sub");
-            EXPECT_EQ(run.BoxCaptions[0], Wide(kResultCaption));
+            EXPECT_EQ(
+                run.BoxTexts[0],
+                DllText(dll, copy ? IDS_COPIED : IDS_MOVED, std::to_wstring(kMatching.size())) +
+                    DllText(dll, copy ? IDS_FOLDERS_NOT_COPIED : IDS_FOLDERS_NOT_MOVED, L"1") +
+                    L"sub");
+            EXPECT_EQ(run.BoxCaptions[0], DllText(dll, IDS_CAPTION_RESULT));
             EXPECT_EQ(run.BoxOwners[0], host.Host());
         } else {
             EXPECT_TRUE(run.BrowserOwners.empty());

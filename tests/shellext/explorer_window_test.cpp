@@ -213,17 +213,17 @@ TEST_P(ReachingTheView, TakesTheFirstViewOfTheClickedFolder) {
                       : row.From == Invoker::OtherViewWindow  ? other.ViewWindow()
                                                               : plain.Top();
 
-    const FoundFolderView search = FindFolderView(&site, from, folder.WidePath().c_str());
-    IFolderView* found = search.View;
-    EXPECT_EQ(search.OtherFolderShown, row.OtherFolderShown);
-    if (row.Found == Answer::Nothing) {
-        EXPECT_EQ(found, nullptr);
-    } else {
-        ASSERT_NE(found, nullptr);
-        EXPECT_TRUE(SameObject(found, view(row.Found)));
+    {
+        const FoundFolderView search = FindFolderView(&site, from, folder.WidePath().c_str());
+        IFolderView* found = search.View.Get();
+        EXPECT_EQ(search.OtherFolderShown, row.OtherFolderShown);
+        if (row.Found == Answer::Nothing) {
+            EXPECT_EQ(found, nullptr);
+        } else {
+            ASSERT_NE(found, nullptr);
+            EXPECT_TRUE(SameObject(found, view(row.Found)));
+        }
     }
-    if (found != nullptr)
-        found->Release();
     EXPECT_EQ(site.HeldByOthers(), 0) << "the site's services were given back";
 }
 
@@ -296,7 +296,7 @@ TEST(FindFolderView, AsksNoWindowOfAnotherThread) {
         });
         WaitForSingleObject(made, INFINITE);
         EXPECT_NE(window.load(), nullptr);
-        EXPECT_EQ(FindFolderView(nullptr, window, folder.WidePath().c_str()).View, nullptr);
+        EXPECT_FALSE(FindFolderView(nullptr, window, folder.WidePath().c_str()).View);
         EXPECT_EQ(asked.load(), 0);
         SetEvent(done);
         owner.join();
@@ -320,13 +320,10 @@ TEST(FindFolderView, TakesTheDesktopForItsFolderAndARootWithoutBackslash) {
         const std::pair<HWND, const wchar_t*> shownFolders[] = {
             {desktop.ViewWindow(), desktopFolder}, {root.ViewWindow(), L"C:"}};
         for (const auto& shown : shownFolders) {
-            IFolderView* found = FindFolderView(nullptr, shown.first, shown.second).View;
-            EXPECT_NE(found, nullptr) << shown.second;
-            if (found != nullptr)
-                found->Release();
+            EXPECT_TRUE(FindFolderView(nullptr, shown.first, shown.second).View) << shown.second;
         }
         const FoundFolderView other = FindFolderView(nullptr, root.ViewWindow(), L"C:\\windows");
-        EXPECT_EQ(other.View, nullptr);
+        EXPECT_FALSE(other.View);
         EXPECT_TRUE(other.OtherFolderShown);
     }
     OleUninitialize();

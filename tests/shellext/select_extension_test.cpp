@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "common/resource_text.h"
 #include "common/shared_facts.h"
+#include "shellext/resource.h"
 #include "shellext/com_server.h"
 #include "shellext/module_state.h"
 #include "shellext/settings_store.h"
@@ -31,6 +33,13 @@
 namespace {
 
 void* const kPoison = reinterpret_cast<void*>(static_cast<ULONG_PTR>(0xDEADBEEF));
+
+// A text of the string table of this program, which carries the DLL's resources.
+std::wstring LoadedText(UINT id) {
+    wchar_t text[256];
+    LoadText(GetModuleHandleW(nullptr), id, text, 256);
+    return text;
+}
 
 // A new extension object with one reference, made through the class factory.
 SelectExtension* CreateExtension() {
@@ -51,7 +60,7 @@ void Destroy(SelectExtension* extension) {
 
 // ----- the class factory inside the module ------------------------------------------------
 
-TEST(ExtensionFactory, CountsEveryLiveObjectAndNamesTheNewestExtension) {
+TEST(ExtensionFactory, CountsEveryLiveObject) {
     const LONG start = ModuleObjectCount;
     IClassFactory* factory = nullptr;
     ASSERT_EQ(
@@ -61,33 +70,25 @@ TEST(ExtensionFactory, CountsEveryLiveObjectAndNamesTheNewestExtension) {
     void* first = kPoison;
     void* second = kPoison;
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, &first), S_OK);
-    EXPECT_EQ(CurrentExtension, static_cast<SelectExtension*>(static_cast<IContextMenu*>(first)));
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, &second), S_OK);
-    auto* secondExtension = static_cast<SelectExtension*>(static_cast<IContextMenu*>(second));
-    EXPECT_EQ(CurrentExtension, secondExtension);
     EXPECT_EQ(ModuleObjectCount, start + 3);
     EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
 
-    // A failed request leaves neither a live object nor a changed CurrentExtension.
+    // A failed request leaves no live object.
     void* lacking = kPoison;
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDataObject, &lacking), E_NOINTERFACE);
     EXPECT_EQ(lacking, nullptr);
-    EXPECT_EQ(CurrentExtension, secondExtension);
     EXPECT_EQ(ModuleObjectCount, start + 3);
     void* aggregated = kPoison;
     EXPECT_EQ(factory->CreateInstance(static_cast<IUnknown*>(first), IID_IUnknown, &aggregated),
               CLASS_E_NOAGGREGATION);
     EXPECT_EQ(aggregated, nullptr);
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
-    EXPECT_EQ(CurrentExtension, secondExtension);
     EXPECT_EQ(ModuleObjectCount, start + 3);
 
     EXPECT_EQ(factory->Release(), 0u);
     EXPECT_EQ(static_cast<IContextMenu*>(first)->Release(), 0u);
-    EXPECT_EQ(CurrentExtension, secondExtension);
-    // Once the newest object is gone nothing names it, so no dialog can reach freed memory.
     EXPECT_EQ(static_cast<IContextMenu*>(second)->Release(), 0u);
-    EXPECT_EQ(CurrentExtension, nullptr);
     EXPECT_EQ(ModuleObjectCount, start);
     EXPECT_EQ(DllCanUnloadNow(), start == 0 ? S_OK : S_FALSE);
 }
@@ -110,7 +111,6 @@ TEST(ExtensionFactory, NoMemoryForTheFactoryOrTheObjectIsOutOfMemory) {
     FailNothrowAllocation(1);
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, &object), E_OUTOFMEMORY);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(CurrentExtension, nullptr);
     EXPECT_EQ(ModuleObjectCount, start + 2);
     EXPECT_EQ(static_cast<IContextMenu*>(first)->Release(), 0u);
     EXPECT_EQ(factory->Release(), 0u);
@@ -121,10 +121,8 @@ TEST(ExtensionFactory, NewObjectStartsWithEmptyTextFields) {
     SelectExtension* extension = CreateExtension();
     ASSERT_NE(extension, nullptr);
     EXPECT_EQ(extension->RefCount, 1);
-    EXPECT_EQ(extension->HeldDataObject, nullptr);
-    EXPECT_STREQ(extension->DefaultPattern, "");
-    EXPECT_STREQ(extension->SourceFolder, L"");
-    EXPECT_EQ(extension->ActiveRun, nullptr);
+    EXPECT_STREQ(extension->DefaultPattern(), "");
+    EXPECT_STREQ(extension->SourceFolder(), L"");
     Destroy(extension);
 }
 
@@ -195,12 +193,11 @@ TEST_P(InitializeWithShellData, KeepsTheFirstFilesFolderAndExtensionPattern) {
     SelectExtension* extension = CreateExtension();
     ASSERT_NE(extension, nullptr);
     EXPECT_EQ(extension->Initialize(nullptr, data, nullptr), S_OK);
-    EXPECT_STREQ(extension->DefaultPattern, row.DefaultPattern);
+    EXPECT_STREQ(extension->DefaultPattern(), row.DefaultPattern);
     const std::string expectedFolder =
         row.Folder.empty() ? scratch.Path() : scratch.Path() + "\\" + row.Folder;
-    EXPECT_EQ(lstrcmpiW(extension->SourceFolder, Wide(expectedFolder).c_str()), 0)
-        << Cp932(extension->SourceFolder) << " vs " << expectedFolder;
-    EXPECT_EQ(extension->HeldDataObject, data);
+    EXPECT_EQ(lstrcmpiW(extension->SourceFolder(), Wide(expectedFolder).c_str()), 0)
+        << Cp932(extension->SourceFolder()) << " vs " << expectedFolder;
 
     Destroy(extension);
     // Destroying the extension gave back its reference: this is the last one.
@@ -333,16 +330,15 @@ TEST_P(InitializeWithFailingData, ReturnsInvalidArgKeepsTheObjectAndDerivesNothi
     // An earlier selection must not survive into this one.
     FakeDataObject earlier(FakeDataObject::Paths, {L"C:\\earlier\\old.bak"});
     ASSERT_EQ(extension->Initialize(nullptr, &earlier, nullptr), S_OK);
-    ASSERT_STREQ(extension->SourceFolder, L"C:\\earlier");
+    ASSERT_STREQ(extension->SourceFolder(), L"C:\\earlier");
 
     FakeDataObject data(row.Answer, row.Paths);
     EXPECT_EQ(extension->Initialize(nullptr, &data, nullptr), E_INVALIDARG);
     EXPECT_EQ(data.Requests(), 1);
     EXPECT_EQ(earlier.References(), 1u);
     EXPECT_EQ(data.References(), 2u);
-    EXPECT_EQ(extension->HeldDataObject, &data);
-    EXPECT_STREQ(extension->DefaultPattern, "");
-    EXPECT_STREQ(extension->SourceFolder, L"");
+    EXPECT_STREQ(extension->DefaultPattern(), "");
+    EXPECT_STREQ(extension->SourceFolder(), L"");
     Destroy(extension);
     EXPECT_EQ(data.References(), 1u);
 }
@@ -365,7 +361,6 @@ TEST(Initialize, NoDataObjectIsInvalidAndReleasesTheHeldOne) {
     EXPECT_EQ(data.References(), 2u);
     EXPECT_EQ(extension->Initialize(nullptr, nullptr, nullptr), E_INVALIDARG);
     EXPECT_EQ(data.References(), 1u);
-    EXPECT_EQ(extension->HeldDataObject, nullptr);
     Destroy(extension);
 }
 
@@ -387,8 +382,8 @@ TEST_P(InitializeWithPaths, CutsTheFolderFromTheWidePathAndThePatternFromTheName
     ASSERT_NE(extension, nullptr);
     FakeDataObject data(FakeDataObject::Paths, {row.Path, L"D:\\y.doc"});
     EXPECT_EQ(extension->Initialize(nullptr, &data, nullptr), S_OK);
-    EXPECT_STREQ(extension->DefaultPattern, row.DefaultPattern);
-    EXPECT_EQ(std::wstring(extension->SourceFolder), row.Folder);
+    EXPECT_STREQ(extension->DefaultPattern(), row.DefaultPattern);
+    EXPECT_EQ(std::wstring(extension->SourceFolder()), row.Folder);
     Destroy(extension);
 }
 
@@ -433,10 +428,9 @@ TEST(Initialize, EmptyAreaWorksOnTheFolderOfTheIdListFromStar) {
     for (const auto& place : places) {
         ASSERT_NE(place.Id, nullptr) << place.Label;
         EXPECT_EQ(extension->Initialize(place.Id, nullptr, nullptr), S_OK) << place.Label;
-        EXPECT_STREQ(extension->DefaultPattern, "*") << place.Label;
-        EXPECT_EQ(lstrcmpiW(extension->SourceFolder, place.Folder.c_str()), 0)
-            << place.Label << ": " << Cp932(extension->SourceFolder);
-        EXPECT_EQ(extension->HeldDataObject, nullptr);
+        EXPECT_STREQ(extension->DefaultPattern(), "*") << place.Label;
+        EXPECT_EQ(lstrcmpiW(extension->SourceFolder(), place.Folder.c_str()), 0)
+            << place.Label << ": " << Cp932(extension->SourceFolder());
         CoTaskMemFree(place.Id);
     }
     EXPECT_EQ(earlier.References(), 1u);
@@ -444,8 +438,8 @@ TEST(Initialize, EmptyAreaWorksOnTheFolderOfTheIdListFromStar) {
     PIDLIST_ABSOLUTE computer = nullptr;
     ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
     EXPECT_EQ(extension->Initialize(computer, nullptr, nullptr), E_INVALIDARG);
-    EXPECT_STREQ(extension->DefaultPattern, "");
-    EXPECT_STREQ(extension->SourceFolder, L"");
+    EXPECT_STREQ(extension->DefaultPattern(), "");
+    EXPECT_STREQ(extension->SourceFolder(), L"");
     CoTaskMemFree(computer);
     Destroy(extension);
     OleUninitialize();
@@ -481,7 +475,7 @@ TEST_P(QueryContextMenuFlags, AddsOnePlainEntryAtTheGivenPositionUnlessOnlyDefau
         // ANSI code page.
         wchar_t text[128] = {};
         GetMenuStringW(menu, 1, text, 128, MF_BYPOSITION);
-        EXPECT_EQ(std::wstring(text), Wide(kMenuEntryText));
+        EXPECT_EQ(std::wstring(text), LoadedText(IDS_MENU_ENTRY));
         MENUITEMINFOA info = {};
         info.cbSize = sizeof info;
         info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
@@ -501,7 +495,7 @@ INSTANTIATE_TEST_SUITE_P(Flags, QueryContextMenuFlags,
                          testing::Values(MenuRow{"Normal", CMF_NORMAL, true},
                                          MenuRow{"DefaultOnly", CMF_DEFAULTONLY, false},
                                          MenuRow{"DefaultOnlyWithExplore",
-                                                 CMF_DEFAULTONLY | CMF_EXPLORE, true},
+                                                 CMF_DEFAULTONLY | CMF_EXPLORE, false},
                                          MenuRow{"Explore", CMF_EXPLORE, true},
                                          MenuRow{"VerbsOnly", CMF_VERBSONLY, true}),
                          RowLabel());
@@ -556,10 +550,6 @@ TEST(QueryContextMenu, AddsTheEntryOncePerMenu) {
 
 // ----- GetCommandString -------------------------------------------------------------------
 
-// The help text as UTF-16: 21 characters.
-const wchar_t kWideHelp[] = L"\x30EF\x30A4\x30EB\x30C9\x30AB\x30FC\x30C9\x3067\x30D5\x30A1\x30A4"
-                            L"\x30EB\x3092\x4E00\x62EC\x9078\x629E\x3057\x307E\x3059\x3002";
-
 // The verb, or the help text, the answer, and how much of the buffer may be written.
 struct StringRow {
     const char* label;
@@ -590,11 +580,11 @@ TEST_P(CommandString, IsWrittenInTheAskedFormWithinTheBufferAndTerminated) {
     std::size_t untouchedFrom = row.Written * unit;
     if (row.Written > 0) {
         if (wide) {
-            const std::wstring text = verb ? Wide(kMenuVerb) : std::wstring(kWideHelp);
+            const std::wstring text = verb ? Wide(kMenuVerb) : LoadedText(IDS_MENU_HELP);
             EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(buffer)),
                       text.substr(0, row.Written - 1));
         } else {
-            const std::string text = verb ? kMenuVerb : kMenuHelpText;
+            const std::string text = verb ? kMenuVerb : Cp932(LoadedText(IDS_MENU_HELP));
             EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer)),
                       text.substr(0, row.Written - 1));
         }
@@ -712,11 +702,8 @@ protected:
         return extension_->InvokeCommand(&info);
     }
 
-    // No run goes on any more, and no run wrote the settings.
-    void ExpectNoRunLeft() const {
-        EXPECT_EQ(extension_->ActiveRun, nullptr);
-        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
-    }
+    // No run wrote the settings.
+    void ExpectNoRunLeft() const { EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey)); }
 
     SelectExtension* extension_ = nullptr;
     // No run may write the settings of the user running the tests.
@@ -862,18 +849,16 @@ TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
 
     FakeDataObject data(FakeDataObject::Paths, {L"C:\\dir\\b.doc"});
     ASSERT_EQ(extension_->Initialize(nullptr, &data, nullptr), S_OK);
-    // The run's record, seen while its dialog is open: made from what Initialize derived.
-    std::vector<RunRecord> runs;
+    // The run's dialog starts with what Initialize derived.
+    std::vector<std::string> lines;
     ModalDriver cancel([&](HWND dialog) {
-        if (extension_->ActiveRun != nullptr)
-            runs.push_back(*extension_->ActiveRun);
+        char line[MAX_PATH] = {};
+        GetDlgItemTextA(dialog, IDC_PATTERN_COMBO, line, MAX_PATH);
+        lines.push_back(line);
         ClickButton(dialog, IDCANCEL);
     });
     EXPECT_EQ(Invoke(frame.Top()), S_OK);
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_STREQ(runs[0].DefaultPattern, "*.doc");
-    EXPECT_STREQ(runs[0].SourceFolder, L"C:\\dir");
-    EXPECT_NE(runs[0].History, nullptr);
+    EXPECT_EQ(lines, std::vector<std::string>{"*.doc"});
     EXPECT_EQ(SelectedLabels(frame.At(kListView)), std::vector<std::string>{"a.txt"});
     ExpectNoRunLeft();
 }

@@ -12,7 +12,6 @@
 
 #include "shellext/module_state.h"
 #include "shellext/resource.h"
-#include "shellext/select_extension.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/process_lock.h"
 #include "tests/support/row_label.h"
@@ -125,23 +124,17 @@ protected:
         // The dialog's template and icon come from this program, which carries the DLL's
         // resources.
         ModuleInstance = GetModuleHandleA(nullptr);
-        CurrentExtension = nullptr;
         record = RunRecord{};
         std::memset(record.PatternLine, '#', sizeof record.PatternLine);
         record.PatternLine[kRecordTextSize - 1] = '\0';
         lstrcpyW(record.SourceFolder, L"C:\\Docs");
         record.Action = 0xDEAD;
-        record.History = &history;
-    }
-    void TearDown() override {
-        record.History = nullptr;
-        CurrentExtension = nullptr;
     }
 
     void SetHistory(const std::vector<std::string>& lines) {
-        history.Clear();
+        record.History.Clear();
         for (const auto& line : lines)
-            history.Append(line.c_str());
+            record.History.Append(line.c_str());
     }
 
     // Shows the dialog for the record; `act` ends it after the snapshot.
@@ -181,7 +174,6 @@ protected:
         }
     }
 
-    StringList history;
     RunRecord record;
     Snapshot shot;
 };
@@ -289,17 +281,6 @@ TEST_F(SelectionDialogTest, TenHistoryEntriesAreOfferedInListOrder) {
     ShowAndCancel();
     EXPECT_EQ(shot.ComboItems, lines);
     EXPECT_EQ(shot.ComboText, "*.9");
-}
-
-TEST_F(SelectionDialogTest, MissingHistoryListActsAsAnEmptyOne) {
-    record.History = nullptr;
-    record.InitFromHistory = 1;
-    record.ConfiguredMode = ClipboardCut;
-    EXPECT_EQ(ShowAndConfirm(), IDOK);
-    EXPECT_EQ(shot.ComboItems, std::vector<std::string>{});
-    ExpectFocus(IDC_CLIPBOARD_CUT);
-    EXPECT_EQ(Bytes(record.PatternLine), "");
-    EXPECT_EQ(record.Action, static_cast<DWORD>(ClipboardCut));
 }
 
 TEST_F(SelectionDialogTest, UnterminatedDefaultPatternIsShownCut) {
@@ -441,8 +422,8 @@ TEST_F(SelectionDialogTest, OkLeavesEveryOtherFieldAlone) {
     EXPECT_EQ(record.ConfiguredMode, static_cast<DWORD>(ClipboardCopy));
     EXPECT_EQ(record.InitFromHistory, 0u);
     EXPECT_EQ(record.PathBytesTotal, 1234u);
-    EXPECT_EQ(record.SelectedPaths, nullptr);
-    EXPECT_EQ(Entries(history), (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(Entries(record.SelectedPaths).empty());
+    EXPECT_EQ(Entries(record.History), (std::vector<std::string>{"a", "b"}));
 }
 
 // ---------------------------------------------------------------- cancelling
@@ -589,35 +570,13 @@ INSTANTIATE_TEST_SUITE_P(Cursor, PlacementTest, testing::ValuesIn(kPlaceCases), 
 
 // ---------------------------------------------------------------- which record
 
-// Another object created after the invoking one, as another context menu or another
-// Explorer thread would, in the middle of a run of its own.
-class LaterExtension {
-public:
-    LaterExtension() : object_(new (std::nothrow) SelectExtension) {
-        object_->AddRef();
-        std::strcpy(run_.DefaultPattern, "*.later");
-        std::strcpy(run_.PatternLine, "later line");
-        run_.ConfiguredMode = MoveToFolder;
-        run_.InitFromHistory = 0;
-        run_.History = nullptr;
-        run_.Action = ClipboardCopy;
-        object_->ActiveRun = &run_;
-        CurrentExtension = object_;
-    }
-    ~LaterExtension() {
-        object_->ActiveRun = nullptr;
-        object_->Release();
-    }
-    SelectExtension* operator->() { return object_; }
-    RunRecord& Run() { return run_; }
-
-private:
-    SelectExtension* object_;
-    RunRecord run_;
-};
-
-TEST_F(SelectionDialogTest, WorksOnTheRecordItIsHandedNotOnTheLatestObject) {
-    LaterExtension later;
+// The dialog works on the record it is handed: another run going on meanwhile (another
+// context menu, another Explorer thread) is not touched, and without a record the dialog ends
+// before it is shown.
+TEST_F(SelectionDialogTest, WorksOnTheRecordItIsHandedAndWithoutOneEndsAsCancelled) {
+    RunRecord other;
+    std::strcpy(other.PatternLine, "other line");
+    other.Action = ClipboardCopy;
     std::strcpy(record.DefaultPattern, "*.mine");
     record.ConfiguredMode = ClipboardCut;
     const INT_PTR result = Show([](HWND dialog) {
@@ -629,38 +588,13 @@ TEST_F(SelectionDialogTest, WorksOnTheRecordItIsHandedNotOnTheLatestObject) {
     EXPECT_EQ(shot.CheckedRadios, std::vector<int>{IDC_CLIPBOARD_CUT});
     EXPECT_EQ(Bytes(record.PatternLine), "*.mine readme");
     EXPECT_EQ(record.Action, static_cast<DWORD>(ClipboardCut));
-    EXPECT_EQ(Bytes(later.Run().PatternLine), "later line");
-    EXPECT_EQ(later.Run().Action, static_cast<DWORD>(ClipboardCopy));
-}
+    EXPECT_EQ(Bytes(other.PatternLine), "other line");
+    EXPECT_EQ(other.Action, static_cast<DWORD>(ClipboardCopy));
 
-TEST_F(SelectionDialogTest, WithoutARecordFallsBackToTheRunOfCurrentExtension) {
-    LaterExtension later;
-    ModalDriver driver([&](HWND dialog) {
-        shot = Take(dialog);
-        SetComboText(dialog, L"*.fallback");
-        ClickButton(dialog, IDOK);
-    });
-    const INT_PTR result = DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SELECTION), nullptr,
-                                           SelectionDialog, 0);
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(shot.ComboText, "*.later");
-    EXPECT_EQ(shot.CheckedRadios, std::vector<int>{IDC_MOVE_TO_FOLDER});
-    EXPECT_EQ(Bytes(later.Run().PatternLine), "*.fallback");
-    EXPECT_EQ(later.Run().Action, static_cast<DWORD>(MoveToFolder));
-}
-
-// With neither a record nor a run of CurrentExtension the dialog ends before it is shown.
-TEST_F(SelectionDialogTest, WithoutAnyRunEndsAsCancelled) {
     ModalDriver driver([](HWND dialog) { ClickButton(dialog, IDOK); });
-    const auto showWithoutRecord = [] {
-        return DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SELECTION), nullptr,
-                               SelectionDialog, 0);
-    };
-    CurrentExtension = nullptr;
-    EXPECT_EQ(showWithoutRecord(), IDCANCEL);
-    LaterExtension outsideARun;
-    outsideARun->ActiveRun = nullptr;
-    EXPECT_EQ(showWithoutRecord(), IDCANCEL);
+    EXPECT_EQ(DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_SELECTION), nullptr,
+                              SelectionDialog, 0),
+              IDCANCEL);
     EXPECT_EQ(driver.Seen(), 0);
 }
 

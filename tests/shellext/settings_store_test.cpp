@@ -19,7 +19,7 @@ namespace {
 
 constexpr DWORD kPoison = 0xDEADBEEF;
 
-// "line0" .. "line9": a full history.
+// "line0" .. "line9": a full run.History.
 std::vector<std::string> TenLines() {
     std::vector<std::string> lines;
     for (int i = 0; i < kHistoryEntries; ++i)
@@ -49,9 +49,7 @@ protected:
         run.ConfiguredMode = kPoison;
         run.InitFromHistory = kPoison;
         run.Action = SelectOnly;
-        run.History = &history;
     }
-    ~SettingsTest() override { run.History = nullptr; }
 
     void Put(const std::string& name, DWORD type, const std::string& data) {
         ASSERT_TRUE(WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, name.c_str(), type, data))
@@ -98,7 +96,6 @@ protected:
     // Saves with the given line and action after loading what the registry holds, as a
     // run does.
     void Run(const std::string& line, DWORD action) {
-        history.Clear();
         LoadSettings(run);
         ASSERT_LT(line.size(), sizeof run.PatternLine);
         std::memcpy(run.PatternLine, line.c_str(), line.size() + 1);
@@ -107,17 +104,12 @@ protected:
     }
 
     std::vector<std::string> LoadedHistory() {
-        StringList fresh;
         RunRecord record;
-        record.History = &fresh;
         LoadSettings(record);
-        auto entries = Entries(fresh);
-        record.History = nullptr;
-        return entries;
+        return Entries(record.History);
     }
 
     RegistryKeyGuard guard{HKEY_CURRENT_USER, kSettingsKey};
-    StringList history;
     RunRecord run;
 };
 
@@ -128,7 +120,7 @@ TEST_F(SettingsTest, NoKeyGivesSelectOnlyTheDefaultPatternAndNoHistory) {
     LoadSettings(run);
     EXPECT_EQ(run.ConfiguredMode, static_cast<DWORD>(SelectOnly));
     EXPECT_EQ(run.InitFromHistory, 0u);
-    EXPECT_EQ(history.GetFirst(), nullptr);
+    EXPECT_EQ(run.History.GetFirst(), nullptr);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey)) << "loading creates nothing";
 }
 
@@ -137,7 +129,7 @@ TEST_F(SettingsTest, EmptyKeyGivesTheDefaults) {
     LoadSettings(run);
     EXPECT_EQ(run.ConfiguredMode, static_cast<DWORD>(SelectOnly));
     EXPECT_EQ(run.InitFromHistory, 0u);
-    EXPECT_EQ(history.GetFirst(), nullptr);
+    EXPECT_EQ(run.History.GetFirst(), nullptr);
 }
 
 TEST_F(SettingsTest, SelectIsReadAsStored) {
@@ -147,16 +139,6 @@ TEST_F(SettingsTest, SelectIsReadAsStored) {
         LoadSettings(run);
         EXPECT_EQ(run.InitFromHistory, select);
     }
-}
-
-TEST_F(SettingsTest, LoadWithoutAHistoryListStillReadsTheNumbers) {
-    PutNumber(kModeValue, ClipboardCut);
-    PutNumber(kSelectValue, 1);
-    PutHistory({"a"});
-    run.History = nullptr;
-    LoadSettings(run);
-    EXPECT_EQ(run.ConfiguredMode, static_cast<DWORD>(ClipboardCut));
-    EXPECT_EQ(run.InitFromHistory, 1u);
 }
 
 // ---------------------------------------------------------------- mode and flag
@@ -230,7 +212,7 @@ TEST_P(HistoryLoadTest, HistoryHoldsTheReadableEntriesInOrder) {
     for (const auto& value : GetParam().Values)
         Put(value.Name, value.Type, value.Data);
     LoadSettings(run);
-    EXPECT_EQ(Entries(history), GetParam().Expected);
+    EXPECT_EQ(Entries(run.History), GetParam().Expected);
 }
 
 const std::string k259(259, 'n');
@@ -274,7 +256,8 @@ TEST_F(SettingsTest, JapaneseEntriesComeBackByteForByte) {
     PutWideText(H(1), L"ｱｲｳ");
     PutWideText(H(2), L"é*.txt");
     LoadSettings(run);
-    EXPECT_EQ(Entries(history), (std::vector<std::string>{"表.txt ソフト*.doc", "ｱｲｳ", "?*.txt"}));
+    EXPECT_EQ(Entries(run.History),
+              (std::vector<std::string>{"表.txt ソフト*.doc", "ｱｲｳ", "?*.txt"}));
 }
 
 // ---------------------------------------------------------------- saving
@@ -374,22 +357,11 @@ TEST_F(SettingsTest, HistoryIsWalkedFromItsFirstEntry) {
     PutHistory({"a", "b", "c"});
     LoadSettings(run);
     // A walk left half-way (as the dialog might) does not shorten what is saved.
-    history.GetFirst();
-    history.GetNext();
+    run.History.GetFirst();
+    run.History.GetNext();
     std::strcpy(run.PatternLine, "z");
     SaveSettings(run);
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{"z", "a", "b", "c"}));
-}
-
-TEST_F(SettingsTest, SaveWithoutAHistoryListWritesFlagAndLine) {
-    PutHistory({"a", "b"});
-    run.History = nullptr;
-    std::strcpy(run.PatternLine, "z");
-    run.Action = MoveToFolder;
-    SaveSettings(run);
-    EXPECT_EQ(Get(H(0)).Data, WithTerminator("z"));
-    EXPECT_EQ(Get(H(1)).Data, WithTerminator("b"));
-    EXPECT_EQ(Get(kFlagValue).Data, DwordBytes(MoveToFolder));
 }
 
 TEST_F(SettingsTest, OverLongLineIsCutSoThatItLoadsAgain) {

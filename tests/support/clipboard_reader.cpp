@@ -101,3 +101,31 @@ void ClearClipboard(HWND owner) {
     EmptyClipboard();
     CloseClipboard();
 }
+
+ClipboardHolder::ClipboardHolder(DWORD milliseconds) : milliseconds_(milliseconds) {
+    opened_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    WaitForSingleObject(opened_, 5000);
+}
+
+ClipboardHolder::~ClipboardHolder() {
+    SetEvent(release_);
+    WaitForSingleObject(thread_, 5000);
+    CloseHandle(thread_);
+    CloseHandle(opened_);
+    CloseHandle(release_);
+}
+
+DWORD WINAPI ClipboardHolder::Run(void* self) {
+    auto* holder = static_cast<ClipboardHolder*>(self);
+    HWND window = CreateWindowExA(0, "STATIC", "holder", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                  nullptr, nullptr, nullptr);
+    holder->holding_ = OpenClipboard(window) != 0;
+    SetEvent(holder->opened_);
+    WaitForSingleObject(holder->release_, holder->milliseconds_);
+    if (holder->holding_)
+        CloseClipboard();
+    DestroyWindow(window);
+    return 0;
+}

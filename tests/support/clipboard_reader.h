@@ -22,3 +22,23 @@ bool SeedClipboard(HWND owner, const std::string& text, UINT privateFormat,
                    const std::string& privateBytes);
 // Empties the clipboard, owned by owner afterwards.
 void ClearClipboard(HWND owner);
+
+// Holds the clipboard open from another thread, as another program would, until it is
+// destroyed or for the given time.
+class ClipboardHolder {
+public:
+    explicit ClipboardHolder(DWORD milliseconds = 10000);
+    ~ClipboardHolder();
+    ClipboardHolder(const ClipboardHolder&) = delete;
+    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
+    bool Holding() const { return holding_; }
+
+private:
+    static DWORD WINAPI Run(void* self);
+
+    HANDLE opened_ = nullptr;
+    HANDLE release_ = nullptr;
+    HANDLE thread_ = nullptr;
+    DWORD milliseconds_;
+    bool holding_ = false;
+};

@@ -1,0 +1,132 @@
+// Every registry value through which Explorer finds the extension, in the order installation
+// writes them; removal takes them away in the reverse order. Vestinst writes and removes them,
+// its rollback snapshots their keys, and the build's table printer (tools/vestrane_facts.cpp)
+// hands them to the Windows Installer package, so that the two ways of installing cannot
+// drift apart. Portable: no Windows type appears here. Every entry is written in the
+// program's own registry view; the 32-bit Vestinst refuses to run on 64-bit Windows.
+#pragma once
+
+#include "common/shared_facts.h"
+
+enum class RegistryRoot { ClassesRoot, LocalMachine };
+
+// What a value holds.
+enum class EntryData {
+    Text,             // the entry's Text
+    DllPath,          // the full path of Vestrane.dll
+    UninstallCommand, // the setup program's full path in quotes, a blank and "u"
+};
+
+struct RegistryEntry {
+    RegistryRoot Root;
+    // The key's path: the parts joined by backslashes, a null part ending it.
+    const char* KeyParts[4];
+    // Null for the key's default value.
+    const char* ValueName;
+    EntryData Data;
+    const char* Text;
+    // Removal deletes the key itself (its subkeys go first, as they come later in the table);
+    // otherwise only the value, as in a key that Windows and other programs share.
+    bool OwnsKey;
+    // The uninstall entry: the setup program's own. An installer package keeps an uninstall
+    // entry of its own and leaves these out.
+    bool SetupProgramOnly;
+};
+
+inline constexpr char kInprocServerKey[] = "InprocServer32";
+
+inline constexpr RegistryEntry kRegistryEntries[] = {
+    {RegistryRoot::ClassesRoot,
+     {"CLSID", kClassIdText},
+     nullptr,
+     EntryData::Text,
+     kProductName,
+     true,
+     false},
+    {RegistryRoot::ClassesRoot,
+     {"CLSID", kClassIdText, kInprocServerKey},
+     nullptr,
+     EntryData::DllPath,
+     nullptr,
+     true,
+     false},
+    {RegistryRoot::ClassesRoot,
+     {"CLSID", kClassIdText, kInprocServerKey},
+     "ThreadingModel",
+     EntryData::Text,
+     "Apartment",
+     true,
+     false},
+    // The context-menu handlers of files, of folder items and of a folder window's background.
+    {RegistryRoot::ClassesRoot,
+     {kHandlerParent, kProductName},
+     nullptr,
+     EntryData::Text,
+     kClassIdText,
+     true,
+     false},
+    {RegistryRoot::ClassesRoot,
+     {kFolderHandlerParent, kProductName},
+     nullptr,
+     EntryData::Text,
+     kClassIdText,
+     true,
+     false},
+    {RegistryRoot::ClassesRoot,
+     {kBackgroundHandlerParent, kProductName},
+     nullptr,
+     EntryData::Text,
+     kClassIdText,
+     true,
+     false},
+    // Where the shell's policy admits only approved extensions.
+    {RegistryRoot::LocalMachine,
+     {kApprovedKey},
+     kClassIdText,
+     EntryData::Text,
+     kProductName,
+     false,
+     false},
+    {RegistryRoot::LocalMachine,
+     {kUninstallParent, kProductName},
+     "DisplayName",
+     EntryData::Text,
+     kProductName,
+     true,
+     true},
+    {RegistryRoot::LocalMachine,
+     {kUninstallParent, kProductName},
+     "UninstallString",
+     EntryData::UninstallCommand,
+     nullptr,
+     true,
+     true},
+};
+
+inline constexpr int kRegistryEntryCount =
+    static_cast<int>(sizeof kRegistryEntries / sizeof kRegistryEntries[0]);
+
+// Writes the entry's key path, without its root, into out (room characters of Char, the
+// terminator included); false, with out empty, when it does not fit.
+template <typename Char> bool FormEntryKey(const RegistryEntry& entry, Char* out, int room) {
+    if (room <= 0)
+        return false;
+    int used = 0;
+    bool fits = true;
+    const auto put = [&](char c) {
+        if (used + 1 < room)
+            out[used++] = static_cast<Char>(c);
+        else
+            fits = false;
+    };
+    for (const char* part : entry.KeyParts) {
+        if (part == nullptr)
+            break;
+        if (used > 0)
+            put('\\');
+        for (; *part != '\0'; ++part)
+            put(*part);
+    }
+    out[fits ? used : 0] = 0;
+    return fits;
+}

@@ -1,0 +1,22 @@
+// The programs' user-visible texts live in the string tables of their resources, in UTF-16.
+#pragma once
+
+#include <windows.h>
+
+// The language whose texts and dialogs the programs show.
+LANGID UiLanguage();
+
+// Copies string id of module's table in UiLanguage into out (room characters, terminator
+// included), cut short at a whole character when longer. Returns the characters written;
+// with no such string, out is empty and the result 0.
+int LoadText(HINSTANCE module, UINT id, wchar_t* out, int room);
+
+// A string of the table, for the calls of one statement.
+template <int Room> class ResourceText {
+public:
+    ResourceText(HINSTANCE module, UINT id) { LoadText(module, id, text_, Room); }
+    const wchar_t* Get() const { return text_; }
+
+private:
+    wchar_t text_[Room];
+};

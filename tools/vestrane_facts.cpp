@@ -1,0 +1,59 @@
+// Prints the facts that the programs' own headers hold, for the build steps that make the
+// installer packages from them: vestrane-facts facts | entries
+//   facts    one "name<TAB>value" line each: class-id, product, verb
+//   entries  the registry entries of the registration, in the order of writing, one line
+//            each: root (HKCR, HKLM), key, value name (empty for the default value), data
+//            (text, dll-path, uninstall-command), the text, "owns-key" or "value-only", and
+//            "setup-only" or "every-installer"
+#include <cstdio>
+#include <cstring>
+
+#include "common/registry_entries.h"
+
+namespace {
+
+const char* DataName(EntryData data) {
+    switch (data) {
+    case EntryData::DllPath:
+        return "dll-path";
+    case EntryData::UninstallCommand:
+        return "uninstall-command";
+    default:
+        return "text";
+    }
+}
+
+void PrintEntries() {
+    for (const RegistryEntry& entry : kRegistryEntries) {
+        char key[1024];
+        if (!FormEntryKey(entry, key, static_cast<int>(sizeof key)))
+            continue;
+        std::printf("%s\t%s\t%s\t%s\t%s\t%s\t%s\n",
+                    entry.Root == RegistryRoot::ClassesRoot ? "HKCR" : "HKLM", key,
+                    entry.ValueName != nullptr ? entry.ValueName : "", DataName(entry.Data),
+                    entry.Text != nullptr ? entry.Text : "",
+                    entry.OwnsKey ? "owns-key" : "value-only",
+                    entry.SetupProgramOnly ? "setup-only" : "every-installer");
+    }
+}
+
+void PrintFacts() {
+    std::printf("class-id\t%s\n", kClassIdText);
+    std::printf("product\t%s\n", kProductName);
+    std::printf("verb\t%s\n", kMenuVerb);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "facts") == 0) {
+        PrintFacts();
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "entries") == 0) {
+        PrintEntries();
+        return 0;
+    }
+    std::fprintf(stderr, "usage: vestrane-facts facts | entries\n");
+    return 2;
+}
