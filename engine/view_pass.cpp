@@ -30,11 +30,8 @@ bool InFileSystem(IShellFolder* folder, PCUITEMID_CHILD child) {
            (attributes & SFGAO_FILESYSTEM) != 0;
 }
 
-// Matched in the code page 932 form, cut at MAX_PATH - 1 bytes when longer, as a label is.
 bool NameMatches(const CompiledPatternLine& line, const wchar_t* name) {
-    char bytes[MAX_PATH];
-    const int length = WideToCp932(name, -1, bytes, sizeof bytes);
-    return line.Matches(bytes, static_cast<std::size_t>(length));
+    return line.Matches(name);
 }
 
 bool ItemMatches(const CompiledPatternLine& line, IShellFolder* folder, PCUITEMID_CHILD child) {
@@ -129,13 +126,16 @@ void RunViewSelection(RunRecord& run, IFolderView* view) {
     if (FAILED(view->GetFolder(IID_IShellFolder, reinterpret_cast<void**>(&folder))) ||
         folder == nullptr)
         return;
-    // About 27 KB: too much for the stack of a shell thread on top of the dialog's.
+    // About 34 KB: too much for the stack of a shell thread on top of the dialog's.
     CompiledPatternLine* line = new (std::nothrow) CompiledPatternLine;
     if (line == nullptr) {
         folder->Release();
         return;
     }
-    line->Compile(run.PatternLine);
+    // The record still holds the line in code page 932; the matcher reads UTF-16.
+    wchar_t patternLine[kRecordTextSize];
+    Cp932ToWide(run.PatternLine, patternLine, kRecordTextSize);
+    line->Compile(patternLine);
     run.PathBytesTotal = 0;
     run.SelectedPaths = new (std::nothrow) WideStringList;
     SelectAndCollect(run, *line, view, folder);
