@@ -213,6 +213,8 @@ private:
 
 bool CompiledPatternLine::Compile(const Utf16Char* patternLine) {
     tryCount_ = 0;
+    exclusionsFrom_ = 0;
+    selectsEveryName_ = false;
     pieceCount_ = 0;
     pieceUnitCount_ = 0;
     literalCount_ = 0;
@@ -229,10 +231,39 @@ bool CompiledPatternLine::Compile(const Utf16Char* patternLine) {
     }
     line_[lineLength] = 0;
 
-    // The tokens and working patterns exactly as MatchPatternLine forms them.
+    const int bar = FindUnit(line_, '|');
+    const int selectingTokens = AddTokens(line_, bar < 0 ? nullptr : line_ + bar);
+    selectsEveryName_ = bar >= 0 && selectingTokens == 0;
+    exclusionsFrom_ = tryCount_;
+    if (bar >= 0)
+        AddTokens(line_ + bar + 1, nullptr);
+    SearchlessFirst(0, exclusionsFrom_);
+    SearchlessFirst(exclusionsFrom_, tryCount_);
+    readsCharacters_ = std::any_of(tries_, tries_ + tryCount_,
+                                   [](const Try& attempt) { return attempt.readsCharacters; });
+    std::sort(surrogates_, surrogates_ + surrogateCount_,
+              [](const SurrogateSymbol& a, const SurrogateSymbol& b) { return a.key < b.key; });
+    unmatchedSymbol_ = static_cast<Utf16Char>(kFirstSymbol + surrogateCount_);
+    return patternLine[lineLength] == 0;
+}
+
+// Within a side the answer is the same in any order; tries that need no search go first,
+// so that a name they decide never pays for the position sets. Nothing is allocated.
+void CompiledPatternLine::SearchlessFirst(int firstTry, int endTry) {
+    int placed = firstTry;
+    for (int t = firstTry; t < endTry; ++t) {
+        if (tries_[t].searchedPieces == 0)
+            std::rotate(tries_ + placed++, tries_ + t, tries_ + t + 1);
+    }
+}
+
+// The tries of the tokens that start between position and end, exactly as MatchPatternLine
+// forms them; returns how many tokens there were.
+int CompiledPatternLine::AddTokens(const Utf16Char* position, const Utf16Char* end) {
+    int tokens = 0;
     Utf16Char pattern[kLinePatternRoom];
-    const Utf16Char* position = line_;
-    while ((position = NextLinePattern(pattern, position)) != nullptr) {
+    while ((position = NextLinePattern(pattern, position, end)) != nullptr) {
+        ++tokens;
         std::size_t length = Utf16Length(pattern);
         if (!HoldsUnit(pattern, length, '.')) {
             AddTry(pattern, length, false);
@@ -247,16 +278,7 @@ bool CompiledPatternLine::Compile(const Utf16Char* patternLine) {
         else
             AddTry(pattern, length, false);
     }
-    // The answer is the same in any order; tries that need no search go first, so that
-    // a name they decide never pays for the position sets.
-    std::stable_partition(tries_, tries_ + tryCount_,
-                          [](const Try& attempt) { return attempt.searchedPieces == 0; });
-    readsCharacters_ = std::any_of(tries_, tries_ + tryCount_,
-                                   [](const Try& attempt) { return attempt.readsCharacters; });
-    std::sort(surrogates_, surrogates_ + surrogateCount_,
-              [](const SurrogateSymbol& a, const SurrogateSymbol& b) { return a.key < b.key; });
-    unmatchedSymbol_ = static_cast<Utf16Char>(kFirstSymbol + surrogateCount_);
-    return patternLine[lineLength] == 0;
+    return tokens;
 }
 
 void CompiledPatternLine::AddTry(const Utf16Char* pattern, std::size_t length,
@@ -461,8 +483,14 @@ bool CompiledPatternLine::Matches(const Utf16Char* name, std::size_t length) con
     // Longer than any name Windows gives: read by the line's own rules.
     if (length > kBitSetNameUnits && readsCharacters_ && view.HoldsSurrogate())
         return MatchPatternLine(line_, name) == 1;
-    const int outcome = TriesFrom(0, tryCount_, view);
-    return outcome >= 0 ? MatchesByCharacters(outcome, tryCount_, view) : outcome == kMatched;
+    return (selectsEveryName_ || SideMatches(0, exclusionsFrom_, view)) &&
+           (exclusionsFrom_ == tryCount_ || !SideMatches(exclusionsFrom_, tryCount_, view));
+}
+
+// Whether one of the tries from firstTry to endTry matches.
+bool CompiledPatternLine::SideMatches(int firstTry, int endTry, Name& name) const {
+    const int outcome = TriesFrom(firstTry, endTry, name);
+    return outcome >= 0 ? MatchesByCharacters(outcome, endTry, name) : outcome == kMatched;
 }
 
 // kMatched or kNoMatch for the tries from firstTry to endTry, or the try from which on the

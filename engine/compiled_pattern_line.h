@@ -1,7 +1,7 @@
 // A typed pattern line read once and then applied to every name of a pass. It answers
 // exactly as MatchPatternLine, but a name costs time linear in its length instead of a
 // new reading of the line and a backtracking match for every pattern. The object is about
-// 36 KB of fixed tables (one per pass, not per name); a name whose answer needs a search
+// 34 KB of fixed tables (one per pass, not per name); a name whose answer needs a search
 // takes about 22 KB of stack.
 #pragma once
 
@@ -29,7 +29,8 @@ public:
 
 private:
     // Each token gives its units to its first try and, without a dot, its units and the
-    // dot of ".*" to its second; a token other than the last ends at a separator.
+    // dot of ".*" to its second; a token other than the last ends at a separator. The
+    // selecting and the leaving-out tokens together are no more.
     static constexpr int kMaxTokens = (kMaxLineUnits + 1) / 2;
     static constexpr int kMaxTries = 2 * kMaxTokens;
     static constexpr int kMaxPieceUnits = 2 * kMaxLineUnits + kMaxTokens;
@@ -85,6 +86,8 @@ private:
     class PositionSets;
     class PieceFinder;
 
+    int AddTokens(const Utf16Char* position, const Utf16Char* end);
+    void SearchlessFirst(int firstTry, int endTry);
     void AddTry(const Utf16Char* pattern, std::size_t length, bool nameWithoutDot);
     std::size_t AddPieces(const Utf16Char* pattern, std::size_t length, bool& readsCharacters);
     Utf16Char SymbolFor(std::uint32_t key);
@@ -96,12 +99,17 @@ private:
     bool FitsAnchoredPieces(const Try& attempt, const Name& name) const;
     int TriesFrom(int firstTry, int endTry, Name& name) const;
     int SearchFrom(int firstTry, int endTry, Name& name) const;
+    bool SideMatches(int firstTry, int endTry, Name& name) const;
     bool MatchesByCharacters(int firstTry, int endTry, const Name& name) const;
     std::size_t Decode(const Name& name, Utf16Char* symbols) const;
     bool FindSearchedPieces(const Try& attempt, const Name& name, PieceFinder& finder) const;
     bool PieceAt(const Piece& piece, const Utf16Char* at) const;
 
     int tryCount_ = 0;
+    // The tries of the patterns behind the line's first "|", which leave names out, start
+    // here; the ones before select.
+    int exclusionsFrom_ = 0;
+    bool selectsEveryName_ = false; // a "|" with no pattern in front of it
     int pieceCount_ = 0;
     int pieceUnitCount_ = 0;
     int literalCount_ = 0;

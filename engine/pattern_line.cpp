@@ -4,8 +4,8 @@
 
 namespace {
 
-bool IsSeparator(Utf16Char c) {
-    return c == '\t' || c == ' ';
+bool EndsToken(Utf16Char c) {
+    return c == '\t' || c == ' ' || c == '|';
 }
 
 // One token's tries, as the line's rules form them from the pattern NextLinePattern read.
@@ -25,13 +25,23 @@ bool PatternMatches(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* nam
     return WildcardMatch(pattern, name) == 1;
 }
 
+// Whether a token that starts between position and end matches the name.
+bool AnyPatternMatches(const Utf16Char* position, const Utf16Char* end, const Utf16Char* name) {
+    Utf16Char pattern[kLinePatternRoom];
+    while ((position = NextLinePattern(pattern, position, end)) != nullptr) {
+        if (PatternMatches(pattern, name))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
-const Utf16Char* NextLinePattern(Utf16Char (&pattern)[kLinePatternRoom],
-                                 const Utf16Char* position) {
-    while (IsSeparator(*position))
+const Utf16Char* NextLinePattern(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* position,
+                                 const Utf16Char* end) {
+    while (position != end && EndsToken(*position))
         ++position;
-    if (*position == 0)
+    if (position == end || *position == 0)
         return nullptr;
     int at = 0;
     int cap = kPatternTokenCap;
@@ -40,18 +50,19 @@ const Utf16Char* NextLinePattern(Utf16Char (&pattern)[kLinePatternRoom],
         --cap;
     }
     // A token cut by the cap goes on as the next token.
-    for (; cap > 0 && *position != 0 && !IsSeparator(*position); --cap)
+    for (; cap > 0 && *position != 0 && !EndsToken(*position); --cap)
         pattern[at++] = *position++;
     pattern[at] = 0;
     return position;
 }
 
 int MatchPatternLine(const Utf16Char* patternLine, const Utf16Char* name) {
+    const int bar = FindUnit(patternLine, '|');
+    if (bar < 0)
+        return AnyPatternMatches(patternLine, nullptr, name) ? 1 : 0;
+    const Utf16Char* selectionEnd = patternLine + bar;
     Utf16Char pattern[kLinePatternRoom];
-    const Utf16Char* position = patternLine;
-    while ((position = NextLinePattern(pattern, position)) != nullptr) {
-        if (PatternMatches(pattern, name))
-            return 1;
-    }
-    return 0;
+    const bool selected = NextLinePattern(pattern, patternLine, selectionEnd) == nullptr ||
+                          AnyPatternMatches(patternLine, selectionEnd, name);
+    return selected && !AnyPatternMatches(selectionEnd + 1, nullptr, name) ? 1 : 0;
 }

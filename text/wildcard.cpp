@@ -4,6 +4,9 @@
 
 namespace {
 
+// Units below the surrogates stand for a character each, which compares folded.
+constexpr std::uint16_t kFirstSurrogate = 0xD800;
+
 // The units of the character at at (whose first unit is no terminator, so at[1] can be
 // read): two for a surrogate pair, else one.
 inline int UnitsAt(const Utf16Char* at) {
@@ -16,22 +19,19 @@ inline int UnitsAt(const Utf16Char* at) {
 // Whether the pattern's character at p equals the name's at n (neither a terminator), and
 // how many units each covers. Units other than surrogates compare folded; a surrogate pair
 // equals only the same pair, a surrogate without its partner only itself.
-inline bool SameCharacter(const Utf16Char* p, const Utf16Char* n, int& patternUnits,
-                          int& nameUnits) {
+bool SameCharacter(const Utf16Char* p, const Utf16Char* n, int& patternUnits, int& nameUnits) {
     const auto pc = static_cast<std::uint16_t>(*p);
     const auto nc = static_cast<std::uint16_t>(*n);
-    if (!IsSurrogate(pc) && !IsSurrogate(nc)) {
-        patternUnits = nameUnits = 1;
-        return pc == nc || FoldUnit(pc) == FoldUnit(nc);
-    }
     patternUnits = UnitsAt(p);
     nameUnits = UnitsAt(n);
+    if (!IsSurrogate(pc) && !IsSurrogate(nc))
+        return FoldUnit(pc) == FoldUnit(nc);
     return patternUnits == nameUnits && pc == nc && (patternUnits == 1 || p[1] == n[1]);
 }
 
 // Moves at over the characters that cannot start a match of the pattern's character at
 // literal (no star, no "?", no terminator), stopping at the first that can or at the end.
-inline const Utf16Char* SkipToCandidate(const Utf16Char* at, const Utf16Char* literal) {
+const Utf16Char* SkipToCandidate(const Utf16Char* at, const Utf16Char* literal) {
     const auto wanted = static_cast<std::uint16_t>(*literal);
     if (IsSurrogate(wanted)) {
         int literalUnits = 0;
@@ -40,13 +40,19 @@ inline const Utf16Char* SkipToCandidate(const Utf16Char* at, const Utf16Char* li
             at += nameUnits;
         return at;
     }
-    const std::uint16_t folded = FoldUnit(wanted);
-    for (;;) {
-        const auto unit = static_cast<std::uint16_t>(*at);
-        if (unit == 0 || unit == wanted || (!IsSurrogate(unit) && FoldUnit(unit) == folded))
-            return at;
-        at += IsSurrogate(unit) ? UnitsAt(at) : 1;
+    // Only a unit other than a surrogate can stop the walk, so it never stops inside a pair
+    // and may go unit by unit.
+    if (wanted < 0x80) {
+        const bool letter = (wanted | 0x20) >= 'a' && (wanted | 0x20) <= 'z';
+        const std::uint16_t other = letter ? wanted ^ 0x20 : wanted;
+        while (*at != 0 && *at != wanted && *at != other)
+            ++at;
+        return at;
     }
+    const std::uint16_t folded = FoldUnit(wanted);
+    while (*at != 0 && *at != wanted && FoldUnit(static_cast<std::uint16_t>(*at)) != folded)
+        ++at;
+    return at;
 }
 
 } // namespace
@@ -61,22 +67,32 @@ int WildcardMatch(const Utf16Char* pattern, const Utf16Char* name) {
     const Utf16Char* afterStar = nullptr;
     const Utf16Char* starCoversUpTo = nullptr;
     while (*n != 0) {
-        if (*p == '*') {
+        const auto pc = static_cast<std::uint16_t>(*p);
+        const auto nc = static_cast<std::uint16_t>(*n);
+        if (pc == '*') {
             afterStar = ++p;
             starCoversUpTo = n;
             continue;
         }
-        if (*p == '?') {
+        if (pc < kFirstSurrogate && nc < kFirstSurrogate) {
+            // The pattern's terminator equals no unit of the name, even folded.
+            if (pc == nc || pc == '?' || FoldUnit(pc) == FoldUnit(nc)) {
+                ++p;
+                ++n;
+                continue;
+            }
+        } else if (pc == '?') {
             ++p;
             n += UnitsAt(n);
             continue;
-        }
-        int patternUnits = 0;
-        int nameUnits = 0;
-        if (*p != 0 && SameCharacter(p, n, patternUnits, nameUnits)) {
-            p += patternUnits;
-            n += nameUnits;
-            continue;
+        } else {
+            int patternUnits = 0;
+            int nameUnits = 0;
+            if (SameCharacter(p, n, patternUnits, nameUnits)) {
+                p += patternUnits;
+                n += nameUnits;
+                continue;
+            }
         }
         if (afterStar == nullptr)
             return 0;

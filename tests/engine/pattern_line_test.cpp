@@ -143,6 +143,40 @@ const MatchRow kCharacterRows[] = {
 INSTANTIATE_TEST_SUITE_P(Characters, MatchPatternLineTest, testing::ValuesIn(kCharacterRows),
                          RowLabel());
 
+// Patterns behind the first "|" leave names out; a line without one reads as it always did.
+const MatchRow kExclusionRows[] = {
+    {"TxtButNotOld_memo", U16("*.txt|old*"), U16("memo.txt"), 1},
+    {"TxtButNotOld_OldTxt", U16("*.txt|old*"), U16("old memo.txt"), 0},
+    {"TxtButNotOld_OldDocIsNotSelected", U16("*.txt|old*"), U16("old.doc"), 0},
+    {"BlanksAroundTheBar_memo", U16("*.txt | old* *.bak"), U16("memo.txt"), 1},
+    {"BlanksAroundTheBar_Old", U16("*.txt | old* *.bak"), U16("OLD.TXT"), 0},
+    {"SecondExclusion", U16("*.txt | old* *.bak"), U16("memo.txt.bak"), 0},
+    {"ExtensionsWithoutThumbnails_Photo", U16(".jpg .png | *_thumb*"), U16("cat.png"), 1},
+    {"ExtensionsWithoutThumbnails_Thumbnail", U16(".jpg .png | *_thumb*"), U16("cat_thumb.png"), 0},
+    {"FurtherBarSeparates", U16("*.txt|old*|new*"), U16("new.txt"), 0},
+    {"FurtherBarSeparates_Other", U16("*.txt|old*|new*"), U16("memo.txt"), 1},
+    {"BarEndsAToken", U16("memo|"), U16("memo.txt"), 1},
+    {"BarEndsATokenOnBothSides", U16("*.txt|*.txt"), U16("a.txt"), 0},
+    {"NothingInFront_SelectsTheRest", U16("| *.tmp"), U16("memo.txt"), 1},
+    {"NothingInFront_LeavesOutItsNames", U16("| *.tmp"), U16("x.tmp"), 0},
+    {"OnlyABar_EveryName", U16("|"), U16("memo.txt"), 1},
+    {"OnlyABar_EmptyName", U16("|"), U16(""), 1},
+    {"BlanksAndABar_EveryName", U16(" \t| "), U16("Makefile"), 1},
+    {"TokenMatchingNothingInFrontSelectsNothing", U16("..|x"), U16("Makefile"), 0},
+    {"LeadingDotBehindTheBar", U16("*|.tmp"), U16("a.tmp"), 0},
+    {"SecondTryBehindTheBar", U16("*|readme"), U16("README.md"), 0},
+    {"TrailingDotBehindTheBar_NoDot", U16("*|a*."), U16("abc"), 0},
+    {"TrailingDotBehindTheBar_Dot", U16("*|a*."), U16("abc.txt"), 1},
+    {"QuestionBehindTheBarTakesAPair", U16("*|?.txt"), U16("😀.txt"), 0},
+    {"FullWidthBarIsNoBar", U16("*.txt｜old*"), U16("old.txt"), 0},
+    {"NoBar_LineAsBefore", U16("*.txt .doc readme"), U16("readme.md"), 1},
+    {"NoBar_EmptyLineSelectsNothing", U16(""), U16("memo.txt"), 0},
+    {"NoBar_BlanksSelectNothing", U16(" \t "), U16("memo.txt"), 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Exclusions, MatchPatternLineTest, testing::ValuesIn(kExclusionRows),
+                         RowLabel());
+
 // Each row compiles a line once; reused, a compiled line matches by the newest one only.
 TEST(CompiledPatternLine, ANewLineReplacesTheOldOne) {
     const Text emojiName = U16("a😀");
@@ -150,6 +184,9 @@ TEST(CompiledPatternLine, ANewLineReplacesTheOldOne) {
     compiled.Compile(U16("*.txt .doc readme ?😀"));
     EXPECT_TRUE(compiled.Matches(U16("a.txt")));
     EXPECT_TRUE(compiled.Matches(emojiName.c_str()));
+    compiled.Compile(U16("|*.xls"));
+    EXPECT_TRUE(compiled.Matches(U16("a.txt")));
+    EXPECT_FALSE(compiled.Matches(U16("c.xls")));
     compiled.Compile(U16("*.xls"));
     EXPECT_FALSE(compiled.Matches(U16("a.txt")));
     EXPECT_FALSE(compiled.Matches(emojiName.c_str()));
@@ -267,9 +304,9 @@ Text Pick(std::mt19937& random, const std::vector<Text>& from) {
 
 TEST(MatchPatternLineProperty, AgreesWithTheRulesOnRandomLines) {
     std::mt19937 random(1969);
-    const std::vector<Text> lineCharacters = {U16("*"),  U16("?"), U16("."),     U16("."), U16(" "),
-                                              U16("\t"), U16("a"), U16("A"),     U16("b"), U16("é"),
-                                              U16("表"), U16("😀"), U16("\xD83D")};
+    const std::vector<Text> lineCharacters = {U16("*"), U16("?"),  U16("."), U16("."),     U16(" "),
+                                              U16("|"), U16("\t"), U16("a"), U16("A"),     U16("b"),
+                                              U16("é"), U16("表"), U16("😀"), U16("\xD83D")};
     const std::vector<Text> nameCharacters = {U16("."), U16("."),  U16("a"), U16("A"),     U16("b"),
                                               U16("É"), U16("表"), U16("😀"), U16("\xDE00")};
     int matches = 0;
@@ -300,7 +337,7 @@ TEST(CompiledPatternLineProperty, AnswersAsMatchPatternLine) {
     // surrogates.
     const std::vector<Text> lineCharacters = {
         U16("*"),  U16("*"),  U16("?"), U16("?"),      U16("."),     U16("."), U16(" "),  U16("\t"),
-        U16("\t"), U16("a"),  U16("A"), U16("b"),      U16("B"),     U16("z"), U16("Z"),  U16("@"),
+        U16("|"),  U16("a"),  U16("A"), U16("b"),      U16("B"),     U16("z"), U16("Z"),  U16("@"),
         U16("["),  U16("\\"), U16("é"), U16("Ѐ"),      U16("ÿ"),     U16("ς"), U16("表"), U16("ア"),
         U16("ａ"), U16("😀"),  U16("😁"), U16("\xD83D"), U16("\xDE00")};
     const std::vector<Text> nameCharacters = {
@@ -325,7 +362,9 @@ TEST(CompiledPatternLineProperty, AnswersAsMatchPatternLine) {
         for (int n = 0; n < kNamesPerLine; ++n) {
             Text name;
             for (std::size_t at = random() % (line.size() + 1);
-                 n % 2 == 0 && at < line.size() && line[at] != ' ' && line[at] != '\t'; ++at) {
+                 n % 2 == 0 && at < line.size() && line[at] != ' ' && line[at] != '\t' &&
+                 line[at] != '|';
+                 ++at) {
                 if (line[at] == '*') {
                     for (std::size_t fill = length(4, 240); fill > 0; --fill)
                         name += Pick(random, nameCharacters);

@@ -1,6 +1,7 @@
-// The pattern-line rules read independently of the production code: tokens split with
-// std::basic_string, each tried with the recursive definition of the wildcard match. Slow,
-// and only fit for short lines and names; tests and fuzzers hold MatchPatternLine against it.
+// The pattern-line rules read independently of the production code: the line cut at its
+// first "|", tokens split with std::basic_string, each tried with the recursive definition of
+// the wildcard match. Slow, and only fit for short lines and names; tests and fuzzers hold
+// MatchPatternLine against it.
 #pragma once
 
 #include "tests/text/recursive_wildcard.h"
@@ -10,12 +11,13 @@
 
 namespace reference {
 
-inline int ReferenceMatchPatternLine(const testtext::Text& line, const testtext::Text& name) {
-    using testtext::Text;
+using testtext::Text;
+
+inline std::deque<Text> Tokens(const Text& side, const Text& separators) {
     std::deque<Text> tokens;
     Text current;
-    for (Utf16Char c : line) {
-        if (c == ' ' || c == '\t') {
+    for (Utf16Char c : side) {
+        if (separators.find(c) != Text::npos) {
             if (!current.empty())
                 tokens.push_back(current);
             current.clear();
@@ -25,7 +27,10 @@ inline int ReferenceMatchPatternLine(const testtext::Text& line, const testtext:
     }
     if (!current.empty())
         tokens.push_back(current);
+    return tokens;
+}
 
+inline bool AnyTokenMatches(std::deque<Text> tokens, const Text& name) {
     while (!tokens.empty()) {
         Text token = tokens.front();
         tokens.pop_front();
@@ -41,18 +46,28 @@ inline int ReferenceMatchPatternLine(const testtext::Text& line, const testtext:
         };
         if (pattern.find('.') == Text::npos) {
             if (matches(pattern))
-                return 1;
+                return true;
             pattern += U16(".*");
         }
         if (pattern.back() == '.') {
             pattern.pop_back();
             if (matches(pattern) && name.find('.') == Text::npos)
-                return 1;
+                return true;
         } else if (matches(pattern)) {
-            return 1;
+            return true;
         }
     }
-    return 0;
+    return false;
+}
+
+inline int ReferenceMatchPatternLine(const Text& line, const Text& name) {
+    const std::size_t bar = line.find('|');
+    const std::deque<Text> selecting = Tokens(line.substr(0, bar), U16(" \t"));
+    if (bar == Text::npos)
+        return AnyTokenMatches(selecting, name) ? 1 : 0;
+    const bool selected = selecting.empty() || AnyTokenMatches(selecting, name);
+    const bool leftOut = AnyTokenMatches(Tokens(line.substr(bar + 1), U16(" \t|")), name);
+    return selected && !leftOut ? 1 : 0;
 }
 
 } // namespace reference

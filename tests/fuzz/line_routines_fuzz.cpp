@@ -35,30 +35,38 @@ template <typename Char> std::unique_ptr<Char[]> ExactCopy(const std::basic_stri
     return copy;
 }
 
-bool IsSeparator(Utf16Char c) {
-    return c == ' ' || c == '\t';
+bool EndsToken(Utf16Char c) {
+    return c == ' ' || c == '\t' || c == '|';
 }
 
-void CheckNextLinePattern(const Text& line) {
-    auto source = ExactCopy(line);
+// The tokens of one side of the line, from position up to end (null: the line's end).
+void CheckSide(const Utf16Char* position, const Utf16Char* end, const Utf16Char* lineEnd) {
     // Exactly the room the routine takes.
     std::unique_ptr<Utf16Char[][kLinePatternRoom]> pattern(new Utf16Char[1][kLinePatternRoom]);
-    const Utf16Char* at = source.get();
-    const Utf16Char* const end = source.get() + line.size();
+    const Utf16Char* const start = position;
+    const Utf16Char* const sideEnd = end != nullptr ? end : lineEnd;
     std::size_t tokens = 0;
-    while ((at = NextLinePattern(pattern[0], at)) != nullptr) {
-        Require(at > source.get() && at <= end, "NextLinePattern stays inside the line");
+    while ((position = NextLinePattern(pattern[0], position, end)) != nullptr) {
+        Require(position > start && position <= sideEnd, "NextLinePattern stays inside its side");
         const Text token = pattern[0];
         const std::size_t star = token[0] == '*' && token.size() > 1 && token[1] == '.' ? 1 : 0;
         Require(token.size() > star && token.size() <= kPatternTokenCap, "token length");
         for (std::size_t i = star; i < token.size(); ++i)
-            Require(!IsSeparator(token[i]), "no separator in a token");
-        Require(++tokens <= line.size(), "every call moves forward");
+            Require(!EndsToken(token[i]), "no separator in a token");
+        Require(++tokens <= static_cast<std::size_t>(sideEnd - start), "every call moves forward");
     }
+}
+
+void CheckNextLinePattern(const Text& line) {
+    auto source = ExactCopy(line);
+    const Utf16Char* const lineEnd = source.get() + line.size();
+    const int bar = FindUnit(source.get(), '|');
+    Require(bar == static_cast<int>(line.find('|')) || (bar == -1 && line.find('|') == Text::npos),
+            "FindUnit finds the first bar");
+    CheckSide(source.get(), bar < 0 ? nullptr : source.get() + bar, lineEnd);
+    if (bar >= 0)
+        CheckSide(source.get() + bar + 1, nullptr, lineEnd);
     Require(line == source.get(), "line unchanged");
-    const int dot = FindUnit(source.get(), '.');
-    Require(dot == static_cast<int>(line.find('.')) || (dot == -1 && line.find('.') == Text::npos),
-            "FindUnit finds the first dot");
 }
 
 void CheckPathRoutines(const std::string& path) {
