@@ -7,6 +7,7 @@
 #include "engine/compiled_pattern_line.h"
 #include "engine/pattern_line.h"
 #include "tests/text/recursive_wildcard.h"
+#include "bench/utf8_text.h"
 #include "tests/text/utf16_text.h"
 #include "text/wildcard.h"
 
@@ -89,7 +90,7 @@ std::vector<Text> RealisticNames(std::size_t count, NameKind kind) {
             break;
         }
         name += extensions[next(20)];
-        names.push_back(testtext::FromUtf8(name));
+        names.push_back(utf8::ToUtf16(name));
     }
     return names;
 }
@@ -175,11 +176,11 @@ int Fnmatch(const char* pattern, const char* name) {
 
 void TypicalLines(NameKind kind, const char* title) {
     const std::vector<Text> generated = RealisticNames(100000, kind);
-    std::vector<std::string> utf8;
+    std::vector<std::string> generatedUtf8;
     for (const Text& name : generated)
-        utf8.push_back(testtext::ToUtf8(name));
+        generatedUtf8.push_back(utf8::FromUtf16(name));
     const Names16 packed(generated);
-    const Names8 packedUtf8(utf8);
+    const Names8 packedUtf8(generatedUtf8);
     const std::vector<Names16::Name>& names = packed.names;
     const std::vector<Names8::Name>& utf8Names = packedUtf8.names;
     std::printf("Typical lines over %zu generated %s (ns per name; matches in brackets)\n\n",
@@ -220,7 +221,7 @@ void TypicalLines(NameKind kind, const char* title) {
         if (row.singlePattern != nullptr && Text(row.line) == U16("*.txt"))
             compiledTxt = once;
         std::printf("  %-18s %8.1f [%5d] %8.1f [%5d] %6.2f %8.1f",
-                    testtext::ToUtf8(row.line).c_str(), line, lineHits, once, compiledHits,
+                    utf8::FromUtf16(row.line).c_str(), line, lineHits, once, compiledHits,
                     once / line, withLength);
         if (compiledHits != lineHits || lengthHits != lineHits)
             std::printf(" MISMATCH");
@@ -239,7 +240,7 @@ void TypicalLines(NameKind kind, const char* title) {
                     return reference::RecursiveWildcardMatch(pattern, name.c_str());
                 },
                 &hits[1]);
-            const std::string utf8Pattern = testtext::ToUtf8(pattern);
+            const std::string utf8Pattern = utf8::FromUtf16(pattern);
             const double glibc = NanosecondsPerName<Names8::Name>(
                 utf8Names,
                 [&utf8Pattern](const Names8::Name& name) {
@@ -332,7 +333,7 @@ void WorstCaseFamily(const Family& family, Slowest* slowest) {
     bool recursiveOn = true;
     bool fnmatchOn = family.bytesAnswerAlike;
     const Utf16Char* name = family.name.c_str();
-    const std::string utf8Name = testtext::ToUtf8(family.name);
+    const std::string utf8Name = utf8::FromUtf16(family.name);
     for (int k : family.sizes) {
         const Text text = family.pattern(k);
         const Utf16Char* pattern = text.c_str();
@@ -365,7 +366,7 @@ void WorstCaseFamily(const Family& family, Slowest* slowest) {
         }
         if (fnmatchOn) {
             int glibcResult = 0;
-            const std::string utf8Pattern = testtext::ToUtf8(text);
+            const std::string utf8Pattern = utf8::FromUtf16(text);
             const double us = MicrosecondsPerCall(
                 [&] { return Fnmatch(utf8Pattern.c_str(), utf8Name.c_str()); }, &glibcResult);
             std::printf(" %9.2f [%d]", us, glibcResult);

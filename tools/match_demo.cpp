@@ -3,7 +3,7 @@
 // and the lines typed on the terminal are read as UTF-8 and matched in UTF-16, as Windows
 // holds names; the conversion is done here, whatever the locale.
 #include "engine/pattern_line.h"
-#include "tests/text/utf16_text.h"
+#include "bench/utf8_text.h"
 
 #include <dirent.h>
 
@@ -69,10 +69,10 @@ int main(int argc, char** argv) {
     PrintRows(names, "  ");
 
     for (int i = 2; i < argc; ++i) {
-        const testtext::Text line = testtext::FromUtf8(argv[i]);
+        const utf8::Text line = utf8::ToUtf16(argv[i]);
         std::vector<std::string> selected;
         for (const std::string& name : names) {
-            if (MatchPatternLine(line.c_str(), testtext::FromUtf8(name).c_str()) == 1)
+            if (MatchPatternLine(line.c_str(), utf8::ToUtf16(name).c_str()) == 1)
                 selected.push_back(name);
         }
         std::printf("Line \"%s\" selects %zu of %zu:\n", Printable(argv[i]).c_str(),

@@ -1,6 +1,5 @@
 #include "text/case_fold.h"
 #include "text/case_fold_table.h"
-#include "text/utf16.h"
 
 #include "tests/support/row_label.h"
 #include "tests/text/utf16_text.h"
@@ -10,10 +9,6 @@
 #include <vector>
 
 namespace {
-
-using testtext::Text;
-
-// ---------------------------------------------------------------- FoldUnit, CasePartner
 
 // A unit and its case partner (itself when it has none): the lower-case letter of a pair
 // first, which folds to the upper-case one.
@@ -81,36 +76,5 @@ TEST(FoldUnit, EveryUnitFoldsAsTheTableSays) {
     for (unsigned value = 0; value < 0x10000; ++value)
         ASSERT_LE(unitsPerValue[value], 2) << std::hex << value;
 }
-
-// ---------------------------------------------------------------- FindUnit, Utf16Length
-
-struct FindRow {
-    const char* label;
-    Text text;
-    Utf16Char unit;
-    int expected;
-};
-
-class FindUnitTest : public testing::TestWithParam<FindRow> {};
-
-TEST_P(FindUnitTest, FindsTheFirstOccurrence) {
-    const FindRow& row = GetParam();
-    EXPECT_EQ(FindUnit(row.text.c_str(), row.unit), row.expected);
-    EXPECT_EQ(Utf16Length(row.text.c_str()), row.text.size());
-}
-
-const FindRow kFindRows[] = {
-    {"First", U16("a.b.c"), '.', 1},
-    {"AtTheStart", U16(".a"), '.', 0},
-    {"AtTheEnd", U16("abc."), '.', 3},
-    {"Missing", U16("abc"), '.', -1},
-    {"EmptyText", U16(""), '.', -1},
-    {"TerminatorIsNeverFound", U16("abc"), 0, -1},
-    {"CaseSensitive", U16("ABC"), 'b', -1},
-    {"BehindAKanji", U16("表.txt"), '.', 1},
-    {"BehindAPairOfTwoUnits", U16("😀.txt"), '.', 2},
-};
-
-INSTANTIATE_TEST_SUITE_P(Texts, FindUnitTest, testing::ValuesIn(kFindRows), RowLabel());
 
 } // namespace
