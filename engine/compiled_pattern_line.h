@@ -12,7 +12,8 @@
 
 class CompiledPatternLine {
 public:
-    // The longest line taken whole: the 260 units that the record's 261-unit field holds.
+    // The longest line taken whole: the 260 characters that the record's 261-character field
+    // holds.
     static constexpr int kMaxLineUnits = 260;
 
     // Reads the line's patterns, replacing what was compiled before. A longer line is read
