@@ -1,70 +1,105 @@
 #include "engine/compiled_pattern_line.h"
 
 #include "engine/pattern_line.h"
-#include "text/wildcard.h"
+#include "text/case_fold.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
-#include <limits>
+
+static_assert(sizeof(Utf16Char) == 2, "four units make one word of the anchored pieces");
 
 namespace {
 
-// Names up to this many bytes are searched through bit sets of their positions; the
-// list view never hands over longer ones.
+// Names up to this many units are searched through bit sets of their positions, and read
+// by characters in place; the list view never hands over longer ones.
 constexpr int kNameWords = 5;
-constexpr std::size_t kBitSetNameBytes = 64 * kNameWords;
+constexpr std::size_t kBitSetNameUnits = 64 * kNameWords;
 // A piece holds at most a token, its star and ".*"'s dot.
 constexpr int kMaxPieceWords = (kPatternTokenCap + 2 + 63) / 64;
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+constexpr int kMatched = -1;
+constexpr int kNoMatch = -2;
+// A surrogate character's symbol lies in the surrogate range, where no unit of a name read
+// by characters can stand for itself.
+constexpr unsigned kFirstSymbol = 0xD800;
 
-// Folded piece bytes placed at the given offset of an eight-byte window: the value and
-// mask that a word of name bytes is compared with. A letter ignores the case bit
-// (the folded letter is upper case, and only a letter differs from a letter by that bit
-// alone); "?" ignores the byte; the window's other bytes are ignored as well.
-void WordOfPiece(const unsigned char* folded, int count, int offset, std::uint64_t* value,
-                 std::uint64_t* mask) {
-    unsigned char values[8] = {};
-    unsigned char masks[8] = {};
+bool HoldsUnit(const Utf16Char* text, std::size_t length, Utf16Char unit) {
+    return std::find(text, text + length, unit) != text + length;
+}
+
+std::uint32_t PairKey(unsigned high, unsigned low) {
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+
+// Piece units placed at the given offset of a four-unit window: the value and mask that a
+// word of name units is compared with. "?" and the window's other units are ignored; a
+// letter whose partner differs only in the case bit ignores that bit. Returns false when a
+// letter with another partner had to be ignored as well, so that the word alone cannot
+// decide.
+bool WordOfPiece(const Utf16Char* units, const Utf16Char* alternatives, int count, int offset,
+                 std::uint64_t* value, std::uint64_t* mask) {
+    std::uint16_t values[4] = {};
+    std::uint16_t masks[4] = {};
+    bool decides = true;
     for (int i = 0; i < count; ++i) {
-        const unsigned char c = folded[i];
-        if (c == '?')
+        const auto unit = static_cast<std::uint16_t>(units[i]);
+        const auto alternative = static_cast<std::uint16_t>(alternatives[i]);
+        if (unit == '?') {
             continue;
-        values[offset + i] = c;
-        masks[offset + i] = c >= 'A' && c <= 'Z' ? 0xDF : 0xFF;
+        } else if (alternative == unit) {
+            values[offset + i] = unit;
+            masks[offset + i] = 0xFFFF;
+        } else if ((alternative ^ unit) == 0x20) {
+            values[offset + i] = static_cast<std::uint16_t>(unit & 0xFFDF);
+            masks[offset + i] = 0xFFDF;
+        } else {
+            decides = false;
+        }
     }
     std::memcpy(value, values, 8);
     std::memcpy(mask, masks, 8);
+    return decides;
 }
 
 } // namespace
 
 struct CompiledPatternLine::Name {
-    const unsigned char* bytes;
+    const Utf16Char* units;
     std::size_t length;
-    int holdsDot; // -1 until asked
+    int holdsDot;       // -1 until asked
+    int holdsSurrogate; // -1 until asked; 0 for a name already read by characters
 
     bool HoldsDot() {
         if (holdsDot < 0)
-            holdsDot = std::memchr(bytes, '.', length) != nullptr ? 1 : 0;
+            holdsDot = HoldsUnit(units, length, '.') ? 1 : 0;
         return holdsDot == 1;
+    }
+    bool HoldsSurrogate() {
+        if (holdsSurrogate < 0) {
+            holdsSurrogate =
+                std::any_of(units, units + length, [](Utf16Char unit) { return IsSurrogate(unit); })
+                    ? 1
+                    : 0;
+        }
+        return holdsSurrogate == 1;
     }
 };
 
-// For each byte class of the searched pieces, the set of name positions that hold it.
+// For each unit class of the searched pieces, the set of name positions that hold it.
 // A piece then occurs at the positions where every one of its literals, shifted by its
 // offset, finds its class: a few word operations per literal, whatever the name holds.
 class CompiledPatternLine::PositionSets {
 public:
-    void Build(const Name& name, const std::uint8_t* byteClass, int classCount, int literalWords) {
-        const int words = static_cast<int>((name.length + 63) / 64) + literalWords;
-        for (int c = 1; c <= classCount; ++c) {
+    void Build(const Name& name, const CompiledPatternLine& line) {
+        const int words = static_cast<int>((name.length + 63) / 64) + line.literalWords_;
+        for (int c = 1; c <= line.searchClassCount_; ++c) {
             for (int w = 0; w < words; ++w)
                 rows_[c][w] = 0;
         }
         for (std::size_t i = 0; i < name.length; ++i) {
-            const int c = byteClass[name.bytes[i]];
+            const int c = line.ClassOf(name.units[i]);
             if (c != 0)
                 rows_[c][i / 64] |= std::uint64_t{1} << (i % 64);
         }
@@ -93,7 +128,7 @@ public:
 private:
     // Bit t tells whether position 64 * w + t + (the literal's offset) holds its class.
     std::uint64_t Shifted(const Literal& literal, std::size_t w) const {
-        const std::uint64_t* row = rows_[literal.byteClass] + w + literal.word;
+        const std::uint64_t* row = rows_[literal.unitClass] + w + literal.word;
         return (row[0] >> literal.shift) | ((row[1] << 1) << (63 - literal.shift));
     }
 
@@ -103,11 +138,11 @@ private:
 
 // Finds the searched pieces in one name: by plain comparison while that stays cheap, as
 // it does for ordinary lines and names, and through the position sets once it has cost a
-// few comparisons per name byte. Names longer than the sets cover are only compared.
+// few comparisons per name unit. Names longer than the sets cover are only compared.
 class CompiledPatternLine::PieceFinder {
 public:
     PieceFinder(const CompiledPatternLine& line, const Name& name)
-        : line_(line), name_(name), budget_(name.length <= kBitSetNameBytes
+        : line_(line), name_(name), budget_(name.length <= kBitSetNameUnits
                                                 ? 2 * static_cast<std::ptrdiff_t>(name.length) + 16
                                                 : PTRDIFF_MAX) {}
 
@@ -117,7 +152,7 @@ public:
             const std::size_t found = Compare(piece, start, end);
             if (found != kGaveUp)
                 return found;
-            sets_.Build(name_, line_.byteClass_, line_.searchClassCount_, line_.literalWords_);
+            sets_.Build(name_, line_);
             setsBuilt_ = true;
         }
         return sets_.Find(line_.literals_ + piece.firstLiteral, piece.literalCount, piece.length,
@@ -128,17 +163,15 @@ private:
     static constexpr std::size_t kGaveUp = kNotFound - 1;
 
     std::size_t Compare(const Piece& piece, std::size_t start, std::size_t end) {
-        const unsigned char* bytes = line_.pieceBytes_ + piece.firstByte;
+        const Utf16Char* units = line_.pieceUnits_ + piece.firstUnit;
+        const Utf16Char* alternatives = line_.pieceAlternatives_ + piece.firstUnit;
         const int length = piece.length;
         if (end - start < static_cast<std::size_t>(length))
             return kNotFound;
         const std::size_t last = end - static_cast<std::size_t>(length);
-        // A name byte b can start the piece where ((b ^ first) & firstMask) is 0.
-        const unsigned char first = bytes[0];
-        const unsigned char firstMask = first == '?'                   ? 0
-                                        : first >= 'A' && first <= 'Z' ? 0xDF
-                                                                       : 0xFF;
-        const unsigned char* name = name_.bytes;
+        const Utf16Char first = units[0];
+        const Utf16Char firstAlternative = alternatives[0];
+        const Utf16Char* name = name_.units;
         std::ptrdiff_t budget = budget_;
         std::size_t found = kNotFound;
         std::size_t at = start;
@@ -149,13 +182,16 @@ private:
             }
             const std::size_t stop = std::min(last + 1, at + static_cast<std::size_t>(budget));
             const std::size_t from = at;
-            while (at < stop && ((name[at] ^ first) & firstMask) != 0)
-                ++at;
+            if (first != '?') {
+                while (at < stop && name[at] != first && name[at] != firstAlternative)
+                    ++at;
+            }
             budget -= static_cast<std::ptrdiff_t>(at - from);
             if (at == stop)
                 continue;
             int i = 1;
-            while (i < length && (bytes[i] == '?' || bytes[i] == kFold.folded[name[at + i]]))
+            while (i < length &&
+                   (units[i] == '?' || units[i] == name[at + i] || alternatives[i] == name[at + i]))
                 ++i;
             if (i == length) {
                 found = at;
@@ -175,32 +211,61 @@ private:
     PositionSets sets_;
 };
 
-bool CompiledPatternLine::Compile(const char* patternLine) {
+bool CompiledPatternLine::Compile(const Utf16Char* patternLine) {
     tryCount_ = 0;
+    exclusionsFrom_ = 0;
+    selectsEveryName_ = false;
     pieceCount_ = 0;
-    pieceByteCount_ = 0;
+    pieceUnitCount_ = 0;
     literalCount_ = 0;
     searchClassCount_ = 0;
     literalWords_ = 0;
-    std::memset(byteClass_, 0, sizeof byteClass_);
+    surrogateCount_ = 0;
+    std::memset(unitClass_, 0, sizeof unitClass_);
+    std::memset(wideClass_, 0, sizeof wideClass_);
 
-    char line[kMaxLineBytes + 1];
     int lineLength = 0;
-    while (lineLength < kMaxLineBytes && patternLine[lineLength] != '\0') {
-        line[lineLength] = patternLine[lineLength];
+    while (lineLength < kMaxLineUnits && patternLine[lineLength] != 0) {
+        line_[lineLength] = patternLine[lineLength];
         ++lineLength;
     }
-    line[lineLength] = '\0';
+    line_[lineLength] = 0;
 
-    // The tokens and working patterns exactly as MatchPatternLine forms them.
-    char pattern[kLinePatternRoom];
-    const char* position = line;
-    for (;;) {
-        position = NextLinePattern(pattern, position);
-        if (position == nullptr)
-            break;
-        std::size_t length = std::strlen(pattern);
-        if (std::memchr(pattern, '.', length) == nullptr) {
+    const int bar = FindUnit(line_, '|');
+    const int selectingTokens = AddTokens(line_, bar < 0 ? nullptr : line_ + bar);
+    selectsEveryName_ = bar >= 0 && selectingTokens == 0;
+    exclusionsFrom_ = tryCount_;
+    if (bar >= 0)
+        AddTokens(line_ + bar + 1, nullptr);
+    SearchlessFirst(0, exclusionsFrom_);
+    SearchlessFirst(exclusionsFrom_, tryCount_);
+    readsCharacters_ = std::any_of(tries_, tries_ + tryCount_,
+                                   [](const Try& attempt) { return attempt.readsCharacters; });
+    std::sort(surrogates_, surrogates_ + surrogateCount_,
+              [](const SurrogateSymbol& a, const SurrogateSymbol& b) { return a.key < b.key; });
+    unmatchedSymbol_ = static_cast<Utf16Char>(kFirstSymbol + surrogateCount_);
+    return patternLine[lineLength] == 0;
+}
+
+// Within a side the answer is the same in any order; tries that need no search go first,
+// so that a name they decide never pays for the position sets. Nothing is allocated.
+void CompiledPatternLine::SearchlessFirst(int firstTry, int endTry) {
+    int placed = firstTry;
+    for (int t = firstTry; t < endTry; ++t) {
+        if (tries_[t].searchedPieces == 0)
+            std::rotate(tries_ + placed++, tries_ + t, tries_ + t + 1);
+    }
+}
+
+// The tries of the tokens that start between position and end, exactly as MatchPatternLine
+// forms them; returns how many tokens there were.
+int CompiledPatternLine::AddTokens(const Utf16Char* position, const Utf16Char* end) {
+    int tokens = 0;
+    Utf16Char pattern[kLinePatternRoom];
+    while ((position = NextLinePattern(pattern, position, end)) != nullptr) {
+        ++tokens;
+        std::size_t length = Utf16Length(pattern);
+        if (!HoldsUnit(pattern, length, '.')) {
             AddTry(pattern, length, false);
             // Behind a star, ".*" narrows the try it extends: the second try adds nothing.
             if (pattern[length - 1] == '*')
@@ -213,30 +278,21 @@ bool CompiledPatternLine::Compile(const char* patternLine) {
         else
             AddTry(pattern, length, false);
     }
-    // The answer is the same in any order; tries that need no search go first, so that
-    // a name they decide never pays for the position sets.
-    Try ordered[kMaxTries];
-    int orderedCount = 0;
-    for (const bool searched : {false, true}) {
-        for (int t = 0; t < tryCount_; ++t) {
-            if ((tries_[t].searchedPieces != 0) == searched)
-                ordered[orderedCount++] = tries_[t];
-        }
-    }
-    std::copy(ordered, ordered + orderedCount, tries_);
-    return patternLine[lineLength] == '\0';
+    return tokens;
 }
 
-void CompiledPatternLine::AddTry(const char* pattern, std::size_t length, bool nameWithoutDot) {
+void CompiledPatternLine::AddTry(const Utf16Char* pattern, std::size_t length,
+                                 bool nameWithoutDot) {
     // A dot that the pattern needs and the dot rule forbids: the try never matches.
-    if (nameWithoutDot && std::memchr(pattern, '.', length) != nullptr)
+    if (nameWithoutDot && HoldsUnit(pattern, length, '.'))
         return;
     assert(tryCount_ < kMaxTries);
     Try& attempt = tries_[tryCount_++];
     attempt.firstPiece = static_cast<std::uint16_t>(pieceCount_);
-    attempt.hasStar = std::memchr(pattern, '*', length) != nullptr;
+    attempt.hasStar = HoldsUnit(pattern, length, '*');
     attempt.nameWithoutDot = nameWithoutDot;
-    attempt.minLength = AddPieces(pattern, length);
+    attempt.readsCharacters = false;
+    attempt.minLength = AddPieces(pattern, length, attempt.readsCharacters);
     attempt.pieceCount = static_cast<std::uint16_t>(pieceCount_ - attempt.firstPiece);
     // So that length - minLength > extraLength also rejects a name shorter than minLength.
     attempt.extraLength = attempt.hasStar ? static_cast<std::size_t>(-1) - attempt.minLength : 0;
@@ -246,28 +302,57 @@ void CompiledPatternLine::AddTry(const char* pattern, std::size_t length, bool n
                  attempt.hasStar && pattern[length - 1] != '*');
 }
 
-// The pattern's pieces, folded, behind the pieces of the tries before; returns the bytes they
-// cover together.
-std::size_t CompiledPatternLine::AddPieces(const char* pattern, std::size_t length) {
+// The pattern's pieces, folded, behind the pieces of the tries before; returns the
+// characters they cover together.
+std::size_t CompiledPatternLine::AddPieces(const Utf16Char* pattern, std::size_t length,
+                                           bool& readsCharacters) {
     std::size_t minLength = 0;
     for (std::size_t at = 0; at < length;) {
         if (pattern[at] == '*') {
             ++at;
             continue;
         }
-        assert(pieceCount_ < kMaxPieceBytes);
+        assert(pieceCount_ < kMaxPieceUnits);
         Piece& piece = pieces_[pieceCount_++];
-        piece.firstByte = static_cast<std::uint16_t>(pieceByteCount_);
-        for (; at < length && pattern[at] != '*'; ++at) {
-            assert(pieceByteCount_ < kMaxPieceBytes);
-            pieceBytes_[pieceByteCount_++] = kFold.folded[static_cast<unsigned char>(pattern[at])];
+        piece.firstUnit = static_cast<std::uint16_t>(pieceUnitCount_);
+        while (at < length && pattern[at] != '*') {
+            const auto unit = static_cast<std::uint16_t>(pattern[at++]);
+            Utf16Char symbol = unit;
+            Utf16Char alternative = unit;
+            if (IsSurrogate(unit)) {
+                std::uint32_t key = unit;
+                if (IsHighSurrogate(unit) && at < length && IsLowSurrogate(pattern[at]))
+                    key = PairKey(unit, static_cast<unsigned>(pattern[at++]));
+                symbol = alternative = SymbolFor(key);
+                readsCharacters = true;
+            } else {
+                symbol = FoldUnit(unit);
+                alternative = CasePartner(static_cast<std::uint16_t>(symbol));
+                readsCharacters = readsCharacters || unit == '?';
+            }
+            assert(pieceUnitCount_ < kMaxPieceUnits);
+            pieceUnits_[pieceUnitCount_] = symbol;
+            pieceAlternatives_[pieceUnitCount_++] = alternative;
         }
-        piece.length = static_cast<std::uint16_t>(pieceByteCount_ - piece.firstByte);
+        piece.length = static_cast<std::uint16_t>(pieceUnitCount_ - piece.firstUnit);
         piece.firstLiteral = 0;
         piece.literalCount = 0;
         minLength += piece.length;
     }
     return minLength;
+}
+
+// The same surrogate character always gets the same symbol; the keys are sorted once the
+// line is read.
+Utf16Char CompiledPatternLine::SymbolFor(std::uint32_t key) {
+    for (int s = 0; s < surrogateCount_; ++s) {
+        if (surrogates_[s].key == key)
+            return surrogates_[s].symbol;
+    }
+    assert(surrogateCount_ < kMaxLineUnits);
+    const auto symbol = static_cast<Utf16Char>(kFirstSymbol + surrogateCount_);
+    surrogates_[surrogateCount_++] = {key, symbol};
+    return symbol;
 }
 
 // Sets the words of the pieces anchored at either end of the name; the pieces between them
@@ -278,22 +363,24 @@ void CompiledPatternLine::AnchorPieces(Try& attempt, bool startPiece, bool endPi
     attempt.startLength = 0;
     attempt.endLength = 0;
     attempt.startValue = attempt.startMask = attempt.endValue = attempt.endMask = 0;
+    bool decides = true;
     if (startPiece) {
         const Piece& piece = pieces_[first++];
         attempt.startLength = piece.length;
-        WordOfPiece(pieceBytes_ + piece.firstByte, std::min<int>(piece.length, 8), 0,
-                    &attempt.startValue, &attempt.startMask);
+        decides =
+            WordOfPiece(pieceUnits_ + piece.firstUnit, pieceAlternatives_ + piece.firstUnit,
+                        std::min<int>(piece.length, 4), 0, &attempt.startValue, &attempt.startMask);
     }
     if (endPiece) {
         const Piece& piece = pieces_[--end];
-        const int tail = std::min<int>(piece.length, 8);
+        const int tail = std::min<int>(piece.length, 4);
+        const int from = piece.firstUnit + piece.length - tail;
         attempt.endLength = piece.length;
-        WordOfPiece(pieceBytes_ + piece.firstByte + piece.length - tail, tail, 8 - tail,
-                    &attempt.endValue, &attempt.endMask);
+        decides = WordOfPiece(pieceUnits_ + from, pieceAlternatives_ + from, tail, 4 - tail,
+                              &attempt.endValue, &attempt.endMask) &&
+                  decides;
     }
-    attempt.wordsFrom = std::max(attempt.startLength, attempt.endLength) <= 8
-                            ? 8
-                            : std::numeric_limits<std::size_t>::max();
+    attempt.wordsDecide = decides && std::max(attempt.startLength, attempt.endLength) <= 4;
     for (int p = first; p < end; ++p)
         AddLiterals(pieces_[p]);
     attempt.searchedPieces = static_cast<std::uint16_t>(end - first);
@@ -302,31 +389,56 @@ void CompiledPatternLine::AnchorPieces(Try& attempt, bool startPiece, bool endPi
 void CompiledPatternLine::AddLiterals(Piece& piece) {
     piece.firstLiteral = static_cast<std::uint16_t>(literalCount_);
     for (int offset = 0; offset < piece.length; ++offset) {
-        const unsigned char folded = pieceBytes_[piece.firstByte + offset];
-        if (folded == '?')
+        const Utf16Char unit = pieceUnits_[piece.firstUnit + offset];
+        if (unit == '?')
             continue;
-        if (byteClass_[folded] == 0) {
+        std::uint16_t unitClass = ClassOf(unit);
+        if (unitClass == 0) {
             assert(searchClassCount_ < kMaxSearchClasses);
-            const auto byteClass = static_cast<std::uint8_t>(++searchClassCount_);
-            for (int c = 0; c < 256; ++c) {
-                if (kFold.folded[c] == folded)
-                    byteClass_[c] = byteClass;
-            }
+            unitClass = static_cast<std::uint16_t>(++searchClassCount_);
+            SetClass(unit, unitClass);
+            const Utf16Char alternative = pieceAlternatives_[piece.firstUnit + offset];
+            if (alternative != unit)
+                SetClass(alternative, unitClass);
         }
-        assert(literalCount_ < kMaxPieceBytes);
+        assert(literalCount_ < kMaxPieceUnits);
         Literal& literal = literals_[literalCount_++];
-        literal.word = static_cast<std::uint16_t>(offset / 64);
+        literal.word = static_cast<std::uint8_t>(offset / 64);
         literalWords_ = std::max(literalWords_, offset / 64 + 1);
         literal.shift = static_cast<std::uint8_t>(offset % 64);
-        literal.byteClass = byteClass_[folded];
+        literal.unitClass = unitClass;
     }
     piece.literalCount = static_cast<std::uint16_t>(literalCount_ - piece.firstLiteral);
 }
 
-bool CompiledPatternLine::PieceAt(const Piece& piece, const unsigned char* at) const {
-    const unsigned char* bytes = pieceBytes_ + piece.firstByte;
+void CompiledPatternLine::SetClass(Utf16Char unit, std::uint16_t unitClass) {
+    const auto value = static_cast<std::uint32_t>(unit);
+    if (value < 256) {
+        unitClass_[value] = unitClass;
+        return;
+    }
+    unsigned slot = value % kWideClassSlots;
+    while (wideClass_[slot] != 0)
+        slot = (slot + 1) % kWideClassSlots;
+    wideClass_[slot] = value << 16 | unitClass;
+}
+
+std::uint16_t CompiledPatternLine::ClassOf(Utf16Char unit) const {
+    const auto value = static_cast<std::uint32_t>(unit);
+    if (value < 256)
+        return unitClass_[value];
+    for (unsigned slot = value % kWideClassSlots;; slot = (slot + 1) % kWideClassSlots) {
+        const std::uint32_t entry = wideClass_[slot];
+        if (entry == 0 || entry >> 16 == value)
+            return static_cast<std::uint16_t>(entry & 0xFFFF);
+    }
+}
+
+bool CompiledPatternLine::PieceAt(const Piece& piece, const Utf16Char* at) const {
+    const Utf16Char* units = pieceUnits_ + piece.firstUnit;
+    const Utf16Char* alternatives = pieceAlternatives_ + piece.firstUnit;
     for (int i = 0; i < piece.length; ++i) {
-        if (bytes[i] != '?' && bytes[i] != kFold.folded[at[i]])
+        if (units[i] != '?' && units[i] != at[i] && alternatives[i] != at[i])
             return false;
     }
     return true;
@@ -334,9 +446,9 @@ bool CompiledPatternLine::PieceAt(const Piece& piece, const unsigned char* at) c
 
 bool CompiledPatternLine::FitsAnchoredPieces(const Try& attempt, const Name& name) const {
     const Piece* pieces = pieces_ + attempt.firstPiece;
-    return (attempt.startLength == 0 || PieceAt(pieces[0], name.bytes)) &&
+    return (attempt.startLength == 0 || PieceAt(pieces[0], name.units)) &&
            (attempt.endLength == 0 ||
-            PieceAt(pieces[attempt.pieceCount - 1], name.bytes + name.length - attempt.endLength));
+            PieceAt(pieces[attempt.pieceCount - 1], name.units + name.length - attempt.endLength));
 }
 
 // The cheap necessary checks: the length, the pieces anchored at either end (for most
@@ -346,13 +458,15 @@ inline bool CompiledPatternLine::FitsAnchors(const Try& attempt, Name& name) con
     const std::size_t length = name.length;
     if (length - attempt.minLength > attempt.extraLength)
         return false;
-    if (length >= attempt.wordsFrom) {
+    if (length >= 4) {
         std::uint64_t start;
         std::uint64_t end;
-        std::memcpy(&start, name.bytes, 8);
-        std::memcpy(&end, name.bytes + length - 8, 8);
+        std::memcpy(&start, name.units, 8);
+        std::memcpy(&end, name.units + length - 4, 8);
         if ((((start ^ attempt.startValue) & attempt.startMask) |
              ((end ^ attempt.endValue) & attempt.endMask)) != 0)
+            return false;
+        if (!attempt.wordsDecide && !FitsAnchoredPieces(attempt, name))
             return false;
     } else if (!FitsAnchoredPieces(attempt, name)) {
         return false;
@@ -360,31 +474,83 @@ inline bool CompiledPatternLine::FitsAnchors(const Try& attempt, Name& name) con
     return !attempt.nameWithoutDot || !name.HoldsDot();
 }
 
-bool CompiledPatternLine::Matches(const char* name) const {
-    return Matches(name, std::strlen(name));
+bool CompiledPatternLine::Matches(const Utf16Char* name) const {
+    return Matches(name, Utf16Length(name));
 }
 
-bool CompiledPatternLine::Matches(const char* name, std::size_t length) const {
-    Name view{reinterpret_cast<const unsigned char*>(name), length, -1};
-    for (int t = 0; t < tryCount_; ++t) {
-        if (FitsAnchors(tries_[t], view))
-            return tries_[t].searchedPieces == 0 || MatchesWithSearch(t, view);
+bool CompiledPatternLine::Matches(const Utf16Char* name, std::size_t length) const {
+    Name view{name, length, -1, -1};
+    // Longer than any name Windows gives: read by the line's own rules.
+    if (length > kBitSetNameUnits && readsCharacters_ && view.HoldsSurrogate())
+        return MatchPatternLine(line_, name) == 1;
+    return (selectsEveryName_ || SideMatches(0, exclusionsFrom_, view)) &&
+           (exclusionsFrom_ == tryCount_ || !SideMatches(exclusionsFrom_, tryCount_, view));
+}
+
+// Whether one of the tries from firstTry to endTry matches.
+bool CompiledPatternLine::SideMatches(int firstTry, int endTry, Name& name) const {
+    const int outcome = TriesFrom(firstTry, endTry, name);
+    return outcome >= 0 ? MatchesByCharacters(outcome, endTry, name) : outcome == kMatched;
+}
+
+// kMatched or kNoMatch for the tries from firstTry to endTry, or the try from which on the
+// name has to be read by characters.
+int CompiledPatternLine::TriesFrom(int firstTry, int endTry, Name& name) const {
+    for (int t = firstTry; t < endTry; ++t) {
+        const Try& attempt = tries_[t];
+        if (attempt.readsCharacters && name.HoldsSurrogate())
+            return t;
+        if (FitsAnchors(attempt, name))
+            return attempt.searchedPieces == 0 ? kMatched : SearchFrom(t, endTry, name);
     }
-    return false;
+    return kNoMatch;
 }
 
 // Kept apart so that only names that reach a search pay for the position sets' stack.
-__attribute__((noinline)) bool CompiledPatternLine::MatchesWithSearch(int firstTry,
-                                                                      Name& name) const {
+__attribute__((noinline)) int CompiledPatternLine::SearchFrom(int firstTry, int endTry,
+                                                              Name& name) const {
     PieceFinder finder(*this, name);
-    for (int t = firstTry; t < tryCount_; ++t) {
+    for (int t = firstTry; t < endTry; ++t) {
         const Try& attempt = tries_[t];
+        if (attempt.readsCharacters && name.HoldsSurrogate())
+            return t;
         if (t != firstTry && !FitsAnchors(attempt, name))
             continue;
         if (FindSearchedPieces(attempt, name, finder))
-            return true;
+            return kMatched;
     }
-    return false;
+    return kNoMatch;
+}
+
+// The name with one unit per character, in which every try reads characters as units.
+__attribute__((noinline)) bool CompiledPatternLine::MatchesByCharacters(int firstTry, int endTry,
+                                                                        const Name& name) const {
+    Utf16Char symbols[kBitSetNameUnits];
+    Name characters{symbols, Decode(name, symbols), name.holdsDot, 0};
+    return TriesFrom(firstTry, endTry, characters) == kMatched;
+}
+
+// A unit other than a surrogate stays itself; a surrogate character becomes the symbol
+// that the line gave it, or one that no piece holds.
+std::size_t CompiledPatternLine::Decode(const Name& name, Utf16Char* symbols) const {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < name.length; ++i) {
+        const auto unit = static_cast<unsigned>(name.units[i]);
+        if (!IsSurrogate(unit)) {
+            symbols[count++] = name.units[i];
+            continue;
+        }
+        std::uint32_t key = unit;
+        if (IsHighSurrogate(unit) && i + 1 < name.length && IsLowSurrogate(name.units[i + 1]))
+            key = PairKey(unit, static_cast<unsigned>(name.units[++i]));
+        const SurrogateSymbol* found = std::lower_bound(
+            surrogates_, surrogates_ + surrogateCount_, key,
+            [](const SurrogateSymbol& entry, std::uint32_t wanted) { return entry.key < wanted; });
+        symbols[count++] = found != surrogates_ + surrogateCount_ && found->key == key
+                               ? found->symbol
+                               : unmatchedSymbol_;
+    }
+    return count;
 }
 
 // Each searched piece at its leftmost place behind the one before: as every piece has a

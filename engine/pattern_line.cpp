@@ -1,52 +1,68 @@
 #include "engine/pattern_line.h"
 
-#include "text/dbcs.h"
 #include "text/wildcard.h"
-
-#include <cstring>
 
 namespace {
 
-const char kSeparators[] = "\t ";
+bool EndsToken(Utf16Char c) {
+    return c == '\t' || c == ' ' || c == '|';
+}
 
-bool IsSeparator(char c) {
-    return c == '\t' || c == ' ';
+// One token's tries, as the line's rules form them from the pattern NextLinePattern read.
+bool PatternMatches(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* name) {
+    std::size_t length = Utf16Length(pattern);
+    if (FindUnit(pattern, '.') == -1) {
+        if (WildcardMatch(pattern, name))
+            return true;
+        pattern[length++] = '.';
+        pattern[length++] = '*';
+        pattern[length] = 0;
+    }
+    if (pattern[length - 1] == '.') {
+        pattern[length - 1] = 0;
+        return WildcardMatch(pattern, name) && FindUnit(name, '.') == -1;
+    }
+    return WildcardMatch(pattern, name) == 1;
+}
+
+// Whether a token that starts between position and end matches the name.
+bool AnyPatternMatches(const Utf16Char* position, const Utf16Char* end, const Utf16Char* name) {
+    Utf16Char pattern[kLinePatternRoom];
+    while ((position = NextLinePattern(pattern, position, end)) != nullptr) {
+        if (PatternMatches(pattern, name))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
 
-const char* NextLinePattern(char (&pattern)[kLinePatternRoom], const char* position) {
-    while (IsSeparator(*position))
+const Utf16Char* NextLinePattern(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* position,
+                                 const Utf16Char* end) {
+    while (position != end && EndsToken(*position))
         ++position;
+    if (position == end || *position == 0)
+        return nullptr;
+    int at = 0;
+    int cap = kPatternTokenCap;
     if (*position == '.') {
-        pattern[0] = '*';
-        return NextToken(pattern + 1, position, kSeparators, kPatternTokenCap - 1);
+        pattern[at++] = '*';
+        --cap;
     }
-    return NextToken(pattern, position, kSeparators, kPatternTokenCap);
+    // A token cut by the cap goes on as the next token.
+    for (; cap > 0 && *position != 0 && !EndsToken(*position); --cap)
+        pattern[at++] = *position++;
+    pattern[at] = 0;
+    return position;
 }
 
-int MatchPatternLine(const char* patternLine, const char* name) {
-    char pattern[kLinePatternRoom];
-    const char* position = patternLine;
-    for (;;) {
-        position = NextLinePattern(pattern, position);
-        if (position == nullptr)
-            return 0;
-
-        std::size_t length = std::strlen(pattern);
-        if (FindChar(pattern, '.') == -1) {
-            if (WildcardMatch(pattern, name))
-                return 1;
-            pattern[length++] = '.';
-            pattern[length++] = '*';
-            pattern[length] = '\0';
-        }
-        if (pattern[length - 1] == '.') {
-            pattern[length - 1] = '\0';
-            if (WildcardMatch(pattern, name) && FindChar(name, '.') == -1)
-                return 1;
-        } else if (WildcardMatch(pattern, name)) {
-            return 1;
-        }
-    }
+int MatchPatternLine(const Utf16Char* patternLine, const Utf16Char* name) {
+    const int bar = FindUnit(patternLine, '|');
+    if (bar < 0)
+        return AnyPatternMatches(patternLine, nullptr, name) ? 1 : 0;
+    const Utf16Char* selectionEnd = patternLine + bar;
+    Utf16Char pattern[kLinePatternRoom];
+    const bool selected = NextLinePattern(pattern, patternLine, selectionEnd) == nullptr ||
+                          AnyPatternMatches(patternLine, selectionEnd, name);
+    return selected && !AnyPatternMatches(selectionEnd + 1, nullptr, name) ? 1 : 0;
 }

@@ -1,20 +1,28 @@
 // Decides whether one name is selected by a typed pattern line such as "*.txt .doc readme".
 #pragma once
 
-// A token is read with at most this many bytes, one less when a star goes in front of it;
-// the rest of a longer token is read as the next token.
+#include "text/utf16.h"
+
+// A token is read with at most this many UTF-16 units, one less when a star goes in front of
+// it; the rest of a longer token is read as the next token.
 constexpr int kPatternTokenCap = 260;
 // Room for the longest token, ".*" behind it and the terminator.
 constexpr int kLinePatternRoom = kPatternTokenCap + 3;
 
-// 1 when name matches at least one blank- or tab-separated pattern of the line, else 0.
-// A pattern that begins with a dot stands for an extension (".txt" is tried as "*.txt");
-// one without a dot also matches the same name with any extension ("readme" is tried as
-// "readme", then "readme.*"); one that ends with a dot matches only names without a dot.
+// 1 when the line selects name, else 0. The line's tokens are patterns separated by blanks
+// and tabs; a name is selected when it matches one of them. A pattern that begins with a dot
+// stands for an extension (".txt" is tried as "*.txt"); one without a dot also matches the
+// same name with any extension ("readme" is tried as "readme", then "readme.*"); one that
+// ends with a dot matches only names without a dot. The patterns behind the line's first
+// "|" leave out the names they match ("*.txt | old*"), a further "|" separating as a blank
+// does; with no pattern in front of that "|", every name is selected but those ("| *.tmp").
 // Neither string is changed and nothing is allocated.
-int MatchPatternLine(const char* patternLine, const char* name);
+int MatchPatternLine(const Utf16Char* patternLine, const Utf16Char* name);
 
-// Reads the line's next token at position into pattern, with a star in front of a token that
-// begins with a dot (".txt" gives "*.txt"). Returns where the token after it starts, or null
-// when the line holds no more tokens.
-const char* NextLinePattern(char (&pattern)[kLinePatternRoom], const char* position);
+// Reads the token at or behind position into pattern, with a star in front of a token that
+// begins with a dot (".txt" gives "*.txt"); blanks, tabs and "|" end a token. Only a token
+// that starts before end is read: the line's first "|", where its selecting patterns end,
+// or null for the line's end. Returns where the next token is looked for, or null when no
+// token starts there.
+const Utf16Char* NextLinePattern(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* position,
+                                 const Utf16Char* end);

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kTextBufferSize = MAX_PATH;
 
-// What one pass works with, on the heap: the compiled line is about 27 KB, too much for the
+// What one pass works with, on the heap: the compiled line is about 34 KB, too much for the
 // stack of a shell thread on top of the dialog's and the matcher's own. The list view is a
 // window of the calling process, so the item record and its text buffer need no name and
 // no sharing: no other process can reach them.
@@ -81,9 +81,8 @@ bool FormLabelPath(const RunRecord& run, const wchar_t* label, wchar_t (&path)[M
     return true;
 }
 
-// Every item once, in index order: read, matched on the label's code page 932 form (cut
-// at MAX_PATH - 1 bytes when longer), written only when its selection changes, and its
-// path collected when it matches.
+// Every item once, in index order: read, matched on the label as the list view holds it,
+// written only when its selection changes, and its path collected when it matches.
 void SelectAndCollect(RunRecord& run, HWND listView, PassMemory& memory) {
     // Stops collecting for the rest of the pass once a copy cannot be stored, so
     // PathBytesTotal always describes the list.
@@ -99,9 +98,7 @@ void SelectAndCollect(RunRecord& run, HWND listView, PassMemory& memory) {
         bool selected = false;
         bool knownState = false;
         const wchar_t* label = ReadItem(listView, memory, index, selected, knownState);
-        char name[MAX_PATH];
-        const int length = WideToCp932(label, -1, name, sizeof name);
-        const bool match = memory.Line.Matches(name, static_cast<std::size_t>(length));
+        const bool match = memory.Line.Matches(label);
         if (!knownState || match != selected)
             WriteSelection(listView, memory, index, match);
         wchar_t path[MAX_PATH];
@@ -136,7 +133,10 @@ void RunSelection(RunRecord& run, HWND listView) {
     std::unique_ptr<PassMemory> memory(new (std::nothrow) PassMemory);
     if (!memory)
         return;
-    memory->Line.Compile(run.PatternLine);
+    // The record still holds the line in code page 932; the matcher reads UTF-16.
+    wchar_t patternLine[kRecordTextSize];
+    Cp932ToWide(run.PatternLine, patternLine, kRecordTextSize);
+    memory->Line.Compile(patternLine);
     // Each change that the list view draws on its own costs an invalidation (a round trip to
     // the window server under Wine), off screen too; drawing is held back for the walk, and
     // the items in view are repainted once after it.

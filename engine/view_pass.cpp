@@ -31,11 +31,8 @@ bool InFileSystem(IShellFolder* folder, PCUITEMID_CHILD child) {
            (attributes & SFGAO_FILESYSTEM) != 0;
 }
 
-// Matched in the code page 932 form, cut at MAX_PATH - 1 bytes when longer, as a label is.
 bool NameMatches(const CompiledPatternLine& line, const wchar_t* name) {
-    char bytes[MAX_PATH];
-    const int length = WideToCp932(name, -1, bytes, sizeof bytes);
-    return line.Matches(bytes, static_cast<std::size_t>(length));
+    return line.Matches(name);
 }
 
 bool ItemMatches(const CompiledPatternLine& line, IShellFolder* folder, PCUITEMID_CHILD child) {
@@ -123,11 +120,14 @@ HWND RunViewSelection(RunRecord& run, IFolderView* view) {
     ComPtr<IShellFolder> folder;
     if (FAILED(view->GetFolder(IID_IShellFolder, folder.PutVoid())) || !folder)
         return nullptr;
-    // About 27 KB: too much for the stack of a shell thread on top of the dialog's.
+    // About 34 KB: too much for the stack of a shell thread on top of the dialog's.
     std::unique_ptr<CompiledPatternLine> line(new (std::nothrow) CompiledPatternLine);
     if (!line)
         return nullptr;
-    line->Compile(run.PatternLine);
+    // The record still holds the line in code page 932; the matcher reads UTF-16.
+    wchar_t patternLine[kRecordTextSize];
+    Cp932ToWide(run.PatternLine, patternLine, kRecordTextSize);
+    line->Compile(patternLine);
     SelectAndCollect(run, *line, view, folder.Get());
     return WindowOf(view);
 }

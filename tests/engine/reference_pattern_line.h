@@ -1,20 +1,23 @@
-// The pattern-line rules read independently of the production code: tokens split with
-// std::string, each tried with the recursive definition of the wildcard match. Slow, and
-// only fit for short lines and names; tests and fuzzers hold MatchPatternLine against it.
+// The pattern-line rules read independently of the production code: the line cut at its
+// first "|", tokens split with std::basic_string, each tried with the recursive definition of
+// the wildcard match. Slow, and only fit for short lines and names; tests and fuzzers hold
+// MatchPatternLine against it.
 #pragma once
 
 #include "tests/text/recursive_wildcard.h"
+#include "tests/text/utf16_text.h"
 
 #include <deque>
-#include <string>
 
 namespace reference {
 
-inline int ReferenceMatchPatternLine(const std::string& line, const std::string& name) {
-    std::deque<std::string> tokens;
-    std::string current;
-    for (char c : line) {
-        if (c == ' ' || c == '\t') {
+using testtext::Text;
+
+inline std::deque<Text> Tokens(const Text& side, const Text& separators) {
+    std::deque<Text> tokens;
+    Text current;
+    for (Utf16Char c : side) {
+        if (separators.find(c) != Text::npos) {
             if (!current.empty())
                 tokens.push_back(current);
             current.clear();
@@ -24,33 +27,47 @@ inline int ReferenceMatchPatternLine(const std::string& line, const std::string&
     }
     if (!current.empty())
         tokens.push_back(current);
+    return tokens;
+}
 
+inline bool AnyTokenMatches(std::deque<Text> tokens, const Text& name) {
     while (!tokens.empty()) {
-        std::string token = tokens.front();
+        Text token = tokens.front();
         tokens.pop_front();
+        // Counted in units: a pair across the cap is cut in two.
         const std::size_t cap = token[0] == '.' ? 259 : 260;
         if (token.size() > cap) {
             tokens.push_front(token.substr(cap));
             token.resize(cap);
         }
-        std::string pattern = token[0] == '.' ? "*" + token : token;
-        const auto matches = [&name](const std::string& p) {
+        Text pattern = token[0] == '.' ? U16("*") + token : token;
+        const auto matches = [&name](const Text& p) {
             return RecursiveWildcardMatch(p.c_str(), name.c_str()) == 1;
         };
-        if (pattern.find('.') == std::string::npos) {
+        if (pattern.find('.') == Text::npos) {
             if (matches(pattern))
-                return 1;
-            pattern += ".*";
+                return true;
+            pattern += U16(".*");
         }
         if (pattern.back() == '.') {
             pattern.pop_back();
-            if (matches(pattern) && name.find('.') == std::string::npos)
-                return 1;
+            if (matches(pattern) && name.find('.') == Text::npos)
+                return true;
         } else if (matches(pattern)) {
-            return 1;
+            return true;
         }
     }
-    return 0;
+    return false;
+}
+
+inline int ReferenceMatchPatternLine(const Text& line, const Text& name) {
+    const std::size_t bar = line.find('|');
+    const std::deque<Text> selecting = Tokens(line.substr(0, bar), U16(" \t"));
+    if (bar == Text::npos)
+        return AnyTokenMatches(selecting, name) ? 1 : 0;
+    const bool selected = selecting.empty() || AnyTokenMatches(selecting, name);
+    const bool leftOut = AnyTokenMatches(Tokens(line.substr(bar + 1), U16(" \t|")), name);
+    return selected && !leftOut ? 1 : 0;
 }
 
 } // namespace reference

@@ -295,15 +295,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Names that the ANSI calls read wrong: best fit made "café" "cafe" (one file collected
 // twice), Hangul and an emoji "?", and "¥" the path separator (a path out of the folder).
-// Each is now matched on its own code page 932 form, where a character without one is "?",
-// and collected as it is; 予定表 ends in the byte 0x5C.
+// Each is now matched by its characters as the list view holds them and collected as it is;
+// the record's line is still code page 932, where 表 ends in the byte 0x5C.
 const std::vector<std::wstring> kNamesOfEveryKind = {
     L"café.txt", L"cafe.txt", L"한글.txt", L"\U0001F600.txt", L"x¥..¥..¥Documents¥taxes.pdf",
     L"予定表",   L"t.pdf"};
 
 class NameRows : public testing::TestWithParam<SelectionRow> {};
 
-TEST_P(NameRows, AreMatchedOnTheirCodePage932FormAndCollectedExactly) {
+TEST_P(NameRows, AreMatchedByCharactersAndCollectedExactly) {
     const SelectionRow& row = GetParam();
     TestListView list;
     for (const std::wstring& name : kNamesOfEveryKind)
@@ -322,27 +322,22 @@ INSTANTIATE_TEST_SUITE_P(
     Names, NameRows,
     testing::Values(SelectionRow{"EveryTxt", "*.txt", {0, 1, 2, 3}},
                     SelectionRow{"AccentIsNotItsPlainLetter", "cafe.*", {1}},
-                    SelectionRow{"NoFormIsAQuestionMarkByte", "caf?.txt ??.txt", {0, 1, 2}},
-                    SelectionRow{"SurrogatePairIsOneByte", "?.txt", {3}},
+                    SelectionRow{"QuestionIsOneCharacter", "caf?.txt ??.txt", {0, 1, 2}},
+                    SelectionRow{"SurrogatePairIsOneCharacter", "?.txt", {3}},
                     SelectionRow{"YenSignIsNoSeparator", "*.pdf", {4, 6}},
                     SelectionRow{"NameEndingIn5C", "*\x95\x5C", {5}}),
     RowLabel());
 
-// A name whose code page 932 form is longer than a name's room is matched on the form's
-// first whole characters that fit; its path is collected whole.
-TEST(SelectionPass, NameLongerThanItsRoomInCodePage932IsMatchedOnItsBoundedForm) {
+// A name whose code page 932 form would not fit a name's room is matched whole, in UTF-16.
+TEST(SelectionPass, NameLongerThanMaxPathInCodePage932IsMatchedWhole) {
     const std::wstring name = std::wstring(200, L'あ') + L".txt";
     TestListView list;
     list.AddItem(name);
     list.AddItem(L"b.txt");
-    RunRecord record = MakeRecord("*.txt \x82\xA0*\x82\xA0", CopyToFolder, L"C:");
+    RunRecord record = MakeRecord("*.txt", CopyToFolder, L"C:");
     const Observation seen = RunObserved(record, list);
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 1}));
     EXPECT_EQ(seen.PathsAtRepaint, (Paths{L"C:\\" + name, L"C:\\b.txt"}));
-
-    RunRecord txtOnly = MakeRecord("*.txt", CopyToFolder, L"C:");
-    RunObserved(txtOnly, list);
-    EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{1});
 }
 
 TEST(SelectionPass, PathLongerThanMaxPathIsSelectedButNotCollected) {

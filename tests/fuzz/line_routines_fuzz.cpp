@@ -1,8 +1,10 @@
-// libFuzzer target: the line and path routines on arbitrary bytes, under ASan and UBSan.
-// Every buffer is allocated with exactly the room the routine's contract promises, so
-// a write or read beyond it is caught; the documented results are checked as well.
+// libFuzzer target: the line routines on arbitrary UTF-16 units and the path routines on
+// arbitrary bytes, under ASan and UBSan. Every buffer is allocated with exactly the room the
+// routine's contract promises, so a write or read beyond it is caught; the documented
+// results are checked as well.
 #include "engine/pattern_line.h"
 #include "tests/engine/reference_pattern_line.h"
+#include "tests/fuzz/utf16_input.h"
 #include "text/dbcs.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -17,6 +19,8 @@
 
 namespace {
 
+using testtext::Text;
+
 void Require(bool condition, const char* what) {
     if (!condition) {
         std::fprintf(stderr, "broken: %s\n", what);
@@ -24,33 +28,45 @@ void Require(bool condition, const char* what) {
     }
 }
 
-// A heap copy of text with its terminator and not one byte more.
-std::unique_ptr<char[]> ExactCopy(const std::string& text) {
-    std::unique_ptr<char[]> copy(new char[text.size() + 1]);
-    std::memcpy(copy.get(), text.c_str(), text.size() + 1);
+// A heap copy of text with its terminator and not one unit more.
+template <typename Char> std::unique_ptr<Char[]> ExactCopy(const std::basic_string<Char>& text) {
+    std::unique_ptr<Char[]> copy(new Char[text.size() + 1]);
+    std::memcpy(copy.get(), text.c_str(), (text.size() + 1) * sizeof(Char));
     return copy;
 }
 
-std::string NoZeros(std::string text) {
-    return text.substr(0, text.find('\0'));
+bool EndsToken(Utf16Char c) {
+    return c == ' ' || c == '\t' || c == '|';
 }
 
-void CheckNextToken(const std::string& line, const std::string& separators, int cap) {
-    auto source = ExactCopy(line);
-    auto seps = ExactCopy(separators);
-    std::unique_ptr<char[]> token(new char[static_cast<std::size_t>(cap) + 1]);
-    const char* at = source.get();
-    const char* const end = source.get() + line.size();
+// The tokens of one side of the line, from position up to end (null: the line's end).
+void CheckSide(const Utf16Char* position, const Utf16Char* end, const Utf16Char* lineEnd) {
+    // Exactly the room the routine takes.
+    std::unique_ptr<Utf16Char[][kLinePatternRoom]> pattern(new Utf16Char[1][kLinePatternRoom]);
+    const Utf16Char* const start = position;
+    const Utf16Char* const sideEnd = end != nullptr ? end : lineEnd;
     std::size_t tokens = 0;
-    while ((at = NextToken(token.get(), at, seps.get(), cap)) != nullptr) {
-        Require(at > source.get() && at <= end, "NextToken stays inside the line");
-        const std::size_t length = std::strlen(token.get());
-        Require(length >= 1 && length <= static_cast<std::size_t>(cap), "token length");
-        for (std::size_t i = 0; i < length; ++i)
-            Require(std::strchr(seps.get(), token[i]) == nullptr, "no separator in a token");
-        Require(++tokens <= line.size(), "every call moves forward");
+    while ((position = NextLinePattern(pattern[0], position, end)) != nullptr) {
+        Require(position > start && position <= sideEnd, "NextLinePattern stays inside its side");
+        const Text token = pattern[0];
+        const std::size_t star = token[0] == '*' && token.size() > 1 && token[1] == '.' ? 1 : 0;
+        Require(token.size() > star && token.size() <= kPatternTokenCap, "token length");
+        for (std::size_t i = star; i < token.size(); ++i)
+            Require(!EndsToken(token[i]), "no separator in a token");
+        Require(++tokens <= static_cast<std::size_t>(sideEnd - start), "every call moves forward");
     }
-    Require(std::memcmp(source.get(), line.c_str(), line.size() + 1) == 0, "line unchanged");
+}
+
+void CheckNextLinePattern(const Text& line) {
+    auto source = ExactCopy(line);
+    const Utf16Char* const lineEnd = source.get() + line.size();
+    const int bar = FindUnit(source.get(), '|');
+    Require(bar == static_cast<int>(line.find('|')) || (bar == -1 && line.find('|') == Text::npos),
+            "FindUnit finds the first bar");
+    CheckSide(source.get(), bar < 0 ? nullptr : source.get() + bar, lineEnd);
+    if (bar >= 0)
+        CheckSide(source.get() + bar + 1, nullptr, lineEnd);
+    Require(line == source.get(), "line unchanged");
 }
 
 void CheckPathRoutines(const std::string& path) {
@@ -68,28 +84,23 @@ void CheckPathRoutines(const std::string& path) {
     const char* name = FileNamePart(copy.get());
     Require(name >= copy.get() && name <= copy.get() + path.size(), "name part inside path");
 
-    const int dot = FindChar(copy.get(), '.');
-    Require(dot == static_cast<int>(path.find('.')) ||
-                (dot == -1 && path.find('.') == std::string::npos),
-            "FindChar finds the first dot");
-
     CutAtLastBackslash(copy.get());
     const std::size_t cut = std::strlen(copy.get());
     Require(cut == path.size() || path[cut] == '\\', "cut only at a backslash");
     Require(path.compare(0, cut, copy.get()) == 0, "cut keeps the front of the path");
 }
 
-void CheckPatternLine(const std::string& line, const std::string& name) {
+void CheckPatternLine(const Text& line, const Text& name) {
     auto lineCopy = ExactCopy(line);
     auto nameCopy = ExactCopy(name);
     const int result = MatchPatternLine(lineCopy.get(), nameCopy.get());
     Require(result == 0 || result == 1, "result is 0 or 1");
-    Require(std::memcmp(lineCopy.get(), line.c_str(), line.size() + 1) == 0, "line unchanged");
-    Require(std::memcmp(nameCopy.get(), name.c_str(), name.size() + 1) == 0, "name unchanged");
+    Require(line == lineCopy.get(), "line unchanged");
+    Require(name == nameCopy.get(), "name unchanged");
 
     // Short inputs with few stars are also held against the rules read independently.
     int stars = 0;
-    for (char c : line)
+    for (Utf16Char c : line)
         stars += c == '*';
     if (line.size() <= 24 && name.size() <= 16 && stars <= 4)
         Require(result == reference::ReferenceMatchPatternLine(line, name), "agrees with rules");
@@ -99,17 +110,15 @@ void CheckPatternLine(const std::string& line, const std::string& name) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
-    const int cap = input.ConsumeIntegralInRange<int>(1, 300);
-    std::string separators = NoZeros(input.ConsumeRandomLengthString(4));
-    if (separators.empty())
-        separators = "\t ";
-    const std::string line = NoZeros(input.ConsumeRandomLengthString(700));
-    const std::string name = NoZeros(input.ConsumeRemainingBytesAsString());
+    const std::string lineBytes = input.ConsumeRandomLengthString(1400);
+    const std::string nameBytes = input.ConsumeRemainingBytesAsString();
+    const Text line = fuzzinput::Units(lineBytes);
+    const Text name = fuzzinput::Units(nameBytes);
 
-    CheckNextToken(line, separators, cap);
-    CheckNextToken(line, "\t ", 260);
-    CheckPathRoutines(line);
-    CheckPathRoutines(name);
+    CheckNextLinePattern(line);
+    // The byte routines that the extension still calls, on the same input read as bytes.
+    CheckPathRoutines(lineBytes.substr(0, lineBytes.find('\0')));
+    CheckPathRoutines(nameBytes.substr(0, nameBytes.find('\0')));
     CheckPatternLine(line, name);
     return 0;
 }

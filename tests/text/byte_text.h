@@ -1,5 +1,5 @@
-// Helpers shared by the portable tests: a printable form of byte strings, the row of the
-// matchers' tables, and the name generator of table-driven suites.
+// Helpers of the byte-string tests: a printable form of byte strings, and the name generator
+// of table-driven suites.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -25,15 +25,6 @@ inline std::string Hex(const std::string& bytes) {
     }
     return out;
 }
-
-// A pattern (a wildcard, or a whole pattern line) and a name, with the expected answer: 1 for a
-// match, 0 for none.
-struct MatchRow {
-    const char* label;
-    std::string pattern;
-    std::string name;
-    int expected;
-};
 
 using ::RowLabel;
 
