@@ -1,6 +1,7 @@
 // Prints the facts that the programs' own headers hold, for the build steps that make the
 // installer packages from them: vestrane-facts facts | entries
-//   facts    one "name<TAB>value" line each: class-id, product, verb
+//   facts    one "name<TAB>value" line each: class-id, product, verb, version (the project's,
+//            four numbers)
 //   entries  the registry entries of the registration, in the order of writing, one line
 //            each: root (HKCR, HKLM), key, value name (empty for the default value), data
 //            (text, dll-path, uninstall-command), the text, "owns-key" or "value-only", and
@@ -41,6 +42,7 @@ void PrintFacts() {
     std::printf("class-id\t%s\n", kClassIdText);
     std::printf("product\t%s\n", kProductName);
     std::printf("verb\t%s\n", kMenuVerb);
+    std::printf("version\t%s\n", VESTRANE_VERSION);
 }
 
 } // namespace
