@@ -29,5 +29,11 @@ endfunction()
 function(vestrane_deliverable target)
     vestrane_lean_code(${target})
     target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/runtime/nothrow_new.cpp)
-    target_link_options(${target} PRIVATE -Wl,--gc-sections -s)
+    # Windows 7 (6.1) is the oldest Windows the programs run on: they call functions that
+    # came with Vista and 7 (CompareStringOrdinal, GetFileInformationByHandleEx, RegGetValueW,
+    # IFolderView2, ExplorerBrowser's interfaces); the image says so, and Windows refuses it
+    # on anything older.
+    target_link_options(${target} PRIVATE -Wl,--gc-sections -s -Wl,--major-os-version,6
+                        -Wl,--minor-os-version,1 -Wl,--major-subsystem-version,6
+                        -Wl,--minor-subsystem-version,1)
 endfunction()

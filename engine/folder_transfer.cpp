@@ -127,9 +127,11 @@ bool AssignRounds(TransferPlan& plan) {
     for (int index = 0; index < plan.Count; ++index)
         order[index] = index;
     const TransferEntry* entries = plan.Entries.get();
-    std::stable_sort(order.get(), order.get() + plan.Count, [entries](int first, int second) {
-        return CompareStringOrdinal(entries[first].Target, -1, entries[second].Target, -1, TRUE) ==
-               CSTR_LESS_THAN;
+    // Bound for one name, the earlier entry first.
+    std::sort(order.get(), order.get() + plan.Count, [entries](int first, int second) {
+        const int compared =
+            CompareStringOrdinal(entries[first].Target, -1, entries[second].Target, -1, TRUE);
+        return compared == CSTR_LESS_THAN || (compared == CSTR_EQUAL && first < second);
     });
     plan.Rounds = 1;
     for (int at = 1; at < plan.Count; ++at) {
