@@ -209,7 +209,7 @@ void ReadFirstPath(IDataObject* data) {
 // A record for a pass over the line in folder.
 RunRecord BenchRecord(const wchar_t* folder, DWORD action) {
     RunRecord record;
-    lstrcpyA(record.PatternLine, kPatternLine);
+    Cp932ToWide(kPatternLine, record.PatternLine, kRecordTextSize);
     lstrcpynW(record.SourceFolder, folder, MAX_PATH);
     record.Action = action;
     return record;

@@ -1,7 +1,16 @@
 #include "common/resource_text.h"
 
+// Japanese for a Japanese UI, English for every other: the resources hold these two.
 LANGID UiLanguage() {
-    return MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE
+               ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
+               : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+}
+
+const DLGTEMPLATE* DialogTemplate(HINSTANCE module, UINT id) {
+    HRSRC found = FindResourceExW(module, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(id), UiLanguage());
+    HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    return static_cast<const DLGTEMPLATE*>(loaded != nullptr ? LockResource(loaded) : nullptr);
 }
 
 // LoadStringW would choose the table's language by the thread's own rules; the table of the

@@ -66,3 +66,20 @@ int MatchPatternLine(const Utf16Char* patternLine, const Utf16Char* name) {
                           AnyPatternMatches(patternLine, selectionEnd, name);
     return selected && !AnyPatternMatches(selectionEnd + 1, nullptr, name) ? 1 : 0;
 }
+
+void MakeExtensionPattern(Utf16Char* destination, const Utf16Char* path) {
+    const Utf16Char* name = path;
+    for (const Utf16Char* at = path; *at != 0; ++at) {
+        if (*at == u'\\')
+            name = at + 1;
+    }
+    const int dot = FindUnit(name, u'.');
+    destination[0] = 0;
+    if (dot < 0)
+        return;
+    destination[0] = u'*';
+    const Utf16Char* extension = name + dot;
+    std::size_t length = Utf16Length(extension);
+    for (std::size_t at = 0; at <= length; ++at)
+        destination[1 + at] = extension[at];
+}

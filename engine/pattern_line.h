@@ -26,3 +26,9 @@ int MatchPatternLine(const Utf16Char* patternLine, const Utf16Char* name);
 // token starts there.
 const Utf16Char* NextLinePattern(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* position,
                                  const Utf16Char* end);
+
+// The line that a right-clicked file starts the dialog with: "*" followed by the extension of
+// the path's name, from the first dot of the part behind its last backslash on ("*.tar.gz"
+// for "C:\\a\\archive.tar.gz"); empty when that part holds no dot. destination needs
+// room for the path's length + 2 units.
+void MakeExtensionPattern(Utf16Char* destination, const Utf16Char* path);

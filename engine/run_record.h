@@ -1,8 +1,8 @@
 // The data of one context-menu command run. The run owns it: InvokeCommand builds one on
 // its stack from what Initialize derived, and the settings store, the selection dialog,
 // the selection pass and the two transfer actions exchange their data only through it.
-// Texts that are matched or stored (patterns, history) are code page 932 bytes; paths stay
-// in the UTF-16 of Windows from where they are read to the file operations.
+// Every text is UTF-16, as Windows gives it: the typed line and the history as the user
+// typed them, the paths from where they are read to the file operations.
 #pragma once
 
 #include <windows.h>
@@ -10,22 +10,22 @@
 #include "common/shared_facts.h"
 #include "text/string_list.h"
 
-// Room of the record's byte text fields: MAX_PATH and one byte more.
+// Room of the record's line fields in characters: MAX_PATH and one more.
 constexpr int kRecordTextSize = 261;
 
 struct RunRecord {
     // "*" and the first selected file's extension, "*" for the empty area of a folder, or
     // empty.
-    char DefaultPattern[kRecordTextSize] = {};
+    wchar_t DefaultPattern[kRecordTextSize] = {};
     // The line typed in the selection dialog.
-    char PatternLine[kRecordTextSize] = {};
+    wchar_t PatternLine[kRecordTextSize] = {};
     // Folder of the first selected item, or the folder whose empty area was right-clicked,
     // without a trailing backslash ("C:" for a root).
     wchar_t SourceFolder[MAX_PATH] = {};
     // Full paths of the matched items, collected by the selection pass for the action.
     WideStringList SelectedPaths;
     // Pattern-line history, most recent first, as the settings store read it.
-    StringList History;
+    WideStringList History;
     DWORD Action = SelectOnly;
     DWORD ConfiguredMode = SelectOnly;
     DWORD InitFromHistory = 0;

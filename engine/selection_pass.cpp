@@ -8,7 +8,6 @@
 #include <memory>
 #include <new>
 
-#include "common/code_page_932.h"
 #include "engine/compiled_pattern_line.h"
 #include "engine/path_collection.h"
 
@@ -133,10 +132,7 @@ void RunSelection(RunRecord& run, HWND listView) {
     std::unique_ptr<PassMemory> memory(new (std::nothrow) PassMemory);
     if (!memory)
         return;
-    // The record still holds the line in code page 932; the matcher reads UTF-16.
-    wchar_t patternLine[kRecordTextSize];
-    Cp932ToWide(run.PatternLine, patternLine, kRecordTextSize);
-    memory->Line.Compile(patternLine);
+    memory->Line.Compile(run.PatternLine);
     // Each change that the list view draws on its own costs an invalidation (a round trip to
     // the window server under Wine), off screen too; drawing is held back for the walk, and
     // the items in view are repainted once after it.

@@ -9,8 +9,8 @@
 // together (LVM_GETITEMW), in index order, and written (LVM_SETITEMSTATE, LVIS_SELECTED
 // only) when its selection changes or its state could not be read; the list view draws
 // nothing during the walk (WM_SETREDRAW) and its items in view are repainted after it. A
-// label is matched in its code page 932 form. The item record and text buffer are memory of
-// the pass alone.
+// label is matched as the list view holds it, in UTF-16. The item record and text buffer are
+// memory of the pass alone.
 //
 // When the action needs files, SourceFolder + "\" + the UTF-16 label of each match goes to
 // SelectedPaths; a path of MAX_PATH characters or more is left out (its item is still

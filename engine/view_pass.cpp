@@ -6,7 +6,6 @@
 #include <memory>
 #include <new>
 
-#include "common/code_page_932.h"
 #include "common/owned.h"
 #include "engine/compiled_pattern_line.h"
 #include "engine/path_collection.h"
@@ -124,10 +123,7 @@ HWND RunViewSelection(RunRecord& run, IFolderView* view) {
     std::unique_ptr<CompiledPatternLine> line(new (std::nothrow) CompiledPatternLine);
     if (!line)
         return nullptr;
-    // The record still holds the line in code page 932; the matcher reads UTF-16.
-    wchar_t patternLine[kRecordTextSize];
-    Cp932ToWide(run.PatternLine, patternLine, kRecordTextSize);
-    line->Compile(patternLine);
+    line->Compile(run.PatternLine);
     SelectAndCollect(run, *line, view, folder.Get());
     return WindowOf(view);
 }

@@ -11,8 +11,8 @@
 
 // An item matches when the line matches the name the view shows (SHGDN_INFOLDER) or, for an
 // item of the file system whose shown name differs (a hidden extension, a localized folder
-// name), its file name (SHGDN_INFOLDER | SHGDN_FORPARSING); names are matched in their code
-// page 932 form, as labels are, against the line compiled once for the pass. Every item is
+// name), its file name (SHGDN_INFOLDER | SHGDN_FORPARSING); names are matched in UTF-16, as
+// labels are, against the line compiled once for the pass. Every item is
 // selected or deselected by its index (a search by item id is linear in the shell), with
 // repaint held off where the view offers IFolderView2::SetRedraw. When the focused item ends
 // deselected and something matched, the focus moves to the first match.

@@ -3,6 +3,7 @@
 #include "common/message_box.h"
 #include "common/owned.h"
 #include "common/registry_entries.h"
+#include "common/resource_text.h"
 #include "setup/program_paths.h"
 #include "setup/registration.h"
 #include "setup/resource.h"
@@ -67,8 +68,11 @@ bool ReRegisterWhenElsewhere() {
 }
 
 int RunSettingsDialog(HINSTANCE instance) {
-    HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), GetDesktopWindow(),
-                                     SettingsDialogProc, 0);
+    const DLGTEMPLATE* settings = DialogTemplate(instance, IDD_SETTINGS);
+    HWND dialog = settings != nullptr ? CreateDialogIndirectParamW(instance, settings,
+                                                                   GetDesktopWindow(),
+                                                                   SettingsDialogProc, 0)
+                                      : nullptr;
     // Without the dialog nothing would ever end the message loop.
     if (dialog == nullptr)
         return 1;

@@ -9,6 +9,7 @@
 #include "common/message_box.h"
 #include "common/resource_text.h"
 #include "engine/folder_path.h"
+#include "engine/pattern_line.h"
 #include "engine/selection_pass.h"
 #include "engine/view_pass.h"
 #include "shellext/command_actions.h"
@@ -18,7 +19,6 @@
 #include "shellext/resource.h"
 #include "shellext/selection_dialog.h"
 #include "shellext/settings_store.h"
-#include "text/dbcs.h"
 
 namespace {
 
@@ -168,14 +168,14 @@ STDMETHODIMP SelectExtension::GetSite(REFIID riid, void** ppvSite) {
 // name is no file name with an extension, so its line starts empty.
 STDMETHODIMP SelectExtension::Initialize(LPCITEMIDLIST pidlFolder, IDataObject* pdtobj, HKEY) {
     dataObject_ = ComPtr<IDataObject>::Share(pdtobj);
-    defaultPattern_[0] = '\0';
+    defaultPattern_[0] = L'\0';
     sourceFolder_[0] = L'\0';
     if (pdtobj == nullptr) {
         wchar_t folder[MAX_PATH] = {};
         if (!ReadFolderPath(pidlFolder, folder))
             return E_INVALIDARG;
         std::memcpy(sourceFolder_, folder, sizeof sourceFolder_);
-        lstrcpyA(defaultPattern_, "*");
+        lstrcpyW(defaultPattern_, L"*");
         return S_OK;
     }
 
@@ -188,16 +188,11 @@ STDMETHODIMP SelectExtension::Initialize(LPCITEMIDLIST pidlFolder, IDataObject* 
             return E_INVALIDARG;
     }
 
+    // The path has at most MAX_PATH - 1 characters, so the pattern fits its field.
+    if (!IsFolder(firstFile))
+        MakeExtensionPattern(defaultPattern_, firstFile);
     // The folder is cut from the UTF-16 path, where a backslash is always a separator.
     wchar_t* lastBackslash = wcsrchr(firstFile, L'\\');
-    const wchar_t* name = lastBackslash != nullptr ? lastBackslash + 1 : firstFile;
-    // The pattern comes from the name alone, in the code page 932 form it is matched in;
-    // that form has at most MAX_PATH - 1 bytes, so the pattern fits its field.
-    if (!IsFolder(firstFile)) {
-        char codePageName[MAX_PATH];
-        WideToCp932(name, -1, codePageName, MAX_PATH);
-        MakeExtensionPattern(defaultPattern_, codePageName);
-    }
     if (lastBackslash != nullptr)
         *lastBackslash = L'\0';
     std::memcpy(sourceFolder_, firstFile, sizeof sourceFolder_);

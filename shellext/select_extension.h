@@ -47,7 +47,7 @@ public:
     // empty area of a folder, or empty; and the folder of the first selected item, or the
     // folder whose empty area was right-clicked, without a trailing backslash ("C:" for a
     // root). Both empty before Initialize and after a failed one.
-    const char* DefaultPattern() const { return defaultPattern_; }
+    const wchar_t* DefaultPattern() const { return defaultPattern_; }
     const wchar_t* SourceFolder() const { return sourceFolder_; }
 
 private:
@@ -60,6 +60,6 @@ private:
     ComPtr<IDataObject> dataObject_;
     // The site last set; empty when none is set.
     ComPtr<IUnknown> site_;
-    char defaultPattern_[kRecordTextSize] = {};
+    wchar_t defaultPattern_[kRecordTextSize] = {};
     wchar_t sourceFolder_[MAX_PATH] = {};
 };

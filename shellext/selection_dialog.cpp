@@ -2,31 +2,16 @@
 
 #include <cstring>
 
-#include "common/code_page_932.h"
 #include "common/dialog_icon.h"
 #include "common/dialog_placement.h"
+#include "common/resource_text.h"
 #include "shellext/module_state.h"
 #include "shellext/resource.h"
 
 namespace {
 
-// Room of the text read from the combo box: MAX_PATH, so at most 259 characters, of which
-// the line keeps the code page 932 form's first 259 bytes.
+// Room of the text read from the combo box: MAX_PATH, so at most 259 characters.
 constexpr int kLineBufferSize = MAX_PATH;
-
-// The combo box's texts in UTF-16: the pattern lines are code page 932, whatever the
-// system's ANSI code page.
-void SetComboText(HWND combo, const char* line) {
-    wchar_t wide[kRecordTextSize];
-    Cp932ToWide(line, wide, kRecordTextSize);
-    SetWindowTextW(combo, wide);
-}
-
-void AddComboEntry(HWND combo, const char* line) {
-    wchar_t wide[kRecordTextSize];
-    Cp932ToWide(line, wide, kRecordTextSize);
-    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide));
-}
 
 RunRecord* RecordOf(HWND dialog) {
     return reinterpret_cast<RunRecord*>(GetWindowLongPtrW(dialog, DWLP_USER));
@@ -76,28 +61,27 @@ void Initialize(HWND dialog, RunRecord& run) {
 
     // The default pattern counts as an initial text even when it is empty; the history's
     // first entry only when there is one.
-    char defaultPattern[kRecordTextSize];
+    wchar_t defaultPattern[kRecordTextSize];
     std::memcpy(defaultPattern, run.DefaultPattern, sizeof defaultPattern);
-    defaultPattern[sizeof defaultPattern - 1] = '\0';
-    StringList& history = run.History;
-    const char* initial = run.InitFromHistory == 0 ? defaultPattern : history.GetFirst();
+    defaultPattern[kRecordTextSize - 1] = L'\0';
+    WideStringList& history = run.History;
+    const wchar_t* initial = run.InitFromHistory == 0 ? defaultPattern : history.GetFirst();
 
     if (initial == nullptr) {
         SetFocus(GetDlgItem(dialog, radio));
         return;
     }
     HWND combo = GetDlgItem(dialog, IDC_PATTERN_COMBO);
-    SetComboText(combo, initial);
-    for (const char* entry = history.GetFirst(); entry != nullptr; entry = history.GetNext())
-        AddComboEntry(combo, entry);
+    SetWindowTextW(combo, initial);
+    for (const wchar_t* entry = history.GetFirst(); entry != nullptr; entry = history.GetNext())
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
     SetFocus(combo);
 }
 
 void Confirm(HWND dialog, RunRecord& run) {
-    wchar_t typed[kLineBufferSize] = {};
-    GetWindowTextW(GetDlgItem(dialog, IDC_PATTERN_COMBO), typed, kLineBufferSize);
-    typed[kLineBufferSize - 1] = L'\0';
-    WideToCp932(typed, -1, run.PatternLine, kLineBufferSize);
+    run.PatternLine[0] = L'\0';
+    GetWindowTextW(GetDlgItem(dialog, IDC_PATTERN_COMBO), run.PatternLine, kLineBufferSize);
+    run.PatternLine[kLineBufferSize - 1] = L'\0';
     run.Action = CheckedAction(dialog);
 }
 
@@ -139,6 +123,9 @@ INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 INT_PTR ShowSelectionDialog(RunRecord& run, HWND owner) {
-    return DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(IDD_SELECTION), owner, SelectionDialog,
-                           reinterpret_cast<LPARAM>(&run));
+    const DLGTEMPLATE* dialog = DialogTemplate(ModuleInstance, IDD_SELECTION);
+    if (dialog == nullptr)
+        return -1;
+    return DialogBoxIndirectParamW(ModuleInstance, dialog, owner, SelectionDialog,
+                                   reinterpret_cast<LPARAM>(&run));
 }

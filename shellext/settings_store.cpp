@@ -1,6 +1,7 @@
 #include "shellext/settings_store.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "common/code_page_932.h"
 #include "common/owned.h"
@@ -25,13 +26,12 @@ bool IsTextType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
-// Reads a history value as code page 932 text into text (kHistoryValueSize bytes). A
-// string value is read in UTF-16 and converted with code page 932, so a line written on any
-// system keeps its meaning; a value of another type gives its bytes as they are. Neither
-// promises a terminator, so the result is cut at the first zero or at the value's size. A
-// value whose text and terminator do not fit in kHistoryValueSize bytes counts as
-// unreadable.
-bool ReadHistoryValue(HKEY key, const char* name, char* text) {
+// Reads a history value into text (kHistoryValueSize characters). A string value is the
+// line as it was typed, in UTF-16; a value of another type, as an early version could leave,
+// holds code page 932 bytes. Neither promises a terminator, so the result is cut at the first
+// zero or at the value's size. A value whose text and terminator do not fit in
+// kHistoryValueSize characters counts as unreadable.
+bool ReadHistoryValue(HKEY key, const char* name, wchar_t* text) {
     wchar_t data[kHistoryValueSize] = {};
     DWORD size = sizeof data;
     DWORD type = REG_NONE;
@@ -39,29 +39,26 @@ bool ReadHistoryValue(HKEY key, const char* name, char* text) {
                          &size) != ERROR_SUCCESS)
         return false;
     if (!IsTextType(type)) {
-        if (size > static_cast<DWORD>(kHistoryValueSize))
-            return false;
         const char* bytes = reinterpret_cast<const char*>(data);
         const void* zero = std::memchr(bytes, 0, size);
         const DWORD length =
             zero != nullptr ? static_cast<DWORD>(static_cast<const char*>(zero) - bytes) : size;
         if (length + 1 > static_cast<DWORD>(kHistoryValueSize))
             return false;
-        std::memcpy(text, bytes, length);
-        text[length] = '\0';
+        char line[kHistoryValueSize];
+        std::memcpy(line, bytes, length);
+        line[length] = '\0';
+        Cp932ToWide(line, text, kHistoryValueSize);
         return true;
     }
-    // Each UTF-16 character takes at most two bytes in code page 932: a text that fits the
-    // history value is found whole in twice its room.
-    const int units = static_cast<int>(size / sizeof(wchar_t));
-    int length = 0;
+    const DWORD units = size / sizeof(wchar_t);
+    DWORD length = 0;
     while (length < units && data[length] != L'\0')
         ++length;
-    char converted[2 * kHistoryValueSize + 1];
-    const int bytes = WideToCp932(data, length, converted, sizeof converted);
-    if (bytes + 1 > kHistoryValueSize)
+    if (length + 1 > static_cast<DWORD>(kHistoryValueSize))
         return false;
-    std::memcpy(text, converted, bytes + 1);
+    std::memcpy(text, data, length * sizeof(wchar_t));
+    text[length] = L'\0';
     return true;
 }
 
@@ -71,19 +68,19 @@ void HistoryValueName(char (&name)[8], int index) {
     wsprintfA(name, kHistoryValueFormat, index);
 }
 
-// Writes the code page 932 text as a UTF-16 string value. Text longer than a history value
-// can hold is cut, so that the next load can read it back.
-void WriteHistoryValue(HKEY key, const char* name, const char* text) {
-    char value[kHistoryValueSize];
+// Writes the text as a UTF-16 string value. Text longer than a history value can hold is
+// cut (never inside a surrogate pair), so that the next load can read it back.
+void WriteHistoryValue(HKEY key, const char* name, const wchar_t* text) {
     std::size_t length = 0;
-    while (length < sizeof value - 1 && text[length] != '\0')
+    while (length < kHistoryValueSize - 1 && text[length] != L'\0')
         ++length;
-    std::memcpy(value, text, length);
-    value[length] = '\0';
-    wchar_t wide[kHistoryValueSize];
-    const int units = Cp932ToWide(value, wide, kHistoryValueSize);
-    RegSetValueExW(key, WideName(name).Text(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide),
-                   static_cast<DWORD>((units + 1) * sizeof(wchar_t)));
+    if (text[length] != L'\0' && length > 0 && IS_HIGH_SURROGATE(text[length - 1]))
+        --length;
+    wchar_t value[kHistoryValueSize];
+    std::memcpy(value, text, length * sizeof(wchar_t));
+    value[length] = L'\0';
+    RegSetValueExW(key, WideName(name).Text(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                   static_cast<DWORD>((length + 1) * sizeof(wchar_t)));
 }
 
 } // namespace
@@ -117,10 +114,10 @@ void LoadSettings(RunRecord& run) {
     for (int i = 0; i < kHistoryEntries; ++i) {
         char name[8];
         HistoryValueName(name, i);
-        char text[kHistoryValueSize];
+        wchar_t text[kHistoryValueSize];
         if (!ReadHistoryValue(key, name, text))
             break;
-        if (text[0] != '\0')
+        if (text[0] != L'\0')
             run.History.Append(text);
     }
 }
@@ -137,23 +134,23 @@ void SaveSettings(RunRecord& run) {
     RegSetValueExW(key, WideName(kFlagValue).Text(), 0, REG_DWORD,
                    reinterpret_cast<const BYTE*>(&action), sizeof action);
 
-    // The record's field has one byte more than a history value; never read past it.
-    char line[kRecordTextSize];
+    // The record's field has one character more than a history value; never read past it.
+    wchar_t line[kRecordTextSize];
     std::memcpy(line, run.PatternLine, sizeof line);
-    line[sizeof line - 1] = '\0';
+    line[kRecordTextSize - 1] = L'\0';
 
     char name[8];
     HistoryValueName(name, 0);
     WriteHistoryValue(key, name, line);
 
-    // The older entries follow the new line; a copy of the new line (the same bytes, whatever
-    // the system's collation says) is dropped. With an empty line nothing but "h0" is
-    // written, so "h1" onwards keep their contents.
-    if (line[0] != '\0') {
+    // The older entries follow the new line; a copy of the new line (the same characters,
+    // whatever the system's collation says) is dropped. With an empty line nothing but "h0"
+    // is written, so "h1" onwards keep their contents.
+    if (line[0] != L'\0') {
         int n = 1;
-        for (const char* entry = run.History.GetFirst(); entry != nullptr && n < kHistoryEntries;
-             entry = run.History.GetNext()) {
-            if (std::strcmp(entry, line) == 0)
+        for (const wchar_t* entry = run.History.GetFirst();
+             entry != nullptr && n < kHistoryEntries; entry = run.History.GetNext()) {
+            if (std::wcscmp(entry, line) == 0)
                 continue;
             HistoryValueName(name, n);
             WriteHistoryValue(key, name, entry);

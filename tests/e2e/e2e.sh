@@ -448,6 +448,31 @@ folder_and_background)
         "$only_win\\2023" "$only_win\\2024"
     ;;
 
+english)
+    # An English UI (Wine takes the UI language from the locale a program starts in): the
+    # menu, the dialog and the result message in English. A line with a character that code
+    # page 932 lacks selects only what it names: "café.txt" neither "cafe.txt" nor another.
+    reset_settings
+    make_sample "$sample_win"
+    target_win="$work_win\\target"
+    target=$(linux_path "$target_win")
+    rm -rf "$target"
+    mkdir -p "$target"
+    ls -R "$work" >/dev/null && ls "$E2E_PREFIX/drive_c" "$E2E_PREFIX/drive_c/e2e" >/dev/null
+    report=$work/host.txt
+    LC_ALL=en_US.UTF-8 run_host "$report" --folder "$sample_win" --select notes.txt \
+        --invoke 'Select by &Wildcard...' \
+        --answer "set:1000=café.txt;click:1006;click:1" --answer "folder:$target_win;click:1" \
+        --answer "click:1" || fail "$(cat "$report")"
+    expect_line "$report" "menu: Select by &Wildcard..."
+    expect_line "$report" "help: Selects files by wildcard patterns."
+    expect_line "$report" "dialog: Select by Wildcard"
+    expect_line "$report" "dialog-checked: 1005 Select O&nly"
+    expect_set "selected by café.txt" "$report" selected café.txt
+    expect_line "$report" "dialog-text: Files copied: 1."
+    expect_equal "files in the target folder" café.txt "$(ls -1 "$target")"
+    ;;
+
 same_name_move)
     # Two files whose names differ only in case (Wine, like a case-sensitive folder, holds
     # both), and the target holds that name already: Yes to replacing it with the first, No

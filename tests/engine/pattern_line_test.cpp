@@ -384,4 +384,45 @@ TEST(CompiledPatternLineProperty, AnswersAsMatchPatternLine) {
     EXPECT_LT(matches, kLines * kNamesPerLine * 9 / 10);
 }
 
+// ---------------------------------------------------------------- MakeExtensionPattern
+
+// The line a right-clicked file starts with, from its path.
+struct ExtensionRow {
+    const char* label;
+    const Utf16Char* Path;
+    const Utf16Char* Expected;
+};
+
+class MakeExtensionPatternTest : public testing::TestWithParam<ExtensionRow> {};
+
+TEST_P(MakeExtensionPatternTest, BuildsStarAndExtension) {
+    const ExtensionRow& row = GetParam();
+    const testtext::Text path = row.Path;
+    // Exactly the documented room: the path's length + 2, on the heap so that the sanitizers
+    // see a write past it; filled, so that a missing terminator shows.
+    std::vector<Utf16Char> destination(path.size() + 2, u'#');
+    MakeExtensionPattern(destination.data(), path.c_str());
+    EXPECT_EQ(testtext::Text(destination.data()), testtext::Text(row.Expected))
+        << testtext::Shown(path);
+}
+
+const ExtensionRow kExtensionRows[] = {
+    {"Txt", U16("C:\\Docs\\memo.txt"), U16("*.txt")},
+    {"FirstDotOfTheName", U16("C:\\Docs\\archive.tar.gz"), U16("*.tar.gz")},
+    {"NoDot", U16("C:\\Docs\\Makefile"), U16("")},
+    {"DotInFolderOnly", U16("C:\\Docs.old\\readme"), U16("")},
+    {"NameBeginsWithDot", U16("C:\\Docs\\.profile"), U16("*.profile")},
+    {"BareName", U16("memo.txt"), U16("*.txt")},
+    {"TrailingDot", U16("C:\\memo."), U16("*.")},
+    {"EmptyPath", U16(""), U16("")},
+    {"TrailingBackslash", U16("C:\\Docs.old\\"), U16("")},
+    {"UpperCaseKept", U16("C:\\MEMO.TXT"), U16("*.TXT")},
+    // Characters of every kind, those without a code page 932 form included.
+    {"JapaneseAndAccents", U16("C:\\\x8868\\a.\x30BD\x00E9"), U16("*.\x30BD\x00E9")},
+    {"SurrogatePair", U16("C:\\a.\xD83D\xDE00"), U16("*.\xD83D\xDE00")},
+};
+
+INSTANTIATE_TEST_SUITE_P(Paths, MakeExtensionPatternTest, testing::ValuesIn(kExtensionRows),
+                         RowLabel());
+
 } // namespace

@@ -103,7 +103,7 @@ LRESULT Observe(WindowProcHook& hook, HWND window, UINT message, WPARAM wParam, 
 // A record ready for one pass; the text fields hold what Initialize and the dialog set.
 RunRecord MakeRecord(const char* patternLine, DWORD action, const std::wstring& folder) {
     RunRecord record;
-    lstrcpynA(record.PatternLine, patternLine, sizeof record.PatternLine);
+    lstrcpynW(record.PatternLine, Wide(patternLine).c_str(), kRecordTextSize);
     lstrcpynW(record.SourceFolder, folder.c_str(), MAX_PATH);
     record.Action = action;
     record.PathBytesTotal = 0xDEADBEEF;

@@ -12,6 +12,7 @@
 
 #include "tests/support/modal_driver.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/wide_text.h"
 #include "tests/support/shell_view.h"
 #include "tests/support/string_list_entries.h"
 #include "tests/support/test_list_view.h"
@@ -26,7 +27,7 @@ protected:
 
 RunRecord MakeRecord(const char* patternLine, DWORD action) {
     RunRecord record;
-    lstrcpynA(record.PatternLine, patternLine, sizeof record.PatternLine);
+    lstrcpynW(record.PatternLine, Wide(patternLine).c_str(), kRecordTextSize);
     record.Action = action;
     return record;
 }

@@ -1,11 +1,9 @@
-// libFuzzer target: the line routines on arbitrary UTF-16 units and the path routines on
-// arbitrary bytes, under ASan and UBSan. Every buffer is allocated with exactly the room the
+// libFuzzer target: the line routines on arbitrary UTF-16 units, under ASan and UBSan. Every buffer is allocated with exactly the room the
 // routine's contract promises, so a write or read beyond it is caught; the documented
 // results are checked as well.
 #include "engine/pattern_line.h"
 #include "tests/engine/reference_pattern_line.h"
 #include "tests/fuzz/utf16_input.h"
-#include "text/dbcs.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -69,25 +67,20 @@ void CheckNextLinePattern(const Text& line) {
     Require(line == source.get(), "line unchanged");
 }
 
-void CheckPathRoutines(const std::string& path) {
+// The line a right-clicked file starts with: empty, or a star and a suffix of the path that
+// begins with a dot, written within exactly the room the contract gives.
+void CheckExtensionPattern(const Text& path) {
     auto copy = ExactCopy(path);
-
-    std::unique_ptr<char[]> pattern(new char[path.size() + 2]);
+    std::unique_ptr<Utf16Char[]> pattern(new Utf16Char[path.size() + 2]);
     MakeExtensionPattern(pattern.get(), copy.get());
-    const std::string made = pattern.get();
+    const Text made = pattern.get();
     Require(made.empty() ||
                 (made[0] == '*' && made.size() >= 2 && made[1] == '.' &&
                  path.size() >= made.size() - 1 &&
-                 path.compare(path.size() - (made.size() - 1), std::string::npos, made, 1) == 0),
-            "extension pattern is a star and a suffix of the path");
-
-    const char* name = FileNamePart(copy.get());
-    Require(name >= copy.get() && name <= copy.get() + path.size(), "name part inside path");
-
-    CutAtLastBackslash(copy.get());
-    const std::size_t cut = std::strlen(copy.get());
-    Require(cut == path.size() || path[cut] == '\\', "cut only at a backslash");
-    Require(path.compare(0, cut, copy.get()) == 0, "cut keeps the front of the path");
+                 path.compare(path.size() - (made.size() - 1), Text::npos, made, 1) == 0 &&
+                 made.find('\\') == Text::npos),
+            "extension pattern is a star and a suffix of the path's name");
+    Require(path == copy.get(), "path unchanged");
 }
 
 void CheckPatternLine(const Text& line, const Text& name) {
@@ -116,9 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Text name = fuzzinput::Units(nameBytes);
 
     CheckNextLinePattern(line);
-    // The byte routines that the extension still calls, on the same input read as bytes.
-    CheckPathRoutines(lineBytes.substr(0, lineBytes.find('\0')));
-    CheckPathRoutines(nameBytes.substr(0, nameBytes.find('\0')));
+    CheckExtensionPattern(line);
     CheckPatternLine(line, name);
     return 0;
 }

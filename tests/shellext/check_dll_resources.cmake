@@ -1,8 +1,8 @@
 # cmake -DWINDRES=<windres> -DIMAGE=<Vestrane.dll> [-DSTAMP=<file>] -P check_dll_resources.cmake
-# Prints the built DLL's resources back with windres and fails unless they hold, all in
-# Japanese, the selection dialog 101, icon group 102 with one image and the version block
-# under translation 041103a4. Runs for both architectures: the x86 DLL cannot be loaded on
-# this machine, but it can be read.
+# Prints the built DLL's resources back with windres and fails unless they hold, in Japanese
+# and in English, the selection dialog 101 and the string table, the icon group 102 with one
+# image and the version block under translation 041103a4. Runs for both architectures: the
+# x86 DLL cannot be loaded on this machine, but it can be read.
 cmake_minimum_required(VERSION 3.25)
 if(NOT WINDRES OR NOT IMAGE)
     message(FATAL_ERROR "usage: cmake -DWINDRES=... -DIMAGE=... -P check_dll_resources.cmake")
@@ -14,14 +14,17 @@ if(NOT result EQUAL 0)
 endif()
 set(problems "")
 
-# Every resource is Japanese (windres names the language where it changes).
+# Japanese (17, 1) and English (9, 1), and no other language (windres names the language
+# where it changes).
 string(REGEX MATCHALL "\nLANGUAGE [0-9]+, [0-9]+" languages "${listing}")
-if(NOT languages)
-    string(APPEND problems "no LANGUAGE in the listing\n")
-endif()
+foreach(wanted IN ITEMS "\nLANGUAGE 17, 1" "\nLANGUAGE 9, 1")
+    if(NOT wanted IN_LIST languages)
+        string(APPEND problems "no resource of${wanted}\n")
+    endif()
+endforeach()
 foreach(language IN LISTS languages)
-    if(NOT language STREQUAL "\nLANGUAGE 17, 1")
-        string(APPEND problems "resource language${language}, expected LANGUAGE 17, 1\n")
+    if(NOT language STREQUAL "\nLANGUAGE 17, 1" AND NOT language STREQUAL "\nLANGUAGE 9, 1")
+        string(APPEND problems "resource language${language}, expected Japanese or English\n")
     endif()
 endforeach()
 

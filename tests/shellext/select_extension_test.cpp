@@ -121,7 +121,7 @@ TEST(ExtensionFactory, NewObjectStartsWithEmptyTextFields) {
     SelectExtension* extension = CreateExtension();
     ASSERT_NE(extension, nullptr);
     EXPECT_EQ(extension->RefCount, 1);
-    EXPECT_STREQ(extension->DefaultPattern(), "");
+    EXPECT_STREQ(extension->DefaultPattern(), L"");
     EXPECT_STREQ(extension->SourceFolder(), L"");
     Destroy(extension);
 }
@@ -193,7 +193,7 @@ TEST_P(InitializeWithShellData, KeepsTheFirstFilesFolderAndExtensionPattern) {
     SelectExtension* extension = CreateExtension();
     ASSERT_NE(extension, nullptr);
     EXPECT_EQ(extension->Initialize(nullptr, data, nullptr), S_OK);
-    EXPECT_STREQ(extension->DefaultPattern(), row.DefaultPattern);
+    EXPECT_EQ(std::wstring(extension->DefaultPattern()), Wide(row.DefaultPattern));
     const std::string expectedFolder =
         row.Folder.empty() ? scratch.Path() : scratch.Path() + "\\" + row.Folder;
     EXPECT_EQ(lstrcmpiW(extension->SourceFolder(), Wide(expectedFolder).c_str()), 0)
@@ -337,7 +337,7 @@ TEST_P(InitializeWithFailingData, ReturnsInvalidArgKeepsTheObjectAndDerivesNothi
     EXPECT_EQ(data.Requests(), 1);
     EXPECT_EQ(earlier.References(), 1u);
     EXPECT_EQ(data.References(), 2u);
-    EXPECT_STREQ(extension->DefaultPattern(), "");
+    EXPECT_STREQ(extension->DefaultPattern(), L"");
     EXPECT_STREQ(extension->SourceFolder(), L"");
     Destroy(extension);
     EXPECT_EQ(data.References(), 1u);
@@ -364,13 +364,14 @@ TEST(Initialize, NoDataObjectIsInvalidAndReleasesTheHeldOne) {
     Destroy(extension);
 }
 
-// The folder is cut from the UTF-16 path at its last backslash; the pattern comes from the
-// code page 932 form of the name, where a character without one is "?". The ANSI call read
-// "¥" as a backslash, and on a system set to UTF-8 cut "C:\w\あ\x.txt" inside "あ".
+// The folder is cut from the UTF-16 path at its last backslash, and the pattern from its
+// name, as it stands (a character without a code page 932 form became "?", which selected
+// names the user never saw). The ANSI call read "¥" as a backslash, and on a system set to
+// UTF-8 cut "C:\w\あ\x.txt" inside "あ".
 struct PathRow {
     const char* label;
     std::wstring Path;
-    const char* DefaultPattern;
+    std::wstring DefaultPattern;
     std::wstring Folder;
 };
 
@@ -382,22 +383,22 @@ TEST_P(InitializeWithPaths, CutsTheFolderFromTheWidePathAndThePatternFromTheName
     ASSERT_NE(extension, nullptr);
     FakeDataObject data(FakeDataObject::Paths, {row.Path, L"D:\\y.doc"});
     EXPECT_EQ(extension->Initialize(nullptr, &data, nullptr), S_OK);
-    EXPECT_STREQ(extension->DefaultPattern(), row.DefaultPattern);
+    EXPECT_EQ(std::wstring(extension->DefaultPattern()), row.DefaultPattern);
     EXPECT_EQ(std::wstring(extension->SourceFolder()), row.Folder);
     Destroy(extension);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, InitializeWithPaths,
-    testing::Values(PathRow{"DriveRootGivesTheDriveWithoutBackslash", L"C:\\x.txt", "*.txt", L"C:"},
-                    PathRow{"JapaneseFolder", L"C:\\w\\あ\\x.txt", "*.txt", L"C:\\w\\あ"},
-                    PathRow{"FolderEndingIn5C", L"C:\\表\\ソ.doc", "*.doc", L"C:\\表"},
-                    PathRow{"AccentWithoutItsPlainLetter", L"C:\\w\\x.café", "*.caf?", L"C:\\w"},
-                    PathRow{"YenSignIsNoSeparator", L"C:\\dl\\x¥..¥y.pdf", "*..?y.pdf", L"C:\\dl"},
-                    PathRow{"HangulAndEmoji", L"C:\\한\\\U0001F600.txt", "*.txt", L"C:\\한"},
+    testing::Values(PathRow{"DriveRootGivesTheDriveWithoutBackslash", L"C:\\x.txt", L"*.txt", L"C:"},
+                    PathRow{"JapaneseFolder", L"C:\\w\\あ\\x.txt", L"*.txt", L"C:\\w\\あ"},
+                    PathRow{"FolderEndingIn5C", L"C:\\表\\ソ.doc", L"*.doc", L"C:\\表"},
+                    PathRow{"AccentKept", L"C:\\w\\x.café", L"*.café", L"C:\\w"},
+                    PathRow{"YenSignIsNoSeparator", L"C:\\dl\\x¥..¥y.pdf", L"*..¥y.pdf", L"C:\\dl"},
+                    PathRow{"HangulAndEmoji", L"C:\\한\\\U0001F600.txt", L"*.txt", L"C:\\한"},
                     // 259 characters, the most a MAX_PATH buffer holds with its terminator.
                     PathRow{"LongestPathThatFits", L"C:\\" + std::wstring(250, L'f') + L"\\a.txt",
-                            "*.txt", L"C:\\" + std::wstring(250, L'f')}),
+                            L"*.txt", L"C:\\" + std::wstring(250, L'f')}),
     RowLabel());
 
 // The empty area of a folder window, or of the desktop: Explorer gives the folder's id list and
@@ -428,7 +429,7 @@ TEST(Initialize, EmptyAreaWorksOnTheFolderOfTheIdListFromStar) {
     for (const auto& place : places) {
         ASSERT_NE(place.Id, nullptr) << place.Label;
         EXPECT_EQ(extension->Initialize(place.Id, nullptr, nullptr), S_OK) << place.Label;
-        EXPECT_STREQ(extension->DefaultPattern(), "*") << place.Label;
+        EXPECT_STREQ(extension->DefaultPattern(), L"*") << place.Label;
         EXPECT_EQ(lstrcmpiW(extension->SourceFolder(), place.Folder.c_str()), 0)
             << place.Label << ": " << Cp932(extension->SourceFolder());
         CoTaskMemFree(place.Id);
@@ -438,7 +439,7 @@ TEST(Initialize, EmptyAreaWorksOnTheFolderOfTheIdListFromStar) {
     PIDLIST_ABSOLUTE computer = nullptr;
     ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer), S_OK);
     EXPECT_EQ(extension->Initialize(computer, nullptr, nullptr), E_INVALIDARG);
-    EXPECT_STREQ(extension->DefaultPattern(), "");
+    EXPECT_STREQ(extension->DefaultPattern(), L"");
     EXPECT_STREQ(extension->SourceFolder(), L"");
     CoTaskMemFree(computer);
     Destroy(extension);
@@ -594,17 +595,21 @@ TEST_P(CommandString, IsWrittenInTheAskedFormWithinTheBufferAndTerminated) {
     Destroy(extension);
 }
 
-// The verb's length with its terminator.
+// The verb's and the help text's lengths with their terminators, the help text in UTF-16 and
+// in code page 932 (the ANSI rows run only where that is the system's code page).
 const UINT kVerbRoom = static_cast<UINT>(std::strlen(kMenuVerb) + 1);
+const UINT kHelpRoom = static_cast<UINT>(LoadedText(IDS_MENU_HELP).size() + 1);
+const UINT kAnsiHelpRoom = static_cast<UINT>(Cp932(LoadedText(IDS_MENU_HELP)).size() + 1);
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, CommandString,
-    testing::Values(StringRow{"WideWholeText", 0, GCS_HELPTEXTW, 260, S_OK, 22},
-                    StringRow{"WideExactRoom", 0, GCS_HELPTEXTW, 22, S_OK, 22},
+    testing::Values(StringRow{"WideWholeText", 0, GCS_HELPTEXTW, 260, S_OK, kHelpRoom},
+                    StringRow{"WideExactRoom", 0, GCS_HELPTEXTW, kHelpRoom, S_OK, kHelpRoom},
                     StringRow{"WideCut", 0, GCS_HELPTEXTW, 5, S_OK, 5},
                     StringRow{"WideRoomForTheTerminatorOnly", 0, GCS_HELPTEXTW, 1, S_OK, 1},
-                    StringRow{"AnsiWholeText", 0, GCS_HELPTEXTA, 260, S_OK, 43},
-                    StringRow{"AnsiExactRoom", 0, GCS_HELPTEXTA, 43, S_OK, 43},
+                    StringRow{"AnsiWholeText", 0, GCS_HELPTEXTA, 260, S_OK, kAnsiHelpRoom},
+                    StringRow{"AnsiExactRoom", 0, GCS_HELPTEXTA, kAnsiHelpRoom, S_OK,
+                              kAnsiHelpRoom},
                     // Every character is two bytes: 9 bytes of room hold 4 of them.
                     StringRow{"AnsiCutAtAWholeCharacter", 0, GCS_HELPTEXTA, 10, S_OK, 9},
                     StringRow{"NoRoom", 0, GCS_HELPTEXTW, 0, S_OK, 0},

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -32,6 +33,14 @@ std::string H(int n) {
     char name[8];
     std::snprintf(name, sizeof name, kHistoryValueFormat, n);
     return name;
+}
+
+// The lines of a history in code page 932, as the tables write them.
+std::vector<std::string> Narrow(WideStringList& history) {
+    std::vector<std::string> lines;
+    for (const std::wstring& line : Entries(history))
+        lines.push_back(Cp932(line));
+    return lines;
 }
 
 // History value n holding the text as a string value, terminator included.
@@ -97,8 +106,7 @@ protected:
     // run does.
     void Run(const std::string& line, DWORD action) {
         LoadSettings(run);
-        ASSERT_LT(line.size(), sizeof run.PatternLine);
-        std::memcpy(run.PatternLine, line.c_str(), line.size() + 1);
+        lstrcpynW(run.PatternLine, Wide(line).c_str(), kRecordTextSize);
         run.Action = action;
         SaveSettings(run);
     }
@@ -106,7 +114,7 @@ protected:
     std::vector<std::string> LoadedHistory() {
         RunRecord record;
         LoadSettings(record);
-        return Entries(record.History);
+        return Narrow(record.History);
     }
 
     RegistryKeyGuard guard{HKEY_CURRENT_USER, kSettingsKey};
@@ -212,7 +220,7 @@ TEST_P(HistoryLoadTest, HistoryHoldsTheReadableEntriesInOrder) {
     for (const auto& value : GetParam().Values)
         Put(value.Name, value.Type, value.Data);
     LoadSettings(run);
-    EXPECT_EQ(Entries(run.History), GetParam().Expected);
+    EXPECT_EQ(Narrow(run.History), GetParam().Expected);
 }
 
 const std::string k259(259, 'n');
@@ -247,17 +255,15 @@ const HistoryLoadCase kHistoryLoadCases[] = {
 INSTANTIATE_TEST_SUITE_P(Settings, HistoryLoadTest, testing::ValuesIn(kHistoryLoadCases),
                          RowLabel());
 
-// Windows keeps string values in UTF-16; a line written on a Japanese system reads back as
-// the same code page 932 bytes on any system. A character without a code page 932 form
-// (written by another program) becomes "?", which only a wildcard matches.
-TEST_F(SettingsTest, JapaneseEntriesComeBackByteForByte) {
-    // 表 and ソ end in the byte 0x5C.
-    PutWideText(H(0), L"表.txt ソフト*.doc");
-    PutWideText(H(1), L"ｱｲｳ");
-    PutWideText(H(2), L"é*.txt");
+// Windows keeps string values in UTF-16: a line reads back as it was typed, on any system,
+// a character without a code page 932 form included (it became a "?", which selected names
+// the user never typed).
+TEST_F(SettingsTest, EntriesComeBackAsTyped) {
+    const std::vector<std::wstring> lines = {L"表.txt ソフト*.doc", L"ｱｲｳ", L"café*.txt \U0001F600"};
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        PutWideText(H(static_cast<int>(i)), lines[i]);
     LoadSettings(run);
-    EXPECT_EQ(Entries(run.History),
-              (std::vector<std::string>{"表.txt ソフト*.doc", "ｱｲｳ", "?*.txt"}));
+    EXPECT_EQ(Entries(run.History), lines);
 }
 
 // ---------------------------------------------------------------- saving
@@ -359,7 +365,7 @@ TEST_F(SettingsTest, HistoryIsWalkedFromItsFirstEntry) {
     // A walk left half-way (as the dialog might) does not shorten what is saved.
     run.History.GetFirst();
     run.History.GetNext();
-    std::strcpy(run.PatternLine, "z");
+    lstrcpyW(run.PatternLine, L"z");
     SaveSettings(run);
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{"z", "a", "b", "c"}));
 }
@@ -367,20 +373,22 @@ TEST_F(SettingsTest, HistoryIsWalkedFromItsFirstEntry) {
 TEST_F(SettingsTest, OverLongLineIsCutSoThatItLoadsAgain) {
     PutHistory({"a", "b"});
     LoadSettings(run);
-    // Every byte of the field set, no terminator anywhere.
-    std::memset(run.PatternLine, 'x', sizeof run.PatternLine);
+    // Every character of the field set, no terminator anywhere.
+    std::fill(run.PatternLine, run.PatternLine + kRecordTextSize, L'x');
     SaveSettings(run);
     const std::string cut(259, 'x');
     EXPECT_EQ(Get(H(0)).Data, WithTerminator(cut));
     EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{cut, "a", "b"}));
 }
 
-TEST_F(SettingsTest, JapaneseLineIsSavedAsItsUtf16Text) {
-    const std::string line = "表*.txt ソ";
+TEST_F(SettingsTest, TheLineIsSavedAsTyped) {
     PutHistory({"a"});
-    Run(line, SelectOnly);
-    EXPECT_EQ(GetWideText(H(0)), std::wstring(L"表*.txt ソ") + L'\0');
-    EXPECT_EQ(LoadedHistory(), (std::vector<std::string>{line, "a"}));
+    LoadSettings(run);
+    const std::wstring line = L"表*.txt café \U0001F600";
+    lstrcpyW(run.PatternLine, line.c_str());
+    SaveSettings(run);
+    EXPECT_EQ(GetWideText(H(0)), line + L'\0');
+    EXPECT_EQ(GetWideText(H(1)), std::wstring(L"a") + L'\0');
 }
 
 TEST_F(SettingsTest, SeveralRunsBuildAMostRecentFirstList) {
