@@ -10,6 +10,8 @@
 #include "common/shared_facts.h"
 #include "text/string_list.h"
 
+class ItemNames;
+
 // Room of the record's line fields in characters: MAX_PATH and one more.
 constexpr int kRecordTextSize = 261;
 
@@ -26,6 +28,9 @@ struct RunRecord {
     WideStringList SelectedPaths;
     // Pattern-line history, most recent first, as the settings store read it.
     WideStringList History;
+    // The names of the window's items, read for the dialog's count of matches and for the
+    // pass; null when there are none to count.
+    ItemNames* Names = nullptr;
     DWORD Action = SelectOnly;
     DWORD ConfiguredMode = SelectOnly;
     DWORD InitFromHistory = 0;

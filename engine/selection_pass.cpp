@@ -9,55 +9,19 @@
 #include <new>
 
 #include "engine/compiled_pattern_line.h"
+#include "engine/item_names.h"
 #include "engine/path_collection.h"
 
 namespace {
 
-constexpr int kTextBufferSize = MAX_PATH;
-
 // What one pass works with, on the heap: the compiled line is about 34 KB, too much for the
 // stack of a shell thread on top of the dialog's and the matcher's own. The list view is a
-// window of the calling process, so the item record and its text buffer need no name and
-// no sharing: no other process can reach them.
+// window of the calling process, so the item record needs no name and no sharing: no other
+// process can reach it.
 struct PassMemory {
     CompiledPatternLine Line;
     LVITEMW Item;
-    wchar_t Text[kTextBufferSize];
 };
-
-// Reads item index's label and selection state in one message. Returns the label, or an
-// empty one when the read fails; selected is then unknown, which knownState tells. A list
-// view may answer with a pointer to text of its own instead of filling the buffer; that
-// text is taken, cut to the buffer.
-const wchar_t* ReadItem(HWND listView, PassMemory& memory, int index, bool& selected,
-                        bool& knownState) {
-    wchar_t* text = memory.Text;
-    LVITEMW& item = memory.Item;
-    item = LVITEMW{};
-    item.mask = LVIF_TEXT | LVIF_STATE;
-    item.iItem = index;
-    item.iSubItem = 0;
-    item.stateMask = LVIS_SELECTED;
-    item.cchTextMax = kTextBufferSize;
-    item.pszText = text;
-    text[0] = L'\0';
-    knownState = SendMessageW(listView, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
-    selected = (item.state & LVIS_SELECTED) != 0;
-    if (!knownState) {
-        text[0] = L'\0';
-        return text;
-    }
-    const wchar_t* answered = item.pszText;
-    if (answered != text && answered != nullptr && answered != LPSTR_TEXTCALLBACKW) {
-        std::size_t length = 0;
-        while (length < kTextBufferSize - 1 && answered[length] != L'\0')
-            ++length;
-        std::memmove(text, answered, length * sizeof(wchar_t));
-        text[length] = L'\0';
-    }
-    text[kTextBufferSize - 1] = L'\0';
-    return text;
-}
 
 void WriteSelection(HWND listView, PassMemory& memory, int index, bool selected) {
     LVITEMW& item = memory.Item;
@@ -80,28 +44,20 @@ bool FormLabelPath(const RunRecord& run, const wchar_t* label, wchar_t (&path)[M
     return true;
 }
 
-// Every item once, in index order: read, matched on the label as the list view holds it,
-// written only when its selection changes, and its path collected when it matches.
-void SelectAndCollect(RunRecord& run, HWND listView, PassMemory& memory) {
+// Every item once, in index order: matched on the label read for the run, its selection
+// state read and written only when it changes, and its path collected when it matches.
+void SelectAndCollect(RunRecord& run, HWND listView, PassMemory& memory, const ItemNames& names) {
     // Stops collecting for the rest of the pass once a copy cannot be stored, so
     // PathBytesTotal always describes the list.
     bool collecting = run.Action != SelectOnly;
-    int index = -1;
-    for (;;) {
-        const int next = static_cast<int>(
-            SendMessageW(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_ALL));
-        // A list view hands out rising indexes; anything else would never end the walk.
-        if (next < 0 || next <= index)
-            break;
-        index = next;
-        bool selected = false;
-        bool knownState = false;
-        const wchar_t* label = ReadItem(listView, memory, index, selected, knownState);
-        const bool match = memory.Line.Matches(label);
-        if (!knownState || match != selected)
+    for (int index = 0; index < names.Count(); ++index) {
+        const bool selected = SendMessageW(listView, LVM_GETITEMSTATE, static_cast<WPARAM>(index),
+                                           LVIS_SELECTED) != 0;
+        const bool match = names.Matches(memory.Line, index);
+        if (match != selected)
             WriteSelection(listView, memory, index, match);
         wchar_t path[MAX_PATH];
-        if (match && collecting && FormLabelPath(run, label, path))
+        if (match && collecting && FormLabelPath(run, names.Shown(index), path))
             collecting = CollectPath(run, path);
     }
 }
@@ -126,9 +82,13 @@ void Repaint(HWND listView) {
 
 } // namespace
 
-void RunSelection(RunRecord& run, HWND listView) {
+void RunSelection(RunRecord& run, HWND listView, ItemNames& names) {
     run.PathBytesTotal = 0;
     run.SelectedPaths.Clear();
+    // Labels read from a list view that has changed since would name other items.
+    if (!names.CountUnchanged() && !names.Start(listView))
+        return;
+    names.ReadMore(names.Count());
     std::unique_ptr<PassMemory> memory(new (std::nothrow) PassMemory);
     if (!memory)
         return;
@@ -137,7 +97,7 @@ void RunSelection(RunRecord& run, HWND listView) {
     // the window server under Wine), off screen too; drawing is held back for the walk, and
     // the items in view are repainted once after it.
     SendMessageW(listView, WM_SETREDRAW, FALSE, 0);
-    SelectAndCollect(run, listView, *memory);
+    SelectAndCollect(run, listView, *memory, names);
     SendMessageW(listView, WM_SETREDRAW, TRUE, 0);
     Repaint(listView);
 }

@@ -1,55 +1,22 @@
 #include "engine/view_pass.h"
 
-#include <shlwapi.h>
-
 #include <cwchar>
 #include <memory>
 #include <new>
 
 #include "common/owned.h"
 #include "engine/compiled_pattern_line.h"
+#include "engine/item_names.h"
 #include "engine/path_collection.h"
 
 namespace {
 
-// One character more than a path may have, so that a longer one shows as too long instead
-// of being cut into the path of another file.
-constexpr int kNameRoom = MAX_PATH + 1;
-
-bool ReadName(IShellFolder* folder, PCUITEMID_CHILD child, SHGDNF flags,
-              wchar_t (&name)[kNameRoom]) {
-    STRRET text = {};
-    name[0] = L'\0';
-    return SUCCEEDED(folder->GetDisplayNameOf(child, flags, &text)) &&
-           SUCCEEDED(StrRetToBufW(&text, child, name, kNameRoom));
-}
-
-bool InFileSystem(IShellFolder* folder, PCUITEMID_CHILD child) {
-    SFGAOF attributes = SFGAO_FILESYSTEM;
-    return SUCCEEDED(folder->GetAttributesOf(1, &child, &attributes)) &&
-           (attributes & SFGAO_FILESYSTEM) != 0;
-}
-
-bool NameMatches(const CompiledPatternLine& line, const wchar_t* name) {
-    return line.Matches(name);
-}
-
-bool ItemMatches(const CompiledPatternLine& line, IShellFolder* folder, PCUITEMID_CHILD child) {
-    wchar_t shown[kNameRoom];
-    if (ReadName(folder, child, SHGDN_INFOLDER, shown) && NameMatches(line, shown))
-        return true;
-    wchar_t fileName[kNameRoom];
-    return InFileSystem(folder, child) &&
-           ReadName(folder, child, SHGDN_INFOLDER | SHGDN_FORPARSING, fileName) &&
-           std::wcscmp(fileName, shown) != 0 && NameMatches(line, fileName);
-}
-
 // Collects the item's real path. False once a path that fits could not be stored: the
 // pass then collects no more, so PathBytesTotal always describes the list.
 bool CollectRealPath(RunRecord& run, IShellFolder* folder, PCUITEMID_CHILD child) {
-    wchar_t path[kNameRoom];
-    if (!InFileSystem(folder, child) || !ReadName(folder, child, SHGDN_FORPARSING, path) ||
-        wcsnlen(path, kNameRoom) >= MAX_PATH)
+    wchar_t path[kItemNameRoom];
+    if (!InFileSystem(folder, child) || !ReadItemName(folder, child, SHGDN_FORPARSING, path) ||
+        wcsnlen(path, kItemNameRoom) >= MAX_PATH)
         return true;
     return CollectPath(run, path);
 }
@@ -74,30 +41,25 @@ private:
 };
 
 void SelectAndCollect(RunRecord& run, const CompiledPatternLine& line, IFolderView* view,
-                      IShellFolder* folder) {
+                      IShellFolder* folder, const ItemNames& names) {
     bool collecting = run.Action != SelectOnly;
-    int count = 0;
-    if (FAILED(view->ItemCount(SVGIO_ALLVIEW, &count)))
-        count = 0;
     int focused = -1;
     if (FAILED(view->GetFocusedItem(&focused)))
         focused = -1;
     int firstMatch = -1;
     bool focusedMatches = false;
     RedrawHeld redraw(view);
-    for (int index = 0; index < count; ++index) {
-        TaskMemory<PITEMID_CHILD> child;
-        if (FAILED(view->Item(index, child.Put())))
-            child.Reset();
-        const bool match = child.Valid() && ItemMatches(line, folder, child.Get());
+    for (int index = 0; index < names.Count(); ++index) {
+        const bool match = names.Matches(line, index);
         view->SelectItem(index, match ? SVSI_SELECT : SVSI_DESELECT);
-        if (match) {
-            if (firstMatch < 0)
-                firstMatch = index;
-            focusedMatches = focusedMatches || index == focused;
-            if (collecting)
-                collecting = CollectRealPath(run, folder, child.Get());
-        }
+        if (!match)
+            continue;
+        if (firstMatch < 0)
+            firstMatch = index;
+        focusedMatches = focusedMatches || index == focused;
+        TaskMemory<PITEMID_CHILD> child;
+        if (collecting && SUCCEEDED(view->Item(index, child.Put())) && child.Valid())
+            collecting = CollectRealPath(run, folder, child.Get());
     }
     if (firstMatch >= 0 && !focusedMatches)
         view->SelectItem(firstMatch, SVSI_SELECT | SVSI_FOCUSED | SVSI_ENSUREVISIBLE);
@@ -113,9 +75,13 @@ HWND WindowOf(IFolderView* view) {
 
 } // namespace
 
-HWND RunViewSelection(RunRecord& run, IFolderView* view) {
+HWND RunViewSelection(RunRecord& run, IFolderView* view, ItemNames& names) {
     run.PathBytesTotal = 0;
     run.SelectedPaths.Clear();
+    // Names read from a view that has changed since would name other items.
+    if (!names.CountUnchanged() && !names.Start(view))
+        return nullptr;
+    names.ReadMore(names.Count());
     ComPtr<IShellFolder> folder;
     if (FAILED(view->GetFolder(IID_IShellFolder, folder.PutVoid())) || !folder)
         return nullptr;
@@ -124,6 +90,6 @@ HWND RunViewSelection(RunRecord& run, IFolderView* view) {
     if (!line)
         return nullptr;
     line->Compile(run.PatternLine);
-    SelectAndCollect(run, *line, view, folder.Get());
+    SelectAndCollect(run, *line, view, folder.Get(), names);
     return WindowOf(view);
 }

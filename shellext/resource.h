@@ -11,6 +11,8 @@
 #define IDC_SELECT_ONLY 1005
 #define IDC_COPY_TO_FOLDER 1006
 #define IDC_MOVE_TO_FOLDER 1007
+// How many of the window's items the line selects, out of how many.
+#define IDC_MATCH_COUNT 1008
 
 // Texts of the string table.
 #define IDS_MENU_ENTRY 200
@@ -30,3 +32,6 @@
 // With the count of folders, then their names.
 #define IDS_FOLDERS_NOT_COPIED 213
 #define IDS_FOLDERS_NOT_MOVED 214
+// The count of matches: the matches, then the window's items; while still counting, and done.
+#define IDS_MATCH_COUNTING 215
+#define IDS_MATCH_COUNT 216

@@ -9,6 +9,7 @@
 #include "common/message_box.h"
 #include "common/resource_text.h"
 #include "engine/folder_path.h"
+#include "engine/item_names.h"
 #include "engine/pattern_line.h"
 #include "engine/selection_pass.h"
 #include "engine/view_pass.h"
@@ -264,14 +265,18 @@ void SelectExtension::RunPass(HWND owner, IFolderView* view, HWND listView) {
     std::memcpy(run.DefaultPattern, defaultPattern_, sizeof run.DefaultPattern);
     std::memcpy(run.SourceFolder, sourceFolder_, sizeof run.SourceFolder);
     LoadSettings(run);
+    // The window's names, read while the dialog counts the matches and then used by the pass.
+    ItemNames names;
+    if (view != nullptr ? names.Start(view) : names.Start(listView))
+        run.Names = &names;
     if (ShowSelectionDialog(run, owner) != IDOK)
         return;
     SaveSettings(run);
     HWND passWindow = listView;
     if (view != nullptr) {
-        passWindow = RunViewSelection(run, view);
+        passWindow = RunViewSelection(run, view, names);
     } else {
-        RunSelection(run, listView);
+        RunSelection(run, listView, names);
     }
     RunChosenAction(run, passWindow);
     if (passWindow != nullptr)

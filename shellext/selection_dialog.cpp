@@ -1,10 +1,16 @@
 #include "shellext/selection_dialog.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "common/dialog_icon.h"
 #include "common/dialog_placement.h"
+#include "common/message_box.h"
 #include "common/resource_text.h"
+#include "engine/compiled_pattern_line.h"
+#include "engine/item_names.h"
 #include "shellext/module_state.h"
 #include "shellext/resource.h"
 
@@ -13,8 +19,94 @@ namespace {
 // Room of the text read from the combo box: MAX_PATH, so at most 259 characters.
 constexpr int kLineBufferSize = MAX_PATH;
 
+// The count of the items the line would select, kept up to date while the user types: the
+// window's names are read and matched a slice at a time on the dialog's own thread, at the
+// pace of a timer, whose messages come after every input and paint, so that the dialog keeps
+// answering on a folder of any size. Each change of the line starts the count again; names
+// read once are not read again.
+constexpr UINT_PTR kCountTimer = 1;
+constexpr UINT kCountTimerMilliseconds = USER_TIMER_MINIMUM;
+// A slice ends after this much time, looked at every few items.
+constexpr DWORD kSliceMilliseconds = 20;
+constexpr int kItemsBetweenClockReads = 64;
+const wchar_t kCountProperty[] = L"Vestrane.Count";
+
+struct LiveCount {
+    CompiledPatternLine Line;
+    int Counted = 0;
+    int Matches = 0;
+};
+
+struct DialogState {
+    RunRecord* Run = nullptr;
+    std::unique_ptr<LiveCount> Count;
+};
+
+DialogState* StateOf(HWND dialog) {
+    return reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
 RunRecord* RecordOf(HWND dialog) {
-    return reinterpret_cast<RunRecord*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    DialogState* state = StateOf(dialog);
+    return state != nullptr ? state->Run : nullptr;
+}
+
+void ShowCount(HWND dialog, const LiveCount& count, const ItemNames& names) {
+    wchar_t matches[16];
+    wchar_t total[16];
+    wsprintfW(matches, L"%d", count.Matches);
+    wsprintfW(total, L"%d", names.Count());
+    const bool done = count.Counted == names.Count();
+    wchar_t format[kMessageRoom];
+    LoadText(ModuleInstance, done ? IDS_MATCH_COUNT : IDS_MATCH_COUNTING, format, kMessageRoom);
+    wchar_t text[kMessageRoom];
+    FormText(text, format, {matches, total});
+    SetDlgItemTextW(dialog, IDC_MATCH_COUNT, text);
+}
+
+// Reads and matches for one slice; ends the timer once every item is counted.
+void CountSlice(HWND dialog) {
+    DialogState* state = StateOf(dialog);
+    ItemNames* names = state != nullptr ? state->Run->Names : nullptr;
+    if (names == nullptr || !state->Count) {
+        KillTimer(dialog, kCountTimer);
+        return;
+    }
+    LiveCount& count = *state->Count;
+    const DWORD start = GetTickCount();
+    while (count.Counted < names->Count()) {
+        if (count.Counted == names->Read())
+            names->ReadMore(kItemsBetweenClockReads);
+        const int end = std::min(names->Read(), count.Counted + kItemsBetweenClockReads);
+        for (; count.Counted < end; ++count.Counted)
+            count.Matches += names->Matches(count.Line, count.Counted) ? 1 : 0;
+        if (GetTickCount() - start >= kSliceMilliseconds)
+            break;
+    }
+    ShowCount(dialog, count, *names);
+    if (count.Counted == names->Count())
+        KillTimer(dialog, kCountTimer);
+}
+
+// Counts again for the line: the combo box's text, or the history entry just picked.
+void RestartCount(HWND dialog, int pickedEntry = -1) {
+    DialogState* state = StateOf(dialog);
+    if (state == nullptr || state->Run->Names == nullptr || !state->Count)
+        return;
+    HWND combo = GetDlgItem(dialog, IDC_PATTERN_COMBO);
+    wchar_t line[kRecordTextSize] = {};
+    if (pickedEntry >= 0 &&
+        SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(pickedEntry), 0) < kRecordTextSize)
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(pickedEntry),
+                     reinterpret_cast<LPARAM>(line));
+    else
+        GetWindowTextW(combo, line, kRecordTextSize);
+    LiveCount& count = *state->Count;
+    count.Line.Compile(line);
+    count.Counted = 0;
+    count.Matches = 0;
+    ShowCount(dialog, count, *state->Run->Names);
+    SetTimer(dialog, kCountTimer, kCountTimerMilliseconds, nullptr);
 }
 
 int RadioForMode(DWORD mode) {
@@ -93,15 +185,37 @@ INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
         // The record comes with the dialog, so that a SelectExtension created meanwhile
         // (another context menu, another Explorer thread) cannot take this run's place.
         RunRecord* run = reinterpret_cast<RunRecord*>(lParam);
-        if (run == nullptr) {
+        DialogState* state = run != nullptr ? new (std::nothrow) DialogState : nullptr;
+        if (state == nullptr) {
             EndDialog(dialog, IDCANCEL);
             return 0;
         }
-        SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(run));
+        state->Run = run;
+        // Without memory for the count the dialog works as ever, without a count.
+        state->Count.reset(new (std::nothrow) LiveCount);
+        SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
         Initialize(dialog, *run);
+        RestartCount(dialog);
         return 0;
     }
+    case WM_TIMER:
+        if (wParam == kCountTimer)
+            CountSlice(dialog);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(dialog, kCountTimer);
+        delete StateOf(dialog);
+        SetWindowLongPtrW(dialog, DWLP_USER, 0);
+        return 0;
     case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_PATTERN_COMBO) {
+            if (HIWORD(wParam) == CBN_EDITCHANGE)
+                RestartCount(dialog);
+            else if (HIWORD(wParam) == CBN_SELCHANGE)
+                RestartCount(dialog, static_cast<int>(SendDlgItemMessageW(dialog, IDC_PATTERN_COMBO,
+                                                                          CB_GETCURSEL, 0, 0)));
+            return 0;
+        }
         switch (LOWORD(wParam)) {
         case IDOK: {
             RunRecord* run = RecordOf(dialog);

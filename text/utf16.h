@@ -39,7 +39,8 @@ constexpr bool IsLowSurrogate(unsigned unit) {
 #if defined(__clang__) || defined(__GNUC__)
 __attribute__((no_sanitize_address))
 #endif
-inline std::size_t Utf16Length(const Utf16Char* text) {
+inline std::size_t
+Utf16Length(const Utf16Char* text) {
     const auto address = reinterpret_cast<std::uintptr_t>(text);
     if ((address & 1) != 0) {
         // Not where a UTF-16 text lies; read unit by unit.
@@ -60,8 +61,8 @@ inline std::size_t Utf16Length(const Utf16Char* text) {
         return static_cast<std::size_t>(__builtin_ctz(first) / 2);
     for (std::size_t before = (16 - skipped) / 2;; before += 8) {
         ++block;
-        const auto zeros = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_load_si128(block), zero)));
+        const auto zeros =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_load_si128(block), zero)));
         if (zeros != 0)
             return before + static_cast<std::size_t>(__builtin_ctz(zeros) / 2);
     }
@@ -84,7 +85,6 @@ inline std::size_t Utf16Length(const Utf16Char* text) {
     }
 #endif
 }
-
 
 // Index of the first unit equal to unit, or -1; unit 0 gives -1.
 int FindUnit(const Utf16Char* text, Utf16Char unit);

@@ -448,6 +448,22 @@ folder_and_background)
         "$only_win\\2023" "$only_win\\2024"
     ;;
 
+exclude_and_count)
+    # A line with "|": the patterns behind it leave their names out. The dialog counts what
+    # the line in the box would select, out of the window's 41 items: for the extension it
+    # starts with, and again once the line is typed.
+    reset_settings
+    make_sample "$sample_win"
+    report=$work/host.txt
+    run_host "$report" --folder "$sample_win" --select notes.txt --invoke "$VESTRANE_LABEL" \
+        --answer "wait:1000;report:1008;set:1000=$MAIN_LINE | メモ* *.doc;wait:1000;report:1008;click:1005;click:1" ||
+        fail "$(cat "$report")"
+    expect_equal "counts shown" "1008 一致: 10 / 41
+1008 一致: 12 / 41" "$(report_values dialog-static "$report" | tail -n 2)"
+    expect_set "selected" "$report" selected readme README.md readme.bak notes.txt todo.TXT \
+        readme2.txt 表計算.txt 表.txt café.txt cafe.txt 한글.txt 😀.txt
+    ;;
+
 english)
     # An English UI (Wine takes the UI language from the locale a program starts in): the
     # menu, the dialog and the result message in English. A line with a character that code
@@ -462,12 +478,14 @@ english)
     report=$work/host.txt
     LC_ALL=en_US.UTF-8 run_host "$report" --folder "$sample_win" --select notes.txt \
         --invoke 'Select by &Wildcard...' \
-        --answer "set:1000=café.txt;click:1006;click:1" --answer "folder:$target_win;click:1" \
+        --answer "set:1000=café.txt;wait:1000;report:1008;click:1006;click:1" \
+        --answer "folder:$target_win;click:1" \
         --answer "click:1" || fail "$(cat "$report")"
     expect_line "$report" "menu: Select by &Wildcard..."
     expect_line "$report" "help: Selects files by wildcard patterns."
     expect_line "$report" "dialog: Select by Wildcard"
     expect_line "$report" "dialog-checked: 1005 Select O&nly"
+    expect_line "$report" "dialog-static: 1008 Matches: 1 of 41"
     expect_set "selected by café.txt" "$report" selected café.txt
     expect_line "$report" "dialog-text: Files copied: 1."
     expect_equal "files in the target folder" café.txt "$(ls -1 "$target")"

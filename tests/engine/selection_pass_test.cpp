@@ -53,6 +53,7 @@ LRESULT Observe(WindowProcHook& hook, HWND window, UINT message, WPARAM wParam, 
     switch (message) {
     case WM_SETREDRAW:
     case LVM_GETNEXTITEM:
+    case LVM_GETITEMSTATE:
     case LVM_GETITEMCOUNT:
     case LVM_GETTOPINDEX:
     case LVM_GETCOUNTPERPAGE:
@@ -122,7 +123,8 @@ Observation RunObserved(RunRecord& record, TestListView& list, const Observation
     Observation seen = answers;
     seen.Record = &record;
     WindowProcHook hook(list.ListView(), Observe, &seen);
-    RunSelection(record, list.ListView());
+    ItemNames names;
+    RunSelection(record, list.ListView(), names);
     return seen;
 }
 
@@ -190,18 +192,20 @@ TEST(SelectionPass, ReadsEachItemOnceAndWritesOnlyTheChangesThenRepaints) {
     RunRecord record = MakeRecord("*.txt", SelectOnly, L"C:\\dir");
     const Observation seen = RunObserved(record, list);
 
-    // Drawing is held back for the walk and the items in view repainted after it.
-    std::vector<SentMessage> expected = {{WM_SETREDRAW, FALSE}};
+    // Each label read once, as the dialog reads them; then drawing is held back for the walk,
+    // each state read and written only where it changes, and the items in view repainted.
+    std::vector<SentMessage> expected = {{LVM_GETITEMCOUNT}};
     for (int index = 0; index < 4; ++index) {
-        SentMessage next{LVM_GETNEXTITEM, static_cast<WPARAM>(index - 1), LVNI_ALL};
-        expected.push_back(next);
         SentMessage read{LVM_GETITEMW};
         read.Item = index;
-        read.Mask = LVIF_TEXT | LVIF_STATE;
-        read.StateMask = LVIS_SELECTED;
+        read.Mask = LVIF_TEXT;
         read.SubItem = 0;
-        read.TextMax = MAX_PATH;
+        read.TextMax = MAX_PATH + 1;
         expected.push_back(read);
+    }
+    expected.push_back({WM_SETREDRAW, FALSE});
+    for (int index = 0; index < 4; ++index) {
+        expected.push_back({LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED});
         if (index == 1 || index == 2) {
             SentMessage write{LVM_SETITEMSTATE, static_cast<WPARAM>(index)};
             write.Item = index;
@@ -210,7 +214,6 @@ TEST(SelectionPass, ReadsEachItemOnceAndWritesOnlyTheChangesThenRepaints) {
             expected.push_back(write);
         }
     }
-    expected.push_back({LVM_GETNEXTITEM, 3, LVNI_ALL});
     expected.push_back({WM_SETREDRAW, TRUE});
     expected.push_back({LVM_GETITEMCOUNT});
     expected.push_back({LVM_GETTOPINDEX});
@@ -225,12 +228,14 @@ TEST(SelectionPass, ReadsEachItemOnceAndWritesOnlyTheChangesThenRepaints) {
         if (want.Message == WM_SETREDRAW) {
             EXPECT_EQ(got.WParam, want.WParam) << "message " << at;
         }
-        if (want.Message == LVM_GETNEXTITEM || want.Message == LVM_REDRAWITEMS) {
+        if (want.Message == LVM_GETITEMSTATE || want.Message == LVM_REDRAWITEMS) {
             EXPECT_EQ(got.WParam, want.WParam) << "message " << at;
             EXPECT_EQ(got.LParam, want.LParam) << "message " << at;
         }
         if (want.Message == LVM_GETITEMW || want.Message == LVM_SETITEMSTATE) {
             EXPECT_EQ(got.Item, want.Item) << "message " << at;
+        }
+        if (want.Message == LVM_SETITEMSTATE) {
             EXPECT_EQ(got.StateMask, want.StateMask) << "message " << at;
         }
         if (want.Message == LVM_GETITEMW) {
@@ -250,7 +255,7 @@ TEST(SelectionPass, EmptyListViewStillRepaints) {
     RunRecord record = MakeRecord("*", UsePrevious, L"C:\\dir");
     const Observation seen = RunObserved(record, list);
     ASSERT_EQ(seen.Messages.size(), 7u);
-    EXPECT_EQ(seen.Messages[1].Message, static_cast<UINT>(LVM_GETNEXTITEM));
+    EXPECT_EQ(seen.Messages[1].Message, static_cast<UINT>(WM_SETREDRAW));
     EXPECT_EQ(seen.Messages[6].Message, static_cast<UINT>(LVM_REDRAWITEMS));
     EXPECT_EQ(seen.Messages[6].LParam, -1);
     EXPECT_TRUE(seen.PathsAtRepaint.empty());
@@ -419,23 +424,31 @@ TEST(SelectionPass, AForeignSectionNamedMyMapIsLeftUntouched) {
 TEST(SelectionPass, PathThatCannotBeStoredEndsCollectingAndTheTotalDescribesTheList) {
     TestListView list({"a.txt", "b.txt", "c.txt"});
     RunRecord record = MakeRecord("*.txt", UsePrevious, L"C:\\dir");
-    // The pass's memory, then the first path's node and copy; the second path's node fails.
-    const Observation seen = RunObservedFailing(record, list, 4);
+    // The names' entries and text (grown once for the third), the pass's memory, then the
+    // first path's node and copy; the second path's node fails.
+    const Observation seen = RunObservedFailing(record, list, 7);
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(seen.PathsAtRepaint, Paths{L"C:\\dir\\a.txt"});
     EXPECT_EQ(record.PathBytesTotal, BytesOf(seen.PathsAtRepaint));
 }
 
-// Without the pass's own memory the pass touches nothing: no item, no repaint.
+// Without memory for the names (the first allocation) or for the pass's own (the fourth)
+// the pass touches no item and repaints nothing.
 TEST(SelectionPass, WithoutMemoryForThePassNothingIsTouched) {
-    TestListView list({"a.txt", "b.doc", "c.txt"});
-    list.SetState(1, LVIS_SELECTED, LVIS_SELECTED);
-    RunRecord record = MakeRecord("*.txt", CopyToFolder, L"C:\\dir");
-    const Observation seen = RunObservedFailing(record, list, 1);
-    EXPECT_TRUE(seen.Messages.empty());
-    EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{1});
-    EXPECT_TRUE(Entries(record.SelectedPaths).empty());
-    EXPECT_EQ(record.PathBytesTotal, 0u);
+    for (int failing : {1, 4}) {
+        SCOPED_TRACE(failing);
+        TestListView list({"a.txt", "b.doc", "c.txt"});
+        list.SetState(1, LVIS_SELECTED, LVIS_SELECTED);
+        RunRecord record = MakeRecord("*.txt", CopyToFolder, L"C:\\dir");
+        const Observation seen = RunObservedFailing(record, list, failing);
+        for (const SentMessage& sent : seen.Messages) {
+            EXPECT_NE(sent.Message, static_cast<UINT>(WM_SETREDRAW));
+            EXPECT_NE(sent.Message, static_cast<UINT>(LVM_SETITEMSTATE));
+        }
+        EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{1});
+        EXPECT_TRUE(Entries(record.SelectedPaths).empty());
+        EXPECT_EQ(record.PathBytesTotal, 0u);
+    }
 }
 
 const SentMessage* FindMessage(const Observation& seen, UINT message) {

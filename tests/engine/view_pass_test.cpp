@@ -66,7 +66,8 @@ TEST_F(ViewPass, SetsEachItemOnceByIndexWhileRepaintIsHeldOff) {
     RunRecord record = MakeRecord("*.txt", SelectOnly);
     {
         WindowProcHook hook(host.ListView(), RecordStates, &seen);
-        RunViewSelection(record, host.View().Items());
+        ItemNames names;
+        RunViewSelection(record, host.View().Items(), names);
     }
     const std::vector<StateChange> expected = {{WM_SETREDRAW, FALSE, 0},
                                                {LVM_SETITEMSTATE, 0, LVIS_SELECTED},
@@ -105,7 +106,8 @@ TEST_F(ViewPass, VirtualItemsAreSelectedButOnlyFileSystemItemsCollected) {
 
     // The paths as the action finds them, and the window that owns the action.
     RunRecord record = MakeRecord("*", CopyToFolder);
-    EXPECT_EQ(RunViewSelection(record, view), host.ViewWindow());
+    ItemNames names;
+    EXPECT_EQ(RunViewSelection(record, view, names), host.ViewWindow());
     EXPECT_EQ(Entries(record.SelectedPaths), fileSystemPaths);
     EXPECT_EQ(SendMessageW(host.ListView(), LVM_GETSELECTEDCOUNT, 0, 0), count);
 }

@@ -50,6 +50,7 @@ TEST_F(DllResourcesTest, SelectionDialogAsDesigned) {
          9,
          {
              {IDC_PATTERN_COMBO, "ComboBox", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP, ""},
+             {IDC_MATCH_COUNT, "Static", SS_LEFT | SS_NOPREFIX, ""},
              {IDOK, "Button", BS_DEFPUSHBUTTON | WS_TABSTOP, "OK"},
              {IDCANCEL, "Button", BS_PUSHBUTTON | WS_TABSTOP, "ｷｬﾝｾﾙ"},
              {-1, "Button", BS_GROUPBOX, ""},

@@ -11,9 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "common/message_box.h"
+#include "common/resource_text.h"
+#include "engine/item_names.h"
 #include "shellext/module_state.h"
 #include "shellext/resource.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/test_list_view.h"
 #include "tests/support/process_lock.h"
 #include "tests/support/row_label.h"
 #include "tests/support/string_list_entries.h"
@@ -360,6 +364,91 @@ TEST_F(SelectionDialogTest, OkWithoutChangesKeepsThePreselectedAction) {
     EXPECT_EQ(ShowAndConfirm(), IDOK);
     EXPECT_EQ(Bytes(record.PatternLine), "*.txt");
     EXPECT_EQ(record.Action, static_cast<DWORD>(CopyToFolder));
+}
+
+// The count of matches under the line, for a window of many items: counted a slice at a time
+// on the dialog's own thread, the text saying so until it is done, every message still
+// handled within a slice's time; a change of the line starts the count again.
+TEST_F(SelectionDialogTest, CountsTheMatchesInSlicesAndAgainForEachChange) {
+    constexpr int kItems = 30000;
+    TestListView list;
+    SendMessageW(list.ListView(), WM_SETREDRAW, FALSE, 0);
+    for (int index = 0; index < kItems; ++index)
+        list.AddItem(L"file" + std::to_wstring(index) + (index % 3 == 0 ? L".txt" : L".doc"));
+    SendMessageW(list.ListView(), WM_SETREDRAW, TRUE, 0);
+    ItemNames names;
+    ASSERT_TRUE(names.Start(list.ListView()));
+    record.Names = &names;
+    SetField(record.DefaultPattern, "*.txt");
+
+    const auto countText = [](HWND dialog) {
+        wchar_t text[128] = {};
+        GetDlgItemTextW(dialog, IDC_MATCH_COUNT, text, 128);
+        return std::wstring(text);
+    };
+    const auto expected = [](UINT id, int matches) {
+        wchar_t format[kMessageRoom];
+        LoadText(GetModuleHandleW(nullptr), id, format, kMessageRoom);
+        wchar_t text[kMessageRoom];
+        const std::wstring counted = std::to_wstring(matches);
+        const std::wstring total = std::to_wstring(kItems);
+        FormText(text, format, {counted.c_str(), total.c_str()});
+        return std::wstring(text);
+    };
+    // What the text says while counting, behind the numbers.
+    const std::wstring counting = [] {
+        wchar_t format[kMessageRoom];
+        LoadText(GetModuleHandleW(nullptr), IDS_MATCH_COUNTING, format, kMessageRoom);
+        const std::wstring text = format;
+        return text.substr(text.rfind(L"%s") + 2);
+    }();
+    const auto stillCounting = [&](const std::wstring& text) {
+        return text.size() >= counting.size() &&
+               text.compare(text.size() - counting.size(), counting.size(), counting) == 0;
+    };
+    std::vector<std::wstring> seen;
+    DWORD longest = 0;
+    Show([&](HWND dialog) {
+        // Until the count for "*.txt" is done, then once more for a changed line.
+        for (const wchar_t* line : {L"", L"*.doc|file1*"}) {
+            // Typed, character by character.
+            HWND edit =
+                FindWindowExW(GetDlgItem(dialog, IDC_PATTERN_COMBO), nullptr, L"Edit", nullptr);
+            if (*line != L'\0')
+                SetWindowTextW(edit, L"");
+            for (const wchar_t* at = line; *at != L'\0'; ++at)
+                SendMessageW(edit, WM_CHAR, *at, 0);
+            const DWORD start = GetTickCount();
+            MSG message;
+            while (GetTickCount() - start < 60000 && stillCounting(countText(dialog))) {
+                if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                    WaitMessage();
+                    continue;
+                }
+                const DWORD before = GetTickCount();
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+                longest = std::max(longest, GetTickCount() - before);
+                if (seen.empty() || seen.back() != countText(dialog))
+                    seen.push_back(countText(dialog));
+            }
+            seen.push_back(countText(dialog));
+        }
+        ClickButton(dialog, IDCANCEL);
+    });
+    ASSERT_GE(seen.size(), 4u);
+    EXPECT_GT(std::count_if(seen.begin(), seen.end(), stillCounting), 2)
+        << "counted in several slices";
+    EXPECT_LT(longest, 200u) << "a slice held the dialog for " << longest << " ms";
+    // file1*: file1, file10..19, file100..199, file1000..1999, file10000..19999.
+    int docs = 0;
+    for (int index = 0; index < kItems; ++index) {
+        const std::string name = "file" + std::to_string(index);
+        docs += index % 3 != 0 && name.rfind("file1", 0) != 0 ? 1 : 0;
+    }
+    EXPECT_TRUE(std::find(seen.begin(), seen.end(), expected(IDS_MATCH_COUNT, kItems / 3)) !=
+                seen.end());
+    EXPECT_EQ(seen.back(), expected(IDS_MATCH_COUNT, docs));
 }
 
 TEST_F(SelectionDialogTest, OkTakesTheTypedLine) {

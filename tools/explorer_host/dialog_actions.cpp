@@ -57,6 +57,8 @@ BOOL CALLBACK DescribeChild(HWND child, LPARAM) {
                                type == BS_AUTOCHECKBOX || type == BS_CHECKBOX;
         if (checkable && SendTimed(child, BM_GETCHECK, 0, 0) == BST_CHECKED)
             ReportLine("dialog-checked", idText + ControlTextA(child));
+    } else if (lstrcmpiA(kind.c_str(), "Static") == 0 && id > 0 && id != 0xFFFF) {
+        ReportLine("dialog-static", idText + ControlTextA(child));
     }
     return TRUE;
 }
@@ -107,7 +109,20 @@ bool ApplyStep(HWND dialog, const std::string& step) {
         HWND control = GetDlgItem(dialog, id);
         if (control == nullptr)
             return false;
-        SendTimed(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        // A combo box's text is typed into its edit field, character by character, so that
+        // the dialog hears of every change as it does from a user.
+        HWND edit = FindWindowExA(control, nullptr, "Edit", nullptr);
+        if (edit == nullptr) {
+            SendTimed(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            return true;
+        }
+        SendTimed(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+        wchar_t wide[1024] = {};
+        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 1024);
+        for (const wchar_t* at = wide; *at != L'\0'; ++at) {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutW(edit, WM_CHAR, *at, 0, SMTO_ABORTIFHUNG, kSendTimeout, &result);
+        }
         return true;
     }
     if (verb == "click") {
@@ -130,6 +145,12 @@ bool ApplyStep(HWND dialog, const std::string& step) {
     }
     if (verb == "wait") {
         PumpMessagesFor(static_cast<DWORD>(std::atoi(argument.c_str())));
+        return true;
+    }
+    if (verb == "report") {
+        // A control's text as it stands now: report:ID.
+        const int id = std::atoi(argument.c_str());
+        ReportLine("dialog-static", argument + " " + ControlTextA(GetDlgItem(dialog, id)));
         return true;
     }
     return false;

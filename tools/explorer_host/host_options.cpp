@@ -19,7 +19,7 @@ const char kHostUsage[] =
     "                     the screen point of the selected item (with --background, of a\n"
     "                     point of the empty area)\n"
     "  --answer STEPS     answer the next dialog: set:ID=TEXT;click:ID;folder:PATH;pause:NAME;\n"
-    "                     wait:MS (repeatable, in the order the dialogs appear)\n"
+    "                     wait:MS;report:ID (repeatable, in the order the dialogs appear)\n"
     "  --report FILE      write the report to FILE instead of standard output\n"
     "  --stage-file FILE  pause at each stage until FILE is deleted (screenshots)\n"
     "  --clear-clipboard  empty the clipboard first\n"
