@@ -282,8 +282,8 @@ struct PackageRow {
     bool Owned;
 };
 
-class PackageInstallationTest : public SetupFlowTest,
-                                public ::testing::WithParamInterface<PackageRow> {
+class SetupBesidePackageTest : public SetupFlowTest,
+                               public ::testing::WithParamInterface<PackageRow> {
 protected:
     void SetUp() override {
         SetupFlowTest::SetUp();
@@ -311,7 +311,7 @@ protected:
     StoredValue registration_;
 };
 
-TEST_P(PackageInstallationTest, RemovalIsLeftToThePackage) {
+TEST_P(SetupBesidePackageTest, RemovalIsLeftToThePackage) {
     const std::vector<std::string> pending = PendingRenames();
     WindowScript script({Press(IDOK)});
     const int exitCode = Run("u");
@@ -331,7 +331,7 @@ TEST_P(PackageInstallationTest, RemovalIsLeftToThePackage) {
     EXPECT_TRUE(FileExists(*folder_ / "Vestrane.txt"));
 }
 
-TEST_P(PackageInstallationTest, WithoutRemovalOnlyTheSettingsAreShown) {
+TEST_P(SetupBesidePackageTest, WithoutRemovalOnlyTheSettingsAreShown) {
     WindowScript script({Settings({IDC_MODE_CLIPBOARD_COPY}, IDOK)});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
@@ -349,7 +349,7 @@ const PackageRow kPackageRows[] = {
     {"ElsewhereWhileThisDllIsRegistered", false, Registered::ProgramsDll, false, false},
 };
 
-INSTANTIATE_TEST_SUITE_P(Places, PackageInstallationTest, ::testing::ValuesIn(kPackageRows),
+INSTANTIATE_TEST_SUITE_P(Places, SetupBesidePackageTest, ::testing::ValuesIn(kPackageRows),
                          RowLabel());
 
 TEST_F(SetupFlowTest, ModuleWithoutTheDialogEndsInsteadOfWaitingForever) {
