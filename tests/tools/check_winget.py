@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Reads a folder of winget manifests back, with none of make-winget's code, and fails, naming
-each problem, unless every manifest carries the fields that winget's schema (1.6.0) requires,
-the versions are quoted, and each installer names the given package's hash, product code and
-upgrade code (read from the package with msiinfo).
+each problem, unless every manifest carries the fields that winget's 1.6.0 schema requires,
+the versions are quoted, and each installer names its package's hash, codes and version
+(read from the package with msiinfo).
 
 usage: check_winget.py FOLDER --msi ARCH=FILE.msi [--msi ARCH=FILE.msi ...]
 """
@@ -14,41 +14,22 @@ import re
 import subprocess
 import sys
 
+HEAD = ["PackageIdentifier", "PackageVersion"]
+TAIL = ["ManifestType", "ManifestVersion"]
 REQUIRED = {
-    "version": ["PackageIdentifier", "PackageVersion", "DefaultLocale", "ManifestType",
-                "ManifestVersion"],
-    "installer": ["PackageIdentifier", "PackageVersion", "Installers", "ManifestType",
-                  "ManifestVersion"],
-    "defaultLocale": ["PackageIdentifier", "PackageVersion", "PackageLocale", "Publisher",
-                      "PackageName", "License", "ShortDescription", "ManifestType",
-                      "ManifestVersion"],
-    "locale": ["PackageIdentifier", "PackageVersion", "PackageLocale", "ManifestType",
-               "ManifestVersion"],
+    "version": HEAD + ["DefaultLocale"] + TAIL,
+    "installer": HEAD + ["Installers"] + TAIL,
+    "defaultLocale": HEAD + ["PackageLocale", "Publisher", "PackageName", "License",
+                             "ShortDescription"] + TAIL,
+    "locale": HEAD + ["PackageLocale"] + TAIL,
 }
-INSTALLER_REQUIRED = ["Architecture", "InstallerUrl", "InstallerSha256"]
-
-
-class Malformed(Exception):
-    pass
 
 
 def parse_yaml(text):
     """The block YAML of the manifests: mappings, sequences of mappings, plain and
-    double-quoted scalars. Anything else is refused rather than guessed."""
-    lines = []
-    for line in text.splitlines():
-        if not line.strip() or line.lstrip().startswith("#"):
-            continue
-        if "\t" in line[:len(line) - len(line.lstrip())]:
-            raise Malformed(f"a tab in the indentation: {line!r}")
-        lines.append([len(line) - len(line.lstrip(" ")), line.strip()])
-
-    def value_of(text):
-        if text.startswith('"'):
-            return json.loads(text)
-        if text.startswith(("'", "{", "[", "&", "*", "!", "|", ">")):
-            raise Malformed(f"a scalar this reader does not take: {text!r}")
-        return text
+    double-quoted scalars; anything else raises ValueError rather than being guessed."""
+    lines = [[len(l) - len(l.lstrip(" ")), l.strip()] for l in text.splitlines()
+             if l.strip() and not l.lstrip().startswith("#")]
 
     def block(at, indent):
         if lines[at][1].startswith("- "):
@@ -59,130 +40,96 @@ def parse_yaml(text):
                 items.append(item)
             return items, at
         mapping = {}
-        while at < len(lines) and lines[at][0] == indent and not lines[at][1].startswith("- "):
+        while at < len(lines) and lines[at][0] == indent:
             match = re.fullmatch(r"([A-Za-z0-9]+):(?: (.*))?", lines[at][1])
-            if not match:
-                raise Malformed(f"not a key: {lines[at][1]!r}")
-            key, rest = match.group(1), match.group(2)
-            if key in mapping:
-                raise Malformed(f"{key} twice")
+            if not match or match.group(1) in mapping:
+                raise ValueError(f"cannot read {lines[at][1]!r}")
+            key, value = match.groups()
             at += 1
-            if rest:
-                mapping[key] = value_of(rest)
-            elif at < len(lines) and lines[at][0] > indent:
-                mapping[key], at = block(at, lines[at][0])
-            else:
-                mapping[key] = None
+            if value is None and at < len(lines) and lines[at][0] > indent:
+                value, at = block(at, lines[at][0])
+            elif value and value[0] == '"':
+                value = json.loads(value)
+            elif value and value[0] in "'{[&*!|>":
+                raise ValueError(f"a scalar this reader does not take: {value!r}")
+            mapping[key] = value
         return mapping, at
 
-    if not lines:
-        return {}
-    document, at = block(0, lines[0][0])
+    document, at = block(0, lines[0][0]) if lines else ({}, 0)
     if at != len(lines):
-        raise Malformed(f"cannot read from {lines[at][1]!r} on")
+        raise ValueError(f"cannot read from {lines[at][1]!r} on")
     return document
-
-
-def msi_properties(path):
-    out = subprocess.run(["msiinfo", "export", path, "Property"], capture_output=True,
-                         check=True).stdout.decode("utf-8", errors="replace")
-    return dict(line.split("\t", 1) for line in out.splitlines()[3:] if "\t" in line)
 
 
 def check(folder, packages):
     problems = []
-    documents = {}
+    kinds = {}
     for name in sorted(os.listdir(folder)):
-        path = os.path.join(folder, name)
-        with open(path, encoding="utf-8") as f:
+        with open(os.path.join(folder, name), encoding="utf-8") as f:
             text = f.read()
         try:
-            document = parse_yaml(text)
-        except (Malformed, ValueError) as error:
+            manifest = parse_yaml(text)
+        except ValueError as error:
             problems.append(f"{name}: {error}")
             continue
-        kind = document.get("ManifestType")
-        if kind not in REQUIRED:
-            problems.append(f"{name}: ManifestType {kind!r}")
-            continue
-        if kind != "locale" and kind in documents:
-            problems.append(f"{name}: a second {kind} manifest")
-        documents.setdefault(kind, []).append(document)
-        for field in REQUIRED[kind]:
-            if document.get(field) in (None, "", []):
-                problems.append(f"{name}: no {field}")
-        version = str(document.get("ManifestVersion", ""))
+        kind = manifest.get("ManifestType")
+        kinds.setdefault(kind, []).append(manifest)
+        problems += [f"{name}: no {field}" for field in REQUIRED.get(kind, ["ManifestType"])
+                     if not manifest.get(field)]
+        version = str(manifest.get("ManifestVersion"))
         if not re.fullmatch(r"\d+\.\d+\.\d+", version) or \
                 tuple(map(int, version.split("."))) < (1, 6, 0):
-            problems.append(f"{name}: ManifestVersion {version!r} is older than 1.6.0")
-        for line in text.splitlines():
-            if re.match(r"\s*(-\s+)?(PackageVersion|DisplayVersion):", line) and \
-                    not re.search(r':\s+"[^"]+"$', line):
-                problems.append(f"{name}: version not quoted: {line.strip()}")
-        if not name.startswith(f"{document.get('PackageIdentifier')}."):
-            problems.append(f"{name}: not named after {document.get('PackageIdentifier')}")
+            problems.append(f"{name}: ManifestVersion {version} is older than 1.6.0")
+        problems += [f"{name}: version not quoted: {line.strip()}"
+                     for line in text.splitlines()
+                     if re.match(r"[\s-]*(Package|Display)Version:", line)
+                     and not re.search(r': "[^"]+"$', line)]
     for kind in ("version", "installer", "defaultLocale"):
-        if kind not in documents:
-            problems.append(f"no {kind} manifest")
+        if len(kinds.get(kind, [])) != 1:
+            problems.append(f"not one {kind} manifest")
     if problems:
         return problems
 
-    every = [d for kind in documents.values() for d in kind]
-    version = documents["version"][0]
-    for field in ("PackageIdentifier", "PackageVersion"):
-        if len({d.get(field) for d in every}) != 1:
+    every = [m for manifests in kinds.values() for m in manifests]
+    for field in HEAD:
+        if len({m[field] for m in every}) != 1:
             problems.append(f"the manifests differ in {field}")
-    locales = {d["PackageLocale"]: d["ManifestType"] for d in
-               documents["defaultLocale"] + documents.get("locale", [])}
-    if locales.get(version["DefaultLocale"]) != "defaultLocale":
-        problems.append(f"the default locale {version['DefaultLocale']} has no defaultLocale "
-                        "manifest")
-
-    installer = documents["installer"][0]
-    installers = installer.get("Installers") or []
-    by_arch = {i.get("Architecture"): i for i in installers}
-    if sorted(by_arch) != sorted(packages) or len(installers) != len(packages):
-        problems.append(f"installers for {sorted(by_arch)}, packages for {sorted(packages)}")
+    if kinds["defaultLocale"][0]["PackageLocale"] != kinds["version"][0]["DefaultLocale"]:
+        problems.append("the defaultLocale manifest is not of the DefaultLocale")
+    root = kinds["installer"][0]
+    installers = {i.get("Architecture"): i for i in root["Installers"]}
+    if sorted(installers) != sorted(packages) or len(root["Installers"]) != len(packages):
+        problems.append(f"installers for {sorted(installers)}, packages for {sorted(packages)}")
     for arch, path in packages.items():
-        entry = by_arch.get(arch)
-        if entry is None:
-            continue
-        for field in INSTALLER_REQUIRED:
-            if not entry.get(field):
-                problems.append(f"{arch}: no {field}")
+        entry = installers.get(arch, {})
 
         def field(name):
-            return entry.get(name) or installer.get(name)
-        if field("InstallerType") != "msi":
-            problems.append(f"{arch}: InstallerType {field('InstallerType')!r}")
-        if field("Scope") != "machine":
-            problems.append(f"{arch}: Scope {field('Scope')!r}")
-        switches = field("InstallerSwitches") or {}
-        if switches.get("InstallLocation") != 'INSTALLDIR="<INSTALLPATH>"':
-            problems.append(f"{arch}: InstallLocation {switches.get('InstallLocation')!r}")
-        if not re.fullmatch(r"https?://.+", entry.get("InstallerUrl") or ""):
-            problems.append(f"{arch}: InstallerUrl {entry.get('InstallerUrl')!r}")
+            return entry.get(name) or root.get(name)
         with open(path, "rb") as f:
             digest = hashlib.sha256(f.read()).hexdigest()
-        if str(entry.get("InstallerSha256", "")).lower() != digest:
-            problems.append(f"{arch}: InstallerSha256 is not the hash of {path}")
-        properties = msi_properties(path)
-        if entry.get("ProductCode") != properties.get("ProductCode"):
-            problems.append(f"{arch}: ProductCode {entry.get('ProductCode')!r}, the package's "
-                            f"{properties.get('ProductCode')!r}")
-        if installer.get("PackageVersion") != properties.get("ProductVersion"):
-            problems.append(f"{arch}: PackageVersion {installer.get('PackageVersion')!r}, the "
-                            f"package's {properties.get('ProductVersion')!r}")
-        expected = {"DisplayName": properties.get("ProductName"),
-                    "Publisher": properties.get("Manufacturer"),
-                    "DisplayVersion": properties.get("ProductVersion"),
-                    "ProductCode": properties.get("ProductCode"),
-                    "UpgradeCode": properties.get("UpgradeCode")}
-        entries = entry.get("AppsAndFeaturesEntries") or [{}]
-        for key, value in expected.items():
-            if entries[0].get(key) != value:
-                problems.append(f"{arch}: AppsAndFeaturesEntries {key} {entries[0].get(key)!r}, "
-                                f"the package's {value!r}")
+        out = subprocess.run(["msiinfo", "export", path, "Property"], capture_output=True,
+                             check=True).stdout.decode("utf-8")
+        msi = dict(line.split("\t", 1) for line in out.split("\r\n")[3:] if "\t" in line)
+        expected = {
+            "InstallerType": "msi", "Scope": "machine", "InstallerSha256": digest,
+            "ProductCode": msi["ProductCode"],
+            "InstallLocation": 'INSTALLDIR="<INSTALLPATH>"',
+            "PackageVersion": msi["ProductVersion"],
+        }
+        found = {name: field(name) for name in expected}
+        found["InstallerSha256"] = str(found["InstallerSha256"]).lower()
+        found["InstallLocation"] = (field("InstallerSwitches") or {}).get("InstallLocation")
+        if not re.fullmatch(r"https?://.+", entry.get("InstallerUrl") or ""):
+            found["InstallerUrl"] = entry.get("InstallerUrl")
+            expected["InstallerUrl"] = "an http(s) address"
+        apps = (entry.get("AppsAndFeaturesEntries") or [{}])[0]
+        for name, property_ in (("DisplayName", "ProductName"), ("Publisher", "Manufacturer"),
+                                ("DisplayVersion", "ProductVersion"),
+                                ("ProductCode", "ProductCode"), ("UpgradeCode", "UpgradeCode")):
+            expected[f"AppsAndFeaturesEntries {name}"] = msi[property_]
+            found[f"AppsAndFeaturesEntries {name}"] = apps.get(name)
+        problems += [f"{arch}: {name} {found[name]!r}, not {value!r}"
+                     for name, value in expected.items() if found[name] != value]
     return problems
 
 
@@ -195,10 +142,9 @@ def main(argv):
     problems = check(o.folder, packages)
     for problem in problems:
         print(problem, file=sys.stderr)
-    if problems:
-        return 1
-    print(f"{o.folder}: the manifests hold for {', '.join(sorted(packages))}")
-    return 0
+    if not problems:
+        print(f"{o.folder}: the manifests hold for {', '.join(sorted(packages))}")
+    return 1 if problems else 0
 
 
 if __name__ == "__main__":
