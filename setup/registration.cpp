@@ -304,9 +304,11 @@ bool PackageOwnsInstallation(wchar_t (&folder)[MAX_PATH]) {
     const int count = ReadPackageFolders(folders);
     if (count == 0)
         return false;
+    // Only the registered path is wanted here, whoever's it is.
     wchar_t registered[MAX_PATH];
     RegisteredDllIsOurs(registered);
     for (int index = 0; index < count; ++index) {
+        // Each folder ends in a backslash: the file "beside" it is the one inside.
         wchar_t packageDll[MAX_PATH];
         if (!PathBesideProgram(packageDll, folders[index], kDllFileName))
             continue;

@@ -74,10 +74,10 @@ int ReadPackageFolders(wchar_t (&folders)[kMaxPackageFolders][MAX_PATH]) {
         lstrcpynW(folders[0], packageFolderOverride, MAX_PATH);
         return EndWithBackslash(folders[0]) ? 1 : 0;
     }
-    // msi.dll is no known DLL: loaded by name, it would be looked for first in the program's
-    // folder, where anyone who may write there (a download folder) could place their own and
-    // have it run elevated. So it is loaded by its full path, and only when asked; a system
-    // without Windows Installer has no package installed.
+    // msi.dll is not among the known DLLs: loaded by name, it would be looked for first in the
+    // program's folder, where anyone who may write there (a download folder) could place their
+    // own and have it run elevated. So it is loaded by its full path, and only when asked; a
+    // system without Windows Installer has no package installed.
     wchar_t path[MAX_PATH];
     const UINT length = GetSystemDirectoryW(path, MAX_PATH);
     if (length == 0 || length + 9 >= MAX_PATH)
