@@ -39,6 +39,19 @@ inline constexpr char kUninstallParent[] =
 inline constexpr char kApprovedKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 
+// The upgrade codes of the Windows Installer packages (tools/make-msi), one for each
+// architecture. Windows Installer knows every version of a package by its upgrade code, so
+// these never change: a new one would install beside the old version instead of replacing it.
+// The setup program looks for a package's installation under either.
+struct PackageUpgradeCode {
+    const char* Architecture;
+    const char* Code;
+};
+inline constexpr PackageUpgradeCode kPackageUpgradeCodes[] = {
+    {"x64", "{3F9CD12F-CCAA-404B-87A9-DAD045DD533C}"},
+    {"x86", "{2683202B-4354-4166-856A-B6757CAE11C1}"},
+};
+
 // The per-user settings record under HKEY_CURRENT_USER: kSettingsParent\kProductName.
 inline constexpr char kSettingsParent[] = "Software\\Nembrok";
 inline constexpr char kSettingsKey[] = "Software\\Nembrok\\Vestrane";

@@ -298,6 +298,29 @@ bool RegisteredDllIsOurs(wchar_t (&registered)[MAX_PATH]) {
     return SameFile(registered, DllPath);
 }
 
+bool PackageOwnsInstallation(wchar_t (&folder)[MAX_PATH]) {
+    folder[0] = L'\0';
+    wchar_t folders[kMaxPackageFolders][MAX_PATH];
+    const int count = ReadPackageFolders(folders);
+    if (count == 0)
+        return false;
+    // Only the registered path is wanted here, whoever's it is.
+    wchar_t registered[MAX_PATH];
+    RegisteredDllIsOurs(registered);
+    for (int index = 0; index < count; ++index) {
+        // Each folder ends in a backslash: the file "beside" it is the one inside.
+        wchar_t packageDll[MAX_PATH];
+        if (!PathBesideProgram(packageDll, folders[index], kDllFileName))
+            continue;
+        if (SameFile(packageDll, DllPath) ||
+            (registered[0] != L'\0' && SameFile(packageDll, registered))) {
+            lstrcpynW(folder, folders[index], MAX_PATH);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool UninstallExtension() {
     const DWORD platformId = PlatformId();
     const HWND owner = GetDesktopWindow();

@@ -26,6 +26,13 @@ RegistrationResult RegisterExtension(HWND owner);
 // is none); true when it names DllPath's file, under whatever spelling.
 bool RegisteredDllIsOurs(wchar_t (&registered)[MAX_PATH]);
 
+// True when a Windows Installer package of Vestrane owns the installation that a run would
+// change: the DLL beside the program, or the DLL that the class is registered with, is the one
+// in an installed package's folder (compared as files, under whatever spelling). The package's
+// folder goes into folder. Removing or registering over such an installation would leave the
+// package's entry in Apps & Features behind, and its repair would undo the change.
+bool PackageOwnsInstallation(wchar_t (&folder)[MAX_PATH]);
+
 // Deletes the registration and the current user's settings, schedules ProgramPath and
 // DllPath for deletion at the next restart, deletes Vestrane.txt beside the program and
 // reports. When a key cannot be deleted (the class key's "InprocServer32" must be there to

@@ -36,3 +36,5 @@
 #define IDS_CHANGES_PUT_BACK 212
 #define IDS_CHANGES_NOT_PUT_BACK 213
 #define IDS_UNINSTALLED 214
+// A removal refused: a Windows Installer package installed Vestrane in this folder.
+#define IDS_PACKAGE_INSTALLATION 215

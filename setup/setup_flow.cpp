@@ -107,7 +107,20 @@ int RunSetup(HINSTANCE instance, const char* arguments) {
         ShowError(IDS_NEEDS_X64_SETUP);
         return kExitFailed;
     }
-    if (arguments != nullptr && arguments[0] == 'u')
+    const bool removal = arguments != nullptr && arguments[0] == 'u';
+    // The package's installation is the package's to change: its removal goes through Apps &
+    // Features, and only the settings are this program's.
+    wchar_t packageFolder[MAX_PATH];
+    if (PackageOwnsInstallation(packageFolder)) {
+        if (removal) {
+            ShowMessage(GetDesktopWindow(), SetupInstance, IDS_PACKAGE_INSTALLATION,
+                        IDS_CAPTION_VESTRANE, MB_OK, {packageFolder});
+            return kExitFailed;
+        }
+        WasInstalled = TRUE;
+        return RunSettingsDialog(instance);
+    }
+    if (removal)
         return UninstallExtension() ? 0 : kExitFailed;
     if (!RunsFromFixedDisk()) {
         ShowError(IDS_NOT_HARD_DISK);

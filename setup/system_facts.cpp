@@ -1,11 +1,33 @@
 #include "setup/system_facts.h"
 
+#include <msi.h>
+
+#include "common/shared_facts.h"
+#include "common/wide_name.h"
+
 namespace {
 const wchar_t* programPathOverride = nullptr;
 bool platformIdOverridden = false;
 DWORD platformIdOverride = 0;
 bool wow64Overridden = false;
 bool wow64Override = false;
+const wchar_t* packageFolderOverride = nullptr;
+
+// A folder's path with its closing backslash; false when that does not fit.
+bool EndWithBackslash(wchar_t (&folder)[MAX_PATH]) {
+    const int length = lstrlenW(folder);
+    if (length == 0 || folder[length - 1] == L'\\')
+        return length > 0;
+    if (length + 1 >= MAX_PATH)
+        return false;
+    folder[length] = L'\\';
+    folder[length + 1] = L'\0';
+    return true;
+}
+
+template <typename Function> Function MsiFunction(HMODULE msi, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(msi, name)));
+}
 } // namespace
 
 bool ReadProgramPath(wchar_t (&path)[MAX_PATH]) {
@@ -47,6 +69,46 @@ bool RunsUnderWow64() {
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
+int ReadPackageFolders(wchar_t (&folders)[kMaxPackageFolders][MAX_PATH]) {
+    if (packageFolderOverride != nullptr) {
+        lstrcpynW(folders[0], packageFolderOverride, MAX_PATH);
+        return EndWithBackslash(folders[0]) ? 1 : 0;
+    }
+    // msi.dll is not among the known DLLs: loaded by name, it would be looked for first in the
+    // program's folder, where anyone who may write there (a download folder) could place their
+    // own and have it run elevated. So it is loaded by its full path, and only when asked; a
+    // system without Windows Installer has no package installed.
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 9 >= MAX_PATH)
+        return 0;
+    lstrcatW(path, L"\\msi.dll");
+    const HMODULE msi = LoadLibraryW(path);
+    if (msi == nullptr)
+        return 0;
+    const auto enumRelated =
+        MsiFunction<decltype(&MsiEnumRelatedProductsW)>(msi, "MsiEnumRelatedProductsW");
+    const auto productInfo = MsiFunction<decltype(&MsiGetProductInfoW)>(msi, "MsiGetProductInfoW");
+    int count = 0;
+    for (const PackageUpgradeCode& code : kPackageUpgradeCodes) {
+        if (enumRelated == nullptr || productInfo == nullptr)
+            break;
+        const WideName upgradeCode(code.Code);
+        wchar_t product[39];
+        for (DWORD index = 0; count < kMaxPackageFolders &&
+                              enumRelated(upgradeCode.Text(), 0, index, product) == ERROR_SUCCESS;
+             ++index) {
+            // The package records its folder as ARPINSTALLLOCATION (tools/make-msi).
+            DWORD size = MAX_PATH;
+            if (productInfo(product, L"InstallLocation", folders[count], &size) == ERROR_SUCCESS &&
+                EndWithBackslash(folders[count]))
+                ++count;
+        }
+    }
+    FreeLibrary(msi);
+    return count;
+}
+
 void OverrideProgramPath(const wchar_t* path) {
     programPathOverride = path;
 }
@@ -61,8 +123,13 @@ void OverrideRunsUnderWow64(bool wow64) {
     wow64Override = wow64;
 }
 
+void OverridePackageFolder(const wchar_t* folder) {
+    packageFolderOverride = folder;
+}
+
 void ClearSystemFactOverrides() {
     programPathOverride = nullptr;
+    packageFolderOverride = nullptr;
     platformIdOverridden = false;
     wow64Overridden = false;
 }

@@ -1,7 +1,8 @@
 // What the setup program learns about the system it runs on: its own path, the platform
-// family and whether it is a 32-bit program on 64-bit Windows. Tests put their own answers in
-// place of the system's, so that a run can pretend to live in a scratch folder, on the other
-// platform family or under WOW64.
+// family, whether it is a 32-bit program on 64-bit Windows and where Vestrane's Windows
+// Installer packages are installed. Tests put their own answers in place of the system's, so
+// that a run can pretend to live in a scratch folder, on the other platform family, under
+// WOW64 or beside a package's installation.
 #pragma once
 
 #include <windows.h>
@@ -17,9 +18,20 @@ DWORD PlatformId();
 // Explorer reads, and that Explorer cannot load a 32-bit DLL.
 bool RunsUnderWow64();
 
+// The most installations of Vestrane's Windows Installer packages that a run looks at: one
+// for each architecture's upgrade code is all that a major upgrade leaves.
+constexpr int kMaxPackageFolders = 4;
+
+// Writes the install folder of each installed Windows Installer package of Vestrane, found by
+// the packages' upgrade codes, into folders, each ending in a backslash; returns how many.
+// None where Windows Installer is missing or has no such package.
+int ReadPackageFolders(wchar_t (&folders)[kMaxPackageFolders][MAX_PATH]);
+
 // Test seams. A null path, or ClearSystemFactOverrides, returns to the system's answers. The
 // path is used where it stands, not copied.
 void OverrideProgramPath(const wchar_t* path);
 void OverridePlatformId(DWORD platformId);
 void OverrideRunsUnderWow64(bool wow64);
+// One package installed in folder; an empty folder: none.
+void OverridePackageFolder(const wchar_t* folder);
 void ClearSystemFactOverrides();

@@ -101,9 +101,9 @@ reg_query() {
     return $status
 }
 
-# reg_value KEY NAME: the data of one value (after its type), or nothing.
+# reg_value KEY NAME [reg options...]: the data of one value (after its type), or nothing.
 reg_value() {
-    reg_query "$1" /v "$2" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+    reg_query "$1" /v "$2" "${@:3}" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
 }
 
 reg_default() {
@@ -212,4 +212,90 @@ start_session() {
     wine_run 'C:\windows\system32\reg.exe' add \
         'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
         >/dev/null 2>&1
+}
+
+# run_batch LINES: the commands, one a line, run by one cmd from a batch file: each reg.exe
+# started from Linux would cost a start of Wine, seconds over a case (and cmd /c mangles the
+# quotes of a command line).
+run_batch() {
+    local batch="$E2E_PREFIX/drive_c/e2e-batch.cmd"
+    printf '@echo off\r\n%s' "${1//$'\n'/$'\r\n'}" >"$batch"
+    wine_run cmd /c 'C:\e2e-batch.cmd'
+}
+
+# The table's lines with their fields split by a character that read does not count as a
+# blank: tabs in a row would be taken for one, and an empty value name lost.
+entry_fields() { tr '\t' '\037' <"$1"; }
+
+# registration_dump VIEW ENTRIES: the values of the keys that the table's entries for every
+# installer name (ENTRIES: what vestrane-facts entries prints), as reg.exe reads them in the
+# registry view VIEW (32 or 64): one line "KEY|NAME|TYPE|DATA" each, sorted, the default
+# value's name empty. Every value of a key the registration owns and of the keys below it,
+# so that nothing more hides there; of a key it shares with others (the approved
+# extensions) only the entry's own.
+registration_dump() {
+    local view=$1 entries=$2
+    local root key name data text owns who owned="" queries=""
+    while IFS=$'\037' read -r root key name data text owns who; do
+        [ "$who" = every-installer ] || continue
+        if [ "$owns" = value-only ]; then
+            queries+="reg query \"$root\\$key\" /v \"$name\" /reg:$view"$'\n'
+            continue
+        fi
+        case "$owned" in
+        *"|$root\\$key|"* | *"|$root\\${key%\\*}|"*) continue ;;
+        esac
+        owned+="|$root\\$key|"
+        queries+="reg query \"$root\\$key\" /s /reg:$view"$'\n'
+    done < <(entry_fields "$entries")
+    run_batch "$queries" 2>/dev/null | iconv -f CP932 -t UTF-8 | tr -d '\r' | awk '
+        /^HKEY_/ {
+            key = $0
+            sub(/^HKEY_CLASSES_ROOT/, "HKCR", key)
+            sub(/^HKEY_LOCAL_MACHINE/, "HKLM", key)
+            next
+        }
+        substr($0, 1, 4) == "    " && match($0, /    REG_[A-Z_]+    /) {
+            name = substr($0, 5, RSTART - 5)
+            if (name ~ /^\(.*\)$/) name = ""
+            type = substr($0, RSTART + 4, RLENGTH - 8)
+            print key "|" name "|" type "|" substr($0, RSTART + RLENGTH)
+        }' | LC_ALL=C sort
+}
+
+# remove_registration ENTRIES: every entry of the table taken away as reg.exe can, in one
+# cmd: owned keys whole, shared keys' values alone.
+remove_registration() {
+    local root key name data text owns who commands=""
+    while IFS=$'\037' read -r root key name data text owns who; do
+        if [ "$owns" = owns-key ]; then
+            commands+="reg delete \"$root\\$key\" /f"$'\n'
+        else
+            commands+="reg delete \"$root\\$key\" /v \"$name\" /f"$'\n'
+        fi
+    done < <(entry_fields "$1")
+    run_batch "$commands" >/dev/null 2>&1
+}
+
+# table_dump DLL_PATH ENTRIES: what registration_dump reads where every entry for every
+# installer stands as the table says, the server's path being DLL_PATH.
+table_dump() {
+    local root key name data text owns who
+    while IFS=$'\037' read -r root key name data text owns who; do
+        [ "$who" = every-installer ] || continue
+        [ "$data" = dll-path ] && text=$1
+        printf '%s\\%s|%s|REG_SZ|%s\n' "$root" "$key" "$name" "$text"
+    done < <(entry_fields "$2") | LC_ALL=C sort
+}
+
+# apps_entries PRODUCT: the keys of the entries that Apps & Features shows under the name.
+apps_entries() {
+    wine_run uninstaller --list 2>/dev/null | tr -d '\r' | sed -n "s/^\(.*\)|||$1\$/\1/p"
+}
+
+# msi_run ARGS...: Wine's msiexec; prints the status, which Wine cuts to 8 bits (1603, a
+# refused installation, reads 67), so the caller compares it with a code % 256.
+msi_run() {
+    wine_run msiexec "$@" >/dev/null 2>&1
+    echo $?
 }

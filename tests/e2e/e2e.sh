@@ -2,7 +2,8 @@
 # End-to-end cases, one per run: e2e.sh CASE. The real Vestinst.exe installs the real
 # Vestrane.dll in a Wine prefix of their own; the stand-in Explorer shows a sample folder,
 # builds the context menu from the registration and invokes the entry; dialogs are answered
-# through their controls. Needs VESTINST, VESTRANE, HOST, DRIVER, E2E_PREFIX and TOOLS.
+# through their controls. Needs VESTINST, VESTRANE, HOST, DRIVER, E2E_PREFIX and TOOLS; the
+# case msi also FACTS (the x64 build's vestrane-facts.exe).
 set -uo pipefail
 case_name=${1:?case}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -577,6 +578,163 @@ uninstall)
         expect_no_line "$work/menu.txt" "handler: Vestrane"
         expect_no_line "$work/menu.txt" "menu: $VESTRANE_LABEL"
     done
+    ;;
+
+msi)
+    # The Windows Installer packages, built from this build's files with tools/make-msi, in a
+    # prefix of their own (E2E_PREFIX names it): installed, upgraded and removed silently by
+    # Wine's msiexec, beside Vestinst. The x86 package only as far as no 32-bit code runs.
+    trap '"$TOOLS/wine-session" stop "$E2E_PREFIX"' EXIT
+    started=$SECONDS
+    for tool in wixl msibuild msiinfo; do
+        command -v $tool >/dev/null || fail "$tool is missing (tools/install-deps installs it)"
+    done
+    entries=$work/entries.txt
+    wine_run "$FACTS" facts | tr -d '\r' >"$work/facts.txt" || fail "vestrane-facts facts"
+    wine_run "$FACTS" entries | tr -d '\r' >"$entries" || fail "vestrane-facts entries"
+    product=$(sed -n 's/^product\t//p' "$work/facts.txt")
+    x86_win="C:\\Program Files (x86)\\$product"
+    other_win="$work_win\\ツール 表"
+    # What an earlier run left: packages, files, and Vestinst's registration of the last step.
+    for code in $(apps_entries "$product"); do
+        msi_run /x "$code" /qn >/dev/null
+    done
+    remove_registration "$entries"
+    rm -rf "$INSTALL_DIR" "$(linux_path "$x86_win")" "$(linux_path "$other_win")" "$work/files"
+    mkdir -p "$work/files"
+    cp "$VESTINST" "$VESTRANE" "$work/files/"
+    printf 'Vestrane\r\n' >"$work/files/Vestrane.txt"
+    declare -A code=()
+    package() {
+        local name=$1 arch=$2
+        shift 2
+        code[$name]=$(python3 "$TOOLS/make-msi" --arch "$arch" --facts "$work/facts.txt" \
+            --entries "$entries" --files "$work/files" --output "$work/$name.msi" "$@") ||
+            fail "make-msi $name"
+    }
+    # The project's version twice (a build of the same version replaces the installed one), a
+    # newer one and the x86 package.
+    package current x64
+    package rebuilt x64
+    version=$(msiinfo export "$work/current.msi" Property | sed -n 's/^ProductVersion\t//p' |
+        tr -d '\r')
+    newer=${version%.*}.$((${version##*.} + 1))
+    package newer x64 --version "$newer"
+    package x86 x86
+    echo "four packages built in $((SECONDS - started)) s"
+
+    # expect_installed CODE VERSION [VIEW]: Apps & Features shows this one entry, with the
+    # version (kept in the package's registry view).
+    expect_installed() {
+        expect_equal "entries in Apps & Features" "$1" "$(apps_entries "$product")"
+        expect_equal "version in Apps & Features" "$2" \
+            "$(reg_value "HKLM\\$(shared_fact kUninstallParent)\\$1" DisplayVersion \
+                /reg:"${3:-64}")"
+    }
+    expect_files() {
+        local name
+        for name in Vestrane.dll Vestinst.exe Vestrane.txt; do
+            cmp -s "$work/files/$name" "$(linux_path "$1")/$name" ||
+                fail "$1\\$name is not the package's"
+        done
+    }
+    # expect_removed FOLDER VIEW: no entry in Apps & Features, no file, no registry entry.
+    expect_removed() {
+        expect_equal "entries in Apps & Features" "" "$(apps_entries "$product")"
+        [ ! -e "$(linux_path "$1")" ] || fail "$1 is still there"
+        expect_equal "registry entries ($2-bit view)" "" "$(registration_dump "$2" "$entries")"
+    }
+    # vestinst_refuses_removal FOLDER: Vestinst's "u" beside the package ends with 1 after one
+    # message that names the folder, and leaves the files and the entries.
+    vestinst_refuses_removal() {
+        local before
+        before=$(registration_dump 64 "$entries")
+        run_driven "$work/vestinst.txt" --answer 'click:1' -- "$1\\Vestinst.exe" u
+        expect_line "$work/vestinst.txt" "exit: 1"
+        expect_equal "messages of the refused removal" 1 \
+            "$(grep -c '^dialog-text: ' "$work/vestinst.txt")"
+        grep -qF "$1\\\\n" "$work/vestinst.txt" ||
+            fail "the refusal names no folder: $(cat "$work/vestinst.txt")"
+        expect_files "$1"
+        expect_equal "entries after the refused removal" "$before" \
+            "$(registration_dump 64 "$entries")"
+    }
+
+    expect_equal "silent installation" 0 "$(msi_run /i "$work_win\\current.msi" /qn)"
+    expect_installed "${code[current]}" "$version"
+    expect_files "$INSTALL_WIN"
+    msi_entries=$(registration_dump 64 "$entries")
+    expect_equal "the package's entries" "$(table_dump "$INSTALL_WIN\\Vestrane.dll" "$entries")" \
+        "$msi_entries"
+    # Explorer's side: the entry in the menus of a file, a folder item and the empty area; the
+    # empty area runs a selection.
+    make_sample "$sample_win"
+    mkdir -p "$sample/folder"
+    for place in "--select readme" "--select folder" --background; do
+        answer='click:2'
+        [ "$place" = --background ] && answer="set:1000=$MAIN_LINE;click:1005;click:1"
+        # shellcheck disable=SC2086
+        run_host "$work/menu.txt" --folder "$sample_win" $place --invoke "$VESTRANE_LABEL" \
+            --answer "$answer" || fail "explorer-host $place: $(cat "$work/menu.txt")"
+        expect_equal "entries with $place" 1 \
+            "$(grep -cxF "menu: $VESTRANE_LABEL" "$work/menu.txt")"
+        expect_unloaded "$work/menu.txt"
+    done
+    expect_set "selected from the empty area" "$work/menu.txt" selected "${SAMPLE_MATCHING[@]}"
+
+    expect_equal "the same version again" 0 "$(msi_run /i "$work_win\\rebuilt.msi" /qn)"
+    expect_installed "${code[rebuilt]}" "$version"
+    expect_equal "upgrade" 0 "$(msi_run /i "$work_win\\newer.msi" /qn)"
+    expect_installed "${code[newer]}" "$newer"
+    expect_files "$INSTALL_WIN"
+    expect_equal "downgrade" $((1603 % 256)) "$(msi_run /i "$work_win\\current.msi" /qn)"
+    expect_installed "${code[newer]}" "$newer"
+
+    # Vestinst beside the package refuses to remove it (the settings-only course is the flow
+    # tests').
+    vestinst_refuses_removal "$INSTALL_WIN"
+    case "$(reg_value 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+        PendingFileRenameOperations)" in
+    *"$product"*) fail "files scheduled for deletion" ;;
+    esac
+
+    expect_equal "silent removal" 0 "$(msi_run /x "$work_win\\newer.msi" /qn)"
+    expect_removed "$INSTALL_WIN" 64
+
+    # Another folder, named on the command line: the server's path follows it, an upgrade
+    # stays there, Vestinst knows the package's installation there too, and the removal
+    # finds the files.
+    expect_equal "installation into INSTALLDIR" 0 \
+        "$(msi_run /i "$work_win\\current.msi" INSTALLDIR="$other_win" /qn)"
+    expect_equal "upgrade in INSTALLDIR" 0 "$(msi_run /i "$work_win\\newer.msi" /qn)"
+    expect_installed "${code[newer]}" "$newer"
+    [ ! -e "$INSTALL_DIR" ] || fail "the upgrade went to the default folder"
+    expect_equal "entries for INSTALLDIR" "$(table_dump "$other_win\\Vestrane.dll" "$entries")" \
+        "$(registration_dump 64 "$entries")"
+    vestinst_refuses_removal "$other_win"
+    expect_equal "removal by product code" 0 "$(msi_run /x "${code[newer]}" /qn)"
+    expect_removed "$other_win" 64
+
+    # The x86 package: its folder and the 32-bit view, nothing in the 64-bit one.
+    expect_equal "x86 installation" 0 "$(msi_run /i "$work_win\\x86.msi" /qn)"
+    expect_installed "${code[x86]}" "$version" 32
+    expect_files "$x86_win"
+    expect_equal "the x86 package's entries" "$(table_dump "$x86_win\\Vestrane.dll" "$entries")" \
+        "$(registration_dump 32 "$entries")"
+    expect_equal "the 64-bit view beside the x86 package" "" "$(registration_dump 64 "$entries")"
+    expect_equal "x86 removal" 0 "$(msi_run /x "$work_win\\x86.msi" /qn)"
+    expect_removed "$x86_win" 32
+
+    # Last, Vestinst in the package's folder writes what the package wrote, from the same
+    # table (its uninstall entry aside); the next run takes it away.
+    mkdir -p "$INSTALL_DIR"
+    cp "$work/files/"* "$INSTALL_DIR/"
+    report=$work/vestinst-install.txt
+    run_driven "$report" --answer 'click:6' --answer 'click:6' --answer 'click:1' \
+        --answer 'click:1' -- "$INSTALL_WIN\\Vestinst.exe" || fail "Vestinst: $(cat "$report")"
+    expect_equal "Vestinst's entries beside the package's" "$msi_entries" \
+        "$(registration_dump 64 "$entries")"
+    echo "the case took $((SECONDS - started)) s"
     ;;
 
 *)

@@ -268,6 +268,90 @@ TEST_F(SetupFlowTest, UnderWow64InstallAndRemovalAreRefused) {
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
+// A Windows Installer package's installation is the package's: its folder holds the DLL beside
+// the program or the DLL that the class is registered with. A removal is refused and leaves
+// everything as it was (the package's entry in Apps & Features would stay, and a repair would
+// undo it); without "u" the run neither installs nor asks to register another DLL, it only
+// shows the settings.
+enum class Registered { Nothing, ProgramsDll, PackagesDll };
+struct PackageRow {
+    const char* label;
+    bool PackageBesideProgram;
+    Registered Registration;
+    bool PackageFolderInCapitals;
+    bool Owned;
+};
+
+class SetupBesidePackageTest : public SetupFlowTest,
+                               public ::testing::WithParamInterface<PackageRow> {
+protected:
+    void SetUp() override {
+        SetupFlowTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        package_ = std::make_unique<ScratchFolder>("Vest package", "C:");
+        ASSERT_TRUE(package_->WriteFile("Vestrane.dll", "MZ package"));
+        const std::string folder =
+            GetParam().PackageBesideProgram ? folder_->Path() : package_->Path();
+        packageFolder_ = Wide(folder);
+        if (GetParam().PackageFolderInCapitals)
+            CharUpperW(packageFolder_.data());
+        OverridePackageFolder(packageFolder_.c_str());
+        if (GetParam().Registration != Registered::Nothing)
+            StoreRegistration(GetParam().Registration == Registered::ProgramsDll
+                                  ? dll_
+                                  : *package_ / "Vestrane.dll");
+        registration_ = ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr);
+        ASSERT_TRUE(folder_->WriteFile("Vestrane.txt", "notes"));
+        StoreSettings(2, 1);
+    }
+
+    std::unique_ptr<ScratchFolder> package_;
+    std::wstring packageFolder_;
+    StoredValue registration_;
+};
+
+TEST_P(SetupBesidePackageTest, RemovalIsLeftToThePackage) {
+    const std::vector<std::string> pending = PendingRenames();
+    WindowScript script({Press(IDOK)});
+    const int exitCode = Run("u");
+    ASSERT_EQ(script.Seen().size(), 1u);
+    if (!GetParam().Owned) {
+        EXPECT_EQ(exitCode, 0);
+        ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE, IDS_UNINSTALLED);
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+        return;
+    }
+    EXPECT_EQ(exitCode, kExitFailed);
+    ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE,
+                     Formed(IDS_PACKAGE_INSTALLATION, packageFolder_ + L"\\"));
+    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data, registration_.Data);
+    ExpectStoredSettings(2, 1);
+    EXPECT_EQ(PendingRenames(), pending);
+    EXPECT_TRUE(FileExists(*folder_ / "Vestrane.txt"));
+}
+
+TEST_P(SetupBesidePackageTest, WithoutRemovalOnlyTheSettingsAreShown) {
+    WindowScript script({Settings({IDC_MODE_CLIPBOARD_COPY}, IDOK)});
+    EXPECT_EQ(Run(""), 0);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    ExpectStoredSettings(1, 1);
+    const StoredValue registration = ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr);
+    EXPECT_EQ(registration.Exists, registration_.Exists);
+    EXPECT_EQ(registration.Data, registration_.Data);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+const PackageRow kPackageRows[] = {
+    {"BesideTheProgram", true, Registered::ProgramsDll, false, true},
+    {"BesideTheProgramUnregistered", true, Registered::Nothing, false, true},
+    {"RegisteredFromThePackage", false, Registered::PackagesDll, true, true},
+    {"ElsewhereWhileThisDllIsRegistered", false, Registered::ProgramsDll, false, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Places, SetupBesidePackageTest, ::testing::ValuesIn(kPackageRows),
+                         RowLabel());
+
 TEST_F(SetupFlowTest, ModuleWithoutTheDialogEndsInsteadOfWaitingForever) {
     StoreRegistration(dll_);
     WindowScript script({});
