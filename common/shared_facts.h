@@ -13,7 +13,26 @@
 // The extension's class identifier as a value; kClassIdText is its text form.
 inline constexpr CLSID kVestraneClassId = {
     0x76F7FE62, 0xBCEE, 0x11D5, {0x96, 0xCD, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+// The command of Windows 11's own context menu (IExplorerCommand), the DLL's second class;
+// kCommandClassIdText is its text form.
+inline constexpr CLSID kCommandClassId = {
+    0x380A3E14, 0x9C8F, 0x4880, {0xA4, 0xE2, 0x7D, 0x74, 0x68, 0xBD, 0xC3, 0xF8}};
+// The command's canonical name, which stays the same for every version.
+inline constexpr GUID kCommandCanonicalName = {
+    0x80F01467, 0x9DB6, 0x4217, {0xA8, 0xAD, 0x29, 0x5F, 0x52, 0xF1, 0x3C, 0x61}};
 #endif
+
+inline constexpr char kCommandClassIdText[] = "{380A3E14-9C8F-4880-A4E2-7D7468BDC3F8}";
+
+// The package that declares the command to Windows 11 (a sparse package of the install
+// folder): its identity and its family name, the name and the publisher's id (the first 64
+// bits of the SHA-256 of the publisher in UTF-16LE, in Crockford's base 32; the checker of
+// the built package works it out again). Windows 11 installs an unsigned package whose
+// publisher carries this OID.
+inline constexpr char kPackageName[] = "Vestrane";
+inline constexpr char kPackagePublisher[] =
+    "CN=Vestrane, OID.2.25.311729368913984317654407730594956997722=1";
+inline constexpr char kPackageFamilyName[] = "Vestrane_8152qhw8atqbj";
 
 // The extension's class identifier in the text form of the registry.
 inline constexpr char kClassIdText[] = "{76F7FE62-BCEE-11d5-96CD-444553540000}";

@@ -1,7 +1,8 @@
 // Prints the facts that the programs' own headers hold, for the build steps that make the
 // installer packages from them: vestrane-facts facts | entries
-//   facts    one "name<TAB>value" line each: class-id, product, verb, version (the project's,
-//            four numbers), upgrade-code-x64 and upgrade-code-x86 (the installer packages')
+//   facts    one "name<TAB>value" line each: class-id, product, verb, command-class-id,
+//            package-name, package-publisher, package-family, the upgrade codes and version
+//            (the project's, four numbers), upgrade-code-x64 and upgrade-code-x86 (the installer packages')
 //   entries  the registry entries of the registration, in the order of writing, one line
 //            each: root (HKCR, HKLM), key, value name (empty for the default value), data
 //            (text, dll-path, uninstall-command), the text, "owns-key" or "value-only", and
@@ -42,6 +43,10 @@ void PrintFacts() {
     std::printf("class-id\t%s\n", kClassIdText);
     std::printf("product\t%s\n", kProductName);
     std::printf("verb\t%s\n", kMenuVerb);
+    std::printf("command-class-id\t%s\n", kCommandClassIdText);
+    std::printf("package-name\t%s\n", kPackageName);
+    std::printf("package-publisher\t%s\n", kPackagePublisher);
+    std::printf("package-family\t%s\n", kPackageFamilyName);
     std::printf("version\t%s\n", VESTRANE_VERSION);
     for (const PackageUpgradeCode& code : kPackageUpgradeCodes)
         std::printf("upgrade-code-%s\t%s\n", code.Architecture, code.Code);
