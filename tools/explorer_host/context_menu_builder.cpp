@@ -2,8 +2,6 @@
 
 #include <shellapi.h>
 
-#include <cstdio>
-
 #include "tools/explorer_host/report_writer.h"
 
 namespace {
@@ -20,12 +18,6 @@ std::string WithoutAccessKey(const std::string& label) {
     return out;
 }
 
-std::string HresultText(HRESULT hr) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
-    return text;
-}
-
 // A handler key names its class in its default value, or is itself named by the class id.
 bool ReadHandlerClass(HKEY handlers, const char* name, CLSID* clsid) {
     char value[128] = {};
@@ -38,18 +30,6 @@ bool ReadHandlerClass(HKEY handlers, const char* name, CLSID* clsid) {
     wchar_t wide[128] = {};
     MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 127);
     return SUCCEEDED(CLSIDFromString(wide, clsid));
-}
-// The DLL registered for the class, as COM loads it.
-std::string ServerPath(const CLSID& clsid) {
-    wchar_t wide[64] = {};
-    if (StringFromGUID2(clsid, wide, 64) == 0)
-        return std::string();
-    const std::string key = "CLSID\\" + WideToAnsi(wide) + "\\InprocServer32";
-    char path[MAX_PATH + 1] = {};
-    LONG size = MAX_PATH;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), path, &size) != ERROR_SUCCESS)
-        return std::string();
-    return path;
 }
 
 struct SelectionKinds {
@@ -86,6 +66,18 @@ bool IsSeparatorAt(HMENU menu, int position) {
     return (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_SEPARATOR) != 0;
 }
 } // namespace
+
+std::string RegisteredServerPath(const CLSID& clsid) {
+    wchar_t wide[64] = {};
+    if (StringFromGUID2(clsid, wide, 64) == 0)
+        return std::string();
+    const std::string key = "CLSID\\" + WideToAnsi(wide) + "\\InprocServer32";
+    char path[MAX_PATH + 1] = {};
+    LONG size = MAX_PATH;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), path, &size) != ERROR_SUCCESS)
+        return std::string();
+    return path;
+}
 
 ContextMenuBuilder::~ContextMenuBuilder() {
     for (MenuShare& share : shares_) {
@@ -236,7 +228,7 @@ void ContextMenuBuilder::AddHandler(const std::string& name, const CLSID& clsid,
     }
     shares_.push_back({menu, nextId_, HRESULT_CODE(hr), name});
     nextId_ += HRESULT_CODE(hr);
-    const std::string server = ServerPath(clsid);
+    const std::string server = RegisteredServerPath(clsid);
     if (!server.empty())
         serverPaths_.push_back(server);
 }

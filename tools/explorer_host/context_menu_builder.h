@@ -21,6 +21,9 @@
 
 #include "tests/support/uncopyable.h"
 
+// The DLL registered for the class (its InprocServer32), as COM loads it; empty when none.
+std::string RegisteredServerPath(const CLSID& clsid);
+
 // Where the right-click went.
 enum class MenuPlace { Selection, Background };
 

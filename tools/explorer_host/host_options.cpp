@@ -36,6 +36,12 @@ const char kHostUsage[] =
     "  --no-browser-message\n"
     "                     the window does not answer CWM_GETISHELLBROWSER (WM_USER+7)\n"
     "  --other-view PATH  the site and the window answer with a view of another folder\n"
+    "  --modern-menu      the first context menu of Windows 11 (with --layout today): only the\n"
+    "                     commands of --command-class, each created in a COM surrogate\n"
+    "                     (dllhost.exe), given the site and asked for its state, title and icon\n"
+    "  --command-class CLSID\n"
+    "                     a command (IExplorerCommand) of the menu (repeatable)\n"
+    "  --in-process       create the commands in this process instead of a surrogate\n"
     "  --size WIDTHxHEIGHT\n";
 
 namespace {
@@ -54,6 +60,8 @@ constexpr Flag kFlags[] = {
     {"--background", &HostOptions::Background},
     {"--no-site", &HostOptions::NoSite},
     {"--no-browser-message", &HostOptions::NoBrowserMessage},
+    {"--modern-menu", &HostOptions::ModernMenu},
+    {"--in-process", &HostOptions::CommandsInProcess},
 };
 
 } // namespace
@@ -87,6 +95,8 @@ bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* op
             options->TimeoutSeconds = std::atoi(value().c_str());
         } else if (name == "--other-view") {
             options->OtherViewFolder = value();
+        } else if (name == "--command-class") {
+            options->CommandClasses.push_back(value());
         } else if (name == "--layout") {
             const std::string& layout = value();
             if (layout == "designed")
@@ -129,6 +139,15 @@ bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* op
             *error = "more than one folder given";
             return false;
         }
+    }
+    if (options->ModernMenu != !options->CommandClasses.empty()) {
+        *error = "--modern-menu and --command-class go together";
+        return false;
+    }
+    // Windows 11's Explorer has today's layout only.
+    if (options->ModernMenu && options->Layout != ViewHosting::BrowserControl) {
+        *error = "--modern-menu needs --layout today";
+        return false;
     }
     return true;
 }

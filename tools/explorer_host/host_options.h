@@ -29,6 +29,11 @@ struct HostOptions {
     bool NoSite = false;           // set no site on the handlers
     bool NoBrowserMessage = false; // the frame does not answer CWM_GETISHELLBROWSER
     std::string OtherViewFolder;   // the site and the frame answer with a view of this folder
+    // Windows 11's first menu: only these command classes (IExplorerCommand), as a package
+    // declares them, each in a COM surrogate unless CommandsInProcess.
+    bool ModernMenu = false;
+    std::vector<std::string> CommandClasses;
+    bool CommandsInProcess = false;
     int Width = 820;
     int Height = 560;
 };

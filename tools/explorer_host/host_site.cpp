@@ -2,6 +2,15 @@
 
 #include <shlguid.h>
 
+STDMETHODIMP HostSite::QueryInterface(REFIID riid, void** ppv) {
+    if (ppv != nullptr && IsEqualIID(riid, IID_IOleWindow)) {
+        *ppv = static_cast<IOleWindow*>(this);
+        AddRef();
+        return S_OK;
+    }
+    return OwnedComObject::QueryInterface(riid, ppv);
+}
+
 STDMETHODIMP HostSite::QueryService(REFGUID service, REFIID riid, void** ppv) {
     if (ppv == nullptr)
         return E_POINTER;
@@ -14,4 +23,11 @@ STDMETHODIMP HostSite::QueryService(REFGUID service, REFIID riid, void** ppv) {
     if (answer == nullptr)
         return E_NOINTERFACE;
     return answer->QueryInterface(riid, ppv);
+}
+
+STDMETHODIMP HostSite::GetWindow(HWND* window) {
+    if (window == nullptr)
+        return E_POINTER;
+    *window = frame_;
+    return S_OK;
 }

@@ -88,7 +88,7 @@ const FolderView& HostWindow::AnsweredView() const {
 }
 
 IUnknown* HostWindow::Site() const {
-    return site_.get();
+    return static_cast<IServiceProvider*>(site_.get());
 }
 
 bool HostWindow::Create(HINSTANCE instance) {
@@ -183,7 +183,7 @@ bool HostWindow::OpenFolderView() {
     }
     // Today's Explorer sets a site on its handlers; the Explorer of Windows 2000/XP did not.
     if (options_.Layout == ViewHosting::BrowserControl && !options_.NoSite)
-        site_ = std::make_unique<HostSite>(AnsweredView());
+        site_ = std::make_unique<HostSite>(AnsweredView(), window_);
     // Wine's folder view shows a menu of its own on a right-click; this window builds the
     // menu instead, as Explorer does, so the view's WM_CONTEXTMENU comes here first.
     // The view keeps its own object in GWLP_USERDATA; ours goes into a window property.
@@ -258,7 +258,10 @@ LRESULT CALLBACK HostWindow::ViewProc(HWND window, UINT message, WPARAM wParam, 
             place = selected ? MenuPlace::Selection : MenuPlace::Background;
             point = selected ? self->SelectionPoint() : self->EmptyAreaPoint();
         }
-        self->ShowContextMenu(point, place);
+        if (self->options_.ModernMenu)
+            self->ShowModernMenu(point, place);
+        else
+            self->ShowContextMenu(point, place);
         return 0;
     }
     if (self == nullptr || self->viewProc_ == nullptr)
@@ -367,8 +370,73 @@ void HostWindow::ShowContextMenu(POINT screen, MenuPlace place) {
     SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L""));
     if (id == 0)
         return;
-    InvokeAndReport(menu, id);
+    ReportLine("invoke", menu.LabelOf(id));
+    InvokeAndReport([&] { return menu.Invoke(id, window_); });
     if (options_.OneCommand) {
+        PauseForStage("result");
+        Finish(0);
+    }
+}
+
+bool HostWindow::BuildModernMenu(MenuPlace place, ExplorerCommandMenu* menu) {
+    // The selection goes to the commands as Explorer hands it over: a shell item array made
+    // from the view's data object of the selection. The empty area has no items.
+    IShellItemArray* items = nullptr;
+    if (place == MenuPlace::Selection) {
+        IDataObject* data = nullptr;
+        HRESULT hr = view_.View()->GetItemObject(SVGIO_SELECTION, IID_IDataObject,
+                                                 reinterpret_cast<void**>(&data));
+        if (SUCCEEDED(hr) && data != nullptr) {
+            hr = SHCreateShellItemArrayFromDataObject(data, IID_IShellItemArray,
+                                                      reinterpret_cast<void**>(&items));
+            data->Release();
+        }
+        if (FAILED(hr) || items == nullptr) {
+            ReportLine("error", "no item array for the selection: " + HresultText(hr));
+            return false;
+        }
+    }
+    menu->Build(options_.CommandClasses,
+                options_.CommandsInProcess ? CLSCTX_INPROC_SERVER : CLSCTX_LOCAL_SERVER, items,
+                Site());
+    if (items != nullptr)
+        items->Release();
+    return true;
+}
+
+void HostWindow::ShowModernMenu(POINT screen, MenuPlace place) {
+    std::vector<DWORD> surrogates;
+    bool invoked = false;
+    bool showMore = false;
+    {
+        ExplorerCommandMenu menu;
+        if (!BuildModernMenu(place, &menu))
+            return;
+        if (options_.OneCommand)
+            menu.ReportEntries();
+        surrogates = menu.Surrogates();
+        HMENU popup = menu.MakePopup(1);
+        const UINT moreId = static_cast<UINT>(menu.EntryCount()) + 1;
+        if (popup != nullptr) {
+            if (menu.EntryCount() > 0)
+                AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(popup, MF_STRING, moreId, L"Show more options");
+            const UINT id = static_cast<UINT>(TrackPopupMenuEx(
+                popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, window_, nullptr));
+            DestroyMenu(popup);
+            showMore = id == moreId;
+            if (id != 0 && !showMore) {
+                const int index = static_cast<int>(id) - 1;
+                ReportLineW("invoke", menu.TitleOf(index).c_str());
+                InvokeAndReport([&] { return menu.Invoke(index); }, surrogates);
+                invoked = true;
+            }
+        }
+    }
+    EndSurrogates(surrogates);
+    if (showMore) {
+        ShowContextMenu(screen, place);
+    } else if (invoked && options_.OneCommand) {
         PauseForStage("result");
         Finish(0);
     }
@@ -392,12 +460,12 @@ void HostWindow::PrepareOneCommand() {
     ReportLine("ready", std::to_string(point.x) + " " + std::to_string(point.y));
 }
 
-void HostWindow::InvokeAndReport(const ContextMenuBuilder& menu, UINT id) {
-    ReportLine("invoke", menu.LabelOf(id));
+void HostWindow::InvokeAndReport(const std::function<HRESULT()>& invoke,
+                                 const std::vector<DWORD>& surrogates) {
     HRESULT hr;
     {
-        DialogAnswerer answerer(options_.Answers);
-        hr = menu.Invoke(id, window_);
+        DialogAnswerer answerer(options_.Answers, surrogates);
+        hr = invoke();
         ReportLine("dialogs", std::to_string(answerer.Seen()));
     }
     ReportLine("invoke-result", hr == S_OK ? "S_OK" : std::to_string(static_cast<long>(hr)));
@@ -448,7 +516,8 @@ void HostWindow::RunCommandLine() {
         return;
     }
     std::vector<std::string> servers;
-    const int exitCode = RunMenuCommand(&servers);
+    const int exitCode =
+        options_.ModernMenu ? RunModernCommand(&servers) : RunMenuCommand(&servers);
     if (exitCode == 0)
         ReportServersUnloaded(servers);
     PauseForStage("result");
@@ -470,8 +539,44 @@ int HostWindow::RunMenuCommand(std::vector<std::string>* servers) {
         return 2;
     }
     ReportLineW("help", menu.HelpText(id).c_str());
-    InvokeAndReport(menu, id);
+    ReportLine("invoke", menu.LabelOf(id));
+    InvokeAndReport([&] { return menu.Invoke(id, window_); });
     return 0;
+}
+
+int HostWindow::RunModernCommand(std::vector<std::string>* servers) {
+    std::vector<DWORD> surrogates;
+    int exitCode = 0;
+    {
+        ExplorerCommandMenu menu;
+        if (!BuildModernMenu(options_.Background ? MenuPlace::Background : MenuPlace::Selection,
+                             &menu))
+            return 1;
+        menu.ReportEntries();
+        *servers = menu.ServerPaths();
+        surrogates = menu.Surrogates();
+        const int index = menu.FindByTitle(options_.Invoke);
+        if (index < 0) {
+            ReportLine("error", "no menu entry " + options_.Invoke);
+            exitCode = 2;
+        } else {
+            ReportLineW("invoke", menu.TitleOf(index).c_str());
+            InvokeAndReport([&] { return menu.Invoke(index); }, surrogates);
+        }
+    }
+    EndSurrogates(surrogates);
+    return exitCode;
+}
+
+void HostWindow::EndSurrogates(const std::vector<DWORD>& surrogates) {
+    for (DWORD id : surrogates) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        if (process == nullptr)
+            continue;
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
 }
 
 void HostWindow::ReportServersUnloaded(const std::vector<std::string>& servers) {

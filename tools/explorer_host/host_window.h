@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "tests/support/shell_view.h"
 #include "tests/support/uncopyable.h"
 #include "tools/explorer_host/context_menu_builder.h"
+#include "tools/explorer_host/explorer_command_menu.h"
 #include "tools/explorer_host/host_options.h"
 #include "tools/explorer_host/host_site.h"
 
@@ -48,17 +50,27 @@ private:
     void CloseFolderView();
     void Layout();
     void ShowContextMenu(POINT screen, MenuPlace place);
+    // Windows 11's first menu, ending in "Show more options", which opens the other one.
+    void ShowModernMenu(POINT screen, MenuPlace place);
+    // Builds Windows 11's first menu for the place; false, reported, when the items fail.
+    bool BuildModernMenu(MenuPlace place, ExplorerCommandMenu* menu);
     // Where a right-click at this screen point goes: an item or the empty area.
     MenuPlace PlaceAt(POINT screen) const;
     void RunCommandLine();
     int RunMenuCommand(std::vector<std::string>* servers);
+    int RunModernCommand(std::vector<std::string>* servers);
     void ReportServersUnloaded(const std::vector<std::string>& servers);
     bool SelectRequestedItems();
     POINT SelectionPoint() const;
     // A screen point of the view's empty area, or (0, 0) when it has none.
     POINT EmptyAreaPoint() const;
     void PrepareOneCommand();
-    void InvokeAndReport(const ContextMenuBuilder& menu, UINT id);
+    // Calls `invoke` while the dialogs of this thread and of `surrogates` are answered, then
+    // reports its result, the view's selection and the clipboard.
+    void InvokeAndReport(const std::function<HRESULT()>& invoke,
+                         const std::vector<DWORD>& surrogates = {});
+    // The surrogates' job is done: Windows' own ends on its own, Wine's is ended here.
+    void EndSurrogates(const std::vector<DWORD>& surrogates);
     void Finish(int exitCode);
 
     HostOptions options_;

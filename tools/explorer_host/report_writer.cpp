@@ -1,5 +1,6 @@
 #include "tools/explorer_host/report_writer.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -85,6 +86,12 @@ void ReportLine(const char* key, const std::string& ansiText) {
 
 void ReportLineW(const char* key, const wchar_t* text) {
     WriteRaw(std::string(key) + ": " + OneLine(WideToUtf8(text, lstrlenW(text))) + "\n");
+}
+
+std::string HresultText(HRESULT hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
+    return text;
 }
 
 std::string HexBytes(const unsigned char* bytes, size_t count) {

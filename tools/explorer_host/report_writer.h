@@ -19,5 +19,8 @@ void ReportLineW(const char* key, const wchar_t* text);
 std::string AnsiToUtf8(const std::string& ansi);
 std::string WideToAnsi(const wchar_t* text);
 
+// An HRESULT as "0x" and eight hex digits.
+std::string HresultText(HRESULT hr);
+
 // Bytes as lower-case hex digits, two per byte.
 std::string HexBytes(const unsigned char* bytes, size_t count);
