@@ -26,13 +26,14 @@ bool ShowsFolder(IFolderView* view, const wchar_t* folder) {
 // What one search knows: the folder it looks for, and whether a view of another folder (or of
 // none in the file system) turned up on the way.
 struct ViewSearch {
+    // Null: any folder.
     const wchar_t* Folder;
     bool SawOtherView = false;
 };
 
-// The candidate when it shows the folder, else empty.
+// The candidate when it shows the folder (any folder, for a search without one), else empty.
 ComPtr<IFolderView> Accepted(ComPtr<IFolderView> candidate, ViewSearch& search) {
-    if (!candidate || ShowsFolder(candidate.Get(), search.Folder))
+    if (!candidate || search.Folder == nullptr || ShowsFolder(candidate.Get(), search.Folder))
         return candidate;
     search.SawOtherView = true;
     return nullptr;
@@ -145,4 +146,16 @@ FoundFolderView FindFolderView(IUnknown* site, HWND invokingWindow, const wchar_
     found.OtherFolderShown = !view && search.SawOtherView;
     found.View = std::move(view);
     return found;
+}
+
+bool ReadSiteFolder(IUnknown* site, wchar_t (&folder)[MAX_PATH]) {
+    folder[0] = L'\0';
+    if (site == nullptr)
+        return false;
+    ViewSearch search{nullptr};
+    const ComPtr<IFolderView> view = ViewThroughServices(site, true, search);
+    ComPtr<IPersistFolder2> persist;
+    TaskMemory<PIDLIST_ABSOLUTE> current;
+    return view && SUCCEEDED(view->GetFolder(IID_IPersistFolder2, persist.PutVoid())) && persist &&
+           SUCCEEDED(persist->GetCurFolder(current.Put())) && ReadFolderPath(current.Get(), folder);
 }

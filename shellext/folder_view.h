@@ -31,3 +31,8 @@ struct FoundFolderView {
 //      top-level browser and its active view.
 // A view of another folder (a tree pane, a window that has moved on) is never returned.
 FoundFolderView FindFolderView(IUnknown* site, HWND invokingWindow, const wchar_t* shownFolder);
+
+// The path of the folder that the view reached through the site shows (as the first step above
+// reaches it), as ReadFolderPath gives it; false, with folder empty, without a site, a view or
+// a folder in the file system.
+bool ReadSiteFolder(IUnknown* site, wchar_t (&folder)[MAX_PATH]);

@@ -35,3 +35,5 @@
 // The count of matches: the matches, then the window's items; while still counting, and done.
 #define IDS_MATCH_COUNTING 215
 #define IDS_MATCH_COUNT 216
+// The entry of Windows 11's own menu: the classic entry's text without its access key.
+#define IDS_COMMAND_TITLE 217

@@ -6,20 +6,12 @@
 #include <cwchar>
 
 #include "common/code_page_932.h"
-#include "common/message_box.h"
 #include "common/resource_text.h"
 #include "engine/folder_path.h"
-#include "engine/item_names.h"
-#include "engine/pattern_line.h"
-#include "engine/selection_pass.h"
-#include "engine/view_pass.h"
-#include "shellext/command_actions.h"
-#include "shellext/explorer_window.h"
-#include "shellext/folder_view.h"
 #include "shellext/module_state.h"
 #include "shellext/resource.h"
-#include "shellext/selection_dialog.h"
-#include "shellext/settings_store.h"
+#include "shellext/package_presence.h"
+#include "shellext/select_command.h"
 
 namespace {
 
@@ -83,12 +75,6 @@ public:
 private:
     STGMEDIUM medium_ = {};
 };
-
-// True when the path names a folder: its name has no extension to offer as a pattern.
-bool IsFolder(const wchar_t* path) {
-    const DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 // True when the menu holds the entry already: a handler registered for several kinds of
 // item, or asked twice for the same menu, still shows it once.
@@ -169,14 +155,12 @@ STDMETHODIMP SelectExtension::GetSite(REFIID riid, void** ppvSite) {
 // name is no file name with an extension, so its line starts empty.
 STDMETHODIMP SelectExtension::Initialize(LPCITEMIDLIST pidlFolder, IDataObject* pdtobj, HKEY) {
     dataObject_ = ComPtr<IDataObject>::Share(pdtobj);
-    defaultPattern_[0] = L'\0';
-    sourceFolder_[0] = L'\0';
+    start_ = CommandStart();
     if (pdtobj == nullptr) {
         wchar_t folder[MAX_PATH] = {};
         if (!ReadFolderPath(pidlFolder, folder))
             return E_INVALIDARG;
-        std::memcpy(sourceFolder_, folder, sizeof sourceFolder_);
-        lstrcpyW(defaultPattern_, L"*");
+        StartFromFolder(folder, start_);
         return S_OK;
     }
 
@@ -188,15 +172,7 @@ STDMETHODIMP SelectExtension::Initialize(LPCITEMIDLIST pidlFolder, IDataObject* 
             !ReadFirstDroppedFile(medium.Get(), firstFile))
             return E_INVALIDARG;
     }
-
-    // The path has at most MAX_PATH - 1 characters, so the pattern fits its field.
-    if (!IsFolder(firstFile))
-        MakeExtensionPattern(defaultPattern_, firstFile);
-    // The folder is cut from the UTF-16 path, where a backslash is always a separator.
-    wchar_t* lastBackslash = wcsrchr(firstFile, L'\\');
-    if (lastBackslash != nullptr)
-        *lastBackslash = L'\0';
-    std::memcpy(sourceFolder_, firstFile, sizeof sourceFolder_);
+    StartFromItem(firstFile, start_);
     return S_OK;
 }
 
@@ -208,6 +184,10 @@ STDMETHODIMP SelectExtension::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT
     // No id left in the caller's range: an entry with idCmdFirst would take the id of another
     // handler's entry, and choosing one would run the other.
     if (idCmdFirst > idCmdLast)
+        return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    // Windows 11 shows the packaged command in this menu as well ("Show more options"): one
+    // entry is enough.
+    if (CommandPackageRegistered())
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     wchar_t entry[kTextRoom];
     LoadText(ModuleInstance, IDS_MENU_ENTRY, entry, kTextRoom);
@@ -231,56 +211,8 @@ STDMETHODIMP SelectExtension::InvokeCommand(CMINVOKECOMMANDINFO* lpici) {
         return E_FAIL;
     // Nothing can unwind into the shell: the extension is built without exceptions and
     // allocates only with new (std::nothrow).
-    RunCommand(lpici->hwnd);
+    RunSelectCommand(site_.Get(), lpici->hwnd, start_);
     return S_OK;
-}
-
-// A view reached through the site or the window runs the whole pass, whatever windows show
-// its items. A view that shows another folder ends the command: the window's list view would
-// show that folder's items too, and their labels put behind this folder's path name files the
-// user never saw. Only when no view can be reached at all are the window classes searched for
-// a list view.
-void SelectExtension::RunCommand(HWND owner) {
-    const FoundFolderView found = FindFolderView(site_.Get(), owner, sourceFolder_);
-    if (found.View) {
-        RunPass(owner, found.View.Get(), nullptr);
-        return;
-    }
-    if (found.OtherFolderShown) {
-        ShowMessage(owner, ModuleInstance, IDS_OTHER_FOLDER_SHOWN, IDS_CAPTION_ERROR, MB_OK);
-        return;
-    }
-    const ExplorerListView listView = FindExplorerListView(owner);
-    if (listView.Result == ExplorerListView::NoFolderView)
-        return;
-    if (listView.Result == ExplorerListView::NoListView) {
-        ShowMessage(owner, ModuleInstance, IDS_NO_EXPLORER_WINDOW, IDS_CAPTION_ERROR, MB_OK);
-        return;
-    }
-    RunPass(owner, nullptr, listView.ListView);
-}
-
-void SelectExtension::RunPass(HWND owner, IFolderView* view, HWND listView) {
-    RunRecord run;
-    std::memcpy(run.DefaultPattern, defaultPattern_, sizeof run.DefaultPattern);
-    std::memcpy(run.SourceFolder, sourceFolder_, sizeof run.SourceFolder);
-    LoadSettings(run);
-    // The window's names, read while the dialog counts the matches and then used by the pass.
-    ItemNames names;
-    if (view != nullptr ? names.Start(view) : names.Start(listView))
-        run.Names = &names;
-    if (ShowSelectionDialog(run, owner) != IDOK)
-        return;
-    SaveSettings(run);
-    HWND passWindow = listView;
-    if (view != nullptr) {
-        passWindow = RunViewSelection(run, view, names);
-    } else {
-        RunSelection(run, listView, names);
-    }
-    RunChosenAction(run, passWindow);
-    if (passWindow != nullptr)
-        SetFocus(passWindow);
 }
 
 // The verb and the help text are written in the form the caller asks for: UTF-16 for the W

@@ -10,8 +10,8 @@
 #include <shlobj.h>
 
 #include "common/owned.h"
-#include "engine/run_record.h"
 #include "shellext/module_object.h"
+#include "shellext/select_command.h"
 
 class SelectExtension final : public IShellExtInit,
                               public IContextMenu,
@@ -47,19 +47,13 @@ public:
     // empty area of a folder, or empty; and the folder of the first selected item, or the
     // folder whose empty area was right-clicked, without a trailing backslash ("C:" for a
     // root). Both empty before Initialize and after a failed one.
-    const wchar_t* DefaultPattern() const { return defaultPattern_; }
-    const wchar_t* SourceFolder() const { return sourceFolder_; }
+    const wchar_t* DefaultPattern() const { return start_.DefaultPattern; }
+    const wchar_t* SourceFolder() const { return start_.SourceFolder; }
 
 private:
     ~SelectExtension() override = default;
-    void RunCommand(HWND owner);
-    // The dialog, then the pass through the view when there is one, else the list view's,
-    // then the chosen action.
-    void RunPass(HWND owner, IFolderView* view, HWND listView);
-
     ComPtr<IDataObject> dataObject_;
     // The site last set; empty when none is set.
     ComPtr<IUnknown> site_;
-    wchar_t defaultPattern_[kRecordTextSize] = {};
-    wchar_t sourceFolder_[MAX_PATH] = {};
+    CommandStart start_;
 };

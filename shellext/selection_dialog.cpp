@@ -196,6 +196,9 @@ INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
         SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
         Initialize(dialog, *run);
         RestartCount(dialog);
+        // Run from Windows 11's menu, the dialog belongs to a COM surrogate, which may take the
+        // foreground only because Explorer allowed it to; inside Explorer this changes nothing.
+        SetForegroundWindow(dialog);
         return 0;
     }
     case WM_TIMER:

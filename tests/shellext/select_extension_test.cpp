@@ -18,6 +18,7 @@
 #include "shellext/resource.h"
 #include "shellext/com_server.h"
 #include "shellext/module_state.h"
+#include "shellext/package_presence.h"
 #include "shellext/settings_store.h"
 #include "tests/support/list_view_items.h"
 #include "tests/support/modal_driver.h"
@@ -390,7 +391,8 @@ TEST_P(InitializeWithPaths, CutsTheFolderFromTheWidePathAndThePatternFromTheName
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, InitializeWithPaths,
-    testing::Values(PathRow{"DriveRootGivesTheDriveWithoutBackslash", L"C:\\x.txt", L"*.txt", L"C:"},
+    testing::Values(PathRow{"DriveRootGivesTheDriveWithoutBackslash", L"C:\\x.txt", L"*.txt",
+                            L"C:"},
                     PathRow{"JapaneseFolder", L"C:\\w\\あ\\x.txt", L"*.txt", L"C:\\w\\あ"},
                     PathRow{"FolderEndingIn5C", L"C:\\表\\ソ.doc", L"*.doc", L"C:\\表"},
                     PathRow{"AccentKept", L"C:\\w\\x.café", L"*.café", L"C:\\w"},
@@ -522,6 +524,31 @@ TEST(QueryContextMenu, NoIdLeftInTheRangeAddsAndClaimsNothing) {
     EXPECT_EQ(extension->QueryContextMenu(menu, 0, 100, 99, CMF_NORMAL), 0);
     EXPECT_EQ(GetMenuItemCount(menu), 1);
     EXPECT_EQ(extension->QueryContextMenu(menu, 0, 101, 101, CMF_NORMAL), 1);
+    Destroy(extension);
+    DestroyMenu(menu);
+}
+
+int packageLookups = 0;
+bool PackageThere() {
+    ++packageLookups;
+    return true;
+}
+
+// While the packaged command is registered, Windows 11 shows it in this menu too. The package
+// store is asked once for a burst of right-clicks, not once for each.
+TEST(QueryContextMenu, AddsNothingWhileTheCommandPackageIsRegistered) {
+    HMENU menu = CreatePopupMenu();
+    SelectExtension* extension = CreateExtension();
+    ASSERT_NE(extension, nullptr);
+    packageLookups = 0;
+    SetPackageLookupForTests(PackageThere);
+    EXPECT_EQ(extension->QueryContextMenu(menu, 0, 100, 200, CMF_NORMAL), 0);
+    EXPECT_EQ(extension->QueryContextMenu(menu, 0, 100, 200, CMF_NORMAL), 0);
+    EXPECT_EQ(GetMenuItemCount(menu), 0);
+    EXPECT_EQ(packageLookups, 1);
+    // The system's own answer here: Wine has no package store at all.
+    SetPackageLookupForTests(nullptr);
+    EXPECT_EQ(extension->QueryContextMenu(menu, 0, 100, 200, CMF_NORMAL), 1);
     Destroy(extension);
     DestroyMenu(menu);
 }
