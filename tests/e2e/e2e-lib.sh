@@ -22,13 +22,17 @@ shared_fact() {
     printf '%s\n' "${value//\\\\/\\}"
 }
 
-readonly VESTRANE_LABEL='ワイルドカードで一括選択(&W)'
+# The entry's label in the classic menu; a case of Windows 11's first menu sets the command's
+# title instead.
+VESTRANE_LABEL='ワイルドカードで一括選択(&W)'
+readonly VESTRANE_TITLE='ワイルドカードで一括選択'
 readonly VESTRANE_HELP='ワイルドカードでファイルを一括選択します。'
 # The start of Vestinst's warning about a folder that others may change, before the folder.
 readonly UNSAFE_FOLDER_TEXT='このフォルダまたは Vestrane.dll は、管理者以外のユーザーも書き換えられます:\n'
 # The command's message when the window shows another folder than the clicked item's.
 readonly OTHER_FOLDER_TEXT='このウインドウには、右クリックした項目のフォルダが表示されていません。\nそのフォルダのウインドウで、もう一度実行してください。'
 VESTRANE_CLSID=$(shared_fact kClassIdText) || exit 1
+COMMAND_CLSID=$(shared_fact kCommandClassIdText) || exit 1
 product=$(shared_fact kProductName) || exit 1
 handler_parent=$(shared_fact kHandlerParent) || exit 1
 folder_handler_parent=$(shared_fact kFolderHandlerParent) || exit 1
@@ -36,7 +40,7 @@ background_handler_parent=$(shared_fact kBackgroundHandlerParent) || exit 1
 uninstall_parent=$(shared_fact kUninstallParent) || exit 1
 settings_key=$(shared_fact kSettingsKey) || exit 1
 settings_parent=$(shared_fact kSettingsParent) || exit 1
-readonly VESTRANE_CLSID
+readonly VESTRANE_CLSID COMMAND_CLSID
 readonly KEY_CLASS="HKCR\\CLSID\\$VESTRANE_CLSID"
 readonly KEY_HANDLER="HKCR\\$handler_parent\\$product"
 readonly KEY_FOLDER_HANDLER="HKCR\\$folder_handler_parent\\$product"
@@ -199,6 +203,53 @@ hdrop_hex() {
         hex+='0000'
     done
     echo "${hex}0000"
+}
+
+# register_command_class: the command of Windows 11's first menu, which on Windows the package
+# declares, registered for COM with the installed DLL, in process or in a surrogate (its own
+# AppID). Under HKEY_CLASSES_ROOT: Wine 8's COM reads no HKEY_CURRENT_USER\Software\Classes.
+# DllSurrogate names Wine's 64-bit dllhost.exe: left empty, Wine 8 starts the 32-bit one.
+register_command_class() {
+    local class="HKCR\\CLSID\\$COMMAND_CLSID"
+    run_batch "reg add \"$class\\InprocServer32\" /ve /d \"$INSTALL_WIN\\Vestrane.dll\" /f
+reg add \"$class\\InprocServer32\" /v ThreadingModel /d Apartment /f
+reg add \"$class\" /v AppID /d \"$COMMAND_CLSID\" /f
+reg add \"HKCR\\AppID\\$COMMAND_CLSID\" /v DllSurrogate /d C:\\windows\\system32\\dllhost.exe /f" \
+        >/dev/null 2>&1 || fail "cannot register the command's class"
+}
+
+# The interfaces whose proxy tools/explorer_host/command_proxy builds, by their ids in its IDL.
+command_proxy_interfaces() {
+    grep -o 'uuid([^)]*)' "$TOOLS/explorer_host/command_proxy/explorer_command.idl" |
+        sed 's/uuid(\(.*\))/{\1}/'
+}
+
+# register_command_proxy: the proxy of IExplorerCommand that Wine lacks, for a command in a
+# surrogate (COMMAND_PROXY: the built DLL). Its class is the first interface's id.
+register_command_proxy() {
+    [ -f "${COMMAND_PROXY:-}" ] ||
+        fail "the IExplorerCommand proxy was not built (widl: tools/install-deps installs mingw-w64-tools)"
+    local interfaces commands="" interface
+    mapfile -t interfaces < <(command_proxy_interfaces)
+    [ ${#interfaces[@]} -gt 0 ] || fail "the proxy's IDL names no interface"
+    for interface in "${interfaces[@]}"; do
+        commands+="reg add \"HKCR\\Interface\\$interface\\ProxyStubClsid32\" /ve /d \"${interfaces[0]}\" /f"$'\n'
+    done
+    commands+="reg add \"HKCR\\CLSID\\${interfaces[0]}\\InprocServer32\" /ve /d \"$(winpath "$COMMAND_PROXY")\" /f"$'\n'
+    commands+="reg add \"HKCR\\CLSID\\${interfaces[0]}\\InprocServer32\" /v ThreadingModel /d Both /f"
+    run_batch "$commands" >/dev/null 2>&1 || fail "cannot register the IExplorerCommand proxy"
+}
+
+# unregister_command_class: the class, its surrogate and the proxy gone again.
+unregister_command_class() {
+    local commands="reg delete \"HKCR\\CLSID\\$COMMAND_CLSID\" /f
+reg delete \"HKCR\\AppID\\$COMMAND_CLSID\" /f" interface first=""
+    while IFS= read -r interface; do
+        [ -n "$first" ] || first=$interface
+        commands+=$'\n'"reg delete \"HKCR\\Interface\\$interface\" /f"
+    done < <(command_proxy_interfaces)
+    commands+=$'\n'"reg delete \"HKCR\\CLSID\\$first\" /f"
+    run_batch "$commands" >/dev/null 2>&1 || true
 }
 
 # Clean start for the prefix's settings record.

@@ -37,11 +37,13 @@ const char kHostUsage[] =
     "                     the window does not answer CWM_GETISHELLBROWSER (WM_USER+7)\n"
     "  --other-view PATH  the site and the window answer with a view of another folder\n"
     "  --modern-menu      the first context menu of Windows 11 (with --layout today): only the\n"
-    "                     commands of --command-class, each created in a COM surrogate\n"
-    "                     (dllhost.exe), given the site and asked for its state, title and icon\n"
+    "                     commands of --command-class, each given the site and asked for its\n"
+    "                     state, title and icon\n"
     "  --command-class CLSID\n"
     "                     a command (IExplorerCommand) of the menu (repeatable)\n"
-    "  --in-process       create the commands in this process instead of a surrogate\n"
+    "  --surrogate        create the commands in a COM surrogate (dllhost.exe), as Windows does,\n"
+    "                     instead of in this process; under Wine 8 the menu comes through, but\n"
+    "                     no item id list that the command asks the site for\n"
     "  --size WIDTHxHEIGHT\n";
 
 namespace {
@@ -61,7 +63,7 @@ constexpr Flag kFlags[] = {
     {"--no-site", &HostOptions::NoSite},
     {"--no-browser-message", &HostOptions::NoBrowserMessage},
     {"--modern-menu", &HostOptions::ModernMenu},
-    {"--in-process", &HostOptions::CommandsInProcess},
+    {"--surrogate", &HostOptions::CommandsInSurrogate},
 };
 
 } // namespace

@@ -30,10 +30,10 @@ struct HostOptions {
     bool NoBrowserMessage = false; // the frame does not answer CWM_GETISHELLBROWSER
     std::string OtherViewFolder;   // the site and the frame answer with a view of this folder
     // Windows 11's first menu: only these command classes (IExplorerCommand), as a package
-    // declares them, each in a COM surrogate unless CommandsInProcess.
+    // declares them, created in this process, or in a COM surrogate as Windows creates them.
     bool ModernMenu = false;
     std::vector<std::string> CommandClasses;
-    bool CommandsInProcess = false;
+    bool CommandsInSurrogate = false;
     int Width = 820;
     int Height = 560;
 };

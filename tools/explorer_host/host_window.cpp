@@ -396,8 +396,18 @@ bool HostWindow::BuildModernMenu(MenuPlace place, ExplorerCommandMenu* menu) {
             return false;
         }
     }
+    // Windows runs the commands in a COM surrogate. Wine 8 does too, given a proxy of
+    // IExplorerCommand (command_proxy), the full path of its dllhost.exe in DllSurrogate (left
+    // empty, it starts C:\windows\syswow64\dllhost.exe, which a 64-bit-only Wine lacks:
+    // ERROR_FILE_NOT_FOUND) and a registration under HKEY_CLASSES_ROOT (its COM reads no
+    // HKEY_CURRENT_USER\Software\Classes: REGDB_E_CLASSNOTREG). The menu then comes through,
+    // but Wine's proxies of the shell's interfaces declare an item id list as its first three
+    // bytes, so every id list that the command gets through the site (IFolderView::Item,
+    // IPersistFolder2::GetCurFolder) arrives cut: it finds no folder for the empty area and
+    // no view of the items' folder for its selection. So the commands run in this process
+    // unless --surrogate asks for Windows' way.
     menu->Build(options_.CommandClasses,
-                options_.CommandsInProcess ? CLSCTX_INPROC_SERVER : CLSCTX_LOCAL_SERVER, items,
+                options_.CommandsInSurrogate ? CLSCTX_LOCAL_SERVER : CLSCTX_INPROC_SERVER, items,
                 Site());
     if (items != nullptr)
         items->Release();
