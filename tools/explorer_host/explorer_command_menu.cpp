@@ -73,32 +73,6 @@ HICON LoadIconLocation(const std::wstring& location) {
     return small;
 }
 
-// The icon drawn into a 32-bit bitmap with its alpha, which a menu item shows beside its text.
-HBITMAP MenuBitmapOf(HICON icon) {
-    const int width = GetSystemMetrics(SM_CXSMICON);
-    const int height = GetSystemMetrics(SM_CYSMICON);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(screen);
-    if (bitmap != nullptr && dc != nullptr) {
-        HGDIOBJ before = SelectObject(dc, bitmap);
-        DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
-        SelectObject(dc, before);
-    }
-    if (dc != nullptr)
-        DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return bitmap;
-}
-
 } // namespace
 
 ExplorerCommandMenu::~ExplorerCommandMenu() {
@@ -108,8 +82,6 @@ ExplorerCommandMenu::~ExplorerCommandMenu() {
         entry.Command->Release();
         if (entry.LoadedIcon != nullptr)
             DestroyIcon(entry.LoadedIcon);
-        if (entry.Bitmap != nullptr)
-            DeleteObject(entry.Bitmap);
     }
     if (items_ != nullptr)
         items_->Release();
@@ -179,11 +151,8 @@ void ExplorerCommandMenu::Add(const std::string& name, DWORD context, IUnknown* 
     text = nullptr;
     hr = command->GetIcon(items_, &text);
     entry.Icon = TakeTaskText(SUCCEEDED(hr) ? text : nullptr);
-    if (!entry.Icon.empty()) {
+    if (!entry.Icon.empty())
         entry.LoadedIcon = LoadIconLocation(entry.Icon);
-        if (entry.LoadedIcon != nullptr)
-            entry.Bitmap = MenuBitmapOf(entry.LoadedIcon);
-    }
     entries_.push_back(entry);
     const std::string server = RegisteredServerPath(clsid);
     if (!server.empty())
@@ -222,6 +191,12 @@ std::wstring ExplorerCommandMenu::TitleOf(int index) const {
     return entries_.at(static_cast<size_t>(index)).Title;
 }
 
+HICON ExplorerCommandMenu::IconOf(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= entries_.size())
+        return nullptr;
+    return entries_[static_cast<size_t>(index)].LoadedIcon;
+}
+
 HRESULT ExplorerCommandMenu::Invoke(int index) const {
     return entries_.at(static_cast<size_t>(index)).Command->Invoke(items_, nullptr);
 }
@@ -238,7 +213,8 @@ HMENU ExplorerCommandMenu::MakePopup(UINT firstId) const {
         item.wID = firstId + static_cast<UINT>(i);
         item.dwTypeData = const_cast<wchar_t*>(entry.Title.c_str());
         item.fState = entry.Enabled ? MFS_ENABLED : MFS_DISABLED;
-        item.hbmpItem = entry.Bitmap;
+        // The owner window draws the icon (WM_DRAWITEM), with its transparency.
+        item.hbmpItem = entry.LoadedIcon != nullptr ? HBMMENU_CALLBACK : nullptr;
         InsertMenuItemW(menu, static_cast<UINT>(i), TRUE, &item);
     }
     return menu;

@@ -35,12 +35,14 @@ public:
     // Index of the enabled command whose title is `title` (ANSI code page), or -1.
     int FindByTitle(const std::string& title) const;
     std::wstring TitleOf(int index) const;
+    // The small icon of the entry at index, null when it has none.
+    HICON IconOf(int index) const;
     // Invokes the enabled command with the items it was built for and no bind context, as
     // Explorer does.
     HRESULT Invoke(int index) const;
 
-    // A popup menu of the enabled commands with their icons, command ids firstId onwards in
-    // their order; the caller destroys it.
+    // A popup menu of the commands, command ids firstId onwards in their order, whose icons
+    // the owner window draws (WM_MEASUREITEM, WM_DRAWITEM); the caller destroys it.
     HMENU MakePopup(UINT firstId) const;
     int EntryCount() const { return static_cast<int>(entries_.size()); }
 
@@ -56,7 +58,6 @@ private:
         std::wstring Title;
         std::wstring Icon;
         HICON LoadedIcon = nullptr;
-        HBITMAP Bitmap = nullptr;
         bool Enabled = false;
     };
     void Add(const std::string& name, DWORD context, IUnknown* site);

@@ -289,6 +289,26 @@ LRESULT HostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(help.c_str()));
         }
         return 0;
+    case WM_MEASUREITEM: {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_MENU || shownModernMenu_ == nullptr)
+            return DefWindowProcA(window_, message, wParam, lParam);
+        item->itemWidth = static_cast<UINT>(GetSystemMetrics(SM_CXSMICON));
+        item->itemHeight = static_cast<UINT>(GetSystemMetrics(SM_CYSMICON));
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_MENU || shownModernMenu_ == nullptr)
+            return DefWindowProcA(window_, message, wParam, lParam);
+        HICON icon = shownModernMenu_->IconOf(static_cast<int>(item->itemID) - 1);
+        const int size = GetSystemMetrics(SM_CYSMICON);
+        if (icon != nullptr)
+            DrawIconEx(item->hDC, item->rcItem.left,
+                       (item->rcItem.top + item->rcItem.bottom - size) / 2, icon, size, size, 0,
+                       nullptr, DI_NORMAL);
+        return TRUE;
+    }
     case kRunCommandLine:
         RunCommandLine();
         return 0;
@@ -431,8 +451,10 @@ void HostWindow::ShowModernMenu(POINT screen, MenuPlace place) {
             if (menu.EntryCount() > 0)
                 AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
             AppendMenuW(popup, MF_STRING, moreId, L"Show more options");
+            shownModernMenu_ = &menu;
             const UINT id = static_cast<UINT>(TrackPopupMenuEx(
                 popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, window_, nullptr));
+            shownModernMenu_ = nullptr;
             DestroyMenu(popup);
             showMore = id == moreId;
             if (id != 0 && !showMore) {

@@ -87,5 +87,8 @@ private:
     WNDPROC viewProc_ = nullptr;
     // The menu being shown, for help texts in the status bar.
     ContextMenuBuilder* shownMenu_ = nullptr;
+    // Windows 11's menu being shown, whose icons this window draws; its command ids are the
+    // entries' indexes plus one.
+    ExplorerCommandMenu* shownModernMenu_ = nullptr;
     int exitCode_ = 0;
 };
