@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "setup/menu_package.h"
+#include "setup/program_paths.h"
 #include "setup/resource.h"
 #include "setup/setup_state.h"
+#include "setup/system_facts.h"
 #include "tests/setup/setup_fixture.h"
 #include "tests/support/process_lock.h"
 #include "tests/support/row_label.h"
@@ -19,6 +22,7 @@ protected:
         cursorLock_ = std::make_unique<ProcessLock>("cursor");
         SetupInstance = GetModuleHandleA(nullptr);
         WasInstalled = TRUE;
+        lstrcpyW(ProgramPath, Wide(program_).c_str());
         SetCursorPos(400, 300);
     }
     void TearDown() override {
@@ -61,6 +65,14 @@ protected:
         if (dialog != nullptr)
             GetWindowRect(dialog, &frame);
         return frame;
+    }
+
+    // Where a control stands in the dialog's client area.
+    static RECT PlaceOf(HWND dialog, int id) {
+        RECT place = {};
+        GetWindowRect(GetDlgItem(dialog, id), &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        return place;
     }
 
     // The dialog has gone and has ended the program's message loop with exit code 0.
@@ -236,6 +248,127 @@ TEST_F(SettingsDialogTest, NearTheBottomRightCornerEndsAtTheCursor) {
     EXPECT_EQ(frame.top, cursor.y - height / 2 - height / 2);
     EXPECT_LE(frame.right, workArea.right);
     EXPECT_LE(frame.bottom, workArea.bottom);
+}
+
+// The Windows 11 package: offered from the first build of Windows 11 on, checked while it is
+// registered, and registered or removed by OK only when the box says otherwise. A failure is
+// told over the dialog, whose box then shows what Windows holds; the other settings are stored
+// all the same and the classic registration stays.
+struct MenuPackageRow {
+    const char* label;
+    DWORD Build;
+    bool Registered;
+    bool ClickBox;
+    HRESULT Answer;
+    const wchar_t* Call; // null: the package manager is not asked to change anything
+};
+
+class SettingsMenuPackageTest : public SettingsDialogTest,
+                                public ::testing::WithParamInterface<MenuPackageRow> {};
+
+TEST_P(SettingsMenuPackageTest, OkChangesThePackageAsTheBoxSays) {
+    const MenuPackageRow& row = GetParam();
+    OverrideWindowsBuild(row.Build);
+    FakeMenuPackages packages(row.Registered, row.Answer, L"the deployment's own account");
+    StoreRegistration(dll_);
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    const bool offered = row.Build >= kFirstWindows11Build;
+    EXPECT_EQ(IsWindowVisible(GetDlgItem(dialog, IDC_WINDOWS11_MENU)) != FALSE, offered);
+    EXPECT_EQ(IsChecked(dialog, IDC_WINDOWS11_MENU), offered && row.Registered);
+    if (row.ClickBox)
+        ClickButton(dialog, IDC_WINDOWS11_MENU);
+    ClickButton(dialog, IDC_MODE_CLIPBOARD_CUT);
+    bool checkedWhileTold = false;
+    std::vector<WindowScript::Step> steps;
+    if (FAILED(row.Answer))
+        steps.push_back([&](HWND box) {
+            checkedWhileTold = IsChecked(dialog, IDC_WINDOWS11_MENU);
+            ClickButton(box, IDOK);
+        });
+    WindowScript script(steps);
+    ClickButton(dialog, IDOK);
+
+    ExpectEnded(dialog);
+    ExpectStoredSettings(ClipboardCut, 0);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
+    std::vector<std::wstring> calls;
+    if (row.Call != nullptr && lstrcmpW(row.Call, L"register") == 0)
+        calls.push_back(L"register " + Wide(*folder_ / Cp932(kMenuPackageFileName)) + L" " +
+                        Wide(folder_->Path()));
+    else if (row.Call != nullptr)
+        calls.push_back(row.Call);
+    EXPECT_EQ(packages.Calls, calls);
+    ASSERT_EQ(script.Seen().size(), steps.size());
+    if (steps.empty())
+        return;
+    const UINT text =
+        row.Registered ? IDS_MENU_PACKAGE_NOT_REMOVED : IDS_MENU_PACKAGE_NOT_REGISTERED;
+    wchar_t code[16];
+    wsprintfW(code, L"0x%08lX", static_cast<unsigned long>(row.Answer));
+    EXPECT_EQ(script.Seen()[0].Owner, dialog);
+    EXPECT_EQ(script.Seen()[0].Caption, Formed(IDS_CAPTION_ERROR));
+    EXPECT_EQ(Cp932(script.Seen()[0].Text), Cp932(Formed(text, code, packages.ErrorText)));
+    EXPECT_EQ(checkedWhileTold, row.Registered);
+}
+
+const MenuPackageRow kMenuPackageRows[] = {
+    {"Windows10", kFirstWindows11Build - 1, false, false, S_OK, nullptr},
+    {"Windows10Registered", kFirstWindows11Build - 1, true, false, S_OK, nullptr},
+    {"Windows11Unchanged", kFirstWindows11Build, false, false, S_OK, nullptr},
+    {"Windows11RegisteredUnchanged", kFirstWindows11Build, true, false, S_OK, nullptr},
+    {"Checked", kFirstWindows11Build, false, true, S_OK, L"register"},
+    {"Unchecked", 26100, true, true, S_OK, L"remove"},
+    {"CheckedButRefused", kFirstWindows11Build, false, true, HRESULT_FROM_WIN32(0x3CF3),
+     L"register"},
+    {"UncheckedButRefused", kFirstWindows11Build, true, true, E_ACCESSDENIED, L"remove"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, SettingsMenuPackageTest, ::testing::ValuesIn(kMenuPackageRows),
+                         RowLabel());
+
+TEST_F(SettingsDialogTest, BeforeWindows11TheButtonsTakeTheRowOfTheBox) {
+    FakeMenuPackages packages(false);
+    OverrideWindowsBuild(kFirstWindows11Build);
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    RECT offered = {};
+    GetWindowRect(dialog, &offered);
+    const RECT box = PlaceOf(dialog, IDC_WINDOWS11_MENU);
+    const RECT ok = PlaceOf(dialog, IDOK);
+    DestroyWindow(dialog);
+    DrainQuit();
+
+    OverrideWindowsBuild(kFirstWindows11Build - 1);
+    dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    RECT plain = {};
+    GetWindowRect(dialog, &plain);
+    EXPECT_EQ(PlaceOf(dialog, IDOK).top, box.top);
+    EXPECT_EQ(PlaceOf(dialog, IDCANCEL).top, box.top);
+    EXPECT_EQ((offered.bottom - offered.top) - (plain.bottom - plain.top), ok.top - box.top);
+}
+
+// Wine has no package manager: the real one's registration fails as on a Windows without it,
+// told with REGDB_E_CLASSNOTREG, and the box stays unchecked.
+TEST_F(SettingsDialogTest, WithoutAPackageManagerRegistrationFailsCleanly) {
+    OverrideWindowsBuild(kFirstWindows11Build);
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_FALSE(IsChecked(dialog, IDC_WINDOWS11_MENU));
+    ClickButton(dialog, IDC_WINDOWS11_MENU);
+    bool checkedWhileTold = true;
+    WindowScript script({[&](HWND box) {
+        checkedWhileTold = IsChecked(dialog, IDC_WINDOWS11_MENU);
+        ClickButton(box, IDOK);
+    }});
+    ClickButton(dialog, IDOK);
+    ExpectEnded(dialog);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    wchar_t told[kMessageRoom];
+    FormMenuPackageFailure(told, IDS_MENU_PACKAGE_NOT_REGISTERED, REGDB_E_CLASSNOTREG, L"");
+    EXPECT_EQ(Cp932(script.Seen()[0].Text), Cp932(told));
+    EXPECT_FALSE(checkedWhileTold);
 }
 
 TEST_F(SettingsDialogTest, ReadAndWriteKeepFourByteDwords) {
