@@ -250,10 +250,11 @@ TEST_F(SettingsDialogTest, NearTheBottomRightCornerEndsAtTheCursor) {
     EXPECT_LE(frame.bottom, workArea.bottom);
 }
 
-// The Windows 11 package: offered from the first build of Windows 11 on, checked while it is
-// registered, and registered or removed by OK only when the box says otherwise. A failure is
-// told over the dialog, whose box then shows what Windows holds; the other settings are stored
-// all the same and the classic registration stays.
+// The Windows 11 package: offered from the first build of Windows 11 on (before it the buttons
+// take the box's row), checked while it is registered, and registered or removed by OK only
+// when the box says otherwise. A failure is told over the dialog, whose box then shows what
+// Windows holds; the other settings are stored all the same and the classic registration stays.
+// Windows' own package manager, which Wine lacks, fails cleanly.
 struct MenuPackageRow {
     const char* label;
     DWORD Build;
@@ -261,6 +262,7 @@ struct MenuPackageRow {
     bool ClickBox;
     HRESULT Answer;
     const wchar_t* Call; // null: the package manager is not asked to change anything
+    bool Real;
 };
 
 class SettingsMenuPackageTest : public SettingsDialogTest,
@@ -269,107 +271,70 @@ class SettingsMenuPackageTest : public SettingsDialogTest,
 TEST_P(SettingsMenuPackageTest, OkChangesThePackageAsTheBoxSays) {
     const MenuPackageRow& row = GetParam();
     OverrideWindowsBuild(row.Build);
-    FakeMenuPackages packages(row.Registered, row.Answer, L"the deployment's own account");
+    std::unique_ptr<FakeMenuPackages> packages;
+    if (!row.Real)
+        packages = std::make_unique<FakeMenuPackages>(row.Registered, row.Answer, L"in use");
     StoreRegistration(dll_);
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);
     const bool offered = row.Build >= kFirstWindows11Build;
+    const RECT ok = PlaceOf(dialog, IDOK);
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(ok.top == PlaceOf(dialog, IDC_WINDOWS11_MENU).top, !offered);
+    EXPECT_LT(client.bottom - ok.bottom, ok.bottom - ok.top) << "an empty row below the buttons";
     EXPECT_EQ(IsWindowVisible(GetDlgItem(dialog, IDC_WINDOWS11_MENU)) != FALSE, offered);
     EXPECT_EQ(IsChecked(dialog, IDC_WINDOWS11_MENU), offered && row.Registered);
     if (row.ClickBox)
         ClickButton(dialog, IDC_WINDOWS11_MENU);
     ClickButton(dialog, IDC_MODE_CLIPBOARD_CUT);
-    bool checkedWhileTold = false;
-    std::vector<WindowScript::Step> steps;
-    if (FAILED(row.Answer))
-        steps.push_back([&](HWND box) {
-            checkedWhileTold = IsChecked(dialog, IDC_WINDOWS11_MENU);
-            ClickButton(box, IDOK);
-        });
-    WindowScript script(steps);
-    ClickButton(dialog, IDOK);
-
-    ExpectEnded(dialog);
-    ExpectStoredSettings(ClipboardCut, 0);
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
-    std::vector<std::wstring> calls;
-    if (row.Call != nullptr && lstrcmpW(row.Call, L"register") == 0)
-        calls.push_back(L"register " + Wide(*folder_ / Cp932(kMenuPackageFileName)) + L" " +
-                        Wide(folder_->Path()));
-    else if (row.Call != nullptr)
-        calls.push_back(row.Call);
-    EXPECT_EQ(packages.Calls, calls);
-    ASSERT_EQ(script.Seen().size(), steps.size());
-    if (steps.empty())
-        return;
-    const UINT text =
-        row.Registered ? IDS_MENU_PACKAGE_NOT_REMOVED : IDS_MENU_PACKAGE_NOT_REGISTERED;
-    wchar_t code[16];
-    wsprintfW(code, L"0x%08lX", static_cast<unsigned long>(row.Answer));
-    EXPECT_EQ(script.Seen()[0].Owner, dialog);
-    EXPECT_EQ(script.Seen()[0].Caption, Formed(IDS_CAPTION_ERROR));
-    EXPECT_EQ(Cp932(script.Seen()[0].Text), Cp932(Formed(text, code, packages.ErrorText)));
-    EXPECT_EQ(checkedWhileTold, row.Registered);
-}
-
-const MenuPackageRow kMenuPackageRows[] = {
-    {"Windows10", kFirstWindows11Build - 1, false, false, S_OK, nullptr},
-    {"Windows10Registered", kFirstWindows11Build - 1, true, false, S_OK, nullptr},
-    {"Windows11Unchanged", kFirstWindows11Build, false, false, S_OK, nullptr},
-    {"Windows11RegisteredUnchanged", kFirstWindows11Build, true, false, S_OK, nullptr},
-    {"Checked", kFirstWindows11Build, false, true, S_OK, L"register"},
-    {"Unchecked", 26100, true, true, S_OK, L"remove"},
-    {"CheckedButRefused", kFirstWindows11Build, false, true, HRESULT_FROM_WIN32(0x3CF3),
-     L"register"},
-    {"UncheckedButRefused", kFirstWindows11Build, true, true, E_ACCESSDENIED, L"remove"},
-};
-
-INSTANTIATE_TEST_SUITE_P(Rows, SettingsMenuPackageTest, ::testing::ValuesIn(kMenuPackageRows),
-                         RowLabel());
-
-TEST_F(SettingsDialogTest, BeforeWindows11TheButtonsTakeTheRowOfTheBox) {
-    FakeMenuPackages packages(false);
-    OverrideWindowsBuild(kFirstWindows11Build);
-    HWND dialog = Open();
-    ASSERT_NE(dialog, nullptr);
-    RECT offered = {};
-    GetWindowRect(dialog, &offered);
-    const RECT box = PlaceOf(dialog, IDC_WINDOWS11_MENU);
-    const RECT ok = PlaceOf(dialog, IDOK);
-    DestroyWindow(dialog);
-    DrainQuit();
-
-    OverrideWindowsBuild(kFirstWindows11Build - 1);
-    dialog = Open();
-    ASSERT_NE(dialog, nullptr);
-    RECT plain = {};
-    GetWindowRect(dialog, &plain);
-    EXPECT_EQ(PlaceOf(dialog, IDOK).top, box.top);
-    EXPECT_EQ(PlaceOf(dialog, IDCANCEL).top, box.top);
-    EXPECT_EQ((offered.bottom - offered.top) - (plain.bottom - plain.top), ok.top - box.top);
-}
-
-// Wine has no package manager: the real one's registration fails as on a Windows without it,
-// told with REGDB_E_CLASSNOTREG, and the box stays unchecked.
-TEST_F(SettingsDialogTest, WithoutAPackageManagerRegistrationFailsCleanly) {
-    OverrideWindowsBuild(kFirstWindows11Build);
-    HWND dialog = Open();
-    ASSERT_NE(dialog, nullptr);
-    ASSERT_FALSE(IsChecked(dialog, IDC_WINDOWS11_MENU));
-    ClickButton(dialog, IDC_WINDOWS11_MENU);
-    bool checkedWhileTold = true;
+    bool checkedWhileTold = !row.Registered;
     WindowScript script({[&](HWND box) {
         checkedWhileTold = IsChecked(dialog, IDC_WINDOWS11_MENU);
         ClickButton(box, IDOK);
     }});
     ClickButton(dialog, IDOK);
+
     ExpectEnded(dialog);
-    ASSERT_EQ(script.Seen().size(), 1u);
+    ExpectStoredSettings(ClipboardCut, 0);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
+    const std::wstring call = row.Call == nullptr ? L""
+                              : lstrcmpW(row.Call, L"register") != 0
+                                  ? row.Call
+                                  : L"register " + Wide(*folder_ / Cp932(kMenuPackageFileName)) +
+                                        L" " + Wide(folder_->Path());
+    if (packages) {
+        EXPECT_EQ(packages->Calls,
+                  call.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{call});
+    }
+    ASSERT_EQ(script.Seen().size(), FAILED(row.Answer) ? 1u : 0u);
+    if (SUCCEEDED(row.Answer))
+        return;
     wchar_t told[kMessageRoom];
-    FormMenuPackageFailure(told, IDS_MENU_PACKAGE_NOT_REGISTERED, REGDB_E_CLASSNOTREG, L"");
+    FormMenuPackageFailure(
+        told, row.Registered ? IDS_MENU_PACKAGE_NOT_REMOVED : IDS_MENU_PACKAGE_NOT_REGISTERED,
+        row.Answer, packages ? L"in use" : L"");
+    EXPECT_EQ(script.Seen()[0].Owner, dialog);
     EXPECT_EQ(Cp932(script.Seen()[0].Text), Cp932(told));
-    EXPECT_FALSE(checkedWhileTold);
+    EXPECT_EQ(checkedWhileTold, row.Registered);
 }
+
+const MenuPackageRow kMenuPackageRows[] = {
+    {"Windows10", kFirstWindows11Build - 1, false, false, S_OK, nullptr, false},
+    {"Windows10Registered", kFirstWindows11Build - 1, true, false, S_OK, nullptr, false},
+    {"Windows11Unchanged", kFirstWindows11Build, false, false, S_OK, nullptr, false},
+    {"Windows11RegisteredUnchanged", kFirstWindows11Build, true, false, S_OK, nullptr, false},
+    {"Checked", kFirstWindows11Build, false, true, S_OK, L"register", false},
+    {"Unchecked", 26100, true, true, S_OK, L"remove", false},
+    {"CheckedButRefused", kFirstWindows11Build, false, true, HRESULT_FROM_WIN32(0x3CF3),
+     L"register", false},
+    {"UncheckedButRefused", kFirstWindows11Build, true, true, E_ACCESSDENIED, L"remove", false},
+    {"WithoutAPackageManager", kFirstWindows11Build, false, true, REGDB_E_CLASSNOTREG, nullptr,
+     true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, SettingsMenuPackageTest, ::testing::ValuesIn(kMenuPackageRows),
+                         RowLabel());
 
 TEST_F(SettingsDialogTest, ReadAndWriteKeepFourByteDwords) {
     SetupMode = 99;
