@@ -158,7 +158,7 @@ HRESULT AwaitStatus(IAsyncInfo* info, AsyncStatus& status) {
 
 // How a deployment ended: S_OK, or its failure with the deployment's own account of it. A
 // failed deployment still hands out its result, which holds the account.
-HRESULT AwaitDeployment(IDeploymentOperation* operation, wchar_t (&errorText)[kPackageErrorRoom]) {
+HRESULT AwaitDeployment(IDeploymentOperation* operation, PackageErrorText& errorText) {
     ComPtr<IAsyncInfo> info;
     AsyncStatus status = Started;
     HRESULT hr = QueryInto(operation, __uuidof(IAsyncInfo), info);
@@ -216,7 +216,7 @@ bool IsRegisteredWithWindows() {
 }
 
 HRESULT RegisterWithWindows(const wchar_t* msixPath, const wchar_t* folder,
-                            wchar_t (&errorText)[kPackageErrorRoom]) {
+                            PackageErrorText& errorText) {
     errorText[0] = L'\0';
     HRESULT hr = LoadRuntime();
     if (FAILED(hr))
@@ -244,7 +244,7 @@ HRESULT RegisterWithWindows(const wchar_t* msixPath, const wchar_t* folder,
     return AwaitDeployment(operation.Get(), errorText);
 }
 
-HRESULT RemoveFromWindows(wchar_t (&errorText)[kPackageErrorRoom]) {
+HRESULT RemoveFromWindows(PackageErrorText& errorText) {
     errorText[0] = L'\0';
     FamilyPackages packages;
     if (ReadFamilyPackages(packages) == ERROR_INSUFFICIENT_BUFFER)
@@ -310,7 +310,7 @@ void OverrideMenuPackages(const MenuPackageFunctions* functions) {
     menuPackagesOverride = functions;
 }
 
-HRESULT RegisterMenuPackage(wchar_t (&errorText)[kPackageErrorRoom]) {
+HRESULT RegisterMenuPackage(PackageErrorText& errorText) {
     errorText[0] = L'\0';
     wchar_t package[MAX_PATH];
     wchar_t folder[MAX_PATH];

@@ -13,16 +13,16 @@ constexpr DWORD kFirstWindows11Build = 22000;
 
 // Room for the package manager's own account of a failure, terminator included.
 constexpr int kPackageErrorRoom = 512;
+using PackageErrorText = wchar_t[kPackageErrorRoom];
 
 struct MenuPackageFunctions {
     // True when a package of Vestrane's package family is registered for the current user.
     bool (*IsRegistered)();
-    // Registers the unsigned package at msixPath with folder as its external location. On a
-    // failure errorText holds the package manager's account of it, or is empty.
-    HRESULT (*Register)
-    (const wchar_t* msixPath, const wchar_t* folder, wchar_t (&errorText)[kPackageErrorRoom]);
+    // Registers the unsigned package file with folder as its external location. On a failure
+    // errorText holds the package manager's account of it, or is empty.
+    HRESULT (*Register)(const wchar_t* package, const wchar_t* folder, PackageErrorText& errorText);
     // Removes every package of the family; S_OK when there is none.
-    HRESULT (*Remove)(wchar_t (&errorText)[kPackageErrorRoom]);
+    HRESULT (*Remove)(PackageErrorText& errorText);
 };
 
 // Windows' package manager, through the Windows Runtime; or what a test put in its place.
@@ -31,7 +31,7 @@ const MenuPackageFunctions& MenuPackages();
 void OverrideMenuPackages(const MenuPackageFunctions* functions);
 
 // Registers the package beside ProgramPath with ProgramPath's folder as its external location.
-HRESULT RegisterMenuPackage(wchar_t (&errorText)[kPackageErrorRoom]);
+HRESULT RegisterMenuPackage(PackageErrorText& errorText);
 
 // The "file:" URI of a path of a drive ("file:///C:/...") or a UNC path ("file://server/..."),
 // its characters outside the URI's own percent-encoded as UTF-8; false when it does not fit

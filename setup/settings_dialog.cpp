@@ -81,7 +81,7 @@ void ApplyMenuPackageChoice(HWND dialog) {
         return;
     // The package manager's wait handles the thread's messages: no second OK meanwhile.
     EnableWindow(dialog, FALSE);
-    wchar_t errorText[kPackageErrorRoom];
+    PackageErrorText errorText;
     const HRESULT result =
         wanted ? RegisterMenuPackage(errorText) : MenuPackages().Remove(errorText);
     EnableWindow(dialog, TRUE);

@@ -73,7 +73,7 @@ bool ReRegisterWhenElsewhere() {
 bool RemoveMenuPackage() {
     if (!MenuPackages().IsRegistered())
         return true;
-    wchar_t errorText[kPackageErrorRoom];
+    PackageErrorText errorText;
     const HRESULT result = MenuPackages().Remove(errorText);
     if (SUCCEEDED(result))
         return true;
@@ -83,10 +83,10 @@ bool RemoveMenuPackage() {
 
 int RunSettingsDialog(HINSTANCE instance) {
     const DLGTEMPLATE* settings = DialogTemplate(instance, IDD_SETTINGS);
-    HWND dialog = settings != nullptr
-                      ? CreateDialogIndirectParamW(instance, settings, GetDesktopWindow(),
-                                                   SettingsDialogProc, 0)
-                      : nullptr;
+    HWND dialog = settings != nullptr ? CreateDialogIndirectParamW(instance, settings,
+                                                                   GetDesktopWindow(),
+                                                                   SettingsDialogProc, 0)
+                                      : nullptr;
     // Without the dialog nothing would ever end the message loop.
     if (dialog == nullptr)
         return 1;

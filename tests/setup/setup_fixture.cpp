@@ -287,8 +287,7 @@ bool IsChecked(HWND dialog, int id) {
 namespace {
 FakeMenuPackages* fakeMenuPackages = nullptr;
 
-HRESULT AnswerCall(const std::wstring& call, bool registers,
-                   wchar_t (&errorText)[kPackageErrorRoom]) {
+HRESULT AnswerCall(const std::wstring& call, bool registers, PackageErrorText& errorText) {
     FakeMenuPackages& fake = *fakeMenuPackages;
     fake.Calls.push_back(call);
     lstrcpynW(errorText, fake.ErrorText.c_str(), kPackageErrorRoom);
@@ -299,10 +298,10 @@ HRESULT AnswerCall(const std::wstring& call, bool registers,
 
 constexpr MenuPackageFunctions kFakeMenuPackages = {
     [] { return fakeMenuPackages->Registered; },
-    [](const wchar_t* package, const wchar_t* folder, wchar_t (&errorText)[kPackageErrorRoom]) {
+    [](const wchar_t* package, const wchar_t* folder, PackageErrorText& errorText) {
         return AnswerCall(std::wstring(L"register ") + package + L" " + folder, true, errorText);
     },
-    [](wchar_t (&errorText)[kPackageErrorRoom]) { return AnswerCall(L"remove", false, errorText); },
+    [](PackageErrorText& errorText) { return AnswerCall(L"remove", false, errorText); },
 };
 } // namespace
 
