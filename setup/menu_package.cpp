@@ -295,7 +295,7 @@ void TrimLineEnd(wchar_t* text) {
         text[--length] = L'\0';
 }
 
-bool SystemText(DWORD code, wchar_t (&out)[kPackageErrorRoom]) {
+bool SystemText(DWORD code, PackageErrorText& out) {
     return FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
                           0, out, kPackageErrorRoom, nullptr) != 0;
 }
@@ -354,7 +354,7 @@ void FormMenuPackageFailure(wchar_t (&out)[kMessageRoom], UINT text, HRESULT fai
                             const wchar_t* errorText) {
     wchar_t code[16];
     wsprintfW(code, L"0x%08lX", static_cast<unsigned long>(failure));
-    wchar_t meaning[kPackageErrorRoom];
+    PackageErrorText meaning;
     if (errorText != nullptr && errorText[0] != L'\0')
         lstrcpynW(meaning, errorText, kPackageErrorRoom);
     else if (!SystemText(failure, meaning) && !(HRESULT_FACILITY(failure) == FACILITY_WIN32 &&
