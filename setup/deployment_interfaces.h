@@ -61,6 +61,16 @@ struct IPackageManager : IInspectable {
                                                          IDeploymentOperation** operation) = 0;
 };
 
+// The PackageManager's second interface (Windows 10 and later): removal with options.
+inline constexpr IID kIidPackageManager2 = {
+    0xF7AAD08D, 0x0840, 0x46F2, {0xB5, 0xD8, 0xCA, 0xD4, 0x76, 0x93, 0xA0, 0x95}};
+// RemovalOptions.RemoveForAllUsers (Windows 10 2004 and later).
+inline constexpr UINT32 kRemoveForAllUsers = 0x80000;
+struct IPackageManager2 : IInspectable {
+    virtual HRESULT STDMETHODCALLTYPE RemovePackageWithOptionsAsync(
+        HSTRING packageFullName, UINT32 removalOptions, IDeploymentOperation** operation) = 0;
+};
+
 // Windows.Management.Deployment.AddPackageOptions (Windows 10 2004 and later).
 inline constexpr IID kIidAddPackageOptions = {
     0x05CEE018, 0xF68F, 0x422B, {0x95, 0xA4, 0x66, 0x67, 0x9E, 0xC7, 0x7F, 0xC0}};

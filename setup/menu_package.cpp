@@ -255,14 +255,17 @@ HRESULT RemoveFromWindows(PackageErrorText& errorText) {
     if (FAILED(hr))
         return hr;
     RuntimeApartment apartment;
-    ComPtr<IPackageManager> manager;
+    // Windows installs an unsigned package for every user: removed for this user alone, it would
+    // stay in the other users' menus, naming a DLL that is gone after "u".
+    ComPtr<IPackageManager2> manager;
     if (FAILED(hr = apartment.Result()) ||
-        FAILED(hr = Activate(kPackageManagerClass, kIidPackageManager, manager)))
+        FAILED(hr = Activate(kPackageManagerClass, kIidPackageManager2, manager)))
         return hr;
     for (UINT32 index = 0; index < packages.Count; ++index) {
         ComPtr<IDeploymentOperation> operation;
-        if (FAILED(hr = manager->RemovePackageAsync(
-                       StringReference(packages.FullNames[index]).Get(), operation.Put())) ||
+        if (FAILED(hr = manager->RemovePackageWithOptionsAsync(
+                       StringReference(packages.FullNames[index]).Get(), kRemoveForAllUsers,
+                       operation.Put())) ||
             FAILED(hr = AwaitDeployment(operation.Get(), errorText)))
             return hr;
     }
