@@ -7,6 +7,8 @@
 // The files that ship with the program and live in its folder.
 constexpr wchar_t kDllFileName[] = L"Vestrane.dll";
 constexpr wchar_t kTextFileName[] = L"Vestrane.txt";
+// The Windows 11 package, in the x64 folder only.
+constexpr wchar_t kMenuPackageFileName[] = L"Vestrane.msix";
 
 // Writes the folder of programPath (cut at its last backslash), a backslash and fileName into
 // out. false, with out empty, when the result would not fit into MAX_PATH characters.

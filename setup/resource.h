@@ -14,6 +14,9 @@
 // ...and what the pattern box starts with.
 #define IDC_START_EXTENSION 1004
 #define IDC_START_HISTORY 1005
+// Windows 11 and later: whether the package that puts the entry into the first menu is
+// registered.
+#define IDC_WINDOWS11_MENU 1010
 
 // Texts of the string table. "%s" stands for a path or a registry key.
 #define IDS_CAPTION_ERROR 200
@@ -38,3 +41,9 @@
 #define IDS_UNINSTALLED 214
 // A removal refused: a Windows Installer package installed Vestrane in this folder.
 #define IDS_PACKAGE_INSTALLATION 215
+// The Windows 11 package could not be registered or removed: the failure's code, then what it
+// means.
+#define IDS_MENU_PACKAGE_NOT_REGISTERED 216
+#define IDS_MENU_PACKAGE_NOT_REMOVED 217
+// What a failure means when Windows has no text for its code.
+#define IDS_NO_ERROR_TEXT 218

@@ -4,8 +4,10 @@
 #include "common/dialog_placement.h"
 #include "common/owned.h"
 #include "common/shared_facts.h"
+#include "setup/menu_package.h"
 #include "setup/resource.h"
 #include "setup/setup_state.h"
+#include "setup/system_facts.h"
 #include "common/wide_name.h"
 
 namespace {
@@ -32,6 +34,63 @@ void ReadDword(HKEY key, const char* name, DWORD& value) {
 void WriteDword(HKEY key, const char* name, DWORD value) {
     RegSetValueExW(key, WideName(name).Text(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                    sizeof value);
+}
+
+// Whether the dialog offers the Windows 11 package, and whether it was registered when the
+// dialog opened: OK changes it only when the box says otherwise.
+bool packageOffered = false;
+bool packageWasRegistered = false;
+
+// Where the package is not offered, the dialog is the one it always was: the box goes, and the
+// buttons and the frame close up over its row.
+void OfferMenuPackage(HWND dialog) {
+    packageOffered = WindowsBuild() >= kFirstWindows11Build && !WindowsInstallerOwnsInstallation;
+    packageWasRegistered = packageOffered && MenuPackages().IsRegistered();
+    HWND box = GetDlgItem(dialog, IDC_WINDOWS11_MENU);
+    if (packageOffered) {
+        CheckDlgButton(dialog, IDC_WINDOWS11_MENU,
+                       packageWasRegistered ? BST_CHECKED : BST_UNCHECKED);
+        return;
+    }
+    RECT boxPlace = {};
+    RECT okPlace = {};
+    GetWindowRect(box, &boxPlace);
+    GetWindowRect(GetDlgItem(dialog, IDOK), &okPlace);
+    const LONG rise = okPlace.top - boxPlace.top;
+    ShowWindow(box, SW_HIDE);
+    for (int id : {IDOK, IDCANCEL}) {
+        HWND button = GetDlgItem(dialog, id);
+        RECT place = {};
+        GetWindowRect(button, &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        SetWindowPos(button, nullptr, place.left, place.top - rise, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT frame = {};
+    GetWindowRect(dialog, &frame);
+    SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top - rise,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Registers or removes the package as the box asks. A failure is told with the box showing what
+// Windows holds now; the other settings are stored already, and the classic entry is not
+// touched either way.
+void ApplyMenuPackageChoice(HWND dialog) {
+    const bool wanted = IsDlgButtonChecked(dialog, IDC_WINDOWS11_MENU) == BST_CHECKED;
+    if (!packageOffered || wanted == packageWasRegistered)
+        return;
+    // The package manager's wait handles the thread's messages: no second OK meanwhile.
+    EnableWindow(dialog, FALSE);
+    PackageErrorText errorText;
+    const HRESULT result =
+        wanted ? RegisterMenuPackage(errorText) : MenuPackages().Remove(errorText);
+    EnableWindow(dialog, TRUE);
+    if (SUCCEEDED(result))
+        return;
+    CheckDlgButton(dialog, IDC_WINDOWS11_MENU, wanted ? BST_UNCHECKED : BST_CHECKED);
+    ShowMenuPackageFailure(dialog,
+                           wanted ? IDS_MENU_PACKAGE_NOT_REGISTERED : IDS_MENU_PACKAGE_NOT_REMOVED,
+                           result, errorText);
 }
 
 void CheckStoredChoices(HWND dialog) {
@@ -82,7 +141,8 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     switch (message) {
     case WM_INITDIALOG:
         ShowDialogIcon(dialog, SetupInstance, IDI_SETUP);
-        // Centred on the cursor.
+        OfferMenuPackage(dialog);
+        // Centred on the cursor, at its final size.
         MoveNearCursor(dialog, 1, 2);
         ReadSetupSettings();
         CheckStoredChoices(dialog);
@@ -92,6 +152,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         case IDOK:
             TakeCheckedChoices(dialog);
             WriteSetupSettings();
+            ApplyMenuPackageChoice(dialog);
             DestroyWindow(dialog);
             break;
         case IDCANCEL:

@@ -4,6 +4,7 @@
 #include "common/owned.h"
 #include "common/registry_entries.h"
 #include "common/resource_text.h"
+#include "setup/menu_package.h"
 #include "setup/program_paths.h"
 #include "setup/registration.h"
 #include "setup/resource.h"
@@ -67,6 +68,19 @@ bool ReRegisterWhenElsewhere() {
     }
 }
 
+// The Windows 11 package names this folder, whose files removal deletes: it goes first, and
+// when it cannot, nothing else does.
+bool RemoveMenuPackage() {
+    if (!MenuPackages().IsRegistered())
+        return true;
+    PackageErrorText errorText;
+    const HRESULT result = MenuPackages().Remove(errorText);
+    if (SUCCEEDED(result))
+        return true;
+    ShowMenuPackageFailure(GetDesktopWindow(), IDS_MENU_PACKAGE_NOT_REMOVED, result, errorText);
+    return false;
+}
+
 int RunSettingsDialog(HINSTANCE instance) {
     const DLGTEMPLATE* settings = DialogTemplate(instance, IDD_SETTINGS);
     HWND dialog = settings != nullptr ? CreateDialogIndirectParamW(instance, settings,
@@ -111,7 +125,8 @@ int RunSetup(HINSTANCE instance, const char* arguments) {
     // The package's installation is the package's to change: its removal goes through Apps &
     // Features, and only the settings are this program's.
     wchar_t packageFolder[MAX_PATH];
-    if (PackageOwnsInstallation(packageFolder)) {
+    WindowsInstallerOwnsInstallation = PackageOwnsInstallation(packageFolder);
+    if (WindowsInstallerOwnsInstallation) {
         if (removal) {
             ShowMessage(GetDesktopWindow(), SetupInstance, IDS_PACKAGE_INSTALLATION,
                         IDS_CAPTION_VESTRANE, MB_OK, {packageFolder});
@@ -121,7 +136,7 @@ int RunSetup(HINSTANCE instance, const char* arguments) {
         return RunSettingsDialog(instance);
     }
     if (removal)
-        return UninstallExtension() ? 0 : kExitFailed;
+        return RemoveMenuPackage() && UninstallExtension() ? 0 : kExitFailed;
     if (!RunsFromFixedDisk()) {
         ShowError(IDS_NOT_HARD_DISK);
         return kExitFailed;

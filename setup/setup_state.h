@@ -12,6 +12,9 @@ extern wchar_t DllPath[MAX_PATH];
 // TRUE when the extension's class key existed when the program started; FALSE right
 // after this run installed it.
 extern BOOL WasInstalled;
+// TRUE when a Windows Installer package owns the installation: its removal knows nothing of the
+// Windows 11 package, so the settings dialog does not offer it.
+extern BOOL WindowsInstallerOwnsInstallation;
 // The program's instance, for the settings dialog's icon.
 extern HINSTANCE SetupInstance;
 // The "mode" and "select" values being edited in the settings dialog.

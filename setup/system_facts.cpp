@@ -9,6 +9,8 @@ namespace {
 const wchar_t* programPathOverride = nullptr;
 bool platformIdOverridden = false;
 DWORD platformIdOverride = 0;
+bool buildOverridden = false;
+DWORD buildOverride = 0;
 bool wow64Overridden = false;
 bool wow64Override = false;
 const wchar_t* packageFolderOverride = nullptr;
@@ -23,10 +25,6 @@ bool EndWithBackslash(wchar_t (&folder)[MAX_PATH]) {
     folder[length] = L'\\';
     folder[length + 1] = L'\0';
     return true;
-}
-
-template <typename Function> Function MsiFunction(HMODULE msi, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(msi, name)));
 }
 } // namespace
 
@@ -62,6 +60,19 @@ DWORD PlatformId() {
     return version.dwPlatformId;
 }
 
+DWORD WindowsBuild() {
+    if (buildOverridden)
+        return buildOverride;
+    // GetVersionEx reports Windows 8 (build 9200) to every program whose manifest does not
+    // name Windows 10 as supported; ntdll's own answer is the real one.
+    using GetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto getVersion =
+        ModuleFunction<GetVersionFunction>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    return getVersion != nullptr && getVersion(&version) == 0 ? version.dwBuildNumber : 0;
+}
+
 bool RunsUnderWow64() {
     if (wow64Overridden)
         return wow64Override;
@@ -74,21 +85,14 @@ int ReadPackageFolders(wchar_t (&folders)[kMaxPackageFolders][MAX_PATH]) {
         lstrcpynW(folders[0], packageFolderOverride, MAX_PATH);
         return EndWithBackslash(folders[0]) ? 1 : 0;
     }
-    // msi.dll is not among the known DLLs: loaded by name, it would be looked for first in the
-    // program's folder, where anyone who may write there (a download folder) could place their
-    // own and have it run elevated. So it is loaded by its full path, and only when asked; a
-    // system without Windows Installer has no package installed.
-    wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 9 >= MAX_PATH)
-        return 0;
-    lstrcatW(path, L"\\msi.dll");
-    const HMODULE msi = LoadLibraryW(path);
+    // Loaded only when asked; a system without Windows Installer has no package installed.
+    const HMODULE msi = LoadSystemLibrary(L"msi.dll");
     if (msi == nullptr)
         return 0;
     const auto enumRelated =
-        MsiFunction<decltype(&MsiEnumRelatedProductsW)>(msi, "MsiEnumRelatedProductsW");
-    const auto productInfo = MsiFunction<decltype(&MsiGetProductInfoW)>(msi, "MsiGetProductInfoW");
+        ModuleFunction<decltype(&MsiEnumRelatedProductsW)>(msi, "MsiEnumRelatedProductsW");
+    const auto productInfo =
+        ModuleFunction<decltype(&MsiGetProductInfoW)>(msi, "MsiGetProductInfoW");
     int count = 0;
     for (const PackageUpgradeCode& code : kPackageUpgradeCodes) {
         if (enumRelated == nullptr || productInfo == nullptr)
@@ -109,6 +113,16 @@ int ReadPackageFolders(wchar_t (&folders)[kMaxPackageFolders][MAX_PATH]) {
     return count;
 }
 
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 1 + lstrlenW(name) >= MAX_PATH)
+        return nullptr;
+    lstrcatW(path, L"\\");
+    lstrcatW(path, name);
+    return LoadLibraryW(path);
+}
+
 void OverrideProgramPath(const wchar_t* path) {
     programPathOverride = path;
 }
@@ -116,6 +130,11 @@ void OverrideProgramPath(const wchar_t* path) {
 void OverridePlatformId(DWORD platformId) {
     platformIdOverridden = true;
     platformIdOverride = platformId;
+}
+
+void OverrideWindowsBuild(DWORD build) {
+    buildOverridden = true;
+    buildOverride = build;
 }
 
 void OverrideRunsUnderWow64(bool wow64) {
@@ -131,5 +150,6 @@ void ClearSystemFactOverrides() {
     programPathOverride = nullptr;
     packageFolderOverride = nullptr;
     platformIdOverridden = false;
+    buildOverridden = false;
     wow64Overridden = false;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "setup/folder_safety.h"
+#include "setup/menu_package.h"
 #include "setup/setup_state.h"
 #include "setup/system_facts.h"
 #include "tests/setup/setup_fixture.h"
@@ -367,6 +368,58 @@ TEST_F(WininitRemovalTest, NoShortPathAtAllWritesNothing) {
     DeleteFileA(program_.c_str());
     Remove();
     EXPECT_FALSE(FileExists(WininitPath()));
+}
+
+// The Windows 11 package is handed to the package manager by URI: a drive's path after an empty
+// authority, a UNC path's server as the authority, and whatever a URI's path cannot hold as it
+// stands percent-encoded from UTF-8.
+struct FileUriRow {
+    const char* label;
+    const wchar_t* Path;
+    const wchar_t* Uri;
+};
+
+class RegistrationFileUriTest : public ::testing::TestWithParam<FileUriRow> {};
+
+TEST_P(RegistrationFileUriTest, NamesThePath) {
+    wchar_t uri[1024];
+    ASSERT_TRUE(FormFileUri(uri, 1024, GetParam().Path));
+    EXPECT_EQ(std::wstring(uri), GetParam().Uri);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, RegistrationFileUriTest,
+    ::testing::Values(FileUriRow{"Drive", L"C:\\Program Files\\Vestrane\\Vestrane.msix",
+                                 L"file:///C:/Program%20Files/Vestrane/Vestrane.msix"},
+                      FileUriRow{"Unc", L"\\\\server\\share\\Vestrane",
+                                 L"file://server/share/Vestrane"},
+                      FileUriRow{"Marks", L"C:\\a#b%c?d\\(x)~y", L"file:///C:/a%23b%25c%3Fd/(x)~y"},
+                      FileUriRow{"BeyondAscii", L"C:\\\u8868\u00e9\U0001F600",
+                                 L"file:///C:/%E8%A1%A8%C3%A9%F0%9F%98%80"}),
+    RowLabel());
+
+TEST(RegistrationFileUri, RefusesWhatDoesNotFitAndLoneSurrogates) {
+    wchar_t uri[16];
+    EXPECT_FALSE(FormFileUri(uri, 16, L"C:\\Program Files"));
+    EXPECT_FALSE(FormFileUri(uri, 16, L"C:\\\xD800"));
+}
+
+// A failure of the package manager is told with its code and, in plain words, the deployment's
+// own account, Windows' text of the code (without its line break), or that there is none.
+TEST_F(RegistrationTest, PackageFailureNamesItsCodeAndMeaning) {
+    wchar_t told[kMessageRoom];
+    FormMenuPackageFailure(told, IDS_MENU_PACKAGE_NOT_REMOVED, E_ACCESSDENIED, L"in use");
+    EXPECT_EQ(Cp932(told), Cp932(Formed(IDS_MENU_PACKAGE_NOT_REMOVED, L"0x80070005", L"in use")));
+    FormMenuPackageFailure(told, IDS_MENU_PACKAGE_NOT_REMOVED, E_ACCESSDENIED, nullptr);
+    const std::wstring known = told;
+    EXPECT_EQ(known.rfind(Formed(IDS_MENU_PACKAGE_NOT_REMOVED, L"0x80070005", L""), 0), 0u);
+    EXPECT_NE(known,
+              Formed(IDS_MENU_PACKAGE_NOT_REMOVED, L"0x80070005", Formed(IDS_NO_ERROR_TEXT)));
+    EXPECT_FALSE(iswspace(known.back())) << Cp932(known);
+    FormMenuPackageFailure(told, IDS_MENU_PACKAGE_NOT_REMOVED, static_cast<HRESULT>(0xA0DEF00D),
+                           L"");
+    EXPECT_EQ(Cp932(told), Cp932(Formed(IDS_MENU_PACKAGE_NOT_REMOVED, L"0xA0DEF00D",
+                                        Formed(IDS_NO_ERROR_TEXT))));
 }
 
 } // namespace

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "setup/menu_package.h"
+#include "setup/program_paths.h"
 #include "setup/resource.h"
 #include "setup/setup_state.h"
+#include "setup/system_facts.h"
 #include "tests/setup/setup_fixture.h"
 #include "tests/support/process_lock.h"
 #include "tests/support/row_label.h"
@@ -19,6 +22,7 @@ protected:
         cursorLock_ = std::make_unique<ProcessLock>("cursor");
         SetupInstance = GetModuleHandleA(nullptr);
         WasInstalled = TRUE;
+        lstrcpyW(ProgramPath, Wide(program_).c_str());
         SetCursorPos(400, 300);
     }
     void TearDown() override {
@@ -61,6 +65,14 @@ protected:
         if (dialog != nullptr)
             GetWindowRect(dialog, &frame);
         return frame;
+    }
+
+    // Where a control stands in the dialog's client area.
+    static RECT PlaceOf(HWND dialog, int id) {
+        RECT place = {};
+        GetWindowRect(GetDlgItem(dialog, id), &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        return place;
     }
 
     // The dialog has gone and has ended the program's message loop with exit code 0.
@@ -237,6 +249,92 @@ TEST_F(SettingsDialogTest, NearTheBottomRightCornerEndsAtTheCursor) {
     EXPECT_LE(frame.right, workArea.right);
     EXPECT_LE(frame.bottom, workArea.bottom);
 }
+
+// The Windows 11 package: offered from the first build of Windows 11 on (before it the buttons
+// take the box's row), checked while it is registered, and registered or removed by OK only
+// when the box says otherwise. A failure is told over the dialog, whose box then shows what
+// Windows holds; the other settings are stored all the same and the classic registration stays.
+// Windows' own package manager, which Wine lacks, fails cleanly.
+struct MenuPackageRow {
+    const char* label;
+    DWORD Build;
+    bool Registered;
+    bool ClickBox;
+    HRESULT Answer;
+    const wchar_t* Call; // null: the package manager is not asked to change anything
+    bool Real;
+};
+
+class SettingsMenuPackageTest : public SettingsDialogTest,
+                                public ::testing::WithParamInterface<MenuPackageRow> {};
+
+TEST_P(SettingsMenuPackageTest, OkChangesThePackageAsTheBoxSays) {
+    const MenuPackageRow& row = GetParam();
+    OverrideWindowsBuild(row.Build);
+    std::unique_ptr<FakeMenuPackages> packages;
+    if (!row.Real)
+        packages = std::make_unique<FakeMenuPackages>(row.Registered, row.Answer, L"in use");
+    StoreRegistration(dll_);
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    const bool offered = row.Build >= kFirstWindows11Build;
+    const RECT ok = PlaceOf(dialog, IDOK);
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(ok.top == PlaceOf(dialog, IDC_WINDOWS11_MENU).top, !offered);
+    EXPECT_LT(client.bottom - ok.bottom, ok.bottom - ok.top) << "an empty row below the buttons";
+    EXPECT_EQ(IsWindowVisible(GetDlgItem(dialog, IDC_WINDOWS11_MENU)) != FALSE, offered);
+    EXPECT_EQ(IsChecked(dialog, IDC_WINDOWS11_MENU), offered && row.Registered);
+    if (row.ClickBox)
+        ClickButton(dialog, IDC_WINDOWS11_MENU);
+    ClickButton(dialog, IDC_MODE_CLIPBOARD_CUT);
+    bool checkedWhileTold = !row.Registered;
+    WindowScript script({[&](HWND box) {
+        checkedWhileTold = IsChecked(dialog, IDC_WINDOWS11_MENU);
+        ClickButton(box, IDOK);
+    }});
+    ClickButton(dialog, IDOK);
+
+    ExpectEnded(dialog);
+    ExpectStoredSettings(ClipboardCut, 0);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
+    const std::wstring call = row.Call == nullptr ? L""
+                              : lstrcmpW(row.Call, L"register") != 0
+                                  ? row.Call
+                                  : L"register " + Wide(*folder_ / Cp932(kMenuPackageFileName)) +
+                                        L" " + Wide(folder_->Path());
+    if (packages) {
+        EXPECT_EQ(packages->Calls,
+                  call.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{call});
+    }
+    ASSERT_EQ(script.Seen().size(), FAILED(row.Answer) ? 1u : 0u);
+    if (SUCCEEDED(row.Answer))
+        return;
+    wchar_t told[kMessageRoom];
+    FormMenuPackageFailure(
+        told, row.Registered ? IDS_MENU_PACKAGE_NOT_REMOVED : IDS_MENU_PACKAGE_NOT_REGISTERED,
+        row.Answer, packages ? L"in use" : L"");
+    EXPECT_EQ(script.Seen()[0].Owner, dialog);
+    EXPECT_EQ(Cp932(script.Seen()[0].Text), Cp932(told));
+    EXPECT_EQ(checkedWhileTold, row.Registered);
+}
+
+const MenuPackageRow kMenuPackageRows[] = {
+    {"Windows10", kFirstWindows11Build - 1, false, false, S_OK, nullptr, false},
+    {"Windows10Registered", kFirstWindows11Build - 1, true, false, S_OK, nullptr, false},
+    {"Windows11Unchanged", kFirstWindows11Build, false, false, S_OK, nullptr, false},
+    {"Windows11RegisteredUnchanged", kFirstWindows11Build, true, false, S_OK, nullptr, false},
+    {"Checked", kFirstWindows11Build, false, true, S_OK, L"register", false},
+    {"Unchecked", 26100, true, true, S_OK, L"remove", false},
+    {"CheckedButRefused", kFirstWindows11Build, false, true, HRESULT_FROM_WIN32(0x3CF3),
+     L"register", false},
+    {"UncheckedButRefused", kFirstWindows11Build, true, true, E_ACCESSDENIED, L"remove", false},
+    {"WithoutAPackageManager", kFirstWindows11Build, false, true, REGDB_E_CLASSNOTREG, nullptr,
+     true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, SettingsMenuPackageTest, ::testing::ValuesIn(kMenuPackageRows),
+                         RowLabel());
 
 TEST_F(SettingsDialogTest, ReadAndWriteKeepFourByteDwords) {
     SetupMode = 99;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "setup/folder_safety.h"
+#include "setup/menu_package.h"
 #include "setup/program_paths.h"
 #include "setup/resource.h"
 #include "common/message_box.h"
@@ -281,6 +282,38 @@ WindowScript::Step CloseBox() {
 
 bool IsChecked(HWND dialog, int id) {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+namespace {
+FakeMenuPackages* fakeMenuPackages = nullptr;
+
+HRESULT AnswerCall(const std::wstring& call, bool registers, PackageErrorText& errorText) {
+    FakeMenuPackages& fake = *fakeMenuPackages;
+    fake.Calls.push_back(call);
+    lstrcpynW(errorText, fake.ErrorText.c_str(), kPackageErrorRoom);
+    if (SUCCEEDED(fake.Answer))
+        fake.Registered = registers;
+    return fake.Answer;
+}
+
+constexpr MenuPackageFunctions kFakeMenuPackages = {
+    [] { return fakeMenuPackages->Registered; },
+    [](const wchar_t* package, const wchar_t* folder, PackageErrorText& errorText) {
+        return AnswerCall(std::wstring(L"register ") + package + L" " + folder, true, errorText);
+    },
+    [](PackageErrorText& errorText) { return AnswerCall(L"remove", false, errorText); },
+};
+} // namespace
+
+FakeMenuPackages::FakeMenuPackages(bool registered, HRESULT answer, std::wstring errorText)
+    : Registered(registered), Answer(answer), ErrorText(std::move(errorText)) {
+    fakeMenuPackages = this;
+    OverrideMenuPackages(&kFakeMenuPackages);
+}
+
+FakeMenuPackages::~FakeMenuPackages() {
+    OverrideMenuPackages(nullptr);
+    fakeMenuPackages = nullptr;
 }
 
 namespace {

@@ -130,6 +130,20 @@ WindowScript::Step CloseBox();
 
 bool IsChecked(HWND dialog, int id);
 
+// Stands in for Windows' package manager while it lives: records each call ("register <package>
+// <folder>", "remove") and answers it with `answer` and `errorText`; a call that succeeds
+// registers or removes the package.
+class FakeMenuPackages : private Uncopyable {
+public:
+    explicit FakeMenuPackages(bool registered, HRESULT answer = S_OK, std::wstring errorText = L"");
+    ~FakeMenuPackages();
+
+    bool Registered;
+    HRESULT Answer;
+    std::wstring ErrorText;
+    std::vector<std::wstring> Calls;
+};
+
 // Makes a key impossible to create, as for a user without rights: the key becomes a
 // registry link to a place under a volatile key, where a non-volatile key cannot be made.
 // Opening it fails as well. Removed again when the object goes.

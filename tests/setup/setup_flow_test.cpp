@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "setup/menu_package.h"
 #include "setup/resource.h"
 #include "setup/setup_state.h"
 #include "setup/system_facts.h"
@@ -109,6 +110,42 @@ INSTANTIATE_TEST_SUITE_P(Arguments, RemovalArgumentTest,
                          ::testing::Values(RemovalArgument{"U", "u"},
                                            RemovalArgument{"Uninstall", "uninstall"},
                                            RemovalArgument{"UAndMore", "u more"}),
+                         RowLabel());
+
+// The Windows 11 package names this folder, whose files the removal deletes: it goes first, and
+// when it cannot, the message says why and nothing else is removed.
+struct PackageRemovalRow {
+    const char* label;
+    bool Registered;
+    HRESULT Answer;
+};
+
+class SetupMenuPackageRemovalTest : public SetupFlowTest,
+                                    public ::testing::WithParamInterface<PackageRemovalRow> {};
+
+TEST_P(SetupMenuPackageRemovalTest, GoesBeforeTheExtension) {
+    const PackageRemovalRow& row = GetParam();
+    FakeMenuPackages packages(row.Registered, row.Answer, L"in use");
+    StoreRegistration(dll_);
+    WindowScript script({Press(IDOK)});
+    EXPECT_EQ(Run("u"), SUCCEEDED(row.Answer) ? 0 : kExitFailed);
+    EXPECT_EQ(packages.Calls,
+              row.Registered ? std::vector<std::wstring>{L"remove"} : std::vector<std::wstring>{});
+    ASSERT_EQ(script.Seen().size(), 1u);
+    if (SUCCEEDED(row.Answer)) {
+        ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE, IDS_UNINSTALLED);
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+        return;
+    }
+    ExpectMessageBox(script.Seen()[0], IDS_CAPTION_ERROR,
+                     Formed(IDS_MENU_PACKAGE_NOT_REMOVED, L"0x80070005", L"in use"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
+}
+
+INSTANTIATE_TEST_SUITE_P(Packages, SetupMenuPackageRemovalTest,
+                         ::testing::Values(PackageRemovalRow{"None", false, S_OK},
+                                           PackageRemovalRow{"Registered", true, S_OK},
+                                           PackageRemovalRow{"Refused", true, E_ACCESSDENIED}),
                          RowLabel());
 
 TEST_F(SetupFlowTest, UpperCaseUDoesNotRemove) {
@@ -331,10 +368,19 @@ TEST_P(SetupBesidePackageTest, RemovalIsLeftToThePackage) {
     EXPECT_TRUE(FileExists(*folder_ / "Vestrane.txt"));
 }
 
+// The package's removal knows nothing of the Windows 11 package: beside its installation the
+// settings do not offer it.
 TEST_P(SetupBesidePackageTest, WithoutRemovalOnlyTheSettingsAreShown) {
-    WindowScript script({Settings({IDC_MODE_CLIPBOARD_COPY}, IDOK)});
+    OverrideWindowsBuild(kFirstWindows11Build);
+    FakeMenuPackages packages(false);
+    bool offered = false;
+    WindowScript script({[&](HWND dialog) {
+        offered = IsWindowVisible(GetDlgItem(dialog, IDC_WINDOWS11_MENU)) != FALSE;
+        Settings({IDC_MODE_CLIPBOARD_COPY}, IDOK)(dialog);
+    }});
     EXPECT_EQ(Run(""), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(offered, !GetParam().Owned);
     ExpectStoredSettings(1, 1);
     const StoredValue registration = ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr);
     EXPECT_EQ(registration.Exists, registration_.Exists);

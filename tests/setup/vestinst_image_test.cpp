@@ -68,6 +68,8 @@ TEST_F(VestinstImageTest, SettingsDialogAsDesigned) {
              {IDC_START_EXTENSION, "Button", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP,
               "選択しているファイルの拡張子(&E)"},
              {IDC_START_HISTORY, "Button", BS_AUTORADIOBUTTON | WS_TABSTOP, "履歴の先頭(&T)"},
+             {IDC_WINDOWS11_MENU, "Button", BS_AUTOCHECKBOX | BS_MULTILINE | WS_GROUP | WS_TABSTOP,
+              "Windows 11 のメニューにも表示する(&W)"},
          }});
 }
 

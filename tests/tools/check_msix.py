@@ -6,6 +6,11 @@ order, the logos, and the manifest against the facts given.
 
 usage: check_msix.py PACKAGE --version A.B.C.D --architecture ARCH --clsid {GUID} --verb ID
                      --dll FILE --executable FILE --min-version A.B.C.D
+       check_msix.py PACKAGE --facts FILE --version ... (without --clsid and --verb)
+
+With --facts (what the native vestrane-facts prints from the programs' own header) the class
+and verb come from there, and the identity is held against the package's name, publisher and
+family name, the family worked out here from the publisher as Windows works it out.
 """
 import argparse
 import base64
@@ -196,13 +201,32 @@ def check_logo(parts, attribute, path):
         problem(name, f"not {side} x {side} as {attribute} needs")
 
 
-def check_manifest(parts, root, o):
+def family_name(name, publisher):
+    """Name_ and the publisher id: the first 64 bits of the SHA-256 of the publisher in
+    UTF-16LE, in Crockford's base 32 (13 characters, the last padded with a zero bit)."""
+    bits = int.from_bytes(hashlib.sha256(publisher.encode("utf-16-le")).digest()[:8], "big") << 1
+    alphabet = "0123456789abcdefghjkmnpqrstvwxyz"
+    return name + "_" + "".join(alphabet[(bits >> (5 * (12 - i))) & 31] for i in range(13))
+
+
+def check_identity(identity, facts):
+    for key, fact in (("Name", "package-name"), ("Publisher", "package-publisher")):
+        if identity.get(key) != facts.get(fact):
+            problem(MANIFEST, f"Identity {key} is {identity.get(key)}, not {facts.get(fact)}")
+    family = family_name(identity.get("Name") or "", identity.get("Publisher") or "")
+    if family != facts.get("package-family"):
+        problem(MANIFEST, f"the identity's family is {family}, not {facts.get('package-family')}")
+
+
+def check_manifest(parts, root, o, facts):
     clsid = o.clsid.strip("{}").upper()
     identity = root.find("m:Identity", NS)
     properties = root.find("m:Properties", NS)
     if identity is None or properties is None:
         problem(MANIFEST, "no Identity or Properties")
         return
+    if facts:
+        check_identity(identity, facts)
     if UNSIGNED_PUBLISHER_OID not in (identity.get("Publisher") or ""):
         problem(MANIFEST, "the Publisher lacks the unsigned package's OID")
     for key, want in (("Version", o.version), ("ProcessorArchitecture", o.architecture)):
@@ -256,10 +280,19 @@ def check_manifest(parts, root, o):
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("package")
-    for flag in ("--version", "--architecture", "--clsid", "--verb", "--dll", "--executable",
-                 "--min-version"):
+    for flag in ("--version", "--architecture", "--dll", "--executable", "--min-version"):
         parser.add_argument(flag, required=True)
+    parser.add_argument("--facts")
+    parser.add_argument("--clsid")
+    parser.add_argument("--verb")
     o = parser.parse_args(argv)
+    facts = {}
+    if o.facts:
+        with open(o.facts, encoding="utf-8") as f:
+            facts = dict(line.rstrip("\n").split("\t", 1) for line in f if "\t" in line)
+        o.clsid, o.verb = facts.get("command-class-id"), facts.get("verb")
+    if not o.clsid or not o.verb:
+        parser.error("the class and verb: --facts, or --clsid and --verb")
     with open(o.package, "rb") as f:
         data = f.read()
     try:
@@ -274,7 +307,7 @@ def main(argv):
         check_order_and_types(parts, files, parse(parts, CONTENT_TYPES))
         manifest = parse(parts, MANIFEST)
         if manifest is not None:
-            check_manifest(parts, manifest, o)
+            check_manifest(parts, manifest, o, facts)
     for line in dict.fromkeys(problems):
         print(f"check_msix: {line}", file=sys.stderr)
     if problems:

@@ -152,6 +152,23 @@ class CheckerFails(Package):
                 self.assertIn("AppxManifest.xml: ", run.stderr)
                 self.assertIn(value.strip("{}"), run.stderr)
 
+    def test_an_identity_that_differs_from_the_facts(self):
+        facts = {"command-class-id": FACTS["--clsid"], "verb": FACTS["--verb"],
+                 "package-name": PACKER_ONLY["--identity-name"],
+                 "package-publisher": PACKER_ONLY["--publisher"], "package-family": "Test_0"}
+        for name, value in (("package-family", "Test_0000000000000"),
+                            ("package-name", "Other"), ("package-publisher", "CN=Other")):
+            with self.subTest(name):
+                path = os.path.join(self.folder, "facts.txt")
+                with open(path, "w", encoding="utf-8") as f:
+                    f.writelines(f"{k}\t{v}\n" for k, v in {**facts, name: value}.items())
+                args = {k: v for k, v in FACTS.items() if k not in ("--clsid", "--verb")}
+                run = subprocess.run([sys.executable, CHECKER, self.path, "--facts", path,
+                                      "--min-version", "10.0.22000.0"] + flags(args),
+                                     capture_output=True, text=True)
+                self.assertNotEqual(run.returncode, 0)
+                self.assertIn(value, run.stderr)
+
 
 if __name__ == "__main__":
     unittest.main()
