@@ -142,8 +142,9 @@ bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* op
             return false;
         }
     }
-    if (options->ModernMenu != !options->CommandClasses.empty()) {
-        *error = "--modern-menu and --command-class go together";
+    if (options->ModernMenu != !options->CommandClasses.empty() ||
+        (options->CommandsInSurrogate && !options->ModernMenu)) {
+        *error = "--modern-menu and --command-class go together, and --surrogate with them";
         return false;
     }
     // Windows 11's Explorer has today's layout only.
