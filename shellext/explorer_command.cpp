@@ -167,10 +167,5 @@ STDMETHODIMP ExplorerCommand::SetSite(IUnknown* site) {
 }
 
 STDMETHODIMP ExplorerCommand::GetSite(REFIID riid, void** ppvSite) {
-    if (ppvSite == nullptr)
-        return E_POINTER;
-    *ppvSite = nullptr;
-    if (!site_)
-        return E_FAIL;
-    return site_->QueryInterface(riid, ppvSite);
+    return HandOutSite(site_.Get(), riid, ppvSite);
 }

@@ -26,3 +26,12 @@ HRESULT HandOut(void** ppv, IUnknown* offered) {
     offered->AddRef();
     return S_OK;
 }
+
+HRESULT HandOutSite(IUnknown* site, REFIID riid, void** ppvSite) {
+    if (ppvSite == nullptr)
+        return E_POINTER;
+    *ppvSite = nullptr;
+    if (site == nullptr)
+        return E_FAIL;
+    return site->QueryInterface(riid, ppvSite);
+}

@@ -26,3 +26,6 @@ protected:
 // What QueryInterface answers: null in *ppv and E_NOINTERFACE when `offered` is null (the
 // interface is not offered), else `offered` with a reference taken; E_POINTER without ppv.
 HRESULT HandOut(void** ppv, IUnknown* offered);
+
+// What IObjectWithSite::GetSite answers: `riid` of the site held, E_FAIL while none is held.
+HRESULT HandOutSite(IUnknown* site, REFIID riid, void** ppvSite);

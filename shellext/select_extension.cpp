@@ -137,12 +137,7 @@ STDMETHODIMP SelectExtension::SetSite(IUnknown* pUnkSite) {
 }
 
 STDMETHODIMP SelectExtension::GetSite(REFIID riid, void** ppvSite) {
-    if (ppvSite == nullptr)
-        return E_POINTER;
-    *ppvSite = nullptr;
-    if (!site_)
-        return E_FAIL;
-    return site_->QueryInterface(riid, ppvSite);
+    return HandOutSite(site_.Get(), riid, ppvSite);
 }
 
 // Explorer may initialise the same object again before it invokes a command; the latest
