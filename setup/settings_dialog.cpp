@@ -5,6 +5,7 @@
 #include "common/owned.h"
 #include "common/shared_facts.h"
 #include "setup/menu_package.h"
+#include "setup/registration.h"
 #include "setup/resource.h"
 #include "setup/setup_state.h"
 #include "setup/system_facts.h"
@@ -42,10 +43,16 @@ bool packageOffered = false;
 bool packageWasRegistered = false;
 
 // Where the package is not offered, the dialog is the one it always was: the box goes, and the
-// buttons and the frame close up over its row.
+// buttons and the frame close up over its row. A package registered here would serve this
+// folder's DLL: while Explorer's class names another folder's (the user declined to register
+// this one), the box can take a registered package away but adds none, or the classic entry
+// would fall silent in favour of a DLL the user chose not to install.
 void OfferMenuPackage(HWND dialog) {
-    packageOffered = WindowsBuild() >= kFirstWindows11Build && !WindowsInstallerOwnsInstallation;
-    packageWasRegistered = packageOffered && MenuPackages().IsRegistered();
+    const bool windows11 =
+        WindowsBuild() >= kFirstWindows11Build && !WindowsInstallerOwnsInstallation;
+    packageWasRegistered = windows11 && MenuPackages().IsRegistered();
+    wchar_t registered[MAX_PATH];
+    packageOffered = windows11 && (packageWasRegistered || RegisteredDllIsOurs(registered));
     HWND box = GetDlgItem(dialog, IDC_WINDOWS11_MENU);
     if (packageOffered) {
         CheckDlgButton(dialog, IDC_WINDOWS11_MENU,

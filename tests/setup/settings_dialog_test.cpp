@@ -23,6 +23,7 @@ protected:
         SetupInstance = GetModuleHandleA(nullptr);
         WasInstalled = TRUE;
         lstrcpyW(ProgramPath, Wide(program_).c_str());
+        lstrcpyW(DllPath, Wide(dll_).c_str());
         SetCursorPos(400, 300);
     }
     void TearDown() override {
@@ -335,6 +336,17 @@ const MenuPackageRow kMenuPackageRows[] = {
 
 INSTANTIATE_TEST_SUITE_P(Rows, SettingsMenuPackageTest, ::testing::ValuesIn(kMenuPackageRows),
                          RowLabel());
+
+// The user declined to register this folder's DLL over another folder's: a package from here
+// would serve the declined DLL and silence the classic entry of the registered one.
+TEST_F(SettingsDialogTest, NoPackageIsOfferedBesideAnotherFoldersRegistration) {
+    OverrideWindowsBuild(kFirstWindows11Build);
+    FakeMenuPackages packages(false, S_OK, L"");
+    StoreRegistration(*folder_ / "elsewhere\\Vestrane.dll");
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_WINDOWS11_MENU)));
+}
 
 TEST_F(SettingsDialogTest, ReadAndWriteKeepFourByteDwords) {
     SetupMode = 99;
