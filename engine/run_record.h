@@ -26,6 +26,12 @@ struct RunRecord {
     wchar_t SourceFolder[MAX_PATH] = {};
     // Full paths of the matched items, collected by the selection pass for the action.
     WideStringList SelectedPaths;
+    // The names of matched items that the pass selected but that no action can take (a path of
+    // MAX_PATH characters or more, an item outside the file system, a copy that could not be
+    // stored, a path that no longer names an item of SourceFolder), and how many there are:
+    // the action's result names them.
+    WideStringList UncollectedMatches;
+    int UncollectedCount = 0;
     // Pattern-line history, most recent first, as the settings store read it.
     WideStringList History;
     // The names of the window's items, read for the dialog's count of matches and for the
