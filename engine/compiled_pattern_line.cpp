@@ -241,6 +241,8 @@ bool CompiledPatternLine::Compile(const Utf16Char* patternLine) {
     SearchlessFirst(exclusionsFrom_, tryCount_);
     readsCharacters_ = std::any_of(tries_, tries_ + tryCount_,
                                    [](const Try& attempt) { return attempt.readsCharacters; });
+    readsDots_ = std::any_of(tries_, tries_ + tryCount_,
+                             [](const Try& attempt) { return attempt.nameWithoutDot; });
     std::sort(surrogates_, surrogates_ + surrogateCount_,
               [](const SurrogateSymbol& a, const SurrogateSymbol& b) { return a.key < b.key; });
     unmatchedSymbol_ = static_cast<Utf16Char>(kFirstSymbol + surrogateCount_);
@@ -283,9 +285,8 @@ int CompiledPatternLine::AddTokens(const Utf16Char* position, const Utf16Char* e
 
 void CompiledPatternLine::AddTry(const Utf16Char* pattern, std::size_t length,
                                  bool nameWithoutDot) {
-    // A dot that the pattern needs and the dot rule forbids: the try never matches.
-    if (nameWithoutDot && HoldsUnit(pattern, length, '.'))
-        return;
+    // A dot that the pattern needs and the dot rule forbids still matches a shown name with a
+    // dot whose file name has none.
     assert(tryCount_ < kMaxTries);
     Try& attempt = tries_[tryCount_++];
     attempt.firstPiece = static_cast<std::uint16_t>(pieceCount_);
@@ -485,6 +486,25 @@ bool CompiledPatternLine::Matches(const Utf16Char* name, std::size_t length) con
         return MatchPatternLine(line_, name) == 1;
     return (selectsEveryName_ || SideMatches(0, exclusionsFrom_, view)) &&
            (exclusionsFrom_ == tryCount_ || !SideMatches(exclusionsFrom_, tryCount_, view));
+}
+
+bool CompiledPatternLine::MatchesItem(const Utf16Char* shown, std::size_t shownLength,
+                                      const Utf16Char* file, std::size_t fileLength) const {
+    if (file == nullptr ||
+        (fileLength == shownLength && std::equal(shown, shown + shownLength, file)))
+        return Matches(shown, shownLength);
+    Name fileView{file, fileLength, -1, -1};
+    // The dot rule reads the file name's dot for both names: the shown name lacks the hidden
+    // extension's.
+    Name shownView{shown, shownLength, readsDots_ && fileView.HoldsDot() ? 1 : 0, -1};
+    if (readsCharacters_ && ((shownLength > kBitSetNameUnits && shownView.HoldsSurrogate()) ||
+                             (fileLength > kBitSetNameUnits && fileView.HoldsSurrogate())))
+        return MatchPatternLine(line_, shown, file) == 1;
+    // The file name first: extensions, the most usual patterns, are in it.
+    return (selectsEveryName_ || SideMatches(0, exclusionsFrom_, fileView) ||
+            SideMatches(0, exclusionsFrom_, shownView)) &&
+           (exclusionsFrom_ == tryCount_ || (!SideMatches(exclusionsFrom_, tryCount_, fileView) &&
+                                             !SideMatches(exclusionsFrom_, tryCount_, shownView)));
 }
 
 // Whether one of the tries from firstTry to endTry matches.

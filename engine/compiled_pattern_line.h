@@ -27,6 +27,11 @@ public:
     bool Matches(const Utf16Char* name) const;
     // The same for a name whose length is known: the units before its terminator.
     bool Matches(const Utf16Char* name, std::size_t length) const;
+    // True exactly when MatchPatternLine(line, shown, file) is 1: an item that Explorer shows
+    // under another name than its file's, each name given with its length as above. A null file
+    // stands for the shown name itself and costs what Matches(shown, shownLength) costs.
+    bool MatchesItem(const Utf16Char* shown, std::size_t shownLength, const Utf16Char* file,
+                     std::size_t fileLength) const;
 
 private:
     // Each token gives its units to its first try and, without a dot, its units and the
@@ -118,6 +123,7 @@ private:
     int literalWords_ = 0; // the words that the searched literals' offsets span
     int surrogateCount_ = 0;
     bool readsCharacters_ = false;  // some try does
+    bool readsDots_ = false;        // some try is for names without a dot
     Utf16Char unmatchedSymbol_ = 0; // a surrogate character of a name that the line lacks
     Try tries_[kMaxTries];
     Piece pieces_[kMaxPieceUnits];

@@ -8,11 +8,17 @@ bool EndsToken(Utf16Char c) {
     return c == '\t' || c == ' ' || c == '|';
 }
 
-// One token's tries, as the line's rules form them from the pattern NextLinePattern read.
-bool PatternMatches(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* name) {
+// One token's tries, as the line's rules form them from the pattern NextLinePattern read,
+// on an item's two names (one name when both point to it).
+bool PatternMatches(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* shownName,
+                    const Utf16Char* fileName) {
+    const auto matches = [&pattern, shownName, fileName] {
+        return WildcardMatch(pattern, shownName) == 1 ||
+               (fileName != shownName && WildcardMatch(pattern, fileName) == 1);
+    };
     std::size_t length = Utf16Length(pattern);
     if (FindUnit(pattern, '.') == -1) {
-        if (WildcardMatch(pattern, name))
+        if (matches())
             return true;
         pattern[length++] = '.';
         pattern[length++] = '*';
@@ -20,16 +26,17 @@ bool PatternMatches(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* nam
     }
     if (pattern[length - 1] == '.') {
         pattern[length - 1] = 0;
-        return WildcardMatch(pattern, name) && FindUnit(name, '.') == -1;
+        return FindUnit(fileName, '.') == -1 && matches();
     }
-    return WildcardMatch(pattern, name) == 1;
+    return matches();
 }
 
-// Whether a token that starts between position and end matches the name.
-bool AnyPatternMatches(const Utf16Char* position, const Utf16Char* end, const Utf16Char* name) {
+// Whether a token that starts between position and end matches the item.
+bool AnyPatternMatches(const Utf16Char* position, const Utf16Char* end, const Utf16Char* shownName,
+                       const Utf16Char* fileName) {
     Utf16Char pattern[kLinePatternRoom];
     while ((position = NextLinePattern(pattern, position, end)) != nullptr) {
-        if (PatternMatches(pattern, name))
+        if (PatternMatches(pattern, shownName, fileName))
             return true;
     }
     return false;
@@ -57,14 +64,19 @@ const Utf16Char* NextLinePattern(Utf16Char (&pattern)[kLinePatternRoom], const U
 }
 
 int MatchPatternLine(const Utf16Char* patternLine, const Utf16Char* name) {
+    return MatchPatternLine(patternLine, name, name);
+}
+
+int MatchPatternLine(const Utf16Char* patternLine, const Utf16Char* shownName,
+                     const Utf16Char* fileName) {
     const int bar = FindUnit(patternLine, '|');
     if (bar < 0)
-        return AnyPatternMatches(patternLine, nullptr, name) ? 1 : 0;
+        return AnyPatternMatches(patternLine, nullptr, shownName, fileName) ? 1 : 0;
     const Utf16Char* selectionEnd = patternLine + bar;
     Utf16Char pattern[kLinePatternRoom];
     const bool selected = NextLinePattern(pattern, patternLine, selectionEnd) == nullptr ||
-                          AnyPatternMatches(patternLine, selectionEnd, name);
-    return selected && !AnyPatternMatches(selectionEnd + 1, nullptr, name) ? 1 : 0;
+                          AnyPatternMatches(patternLine, selectionEnd, shownName, fileName);
+    return selected && !AnyPatternMatches(selectionEnd + 1, nullptr, shownName, fileName) ? 1 : 0;
 }
 
 void MakeExtensionPattern(Utf16Char* destination, const Utf16Char* path) {

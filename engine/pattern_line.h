@@ -18,6 +18,14 @@ constexpr int kLinePatternRoom = kPatternTokenCap + 3;
 // does; with no pattern in front of that "|", every name is selected but those ("| *.tmp").
 // Neither string is changed and nothing is allocated.
 int MatchPatternLine(const Utf16Char* patternLine, const Utf16Char* name);
+// The same for an item that Explorer shows under another name than its file's (a hidden
+// extension: "notes" for "notes.txt"; a localized folder name): selected when a selecting
+// pattern matches either name and no leaving-out pattern matches either. The dot that a
+// pattern ending with a dot forbids is looked for in the file name, where the extension is,
+// so "notes." does not select "notes" shown for "notes.txt". With fileName equal to
+// shownName, the answer is the one-name form's.
+int MatchPatternLine(const Utf16Char* patternLine, const Utf16Char* shownName,
+                     const Utf16Char* fileName);
 
 // Reads the token at or behind position into pattern, with a star in front of a token that
 // begins with a dot (".txt" gives "*.txt"); blanks, tabs and "|" end a token. Only a token

@@ -17,9 +17,17 @@
 
 namespace {
 
-using testtext::MatchRow;
 using testtext::Shown;
 using testtext::Text;
+
+// A line, a name and the answer; for an item shown under another name, its file name too.
+struct MatchRow {
+    const char* label;
+    Text pattern;
+    Text name;
+    int expected;
+    Text fileName = {};
+};
 
 class MatchPatternLineTest : public testing::TestWithParam<MatchRow> {};
 
@@ -27,14 +35,24 @@ TEST_P(MatchPatternLineTest, DecidesTheName) {
     const MatchRow& c = GetParam();
     const Text line = c.pattern;
     const Text name = c.name;
-    EXPECT_EQ(MatchPatternLine(line.c_str(), name.c_str()), c.expected)
+    const Text file = c.fileName.empty() ? name : c.fileName;
+    EXPECT_EQ(MatchPatternLine(line.c_str(), name.c_str(), file.c_str()), c.expected)
         << "line \"" << Shown(c.pattern) << "\", name \"" << Shown(c.name) << "\"";
+    if (c.fileName.empty()) {
+        EXPECT_EQ(MatchPatternLine(line.c_str(), name.c_str()), c.expected) << "one name";
+    }
     EXPECT_EQ(line, c.pattern) << "the line is not changed";
     EXPECT_EQ(name, c.name) << "the name is not changed";
 
     CompiledPatternLine compiled;
     ASSERT_TRUE(compiled.Compile(line.c_str()));
-    EXPECT_EQ(compiled.Matches(name.c_str()), c.expected == 1) << "compiled once";
+    EXPECT_EQ(compiled.MatchesItem(name.c_str(), name.size(),
+                                   c.fileName.empty() ? nullptr : file.c_str(), file.size()),
+              c.expected == 1)
+        << "compiled once";
+    if (c.fileName.empty()) {
+        EXPECT_EQ(compiled.Matches(name.c_str()), c.expected == 1) << "compiled once, one name";
+    }
     EXPECT_EQ(name, c.name) << "the name is not changed by the compiled line";
 }
 
@@ -83,6 +101,15 @@ const MatchRow kWorkedExamples[] = {
     {"QuestionTxt_HyouIsOneCharacter", U16("?.txt"), U16("表.txt"), 1},
     {"TwoQuestionsTxt_HyouIsOnlyOne", U16("??.txt"), U16("表.txt"), 0},
     {"ATxt_DiTxt_KanaDoNotFold", U16("ア.txt"), U16("ヂ.txt"), 0},
+    // Explorer hiding known extensions: the file name is where the extension is.
+    {"HiddenExtension_StarTxt", U16("*.txt"), U16("notes"), 1, U16("notes.txt")},
+    {"HiddenExtension_NothingInFrontButTxt", U16("| *.txt"), U16("notes"), 0, U16("notes.txt")},
+    {"HiddenExtension_StarButTxt", U16("*|*.txt"), U16("notes"), 0, U16("notes.txt")},
+    {"HiddenExtension_StarButTxt_Jpg", U16("*|*.txt"), U16("photo"), 1, U16("photo.jpg")},
+    {"HiddenExtension_StarDot", U16("*."), U16("notes"), 0, U16("notes.txt")},
+    {"HiddenExtension_NameDot", U16("notes."), U16("notes"), 0, U16("notes.txt")},
+    {"HiddenExtension_ReadmeDot_NoExtension", U16("readme."), U16("readme"), 1, U16("readme")},
+    {"LocalizedFolderName", U16("ドキュメント"), U16("ドキュメント"), 1, U16("Documents")},
 };
 
 INSTANTIATE_TEST_SUITE_P(WorkedExamples, MatchPatternLineTest, testing::ValuesIn(kWorkedExamples),
@@ -312,10 +339,19 @@ TEST(MatchPatternLineProperty, AgreesWithTheRulesOnRandomLines) {
         Text name;
         for (int n = static_cast<int>(random() % 8); n > 0; --n)
             name += Pick(random, nameCharacters);
-        const int expected = reference::ReferenceMatchPatternLine(line, name);
+        // The item's file name: the shown name, that with a hidden extension, or another.
+        const unsigned kind = random() % 3;
+        Text file = kind == 0 ? name : kind == 1 ? name + U16(".") : Text();
+        for (int n = kind == 0 ? 0 : static_cast<int>(random() % 4); n > 0; --n)
+            file += Pick(random, nameCharacters);
+        const int expected = reference::ReferenceMatchPatternLine(line, name, file);
         matches += expected;
-        ASSERT_EQ(MatchPatternLine(line.c_str(), name.c_str()), expected)
-            << "line \"" << Shown(line) << "\", name \"" << Shown(name) << "\"";
+        ASSERT_EQ(MatchPatternLine(line.c_str(), name.c_str(), file.c_str()), expected)
+            << "line \"" << Shown(line) << "\", name \"" << Shown(name) << "\", file \""
+            << Shown(file) << "\"";
+        if (kind == 0) {
+            ASSERT_EQ(MatchPatternLine(line.c_str(), name.c_str()), expected);
+        }
     }
     EXPECT_GT(matches, kPairs / 10);
     EXPECT_LT(matches, kPairs * 9 / 10);

@@ -1,7 +1,7 @@
 // The pattern-line rules read independently of the production code: the line cut at its
 // first "|", tokens split with std::basic_string, each tried with the recursive definition of
 // the wildcard match. Slow, and only fit for short lines and names; tests and fuzzers hold
-// MatchPatternLine against it.
+// MatchPatternLine against it. An item has a shown name and a file name, the same for most.
 #pragma once
 
 #include "tests/text/recursive_wildcard.h"
@@ -30,7 +30,7 @@ inline std::deque<Text> Tokens(const Text& side, const Text& separators) {
     return tokens;
 }
 
-inline bool AnyTokenMatches(std::deque<Text> tokens, const Text& name) {
+inline bool AnyTokenMatches(std::deque<Text> tokens, const Text& shown, const Text& file) {
     while (!tokens.empty()) {
         Text token = tokens.front();
         tokens.pop_front();
@@ -41,8 +41,9 @@ inline bool AnyTokenMatches(std::deque<Text> tokens, const Text& name) {
             token.resize(cap);
         }
         Text pattern = token[0] == '.' ? U16("*") + token : token;
-        const auto matches = [&name](const Text& p) {
-            return RecursiveWildcardMatch(p.c_str(), name.c_str()) == 1;
+        const auto matches = [&shown, &file](const Text& p) {
+            return RecursiveWildcardMatch(p.c_str(), shown.c_str()) == 1 ||
+                   RecursiveWildcardMatch(p.c_str(), file.c_str()) == 1;
         };
         if (pattern.find('.') == Text::npos) {
             if (matches(pattern))
@@ -51,7 +52,7 @@ inline bool AnyTokenMatches(std::deque<Text> tokens, const Text& name) {
         }
         if (pattern.back() == '.') {
             pattern.pop_back();
-            if (matches(pattern) && name.find('.') == Text::npos)
+            if (matches(pattern) && file.find('.') == Text::npos)
                 return true;
         } else if (matches(pattern)) {
             return true;
@@ -60,13 +61,13 @@ inline bool AnyTokenMatches(std::deque<Text> tokens, const Text& name) {
     return false;
 }
 
-inline int ReferenceMatchPatternLine(const Text& line, const Text& name) {
+inline int ReferenceMatchPatternLine(const Text& line, const Text& shown, const Text& file) {
     const std::size_t bar = line.find('|');
     const std::deque<Text> selecting = Tokens(line.substr(0, bar), U16(" \t"));
     if (bar == Text::npos)
-        return AnyTokenMatches(selecting, name) ? 1 : 0;
-    const bool selected = selecting.empty() || AnyTokenMatches(selecting, name);
-    const bool leftOut = AnyTokenMatches(Tokens(line.substr(bar + 1), U16(" \t|")), name);
+        return AnyTokenMatches(selecting, shown, file) ? 1 : 0;
+    const bool selected = selecting.empty() || AnyTokenMatches(selecting, shown, file);
+    const bool leftOut = AnyTokenMatches(Tokens(line.substr(bar + 1), U16(" \t|")), shown, file);
     return selected && !leftOut ? 1 : 0;
 }
 

@@ -1,6 +1,7 @@
 // libFuzzer target: a compiled pattern line answers as MatchPatternLine for every name,
 // under ASan and UBSan. The input is a line and any number of names, arbitrary UTF-16 units;
-// the line is compiled once and every name is put to both forms.
+// the line is compiled once and every name is put to both forms, and as the shown name of an
+// item whose file name is the name before it, or the name with that one as its extension.
 #include "engine/compiled_pattern_line.h"
 #include "engine/pattern_line.h"
 #include "tests/fuzz/utf16_input.h"
@@ -37,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CompiledPatternLine compiled;
     Require(compiled.Compile(line.c_str()) == (line == taken), "Compile tells a cut line", line,
             Text());
+    Text before;
     while (input.remaining_bytes() > 0) {
         const Text name = fuzzinput::Units(input.ConsumeRandomLengthString(800));
         // An exactly sized copy, so that a read past the terminator is caught.
@@ -47,6 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 name);
         Require(compiled.Matches(copy.get(), name.size()) == expected,
                 "answers as MatchPatternLine, length given", line, name);
+        for (const Text& file : {before, name + U16(".") + before}) {
+            std::unique_ptr<Utf16Char[]> fileCopy(new Utf16Char[file.size() + 1]);
+            std::memcpy(fileCopy.get(), file.c_str(), (file.size() + 1) * sizeof(Utf16Char));
+            Require(compiled.MatchesItem(copy.get(), name.size(), fileCopy.get(), file.size()) ==
+                        (MatchPatternLine(taken.c_str(), copy.get(), fileCopy.get()) == 1),
+                    "answers as MatchPatternLine for an item", line, name);
+        }
+        before = name;
     }
     return 0;
 }

@@ -96,7 +96,8 @@ void CheckPatternLine(const Text& line, const Text& name) {
     for (Utf16Char c : line)
         stars += c == '*';
     if (line.size() <= 24 && name.size() <= 16 && stars <= 4)
-        Require(result == reference::ReferenceMatchPatternLine(line, name), "agrees with rules");
+        Require(result == reference::ReferenceMatchPatternLine(line, name, name),
+                "agrees with rules");
 }
 
 } // namespace
