@@ -206,15 +206,12 @@ void ReadFirstPath(IDataObject* data) {
     ReleaseStgMedium(&medium);
 }
 
-// A pass as a run makes it, its names read first (the dialog reads them while it is open;
-// counted here, as the pass's own work was before).
+// A pass as a run makes it: every item read as it stands.
 void RunFresh(RunRecord& record, HWND listView) {
-    ItemNames names;
-    RunSelection(record, listView, names);
+    RunSelection(record, listView);
 }
 void RunFresh(RunRecord& record, IFolderView* view) {
-    ItemNames names;
-    RunViewSelection(record, view, names);
+    RunViewSelection(record, view);
 }
 
 // A record for a pass over the line in folder.

@@ -25,6 +25,52 @@ bool InFileSystem(IShellFolder* folder, PCUITEMID_CHILD child) {
            (attributes & SFGAO_FILESYSTEM) != 0;
 }
 
+void ReadViewItem(IShellFolder* folder, PCUITEMID_CHILD child, ItemReading& reading) {
+    reading.File[0] = L'\0';
+    ReadItemName(folder, child, SHGDN_INFOLDER, reading.Shown);
+    reading.FileSystem = InFileSystem(folder, child);
+    if (reading.FileSystem &&
+        ReadItemName(folder, child, SHGDN_INFOLDER | SHGDN_FORPARSING, reading.File) &&
+        std::wcscmp(reading.File, reading.Shown) == 0)
+        reading.File[0] = L'\0';
+}
+
+// A list view may answer with a pointer to text of its own instead of filling the buffer;
+// that text is taken, cut to the buffer.
+bool ReadListItem(HWND listView, int index, ItemReading& reading, UINT* state) {
+    wchar_t* const label = reading.Shown;
+    label[0] = L'\0';
+    reading.File[0] = L'\0';
+    reading.FileSystem = true;
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | (state != nullptr ? LVIF_STATE : 0);
+    item.stateMask = LVIS_SELECTED;
+    item.iItem = index;
+    item.cchTextMax = kItemNameRoom;
+    item.pszText = label;
+    if (!SendMessageW(listView, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
+        label[0] = L'\0';
+        return false;
+    }
+    const wchar_t* answered = item.pszText;
+    if (answered != label && answered != nullptr && answered != LPSTR_TEXTCALLBACKW)
+        lstrcpynW(label, answered, kItemNameRoom);
+    label[kItemNameRoom - 1] = L'\0';
+    if (state != nullptr)
+        *state = item.state & LVIS_SELECTED;
+    return true;
+}
+
+bool LineSelects(const CompiledPatternLine& line, const ItemReading& reading) {
+    const Utf16Char* file = reading.File[0] != L'\0' ? reading.File : nullptr;
+    return line.MatchesItem(reading.Shown, wcslen(reading.Shown), file,
+                            file != nullptr ? wcslen(file) : 0);
+}
+
+const wchar_t* RealName(const ItemReading& reading) {
+    return reading.File[0] != L'\0' ? reading.File : reading.Shown;
+}
+
 bool ItemNames::Start(IFolderView* view) {
     view_ = ComPtr<IFolderView>::Share(view);
     int count = 0;
@@ -52,15 +98,6 @@ bool ItemNames::Begin(int count) {
     return true;
 }
 
-bool ItemNames::CountUnchanged() const {
-    int count = 0;
-    if (listView_ != nullptr)
-        count = static_cast<int>(SendMessageW(listView_, LVM_GETITEMCOUNT, 0, 0));
-    else if (!view_ || FAILED(view_->ItemCount(SVGIO_ALLVIEW, &count)))
-        return false;
-    return count == count_;
-}
-
 // Keeps the name behind the names before it, the room doubled when it runs out; -1 when
 // there is no room to be had.
 int ItemNames::Store(const wchar_t* name) {
@@ -81,55 +118,32 @@ int ItemNames::Store(const wchar_t* name) {
     return at;
 }
 
-void ItemNames::ReadViewItem(int index) {
+void ItemNames::ReadItem(int index) {
     Entry& entry = entries_[index];
-    TaskMemory<PITEMID_CHILD> child;
-    if (FAILED(view_->Item(index, child.Put())) || !child.Valid())
-        return;
-    wchar_t shown[kItemNameRoom];
-    if (ReadItemName(folder_.Get(), child.Get(), SHGDN_INFOLDER, shown))
-        entry.Shown = Store(shown);
-    wchar_t fileName[kItemNameRoom];
-    if (InFileSystem(folder_.Get(), child.Get()) &&
-        ReadItemName(folder_.Get(), child.Get(), SHGDN_INFOLDER | SHGDN_FORPARSING, fileName) &&
-        std::wcscmp(fileName, shown) != 0)
-        entry.File = Store(fileName);
-}
-
-// A list view may answer with a pointer to text of its own instead of filling the buffer;
-// that text is taken, cut to the buffer.
-void ItemNames::ReadListItem(int index) {
-    wchar_t label[kItemNameRoom] = {};
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = index;
-    item.cchTextMax = kItemNameRoom;
-    item.pszText = label;
-    if (!SendMessageW(listView_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
-        return;
-    const wchar_t* answered = item.pszText;
-    if (answered != label && answered != nullptr && answered != LPSTR_TEXTCALLBACKW)
-        lstrcpynW(label, answered, kItemNameRoom);
-    label[kItemNameRoom - 1] = L'\0';
-    entries_[index].Shown = Store(label);
+    entry = Entry{-1, -1};
+    ItemReading reading;
+    if (listView_ != nullptr) {
+        if (!ReadListItem(listView_, index, reading))
+            return;
+    } else {
+        TaskMemory<PITEMID_CHILD> child;
+        if (FAILED(view_->Item(index, child.Put())) || !child.Valid())
+            return;
+        ReadViewItem(folder_.Get(), child.Get(), reading);
+    }
+    entry.Shown = Store(reading.Shown);
+    if (reading.File[0] != L'\0')
+        entry.File = Store(reading.File);
 }
 
 void ItemNames::ReadMore(int limit) {
-    for (; read_ < count_ && limit > 0; ++read_, --limit) {
-        entries_[read_] = Entry{-1, -1};
-        if (listView_ != nullptr)
-            ReadListItem(read_);
-        else
-            ReadViewItem(read_);
-    }
+    for (; read_ < count_ && limit > 0; ++read_, --limit)
+        ReadItem(read_);
 }
 
 bool ItemNames::Matches(const CompiledPatternLine& line, int index) const {
-    const int file = entries_[index].File;
-    return line.Matches(Shown(index)) || (file >= 0 && line.Matches(text_.get() + file));
-}
-
-const wchar_t* ItemNames::Shown(int index) const {
-    const int at = entries_[index].Shown;
-    return at >= 0 ? text_.get() + at : L"";
+    const Entry& entry = entries_[index];
+    const Utf16Char* shown = entry.Shown >= 0 ? text_.get() + entry.Shown : L"";
+    const Utf16Char* file = entry.File >= 0 ? text_.get() + entry.File : nullptr;
+    return line.MatchesItem(shown, wcslen(shown), file, file != nullptr ? wcslen(file) : 0);
 }

@@ -1,6 +1,7 @@
-// The names of a folder window's items, read once for a run: a little at a time while the
-// selection dialog counts the line's matches, the rest when the pass needs them; the pass then
-// decides by what was read instead of reading every name again.
+// The names of a folder window's items: one item's, read together, and the whole window's, read a
+// little at a time while the selection dialog counts the line's matches. The count may lag
+// behind a folder that changes while the dialog is open; the pass reads every item again as it
+// stands, so that what is selected and acted on never does.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +21,29 @@ bool ReadItemName(IShellFolder* folder, PCUITEMID_CHILD child, SHGDNF flags,
                   wchar_t (&name)[kItemNameRoom]);
 // Whether the item is one of the file system.
 bool InFileSystem(IShellFolder* folder, PCUITEMID_CHILD child);
+
+// The names one item of a window is known by. The line decides on both together: an item
+// shown as "notes" is the file notes.txt, which "| *.txt" leaves out.
+struct ItemReading {
+    // The name the window shows (SHGDN_INFOLDER, a list view's label); empty when unreadable.
+    wchar_t Shown[kItemNameRoom];
+    // For an item of the file system whose file name differs from the shown one (a hidden
+    // extension, a localized folder name): that name; else empty.
+    wchar_t File[kItemNameRoom];
+    bool FileSystem;
+};
+
+// Reads the names of one of the folder's items.
+void ReadViewItem(IShellFolder* folder, PCUITEMID_CHILD child, ItemReading& reading);
+// Reads a list view item's label into reading.Shown and, where state is given, its selection
+// state; false when the list view does not answer for the index.
+bool ReadListItem(HWND listView, int index, ItemReading& reading, UINT* state = nullptr);
+// Whether the line selects the item: by its shown name or its file name, the dot rule judged
+// on the file name.
+bool LineSelects(const CompiledPatternLine& line, const ItemReading& reading);
+// The name that tells the user which item is meant: the file name, where the shown one
+// differs from it.
+const wchar_t* RealName(const ItemReading& reading);
 
 class ItemNames {
 public:
@@ -42,14 +66,9 @@ public:
     // Reads up to limit more items. An item whose name cannot be read, or whose name finds no
     // memory, is read as having no name.
     void ReadMore(int limit);
-    // Whether the window still holds as many items as when the reading started.
-    bool CountUnchanged() const;
 
-    // Whether the line selects item index (one of those read): by its shown name or, where
-    // there is one, its file name.
+    // Whether the line selects item index (one of those read), as LineSelects decides.
     bool Matches(const CompiledPatternLine& line, int index) const;
-    // The item's shown name (a list view's label); empty for an item without one.
-    const wchar_t* Shown(int index) const;
 
 private:
     struct Entry {
@@ -58,8 +77,7 @@ private:
     };
     bool Begin(int count);
     int Store(const wchar_t* name);
-    void ReadViewItem(int index);
-    void ReadListItem(int index);
+    void ReadItem(int index);
 
     ComPtr<IFolderView> view_;
     ComPtr<IShellFolder> folder_;

@@ -21,15 +21,17 @@ namespace {
 struct PassMemory {
     CompiledPatternLine Line;
     LVITEMW Item;
+    ItemReading Reading;
 };
 
-void WriteSelection(HWND listView, PassMemory& memory, int index, bool selected) {
+// False when the list view refused the change.
+bool WriteSelection(HWND listView, PassMemory& memory, int index, bool selected) {
     LVITEMW& item = memory.Item;
     item = LVITEMW{};
     item.stateMask = LVIS_SELECTED;
     item.state = selected ? LVIS_SELECTED : 0;
-    SendMessageW(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(&item));
+    return SendMessageW(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                        reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
 // SourceFolder + "\" + label into path; false when it would have MAX_PATH characters or more.
@@ -44,21 +46,37 @@ bool FormLabelPath(const RunRecord& run, const wchar_t* label, wchar_t (&path)[M
     return true;
 }
 
-// Every item once, in index order: matched on the label read for the run, its selection
-// state read and written only when it changes, and its path collected when it matches.
-void SelectAndCollect(RunRecord& run, HWND listView, PassMemory& memory, const ItemNames& names) {
+// Every item once, in index order, as it stands now: its label and selection state read in one
+// message, its selection written only when it changes, and its path collected when it matches
+// and is selected.
+void SelectAndCollect(RunRecord& run, HWND listView, PassMemory& memory) {
+    const bool needsPaths = run.Action != SelectOnly;
     // Stops collecting for the rest of the pass once a copy cannot be stored, so
     // PathBytesTotal always describes the list.
-    bool collecting = run.Action != SelectOnly;
-    for (int index = 0; index < names.Count(); ++index) {
-        const bool selected = SendMessageW(listView, LVM_GETITEMSTATE, static_cast<WPARAM>(index),
-                                           LVIS_SELECTED) != 0;
-        const bool match = names.Matches(memory.Line, index);
-        if (match != selected)
-            WriteSelection(listView, memory, index, match);
+    bool collecting = needsPaths;
+    const int count = static_cast<int>(SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0));
+    ItemReading& reading = memory.Reading;
+    for (int index = 0; index < count; ++index) {
+        UINT state = 0;
+        const bool readable = ReadListItem(listView, index, reading, &state);
+        const bool match = readable && LineSelects(memory.Line, reading);
+        // An item that cannot be read is deselected, whatever its state.
+        const bool wasSelected = !readable || state != 0;
+        bool selected = wasSelected;
+        if (match != wasSelected && WriteSelection(listView, memory, index, match))
+            selected = match;
+        if (!match)
+            continue;
+        bool collected = false;
         wchar_t path[MAX_PATH];
-        if (match && collecting && FormLabelPath(run, names.Shown(index), path))
-            collecting = CollectPath(run, path);
+        if (collecting && selected && FormLabelPath(run, reading.Shown, path)) {
+            collected = CollectPath(run, path);
+            collecting = collected;
+        }
+        if (needsPaths && !collected) {
+            run.UncollectedMatches.Append(reading.Shown);
+            ++run.UncollectedCount;
+        }
     }
 }
 
@@ -82,13 +100,11 @@ void Repaint(HWND listView) {
 
 } // namespace
 
-void RunSelection(RunRecord& run, HWND listView, ItemNames& names) {
+void RunSelection(RunRecord& run, HWND listView) {
     run.PathBytesTotal = 0;
     run.SelectedPaths.Clear();
-    // Labels read from a list view that has changed since would name other items.
-    if (!names.CountUnchanged() && !names.Start(listView))
-        return;
-    names.ReadMore(names.Count());
+    run.UncollectedMatches.Clear();
+    run.UncollectedCount = 0;
     std::unique_ptr<PassMemory> memory(new (std::nothrow) PassMemory);
     if (!memory)
         return;
@@ -97,7 +113,7 @@ void RunSelection(RunRecord& run, HWND listView, ItemNames& names) {
     // the window server under Wine), off screen too; drawing is held back for the walk, and
     // the items in view are repainted once after it.
     SendMessageW(listView, WM_SETREDRAW, FALSE, 0);
-    SelectAndCollect(run, listView, *memory, names);
+    SelectAndCollect(run, listView, *memory);
     SendMessageW(listView, WM_SETREDRAW, TRUE, 0);
     Repaint(listView);
 }

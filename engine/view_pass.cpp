@@ -11,14 +11,24 @@
 
 namespace {
 
-// Collects the item's real path. False once a path that fits could not be stored: the
-// pass then collects no more, so PathBytesTotal always describes the list.
-bool CollectRealPath(RunRecord& run, IShellFolder* folder, PCUITEMID_CHILD child) {
+// The pass selected a match that no action can take; the action's result names it.
+void NoteUncollected(RunRecord& run, const ItemReading& reading) {
+    run.UncollectedMatches.Append(RealName(reading));
+    ++run.UncollectedCount;
+}
+
+// Collects the item's real path, read from the same item as its names. False once a path that
+// fits could not be stored: the pass then collects no more, so PathBytesTotal always
+// describes the list.
+bool CollectRealPath(RunRecord& run, IShellFolder* folder, PCUITEMID_CHILD child,
+                     const ItemReading& reading, bool& collected) {
     wchar_t path[kItemNameRoom];
-    if (!InFileSystem(folder, child) || !ReadItemName(folder, child, SHGDN_FORPARSING, path) ||
+    collected = false;
+    if (!reading.FileSystem || !ReadItemName(folder, child, SHGDN_FORPARSING, path) ||
         wcsnlen(path, kItemNameRoom) >= MAX_PATH)
         return true;
-    return CollectPath(run, path);
+    collected = CollectPath(run, path);
+    return collected;
 }
 
 // Holds off the view's repaint for as long as it lives, where the view offers that.
@@ -40,26 +50,41 @@ private:
     ComPtr<IFolderView2> view_;
 };
 
+// Every item once, as it stands now: its names and its path read from one item id, the item
+// selected or deselected by its index, and its path collected only when it matches and was
+// selected.
 void SelectAndCollect(RunRecord& run, const CompiledPatternLine& line, IFolderView* view,
-                      IShellFolder* folder, const ItemNames& names) {
-    bool collecting = run.Action != SelectOnly;
+                      IShellFolder* folder) {
+    const bool needsPaths = run.Action != SelectOnly;
+    bool collecting = needsPaths;
+    int count = 0;
+    if (FAILED(view->ItemCount(SVGIO_ALLVIEW, &count)))
+        return;
     int focused = -1;
     if (FAILED(view->GetFocusedItem(&focused)))
         focused = -1;
     int firstMatch = -1;
     bool focusedMatches = false;
     RedrawHeld redraw(view);
-    for (int index = 0; index < names.Count(); ++index) {
-        const bool match = names.Matches(line, index);
-        view->SelectItem(index, match ? SVSI_SELECT : SVSI_DESELECT);
+    ItemReading reading;
+    for (int index = 0; index < count; ++index) {
+        TaskMemory<PITEMID_CHILD> child;
+        const bool readable = SUCCEEDED(view->Item(index, child.Put())) && child.Valid();
+        if (readable)
+            ReadViewItem(folder, child.Get(), reading);
+        const bool match = readable && LineSelects(line, reading);
+        const bool selected =
+            SUCCEEDED(view->SelectItem(index, match ? SVSI_SELECT : SVSI_DESELECT)) && match;
         if (!match)
             continue;
-        if (firstMatch < 0)
+        if (selected && firstMatch < 0)
             firstMatch = index;
-        focusedMatches = focusedMatches || index == focused;
-        TaskMemory<PITEMID_CHILD> child;
-        if (collecting && SUCCEEDED(view->Item(index, child.Put())) && child.Valid())
-            collecting = CollectRealPath(run, folder, child.Get());
+        focusedMatches = focusedMatches || (selected && index == focused);
+        bool collected = false;
+        if (collecting && selected)
+            collecting = CollectRealPath(run, folder, child.Get(), reading, collected);
+        if (needsPaths && !collected)
+            NoteUncollected(run, reading);
     }
     if (firstMatch >= 0 && !focusedMatches)
         view->SelectItem(firstMatch, SVSI_SELECT | SVSI_FOCUSED | SVSI_ENSUREVISIBLE);
@@ -75,13 +100,11 @@ HWND WindowOf(IFolderView* view) {
 
 } // namespace
 
-HWND RunViewSelection(RunRecord& run, IFolderView* view, ItemNames& names) {
+HWND RunViewSelection(RunRecord& run, IFolderView* view) {
     run.PathBytesTotal = 0;
     run.SelectedPaths.Clear();
-    // Names read from a view that has changed since would name other items.
-    if (!names.CountUnchanged() && !names.Start(view))
-        return nullptr;
-    names.ReadMore(names.Count());
+    run.UncollectedMatches.Clear();
+    run.UncollectedCount = 0;
     ComPtr<IShellFolder> folder;
     if (FAILED(view->GetFolder(IID_IShellFolder, folder.PutVoid())) || !folder)
         return nullptr;
@@ -90,6 +113,6 @@ HWND RunViewSelection(RunRecord& run, IFolderView* view, ItemNames& names) {
     if (!line)
         return nullptr;
     line->Compile(run.PatternLine);
-    SelectAndCollect(run, *line, view, folder.Get(), names);
+    SelectAndCollect(run, *line, view, folder.Get());
     return WindowOf(view);
 }

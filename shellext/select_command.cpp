@@ -31,7 +31,8 @@ void RunPass(HWND owner, IFolderView* view, HWND listView, const CommandStart& s
     std::memcpy(run.DefaultPattern, start.DefaultPattern, sizeof run.DefaultPattern);
     std::memcpy(run.SourceFolder, start.SourceFolder, sizeof run.SourceFolder);
     LoadSettings(run);
-    // The window's names, read while the dialog counts the matches and then used by the pass.
+    // The window's names, read while the dialog counts the matches; the pass reads the items
+    // again as they stand at OK.
     ItemNames names;
     if (view != nullptr ? names.Start(view) : names.Start(listView))
         run.Names = &names;
@@ -40,9 +41,9 @@ void RunPass(HWND owner, IFolderView* view, HWND listView, const CommandStart& s
     SaveSettings(run);
     HWND passWindow = listView;
     if (view != nullptr) {
-        passWindow = RunViewSelection(run, view, names);
+        passWindow = RunViewSelection(run, view);
     } else {
-        RunSelection(run, listView, names);
+        RunSelection(run, listView);
     }
     RunChosenAction(run, passWindow);
     if (passWindow != nullptr)

@@ -123,8 +123,7 @@ Observation RunObserved(RunRecord& record, TestListView& list, const Observation
     Observation seen = answers;
     seen.Record = &record;
     WindowProcHook hook(list.ListView(), Observe, &seen);
-    ItemNames names;
-    RunSelection(record, list.ListView(), names);
+    RunSelection(record, list.ListView());
     return seen;
 }
 
@@ -192,20 +191,16 @@ TEST(SelectionPass, ReadsEachItemOnceAndWritesOnlyTheChangesThenRepaints) {
     RunRecord record = MakeRecord("*.txt", SelectOnly, L"C:\\dir");
     const Observation seen = RunObserved(record, list);
 
-    // Each label read once, as the dialog reads them; then drawing is held back for the walk,
-    // each state read and written only where it changes, and the items in view repainted.
-    std::vector<SentMessage> expected = {{LVM_GETITEMCOUNT}};
+    // Drawing held back for the walk; each item's label and state read together as the item
+    // stands, its state written only where it changes; the items in view repainted.
+    std::vector<SentMessage> expected = {{WM_SETREDRAW, FALSE}, {LVM_GETITEMCOUNT}};
     for (int index = 0; index < 4; ++index) {
         SentMessage read{LVM_GETITEMW};
         read.Item = index;
-        read.Mask = LVIF_TEXT;
+        read.Mask = LVIF_TEXT | LVIF_STATE;
         read.SubItem = 0;
         read.TextMax = MAX_PATH + 1;
         expected.push_back(read);
-    }
-    expected.push_back({WM_SETREDRAW, FALSE});
-    for (int index = 0; index < 4; ++index) {
-        expected.push_back({LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED});
         if (index == 1 || index == 2) {
             SentMessage write{LVM_SETITEMSTATE, static_cast<WPARAM>(index)};
             write.Item = index;
@@ -255,7 +250,7 @@ TEST(SelectionPass, EmptyListViewStillRepaints) {
     RunRecord record = MakeRecord("*", UsePrevious, L"C:\\dir");
     const Observation seen = RunObserved(record, list);
     ASSERT_EQ(seen.Messages.size(), 7u);
-    EXPECT_EQ(seen.Messages[1].Message, static_cast<UINT>(WM_SETREDRAW));
+    EXPECT_EQ(seen.Messages[0].Message, static_cast<UINT>(WM_SETREDRAW));
     EXPECT_EQ(seen.Messages[6].Message, static_cast<UINT>(LVM_REDRAWITEMS));
     EXPECT_EQ(seen.Messages[6].LParam, -1);
     EXPECT_TRUE(seen.PathsAtRepaint.empty());
@@ -358,6 +353,7 @@ TEST(SelectionPass, PathLongerThanMaxPathIsSelectedButNotCollected) {
     EXPECT_EQ(seen.PathsAtRepaint[0], folder + L"\\x.txt");
     EXPECT_EQ(seen.PathsAtRepaint[0].size(), 259u);
     EXPECT_EQ(record.PathBytesTotal, 260u * sizeof(wchar_t));
+    EXPECT_EQ(Entries(record.UncollectedMatches), Paths{L"yy.txt"});
 }
 
 TEST(SelectionPass, UnreadableLabelIsTestedAsEmptyNotAsThePreviousOne) {
@@ -424,23 +420,23 @@ TEST(SelectionPass, AForeignSectionNamedMyMapIsLeftUntouched) {
 TEST(SelectionPass, PathThatCannotBeStoredEndsCollectingAndTheTotalDescribesTheList) {
     TestListView list({"a.txt", "b.txt", "c.txt"});
     RunRecord record = MakeRecord("*.txt", UsePrevious, L"C:\\dir");
-    // The names' entries and text (grown once for the third), the pass's memory, then the
-    // first path's node and copy; the second path's node fails.
-    const Observation seen = RunObservedFailing(record, list, 7);
+    // The pass's memory, then the first path's node and copy; the second path's node fails.
+    const Observation seen = RunObservedFailing(record, list, 4);
     EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(seen.PathsAtRepaint, Paths{L"C:\\dir\\a.txt"});
     EXPECT_EQ(record.PathBytesTotal, BytesOf(seen.PathsAtRepaint));
+    // Selected but not taken: the action's result names them.
+    EXPECT_EQ(Entries(record.UncollectedMatches), (Paths{L"b.txt", L"c.txt"}));
+    EXPECT_EQ(record.UncollectedCount, 2);
 }
 
-// Without memory for the names (the first allocation) or for the pass's own (the fourth)
-// the pass touches no item and repaints nothing.
+// Without memory for the pass's own the pass touches no item and repaints nothing.
 TEST(SelectionPass, WithoutMemoryForThePassNothingIsTouched) {
-    for (int failing : {1, 4}) {
-        SCOPED_TRACE(failing);
+    {
         TestListView list({"a.txt", "b.doc", "c.txt"});
         list.SetState(1, LVIS_SELECTED, LVIS_SELECTED);
         RunRecord record = MakeRecord("*.txt", CopyToFolder, L"C:\\dir");
-        const Observation seen = RunObservedFailing(record, list, failing);
+        const Observation seen = RunObservedFailing(record, list, 1);
         for (const SentMessage& sent : seen.Messages) {
             EXPECT_NE(sent.Message, static_cast<UINT>(WM_SETREDRAW));
             EXPECT_NE(sent.Message, static_cast<UINT>(LVM_SETITEMSTATE));

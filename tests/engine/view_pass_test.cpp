@@ -66,8 +66,7 @@ TEST_F(ViewPass, SetsEachItemOnceByIndexWhileRepaintIsHeldOff) {
     RunRecord record = MakeRecord("*.txt", SelectOnly);
     {
         WindowProcHook hook(host.ListView(), RecordStates, &seen);
-        ItemNames names;
-        RunViewSelection(record, host.View().Items(), names);
+        RunViewSelection(record, host.View().Items());
     }
     const std::vector<StateChange> expected = {{WM_SETREDRAW, FALSE, 0},
                                                {LVM_SETITEMSTATE, 0, LVIS_SELECTED},
@@ -106,9 +105,9 @@ TEST_F(ViewPass, VirtualItemsAreSelectedButOnlyFileSystemItemsCollected) {
 
     // The paths as the action finds them, and the window that owns the action.
     RunRecord record = MakeRecord("*", CopyToFolder);
-    ItemNames names;
-    EXPECT_EQ(RunViewSelection(record, view, names), host.ViewWindow());
+    EXPECT_EQ(RunViewSelection(record, view), host.ViewWindow());
     EXPECT_EQ(Entries(record.SelectedPaths), fileSystemPaths);
+    EXPECT_EQ(record.UncollectedCount, virtualItems);
     EXPECT_EQ(SendMessageW(host.ListView(), LVM_GETSELECTEDCOUNT, 0, 0), count);
 }
 

@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "common/message_box.h"
 #include "common/resource_text.h"
 #include "common/shared_facts.h"
 #include "shellext/resource.h"
@@ -20,6 +22,7 @@
 #include "shellext/module_state.h"
 #include "shellext/package_presence.h"
 #include "shellext/settings_store.h"
+#include "tests/support/clipboard_reader.h"
 #include "tests/support/list_view_items.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/nothrow_failure.h"
@@ -894,5 +897,97 @@ TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
     EXPECT_EQ(SelectedLabels(frame.At(kListView)), std::vector<std::string>{"a.txt"});
     ExpectNoRunLeft();
 }
+
+// The folder changes while the dialog is open and has read every name for its count: a.txt is
+// deleted and z.doc created, so the item count stays 5 and every later item moves up by one.
+// What is selected and put on the clipboard is what the line selects as the folder stands at
+// OK, through the view and through the list view. (The names read for the count were used by
+// the pass: z.doc, or b.doc, d.doc and z.doc with the deleted a.txt, were selected.)
+void AddLabel(HWND listView, const std::string& label) {
+    const std::wstring text = Wide(label);
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(listView, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+class ChangedFolder : public InvokeCommandTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(ChangedFolder, IsSelectedAndActedOnAsItStandsAtOk) {
+    const bool throughView = GetParam();
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    {
+        ScratchFolder folder("vestrane-changing");
+        const std::vector<std::string> before = {"a.txt", "b.doc", "c.txt", "d.doc", "e.txt"};
+        for (const std::string& name : before)
+            ASSERT_TRUE(folder.WriteFile(name));
+        WindowTree frame(kFolderViewWithListView);
+        ShellViewHost shown(folder.Path());
+        ASSERT_TRUE(shown.Valid());
+        ServiceSite site;
+        site.FolderView = shown.View().Items();
+        HWND listView = throughView ? shown.ListView() : frame.At(kListView);
+        if (throughView) {
+            EXPECT_EQ(extension_->SetSite(&site), S_OK);
+        } else {
+            for (const std::string& name : before)
+                AddLabel(listView, name);
+        }
+        FakeDataObject data(FakeDataObject::Paths, {Wide(folder / "b.doc")});
+        ASSERT_EQ(extension_->Initialize(nullptr, &data, nullptr), S_OK);
+        const auto pumpUntil = [](const std::function<bool()>& done) {
+            for (const DWORD start = GetTickCount(); !done() && GetTickCount() - start < 10000;) {
+                MSG message;
+                if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                    DispatchMessageW(&message);
+                else
+                    Sleep(1);
+            }
+            return done();
+        };
+        bool changed = false;
+        ModalDriver driver([&](HWND dialog) {
+            wchar_t format[kMessageRoom];
+            LoadText(ModuleInstance, IDS_MATCH_COUNT, format, kMessageRoom);
+            wchar_t counted[kMessageRoom];
+            FormText(counted, format, {L"2", L"5"});
+            pumpUntil([&] { return WindowTextW(GetDlgItem(dialog, IDC_MATCH_COUNT)) == counted; });
+            DeleteFileW((folder / L"a.txt").c_str());
+            folder.WriteFile("z.doc");
+            if (throughView) {
+                // As a view does on the shell's notice of a change.
+                shown.View().View()->Refresh();
+            } else {
+                SendMessageW(listView, LVM_DELETEITEM, 0, 0);
+                AddLabel(listView, "z.doc");
+            }
+            changed = pumpUntil([&] {
+                return ListViewLabelW(listView, 0).rfind(L"b", 0) == 0 &&
+                       ListViewLabelsW(listView).size() == 5;
+            });
+            SetDlgItemTextW(dialog, IDC_PATTERN_COMBO, L"*.txt");
+            ClickButton(dialog, IDC_CLIPBOARD_COPY);
+            ClickButton(dialog, IDOK);
+        });
+        EXPECT_EQ(Invoke(throughView ? shown.Host() : frame.Top()), S_OK);
+        ASSERT_TRUE(changed) << "the window never showed the changed folder";
+        EXPECT_EQ(ListViewLabelW(listView, 1)[0], L'c');
+        EXPECT_EQ(
+            SelectedLabelsW(listView),
+            (std::vector<std::wstring>{ListViewLabelW(listView, 1), ListViewLabelW(listView, 3)}));
+        EXPECT_EQ(ClipboardDropPaths(),
+                  (std::vector<std::wstring>{folder / L"c.txt", folder / L"e.txt"}));
+        EXPECT_EQ(extension_->SetSite(nullptr), S_OK);
+        Destroy(extension_);
+        extension_ = nullptr;
+    }
+    OleUninitialize();
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, ChangedFolder, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& row) {
+                             return row.param ? "ThroughTheView" : "ThroughTheListView";
+                         });
 
 } // namespace
