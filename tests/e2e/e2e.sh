@@ -593,6 +593,22 @@ hidden_extensions)
         # The clicked file does not match: the focus goes to the first match.
         expect_line "$report" "focused-file: notes.txt"
     done
+    # Everything but the .txt files moved: "| *.txt" leaves them out by their file names,
+    # which the labels do not show.
+    target_win="$work_win\\target"
+    target=$(linux_path "$target_win")
+    rm -rf "$target"
+    mkdir -p "$target"
+    ls -R "$work" >/dev/null && ls "$E2E_PREFIX/drive_c" "$E2E_PREFIX/drive_c/e2e" >/dev/null
+    report=$work/move-but-txt.txt
+    run_host "$report" --layout today --hide-extensions --folder "$sample_win" \
+        --select photo.jpg --invoke "$VESTRANE_LABEL" \
+        --answer "set:1000=| *.txt;click:1007;click:1" --answer "folder:$target_win;click:1" \
+        --answer "click:1" || fail "move: $(cat "$report")"
+    expect_equal "moved by | *.txt" "$(sorted photo.jpg readme report.doc)" \
+        "$(ls -1 "$target" | LC_ALL=C sort)"
+    expect_equal "left by | *.txt" "$(sorted notes.txt readme.txt)" \
+        "$(ls -1 "$sample" | LC_ALL=C sort)"
     ;;
 
 uninstall)
