@@ -104,6 +104,8 @@ struct TransferEntry {
     // view shows) never meet in one operation, so that each question and each check of what
     // arrived sees the target as the file before it left it.
     int Round = 0;
+    // The file went: it arrived (copy) or left its source for the target (move).
+    bool Went = false;
     PathStamp SourceBefore;
     PathStamp TargetBefore;
 };
@@ -145,8 +147,13 @@ bool AssignRounds(TransferPlan& plan) {
     return true;
 }
 
-// Plans a transfer of the collected paths that name files into folder. Left out, as a copy
-// that fails: paths that name nothing (a label shown without its extension), a target longer
+void LeaveOut(TransferOutcome& outcome, const wchar_t* path) {
+    outcome.LeftFiles.Append(NamePart(path));
+    ++outcome.LeftFileCount;
+}
+
+// Plans a transfer of the collected paths that name files into folder. Left out, and named in
+// the outcome: paths that name nothing (a label shown without its extension), a target longer
 // than MAX_PATH, a target that is a folder (the shell would put the file into it) and the file
 // itself. Folders are left out too (the shell would carry them whole, and what arrived of a
 // tree cannot be checked cheaply before its source is deleted); they are named in the
@@ -174,10 +181,11 @@ bool PlanTransfer(WideStringList& paths, const wchar_t* folder, TransferPlan& pl
             continue;
         }
         wchar_t target[MAX_PATH];
-        if (!FormTargetPath(target, folder, NamePart(path)))
+        if (!FormTargetPath(target, folder, NamePart(path)) || !IsFile(path) || IsFolder(target) ||
+            SameName(path, target)) {
+            LeaveOut(outcome, path);
             continue;
-        if (!IsFile(path) || IsFolder(target) || SameName(path, target))
-            continue;
+        }
         const std::size_t size = wcslen(target) + 1;
         std::memcpy(unused, target, size * sizeof(wchar_t));
         TransferEntry& entry = plan.Entries[plan.Count++];
@@ -296,27 +304,50 @@ bool CopyRound(HWND owner, TransferPlan& plan, int round, TransferOutcome& outco
     StampRound(plan, round);
     const bool completed = RunShellOperation(owner, FO_COPY, plan, Subset::Every, round);
     for (int index = 0; index < plan.Count; ++index) {
-        const TransferEntry& entry = plan.Entries[index];
-        if (entry.Round == round && CopyArrived(entry))
+        TransferEntry& entry = plan.Entries[index];
+        if (entry.Round != round)
+            continue;
+        entry.Went = CopyArrived(entry);
+        if (entry.Went)
             ++outcome.Count;
     }
     return completed;
 }
 
+// Sends a source to the Recycle Bin, without the shell's questions, progress or error boxes,
+// so that Undo of the copy that replaced its target (which deletes the copy) leaves the user
+// the file to restore. A file that cannot be recycled would be destroyed outright: the shell
+// warns before it does, and the file stays where it is unless the user agrees.
+void RecycleFile(HWND owner, const wchar_t* path) {
+    const std::size_t size = wcslen(path) + 1;
+    std::unique_ptr<wchar_t[]> list(new (std::nothrow) wchar_t[size + 1]);
+    if (!list)
+        return;
+    std::memcpy(list.get(), path, size * sizeof(wchar_t));
+    list[size] = L'\0';
+    SHFILEOPSTRUCTW operationRecord = {};
+    operationRecord.hwnd = owner;
+    operationRecord.wFunc = FO_DELETE;
+    operationRecord.pFrom = list.get();
+    operationRecord.fFlags = FOF_ALLOWUNDO | FOF_NO_UI | FOF_WANTNUKEWARNING;
+    SHFileOperationW(&operationRecord);
+}
+
 // One round of a move. The shell's move does not ask before it replaces a file everywhere
 // (Wine 8 replaces silently), so a file whose name is taken in the target is copied, which
-// asks, and its source is deleted only once a complete copy stands at the target.
+// asks, and its source is recycled only once a complete copy stands at the target.
 bool MoveRound(HWND owner, TransferPlan& plan, int round, TransferOutcome& outcome) {
     StampRound(plan, round);
     const bool completed = RunShellOperation(owner, FO_MOVE, plan, Subset::NewNames, round) &&
                            RunShellOperation(owner, FO_COPY, plan, Subset::Replacing, round);
     for (int index = 0; index < plan.Count; ++index) {
-        const TransferEntry& entry = plan.Entries[index];
+        TransferEntry& entry = plan.Entries[index];
         if (entry.Round != round)
             continue;
         if (Takes(Subset::Replacing, round, entry) && CopyArrived(entry))
-            DeleteFileW(entry.Source);
-        if (SourceLeft(entry) && Exists(entry.Target))
+            RecycleFile(owner, entry.Source);
+        entry.Went = SourceLeft(entry) && Exists(entry.Target);
+        if (entry.Went)
             ++outcome.Count;
     }
     return completed;
@@ -344,4 +375,8 @@ void TransferToFolder(RunRecord& run, const wchar_t* folder, HWND owner, Transfe
     // A file that did not go without the shell saying so (Wine's move of a source held open
     // reports success) counts as a stop as well.
     outcome.Completed = outcome.Completed && outcome.Count == plan.Count;
+    for (int index = 0; index < plan.Count; ++index) {
+        if (!plan.Entries[index].Went)
+            LeaveOut(outcome, plan.Entries[index].Source);
+    }
 }

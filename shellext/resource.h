@@ -32,6 +32,17 @@
 // With the count of folders, then their names.
 #define IDS_FOLDERS_NOT_COPIED 213
 #define IDS_FOLDERS_NOT_MOVED 214
+// Nothing stopped, yet not every match went: the count of files that went and of the matches
+// that did not, then their names.
+#define IDS_COPY_INCOMPLETE 218
+#define IDS_MOVE_INCOMPLETE 219
+// After a stop: the count of the matches that did not go, then their names.
+#define IDS_FILES_NOT_COPIED 220
+#define IDS_FILES_NOT_MOVED 221
+// The clipboard when matches were left out: the count put there and of those left out, then
+// their names.
+#define IDS_CLIPBOARD_COPY_INCOMPLETE 222
+#define IDS_CLIPBOARD_CUT_INCOMPLETE 223
 // The count of matches: the matches, then the window's items; while still counting, and done.
 #define IDS_MATCH_COUNTING 215
 #define IDS_MATCH_COUNT 216

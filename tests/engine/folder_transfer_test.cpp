@@ -5,6 +5,7 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/owned.h"
 #include "tests/support/folder_browser.h"
 #include "tests/support/import_patch.h"
 #include "tests/support/modal_driver.h"
@@ -108,6 +110,50 @@ private:
     ModalDriver driver_;
 };
 
+// The names of the Recycle Bin's items deleted from folder, read through the shell's folder of
+// the bin (Wine keeps them in the Unix user's XDG trash); with erase, those items are then
+// deleted for good through the item's menu in the bin (Wine's command 302, its question
+// answered Yes), so that a test leaves nothing there.
+Names RecycledFrom(const std::wstring& folder, bool erase) {
+    Names names;
+    ComPtr<IShellFolder> desktop;
+    PIDLIST_ABSOLUTE binItem = nullptr;
+    ComPtr<IShellFolder2> bin;
+    ComPtr<IEnumIDList> items;
+    EXPECT_EQ(SHGetDesktopFolder(desktop.Put()), S_OK);
+    EXPECT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &binItem), S_OK);
+    EXPECT_EQ(desktop->BindToObject(binItem, nullptr, IID_IShellFolder2, bin.PutVoid()), S_OK);
+    CoTaskMemFree(binItem);
+    EXPECT_EQ(bin->EnumObjects(nullptr, SHCONTF_NONFOLDERS, items.Put()), S_OK);
+    PITEMID_CHILD item = nullptr;
+    while (items && items->Next(1, &item, nullptr) == S_OK) {
+        // The bin's columns 0 and 1: the name and the folder it was deleted from.
+        SHELLDETAILS name = {};
+        SHELLDETAILS origin = {};
+        wchar_t nameText[MAX_PATH] = {};
+        wchar_t originText[MAX_PATH] = {};
+        bin->GetDetailsOf(item, 0, &name);
+        bin->GetDetailsOf(item, 1, &origin);
+        StrRetToBufW(&name.str, item, nameText, MAX_PATH);
+        StrRetToBufW(&origin.str, item, originText, MAX_PATH);
+        ComPtr<IContextMenu> menu;
+        PCUITEMID_CHILD selection[] = {item};
+        if (folder == originText) {
+            names.emplace_back(nameText);
+            if (erase && SUCCEEDED(bin->GetUIObjectOf(nullptr, 1, selection, IID_IContextMenu,
+                                                      nullptr, menu.PutVoid()))) {
+                QuestionDriver yes({IDYES});
+                CMINVOKECOMMANDINFO command = {};
+                command.cbSize = sizeof command;
+                command.lpVerb = MAKEINTRESOURCEA(302);
+                EXPECT_EQ(menu->InvokeCommand(&command), S_OK);
+            }
+        }
+        CoTaskMemFree(item);
+    }
+    return names;
+}
+
 class FolderTransfer : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -123,6 +169,7 @@ protected:
     }
 
     void TearDown() override {
+        RecycledFrom(source_.WidePath(), true);
         DestroyWindow(owner_);
         CoUninitialize();
     }
@@ -232,6 +279,7 @@ TEST_P(FolderTransferActions, TheSourceFolderAsTargetCopiesAndDeletesNothing) {
     EXPECT_TRUE(fileCalls.Operations.empty());
     EXPECT_TRUE(fileCalls.Deletions.empty());
     ExpectResult(0);
+    EXPECT_EQ(Entries(outcome_.LeftFiles), (Names{L"a.txt", L"b.doc"}));
 }
 
 TEST_P(FolderTransferActions, AnEmptyListReportsZero) {
@@ -324,7 +372,8 @@ TEST_P(FolderTransferActions, AYenSignNeverLeadsOutOfTheFolder) {
 // A file of the same name in the target is replaced only when the user says so in the
 // shell's question; the count and the message follow what really happened. Wine's shell stops
 // at the first "No". The shell's move does not ask everywhere, so a move of a taken name asks
-// through a copy and deletes the source once the copy has arrived.
+// through a copy and recycles the source once the copy has arrived: Undo of that copy deletes
+// it, and the file must then be in the Recycle Bin, never deleted outright.
 struct ReplaceCase {
     const char* label;
     ActionCase Action;
@@ -348,6 +397,10 @@ TEST_P(FolderTransferReplace, AFileOfTheSameNameIsReplacedOnlyWithConsent) {
     EXPECT_EQ(ReadWholeFile(target_ / L"c.txt"),
               Content(row.Replaced ? L"c.txt" : L"the target's own"));
     EXPECT_EQ(FileExists(source_ / L"c.txt"), !(row.Replaced && row.Action.DeletesSources));
+    EXPECT_TRUE(fileCalls.Deletions.empty());
+    EXPECT_EQ(RecycledFrom(source_.WidePath(), false),
+              row.Replaced && row.Action.DeletesSources ? Names{L"c.txt"} : Names{});
+    EXPECT_EQ(Entries(outcome_.LeftFiles), row.Replaced ? Names{} : Names{L"c.txt"});
     if (row.Replaced) {
         ExpectResult(3);
     } else {
@@ -433,21 +486,26 @@ TEST_P(FolderTransferActions, ACopyCutShortIsNeitherCountedNorTheSourceDeleted) 
     }
     EXPECT_EQ(ReadWholeFile(source_ / L"a.txt"), Content(L"a.txt"));
     ExpectStopped(0);
+    EXPECT_EQ(Entries(outcome_.LeftFiles), Names{L"a.txt"});
 }
 
-// Folders among the matches are not carried; the outcome names them.
+// Folders among the matches are not carried, nor a file whose name a folder holds in the
+// target (the shell would put the file into it); the outcome names both.
 TEST_P(FolderTransferActions, FoldersAreLeftWhereTheyAreAndNamed) {
     const ActionCase& row = GetParam();
     const std::wstring folder = L"資料表";
     ASSERT_TRUE(CreateDirectoryW((source_ / folder).c_str(), nullptr));
-    CollectFiles({L"a.txt"});
+    ASSERT_TRUE(target_.AddFolder("b.doc"));
+    CollectFiles({L"a.txt", L"b.doc"});
     CollectPaths({folder});
     Run(row.Action, target_.Path());
 
     EXPECT_EQ(GetFileAttributesW((source_ / folder).c_str()), FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_FALSE(FileExists(target_ / folder));
+    EXPECT_EQ(ReadWholeFile(source_ / L"b.doc"), Content(L"b.doc"));
     ExpectResult(1);
     EXPECT_EQ(Entries(outcome_.LeftFolders), Names{folder});
+    EXPECT_EQ(Entries(outcome_.LeftFiles), Names{L"b.doc"});
 }
 
 // A source that another program holds open stays where it is and is not counted; Wine's
@@ -460,6 +518,7 @@ TEST_F(FolderTransfer, ASourceHeldOpenIsNeitherMovedNorCounted) {
     Run(MoveToFolder, target_.Path());
     CloseHandle(held);
 
+    EXPECT_EQ(Entries(outcome_.LeftFiles), Names{L"b.doc"});
     EXPECT_EQ(ReadWholeFile(source_ / L"b.doc"), Content(L"b.doc"));
     EXPECT_FALSE(FileExists(target_ / L"b.doc"));
     for (const wchar_t* name : {L"a.txt", L"c.txt"}) {
@@ -496,6 +555,7 @@ TEST_F(FolderTransfer, ATargetPathThatWouldNotFitIsSkipped) {
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
     ExpectResult(2);
+    EXPECT_EQ(Entries(outcome_.LeftFiles), Names{tooLong});
 }
 
 } // namespace

@@ -30,11 +30,11 @@ namespace {
 
 // A text of the string table with its "%s" filled in, in code page 932 as the message box
 // reader gives it.
-std::string Text(UINT id, const std::wstring& argument = L"") {
+std::string Text(UINT id, const std::wstring& argument = L"", const std::wstring& second = L"") {
     wchar_t format[kMessageRoom];
     LoadText(GetModuleHandleW(nullptr), id, format, kMessageRoom);
     wchar_t text[kMessageRoom];
-    FormText(text, format, {argument.c_str()});
+    FormText(text, format, {argument.c_str(), second.c_str()});
     return Cp932(text);
 }
 
@@ -159,14 +159,15 @@ struct ActionRow {
     UINT Title;
     UINT Done;
     UINT Stopped;
+    UINT Incomplete;
+    UINT NotDone;
 };
 class ChosenFolderAction : public ChosenAction, public ::testing::WithParamInterface<ActionRow> {};
 
-// The browser opens over the owner on the source folder, whatever folder the files are in:
-// accepting it as opened sends the files there, and the message tells how many went.
+// The browser opens over the owner on the source folder: accepted as opened, it makes each
+// file its own target, so none goes and the message names them.
 TEST_P(ChosenFolderAction, TheBrowserOpensOnTheSourceFolderAndTheResultIsTold) {
     const ActionRow& row = GetParam();
-    lstrcpynW(record_.SourceFolder, target_.WidePath().c_str(), MAX_PATH);
     Run(row.Action, {Answer::AcceptAsOpened, ""});
 
     ASSERT_EQ(browsers_.size(), 1u);
@@ -174,10 +175,28 @@ TEST_P(ChosenFolderAction, TheBrowserOpensOnTheSourceFolderAndTheResultIsTold) {
     const std::vector<std::string>& texts = browsers_[0].Texts;
     EXPECT_NE(std::find(texts.begin(), texts.end(), Text(row.Title)), texts.end());
     ASSERT_FALSE(browsers_[0].Selected.empty());
-    const std::string& path = target_.Path();
+    const std::string& path = source_.Path();
     EXPECT_EQ(browsers_[0].Selected.back(), path.substr(path.rfind('\\') + 1));
+    EXPECT_TRUE(FileExists(source_ / "a.txt"));
+    ExpectBox(Text(row.Incomplete, L"0", L"1") + "a.txt", IDS_CAPTION_RESULT);
+}
+
+// Every match that did not go is named after the count of those that went: one the pass could
+// not collect (with more than it names), one gone since the pass and one outside the source
+// folder (both taken out before the action), and one whose name a folder holds in the target.
+TEST_P(ChosenFolderAction, EveryMatchThatDidNotGoIsNamed) {
+    const ActionRow& row = GetParam();
+    ASSERT_TRUE(source_.WriteFile("c.txt", "c") && source_.AddFolder("sub") &&
+                source_.WriteFile("sub\\out.txt", "out") && target_.AddFolder("c.txt"));
+    record_.UncollectedMatches.Append(L"long.txt");
+    record_.UncollectedCount = 3;
+    for (const wchar_t* name : {L"gone.txt", L"sub\\out.txt", L"c.txt"})
+        record_.SelectedPaths.Append((source_ / std::wstring(name)).c_str());
+    Run(row.Action, {Answer::Choose, target_.Path()});
     EXPECT_TRUE(FileExists(target_ / "a.txt"));
-    ExpectBox(Text(row.Done, L"1"), IDS_CAPTION_RESULT);
+    EXPECT_FALSE(FileExists(target_ / "out.txt"));
+    ExpectBox(Text(row.Incomplete, L"1", L"6") + "long.txt, gone.txt, out.txt, c.txt...",
+              IDS_CAPTION_RESULT);
 }
 
 // The shell's "No" stops Wine's operation: the message says so.
@@ -186,7 +205,7 @@ TEST_P(ChosenFolderAction, AStoppedTransferIsToldAsStopped) {
     ASSERT_TRUE(target_.WriteFile("a.txt", "the target's own"));
     Run(row.Action, {Answer::Choose, target_.Path()});
     EXPECT_EQ(ReadWholeFile(target_ / "a.txt"), "the target's own");
-    ExpectBox(Text(row.Stopped, L"0"), IDS_CAPTION_RESULT);
+    ExpectBox(Text(row.Stopped, L"0") + Text(row.NotDone, L"1") + "a.txt", IDS_CAPTION_RESULT);
 }
 
 TEST_P(ChosenFolderAction, CancelDoesNothing) {
@@ -197,25 +216,29 @@ TEST_P(ChosenFolderAction, CancelDoesNothing) {
     EXPECT_FALSE(FileExists(target_ / "a.txt"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Actions, ChosenFolderAction,
-                         ::testing::Values(ActionRow{"CopyToFolder", CopyToFolder, IDS_COPY_TITLE,
-                                                     IDS_COPIED, IDS_COPY_STOPPED},
-                                           ActionRow{"MoveToFolder", MoveToFolder, IDS_MOVE_TITLE,
-                                                     IDS_MOVED, IDS_MOVE_STOPPED}),
-                         RowLabel());
+INSTANTIATE_TEST_SUITE_P(
+    Actions, ChosenFolderAction,
+    ::testing::Values(ActionRow{"CopyToFolder", CopyToFolder, IDS_COPY_TITLE, IDS_COPIED,
+                                IDS_COPY_STOPPED, IDS_COPY_INCOMPLETE, IDS_FILES_NOT_COPIED},
+                      ActionRow{"MoveToFolder", MoveToFolder, IDS_MOVE_TITLE, IDS_MOVED,
+                                IDS_MOVE_STOPPED, IDS_MOVE_INCOMPLETE, IDS_FILES_NOT_MOVED}),
+    RowLabel());
 
 // The folder of files in a drive's root is the drive alone, "Y:": the browser opens on it.
 TEST_F(ChosenAction, ADriveAloneOpensOnThatDrive) {
-    MappedDrive drive(FreeLetterFromTheTop(), DRIVE_FIXED, target_.Path());
+    MappedDrive drive(FreeLetterFromTheTop(), DRIVE_FIXED, source_.Path());
     ASSERT_TRUE(drive.Mapped()) << "no drive letter could be mapped in this prefix";
     lstrcpynW(record_.SourceFolder, Wide(drive.Root()).c_str(), MAX_PATH);
-    Run(CopyToFolder, {Answer::AcceptAsOpened, ""});
+    record_.SelectedPaths.Clear();
+    record_.SelectedPaths.Append(Wide(drive.Root() + "\\a.txt").c_str());
+    Run(CopyToFolder, {Answer::Choose, target_.Path()});
 
     // Wine labels a drive "<volume label> (Y:)".
     ASSERT_EQ(browsers_.size(), 1u);
     ASSERT_FALSE(browsers_[0].Selected.empty());
     EXPECT_NE(browsers_[0].Selected.back().find("(" + drive.Root() + ")"), std::string::npos);
     EXPECT_TRUE(FileExists(target_ / "a.txt"));
+    ExpectBox(Text(IDS_COPIED, L"1"), IDS_CAPTION_RESULT);
 }
 
 // A chosen item without a file-system path ends the action as a cancel would.
@@ -239,6 +262,15 @@ TEST_F(ChosenAction, AClipboardHeldByAnotherProgramIsTold) {
     ASSERT_TRUE(holder.Holding());
     Run(ClipboardCut, {Answer::Cancel, ""});
     ExpectBox(Text(IDS_CLIPBOARD_BUSY), IDS_CAPTION_ERROR);
+}
+
+// The clipboard gets what the guard keeps; the message names what it did not get.
+TEST_F(ChosenAction, TheClipboardNamesTheMatchesItLeftOut) {
+    ProcessLock clipboardLock("clipboard");
+    record_.SelectedPaths.Append((source_ / L"gone.txt").c_str());
+    Run(ClipboardCopy, {Answer::Cancel, ""});
+    EXPECT_EQ(ClipboardDropPaths(), std::vector<std::wstring>{source_ / L"a.txt"});
+    ExpectBox(Text(IDS_CLIPBOARD_COPY_INCOMPLETE, L"1", L"1") + "gone.txt", IDS_CAPTION_RESULT);
 }
 
 // --- The browser's callback on its own -------------------------------------------------
