@@ -37,15 +37,14 @@ HRESULT HandOutResourceText(UINT id, LPWSTR* out) {
     return HandOutText(text, out);
 }
 
-// The full path of the first item, false for an empty array, an item outside the file system
-// (a library, the computer's drives list) or a path that does not fit.
+// The full path of the first item, false for an item outside the file system (a library, the
+// computer's drives list) or a path that does not fit.
 bool ReadFirstItemPath(IShellItemArray* items, wchar_t (&path)[MAX_PATH]) {
     path[0] = L'\0';
-    DWORD count = 0;
     ComPtr<IShellItem> item;
     TaskMemory<LPWSTR> name;
-    if (FAILED(items->GetCount(&count)) || count == 0 || FAILED(items->GetItemAt(0, item.Put())) ||
-        !item || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, name.Put())) || !name.Get())
+    if (FAILED(items->GetItemAt(0, item.Put())) || !item ||
+        FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, name.Put())) || !name.Get())
         return false;
     const int length = lstrlenW(name.Get());
     if (length == 0 || length >= MAX_PATH)
@@ -54,17 +53,37 @@ bool ReadFirstItemPath(IShellItemArray* items, wchar_t (&path)[MAX_PATH]) {
     return true;
 }
 
-// Where the command starts for the items, or for the site's folder when items is null; the
-// start stays empty when there is no folder in the file system to work on.
-void StartOf(IShellItemArray* items, IUnknown* site, CommandStart& start) {
+// A root's item keeps its backslash ("C:\"), the site's folder does not ("C:").
+bool IsSameFolder(const wchar_t* itemPath, const wchar_t* folder) {
+    int length = lstrlenW(itemPath);
+    if (length > 0 && itemPath[length - 1] == L'\\')
+        --length;
+    return CompareStringOrdinal(itemPath, length, folder, -1, TRUE) == CSTR_EQUAL;
+}
+
+// Where the command starts; the start stays empty when there is no folder in the file system to
+// work on. The empty area of a folder comes as no array, as an empty one, or (for a verb of
+// Directory\Background) as an array of that folder alone; the command then starts from the
+// site's folder, as the classic entry does for the empty area, and not from the folder as an
+// item of its parent, which the site's view does not show. Returns whether the items name the
+// empty area.
+bool StartOf(IShellItemArray* items, IUnknown* site, CommandStart& start) {
     start = CommandStart();
-    wchar_t path[MAX_PATH];
-    if (items != nullptr) {
-        if (ReadFirstItemPath(items, path))
-            StartFromItem(path, start);
-    } else if (ReadSiteFolder(site, path)) {
-        StartFromFolder(path, start);
+    DWORD count = 0;
+    if (items != nullptr && FAILED(items->GetCount(&count)))
+        return false;
+    wchar_t item[MAX_PATH] = {};
+    if (count > 0 && !ReadFirstItemPath(items, item))
+        return false;
+    wchar_t folder[MAX_PATH];
+    const bool hasSiteFolder = count <= 1 && ReadSiteFolder(site, folder);
+    if (count == 0 || (hasSiteFolder && IsSameFolder(item, folder))) {
+        if (hasSiteFolder)
+            StartFromFolder(folder, start);
+        return true;
     }
+    StartFromItem(item, start);
+    return false;
 }
 
 HWND WindowOfSite(IUnknown* site) {
@@ -114,18 +133,29 @@ STDMETHODIMP ExplorerCommand::GetCanonicalName(GUID* name) {
     return S_OK;
 }
 
-// With no items (the empty area) and no site there is nothing to decide by: the command is then
-// shown, since the package offers it only on the backgrounds of folders ("Directory\Background"),
-// and its Invoke says so if it finds no folder after all.
-STDMETHODIMP ExplorerCommand::GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* state) {
+// Asked for a quick answer (okToBeSlow FALSE), the command touches neither the items nor the
+// site, as the shell asks (E_PENDING for any work that could keep its UI thread waiting): in the
+// COM surrogate where Windows 11 runs it, both are proxies of Explorer's objects, and every
+// call on them is a round trip to the Explorer thread that waits for this answer. That holds
+// for the item array too: nothing documents that the shell marshals it by value, and Wine's
+// (like any standard proxy) asks the other process even for its count. Only the command's own
+// pointers are at hand. With no items and no site there is nothing to decide by: the command is
+// then shown, since the package offers it only on the backgrounds of folders
+// ("Directory\Background"), and its Invoke says so if it finds no folder after all.
+STDMETHODIMP ExplorerCommand::GetState(IShellItemArray* items, BOOL okToBeSlow,
+                                       EXPCMDSTATE* state) {
     if (state == nullptr)
         return E_POINTER;
-    wchar_t path[MAX_PATH];
-    bool enabled;
-    if (items != nullptr)
-        enabled = ReadFirstItemPath(items, path);
-    else
-        enabled = !site_ || ReadSiteFolder(site_.Get(), path);
+    // Shown in the meantime, should a shell read the state of a pending answer: a command that
+    // then finds no folder says so, a hidden one could not be chosen at all.
+    *state = ECS_ENABLED;
+    if (items == nullptr && !site_)
+        return S_OK;
+    if (!okToBeSlow)
+        return E_PENDING;
+    CommandStart start;
+    const bool emptyArea = StartOf(items, site_.Get(), start);
+    const bool enabled = start.SourceFolder[0] != L'\0' || (emptyArea && !site_);
     *state = enabled ? ECS_ENABLED : ECS_HIDDEN;
     return S_OK;
 }

@@ -24,11 +24,12 @@ public:
     STDMETHODIMP GetIcon(IShellItemArray* items, LPWSTR* icon) override;
     STDMETHODIMP GetToolTip(IShellItemArray* items, LPWSTR* infoTip) override;
     STDMETHODIMP GetCanonicalName(GUID* name) override;
-    // Enabled for items of a folder in the file system and, with no items (the empty area),
-    // for a site whose view shows such a folder; hidden otherwise.
+    // Enabled for items of a folder in the file system and, for the empty area (no items, an
+    // empty array or the site's folder itself), for a site whose view shows such a folder;
+    // hidden otherwise. E_PENDING when a quick answer would need the items or the site.
     STDMETHODIMP GetState(IShellItemArray* items, BOOL okToBeSlow, EXPCMDSTATE* state) override;
-    // The folder and the dialog's line from the first item, or from the site's view when
-    // items is null; then the classic entry's command, owned by the site's window.
+    // The folder and the dialog's line from the first item, or from the site's view for the
+    // empty area; then the classic entry's command, owned by the site's window.
     STDMETHODIMP Invoke(IShellItemArray* items, IBindCtx* bindContext) override;
     STDMETHODIMP GetFlags(EXPCMDFLAGS* flags) override;
     STDMETHODIMP EnumSubCommands(IEnumExplorerCommand** commands) override;

@@ -23,6 +23,7 @@
 #include "tests/support/service_site.h"
 #include "tests/support/shell_view.h"
 #include "tests/support/wide_text.h"
+#include "tools/explorer_host/empty_item_array.h"
 
 namespace {
 
@@ -141,18 +142,23 @@ TEST_F(ExplorerCommandTest, IsEnabledOnlyWhereThereIsAFolderOfTheFileSystem) {
     EXPECT_EQ(site.HeldByOthers(), 0);
 }
 
+// The forms in which the empty area comes: no array, an empty one, or the folder itself.
+enum class AreaItems { None, Empty, Folder };
+
 struct InvokeRow {
     const char* label;
     // The items clicked, none for the empty area.
     std::vector<std::string> Items;
     std::string StartLine;
+    AreaItems Area = AreaItems::None;
 };
 
 class ExplorerCommandInvoke : public ExplorerCommandTest,
                               public testing::WithParamInterface<InvokeRow> {};
 
-// The dialog starts from the first item, or from the view's folder, is owned by the site's
-// window, and the line selects in the site's view.
+// The entry is shown, asked quickly without the site or the items (E_PENDING) and at leisure
+// with them; the dialog starts from the first item, or from the view's folder, is owned by the
+// site's window, and the line selects in the site's view.
 TEST_P(ExplorerCommandInvoke, RunsTheCommandOnTheSitesViewOwnedByItsWindow) {
     const InvokeRow& row = GetParam();
     ShellViewHost host(folder_.Path());
@@ -163,8 +169,18 @@ TEST_P(ExplorerCommandInvoke, RunsTheCommandOnTheSitesViewOwnedByItsWindow) {
     ASSERT_EQ(withSite_->SetSite(&site), S_OK);
     const auto data = ComPtr<IDataObject>::Adopt(
         row.Items.empty() ? nullptr : ShellDataObject(host.Folder(), row.Items));
-    const ComPtr<IShellItemArray> items = ItemsOf(data.Get());
-    ASSERT_EQ(!items, row.Items.empty());
+    EmptyItemArray empty; // outlives the reference that items holds
+    ComPtr<IShellItemArray> items = ItemsOf(data.Get());
+    PCIDLIST_ABSOLUTE folder = host.View().FolderId();
+    if (row.Area == AreaItems::Empty)
+        items = ComPtr<IShellItemArray>::Share(&empty);
+    if (row.Area == AreaItems::Folder) {
+        ASSERT_EQ(SHCreateShellItemArrayFromIDLists(1, &folder, items.Put()), S_OK);
+    }
+    ASSERT_EQ(!items, row.Items.empty() && row.Area == AreaItems::None);
+    EXPCMDSTATE state = ECS_HIDDEN;
+    EXPECT_EQ(command_->GetState(items.Get(), FALSE, &state), E_PENDING);
+    EXPECT_EQ(StateFor(items.Get()), ECS_ENABLED);
 
     std::string line;
     HWND owner = nullptr;
@@ -187,7 +203,9 @@ TEST_P(ExplorerCommandInvoke, RunsTheCommandOnTheSitesViewOwnedByItsWindow) {
 
 INSTANTIATE_TEST_SUITE_P(Places, ExplorerCommandInvoke,
                          testing::Values(InvokeRow{"File", {"c.txt", "b.doc"}, "*.txt"},
-                                         InvokeRow{"EmptyArea", {}, "*"}),
+                                         InvokeRow{"EmptyArea", {}, "*"},
+                                         InvokeRow{"EmptyArray", {}, "*", AreaItems::Empty},
+                                         InvokeRow{"FolderItself", {}, "*", AreaItems::Folder}),
                          RowLabel());
 
 } // namespace
