@@ -345,11 +345,12 @@ settings)
 
 menu)
     # Windows 11's first menu: the command, with its title and the DLL's icon, for a file, a
-    # folder item and the empty area.
+    # folder item and the empty area, handed over as an empty array and as the folder itself.
     reset_settings
     make_sample "$sample_win"
     mkdir -p "$sample/folder"
-    for place in "--select readme" "--select folder" --background; do
+    for place in "--select readme" "--select folder" --background \
+        "--background --background-items folder"; do
         report=$work/menu.txt
         # shellcheck disable=SC2086
         run_host "$report" --folder "$sample_win" $place --invoke "$VESTRANE_LABEL" \

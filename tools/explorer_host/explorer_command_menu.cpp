@@ -124,7 +124,9 @@ void ExplorerCommandMenu::Add(const std::string& name, DWORD context, IUnknown* 
         if (FAILED(hr))
             problems_.push_back(name + ": SetSite " + HresultText(hr));
     }
-    // Explorer asks quickly first and again, when allowed to take its time, for E_PENDING.
+    // Asked quickly first (fOkToBeSlow FALSE), a command is to answer E_PENDING rather than do
+    // work that could stall the menu's thread; with TRUE it may do that work. The shell's
+    // documentation says no more of when the second question comes: here it follows at once.
     EXPCMDSTATE state = ECS_ENABLED;
     hr = command->GetState(items_, FALSE, &state);
     if (hr == E_PENDING)

@@ -2,9 +2,9 @@
 // from the commands (IExplorerCommand) that packages declare, never from the registered
 // context-menu handlers. Explorer creates each command out of process, in a COM surrogate
 // (dllhost.exe), sets its site on it, asks its state for the selection (or, for the empty
-// area of a folder, for no items) and shows each enabled command with its title and icon;
-// a chosen one is invoked with the same items. The site is cleared when the menu goes.
-// Nothing here knows any command in particular: the classes are given.
+// area of a folder, for an empty array or the folder itself) and shows each enabled command
+// with its title and icon; a chosen one is invoked with the same items. The site is cleared
+// when the menu goes. Nothing here knows any command in particular: the classes are given.
 #pragma once
 
 #include <windows.h>
@@ -21,8 +21,8 @@ public:
     ~ExplorerCommandMenu();
 
     // Creates each class (its text form) in `context` (CLSCTX_LOCAL_SERVER: a surrogate),
-    // sets `site` on it and keeps the commands whose state for `items` (null: the empty
-    // area) is not hidden, with their titles and icons. Holds on to `items` for Invoke.
+    // sets `site` on it and keeps the commands whose state for `items` is not hidden, with
+    // their titles and icons. Holds on to `items` for Invoke.
     void Build(const std::vector<std::string>& classes, DWORD context, IShellItemArray* items,
                IUnknown* site);
 

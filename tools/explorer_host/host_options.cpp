@@ -44,6 +44,10 @@ const char kHostUsage[] =
     "  --surrogate        create the commands in a COM surrogate (dllhost.exe), as Windows does,\n"
     "                     instead of in this process; under Wine 8 the menu comes through, but\n"
     "                     no item id list that the command asks the site for\n"
+    "  --background-items empty|folder\n"
+    "                     the items that the commands get for the empty area: an empty array\n"
+    "                     (the default) or one of the folder itself, the two forms that\n"
+    "                     Windows 11 hands a command of Directory\\Background\n"
     "  --size WIDTHxHEIGHT\n";
 
 namespace {
@@ -99,6 +103,13 @@ bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* op
             options->OtherViewFolder = value();
         } else if (name == "--command-class") {
             options->CommandClasses.push_back(value());
+        } else if (name == "--background-items") {
+            const std::string& form = value();
+            if (form != "empty" && form != "folder") {
+                *error = "unknown background items " + form;
+                return false;
+            }
+            options->BackgroundAsFolder = form == "folder";
         } else if (name == "--layout") {
             const std::string& layout = value();
             if (layout == "designed")

@@ -34,6 +34,8 @@ struct HostOptions {
     bool ModernMenu = false;
     std::vector<std::string> CommandClasses;
     bool CommandsInSurrogate = false;
+    // The commands get the empty area as an array of the folder itself, not as an empty one.
+    bool BackgroundAsFolder = false;
     int Width = 820;
     int Height = 560;
 };

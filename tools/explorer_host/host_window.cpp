@@ -400,9 +400,20 @@ void HostWindow::ShowContextMenu(POINT screen, MenuPlace place) {
 
 bool HostWindow::BuildModernMenu(MenuPlace place, ExplorerCommandMenu* menu) {
     // The selection goes to the commands as Explorer hands it over: a shell item array made
-    // from the view's data object of the selection. The empty area has no items.
+    // from the view's data object of the selection. The empty area gets an array as well, as
+    // Windows 11 hands it: an empty one, or one of the folder itself.
     IShellItemArray* items = nullptr;
-    if (place == MenuPlace::Selection) {
+    if (place == MenuPlace::Background && options_.BackgroundAsFolder) {
+        PCIDLIST_ABSOLUTE folder = view_.FolderId();
+        const HRESULT hr = SHCreateShellItemArrayFromIDLists(1, &folder, &items);
+        if (FAILED(hr) || items == nullptr) {
+            ReportLine("error", "no item array for the folder: " + HresultText(hr));
+            return false;
+        }
+    } else if (place == MenuPlace::Background) {
+        items = &emptyItems_;
+        items->AddRef();
+    } else {
         IDataObject* data = nullptr;
         HRESULT hr = view_.View()->GetItemObject(SVGIO_SELECTION, IID_IDataObject,
                                                  reinterpret_cast<void**>(&data));

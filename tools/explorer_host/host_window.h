@@ -21,6 +21,7 @@
 #include "tests/support/shell_view.h"
 #include "tests/support/uncopyable.h"
 #include "tools/explorer_host/context_menu_builder.h"
+#include "tools/explorer_host/empty_item_array.h"
 #include "tools/explorer_host/explorer_command_menu.h"
 #include "tools/explorer_host/host_options.h"
 #include "tools/explorer_host/host_site.h"
@@ -90,5 +91,7 @@ private:
     // Windows 11's menu being shown, whose icons this window draws; its command ids are the
     // entries' indexes plus one.
     ExplorerCommandMenu* shownModernMenu_ = nullptr;
+    // What Windows 11's menu gets for the empty area, unless --background-items folder.
+    EmptyItemArray emptyItems_;
     int exitCode_ = 0;
 };
