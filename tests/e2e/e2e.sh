@@ -119,7 +119,7 @@ folder_action() {
     if [ "$answer" = 7 ]; then
         expect_equal "the file the user kept" stale "$(cat "$target/notes.txt")"
         expect_line "$report" \
-            "dialog-text: ${verb}は中止されました。$((count - 1)) 個のファイルを${verb}しました。"
+            "dialog-text: ${verb}は中止されました。$((count - 1)) 個のファイルを${verb}しました。\\n次の 1 個は${verb}しませんでした: notes.txt"
     else
         expect_line "$report" "dialog-text: $count 個のファイルを${verb}しました。"
     fi
@@ -560,13 +560,21 @@ same_name_move)
     run_host "$report" --folder "$sample_win" --select other.doc --invoke "$VESTRANE_LABEL" \
         --answer "set:1000=memo*;click:1007;click:1" --answer "folder:$target_win;click:1" \
         --answer "click:6" --answer "click:7" --answer "click:1" || fail "$(cat "$report")"
-    expect_line "$report" "dialog-text: 移動は中止されました。1 個のファイルを移動しました。"
     left=$(ls "$sample" | grep -ix memo.txt)
+    expect_line "$report" \
+        "dialog-text: 移動は中止されました。1 個のファイルを移動しました。\\n次の 1 個は移動しませんでした: $left"
     expect_equal "files left of the two" 1 "$(printf '%s\n' "$left" | grep -c .)"
     moved=Memo.txt
     [ "$left" = Memo.txt ] && moved=memo.txt
     expect_equal "the target's file" "$moved" "$(cat "$target/memo.txt")"
     expect_equal "the file the user kept" "$left" "$(cat "$sample/$left")"
+    # The replacing move's source is in the Recycle Bin (Wine's is the XDG trash), where Undo
+    # of the copy leaves it to the user; the case takes it out again.
+    trash=${XDG_DATA_HOME:-$HOME/.local/share}/Trash
+    info=$(grep -lxF "Path=$E2E_PREFIX/dosdevices/c:/e2e/$case_name/sample/$moved" \
+        "$trash"/info/*.trashinfo 2>/dev/null | head -n 1)
+    [ -n "$info" ] || fail "the source of the replacing move, $moved, is not in the trash"
+    rm -f "$trash/files/$(basename "$info" .trashinfo)" "$info"
     ;;
 
 hidden_extensions)
