@@ -111,43 +111,41 @@ private:
 };
 
 // The names of the Recycle Bin's items deleted from folder, read through the shell's folder of
-// the bin (Wine keeps them in the Unix user's XDG trash); with erase, those items are then
-// deleted for good through the item's menu in the bin (Wine's command 302, its question
-// answered Yes), so that a test leaves nothing there.
+// the bin (Wine keeps them in the Unix user's XDG trash); with erase, they are then deleted for
+// good by Wine's command 302 of the item's menu, its question answered Yes.
 Names RecycledFrom(const std::wstring& folder, bool erase) {
     Names names;
     ComPtr<IShellFolder> desktop;
-    PIDLIST_ABSOLUTE binItem = nullptr;
     ComPtr<IShellFolder2> bin;
     ComPtr<IEnumIDList> items;
-    EXPECT_EQ(SHGetDesktopFolder(desktop.Put()), S_OK);
-    EXPECT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &binItem), S_OK);
-    EXPECT_EQ(desktop->BindToObject(binItem, nullptr, IID_IShellFolder2, bin.PutVoid()), S_OK);
+    PIDLIST_ABSOLUTE binItem = nullptr;
+    EXPECT_TRUE(
+        SUCCEEDED(SHGetDesktopFolder(desktop.Put())) &&
+        SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &binItem)) &&
+        SUCCEEDED(desktop->BindToObject(binItem, nullptr, IID_IShellFolder2, bin.PutVoid())) &&
+        bin->EnumObjects(nullptr, SHCONTF_NONFOLDERS, items.Put()) == S_OK);
     CoTaskMemFree(binItem);
-    EXPECT_EQ(bin->EnumObjects(nullptr, SHCONTF_NONFOLDERS, items.Put()), S_OK);
     PITEMID_CHILD item = nullptr;
     while (items && items->Next(1, &item, nullptr) == S_OK) {
-        // The bin's columns 0 and 1: the name and the folder it was deleted from.
-        SHELLDETAILS name = {};
-        SHELLDETAILS origin = {};
-        wchar_t nameText[MAX_PATH] = {};
-        wchar_t originText[MAX_PATH] = {};
-        bin->GetDetailsOf(item, 0, &name);
-        bin->GetDetailsOf(item, 1, &origin);
-        StrRetToBufW(&name.str, item, nameText, MAX_PATH);
-        StrRetToBufW(&origin.str, item, originText, MAX_PATH);
+        // The bin's columns: the name, then the folder it was deleted from.
+        wchar_t texts[2][MAX_PATH] = {};
+        for (UINT column : {0u, 1u}) {
+            SHELLDETAILS details = {};
+            if (SUCCEEDED(bin->GetDetailsOf(item, column, &details)))
+                StrRetToBufW(&details.str, item, texts[column], MAX_PATH);
+        }
+        PCUITEMID_CHILD selection = item;
         ComPtr<IContextMenu> menu;
-        PCUITEMID_CHILD selection[] = {item};
-        if (folder == originText) {
-            names.emplace_back(nameText);
-            if (erase && SUCCEEDED(bin->GetUIObjectOf(nullptr, 1, selection, IID_IContextMenu,
-                                                      nullptr, menu.PutVoid()))) {
-                QuestionDriver yes({IDYES});
-                CMINVOKECOMMANDINFO command = {};
-                command.cbSize = sizeof command;
-                command.lpVerb = MAKEINTRESOURCEA(302);
-                EXPECT_EQ(menu->InvokeCommand(&command), S_OK);
-            }
+        if (folder == texts[1])
+            names.emplace_back(texts[0]);
+        if (folder == texts[1] && erase &&
+            SUCCEEDED(bin->GetUIObjectOf(nullptr, 1, &selection, IID_IContextMenu, nullptr,
+                                         menu.PutVoid()))) {
+            QuestionDriver yes({IDYES});
+            CMINVOKECOMMANDINFO command = {};
+            command.cbSize = sizeof command;
+            command.lpVerb = MAKEINTRESOURCEA(302);
+            EXPECT_EQ(menu->InvokeCommand(&command), S_OK);
         }
         CoTaskMemFree(item);
     }
