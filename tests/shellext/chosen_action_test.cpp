@@ -164,10 +164,17 @@ struct ActionRow {
 };
 class ChosenFolderAction : public ChosenAction, public ::testing::WithParamInterface<ActionRow> {};
 
-// The browser opens over the owner on the source folder: accepted as opened, it makes each
-// file its own target, so none goes and the message names them.
-TEST_P(ChosenFolderAction, TheBrowserOpensOnTheSourceFolderAndTheResultIsTold) {
+// The browser opens over the owner on the source folder. Accepted as opened, it makes each file
+// its own target, so none goes, and the message names every match left: those the pass could not
+// collect (more than it names), one gone since and one outside the source folder (both taken out
+// before the action), and the file that would be its own target.
+TEST_P(ChosenFolderAction, TheBrowserOpensOnTheSourceFolderAndEveryMatchLeftIsNamed) {
     const ActionRow& row = GetParam();
+    ASSERT_TRUE(source_.AddFolder("sub") && source_.WriteFile("sub\\out.txt", "out"));
+    record_.UncollectedMatches.Append(L"long.txt");
+    record_.UncollectedCount = 3;
+    for (const wchar_t* name : {L"gone.txt", L"sub\\out.txt"})
+        record_.SelectedPaths.Append((source_ / std::wstring(name)).c_str());
     Run(row.Action, {Answer::AcceptAsOpened, ""});
 
     ASSERT_EQ(browsers_.size(), 1u);
@@ -178,24 +185,8 @@ TEST_P(ChosenFolderAction, TheBrowserOpensOnTheSourceFolderAndTheResultIsTold) {
     const std::string& path = source_.Path();
     EXPECT_EQ(browsers_[0].Selected.back(), path.substr(path.rfind('\\') + 1));
     EXPECT_TRUE(FileExists(source_ / "a.txt"));
-    ExpectBox(Text(row.Incomplete, L"0", L"1") + "a.txt", IDS_CAPTION_RESULT);
-}
-
-// Every match that did not go is named after the count of those that went: one the pass could
-// not collect (with more than it names), one gone since the pass and one outside the source
-// folder (both taken out before the action), and one whose name a folder holds in the target.
-TEST_P(ChosenFolderAction, EveryMatchThatDidNotGoIsNamed) {
-    const ActionRow& row = GetParam();
-    ASSERT_TRUE(source_.WriteFile("c.txt", "c") && source_.AddFolder("sub") &&
-                source_.WriteFile("sub\\out.txt", "out") && target_.AddFolder("c.txt"));
-    record_.UncollectedMatches.Append(L"long.txt");
-    record_.UncollectedCount = 3;
-    for (const wchar_t* name : {L"gone.txt", L"sub\\out.txt", L"c.txt"})
-        record_.SelectedPaths.Append((source_ / std::wstring(name)).c_str());
-    Run(row.Action, {Answer::Choose, target_.Path()});
-    EXPECT_TRUE(FileExists(target_ / "a.txt"));
-    EXPECT_FALSE(FileExists(target_ / "out.txt"));
-    ExpectBox(Text(row.Incomplete, L"1", L"6") + "long.txt, gone.txt, out.txt, c.txt...",
+    EXPECT_FALSE(FileExists(source_ / "out.txt"));
+    ExpectBox(Text(row.Incomplete, L"0", L"6") + "long.txt, gone.txt, out.txt, a.txt...",
               IDS_CAPTION_RESULT);
 }
 
