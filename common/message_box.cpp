@@ -7,11 +7,22 @@ namespace {
 // The captions are product names and single words.
 constexpr int kCaptionRoom = 64;
 
+MessageSink sink = nullptr;
+
 // Appends text at out[written], bounded by room; returns the new length.
 int Append(wchar_t* out, int room, int written, const wchar_t* text) {
     for (int i = 0; text != nullptr && text[i] != L'\0' && written < room - 1; ++i)
         out[written++] = text[i];
     return written;
+}
+
+int Deliver(HWND owner, UINT textId, const wchar_t* text, HINSTANCE module, UINT captionId,
+            UINT type) {
+    wchar_t caption[kCaptionRoom];
+    LoadText(module, captionId, caption, kCaptionRoom);
+    if (sink != nullptr)
+        return sink(owner, textId, text, caption, type);
+    return MessageBoxW(owner, text, caption, type);
 }
 
 } // namespace
@@ -33,9 +44,11 @@ void FormText(wchar_t (&out)[kMessageRoom], const wchar_t* format,
 }
 
 int ShowText(HWND owner, const wchar_t* text, HINSTANCE module, UINT captionId, UINT type) {
-    wchar_t caption[kCaptionRoom];
-    LoadText(module, captionId, caption, kCaptionRoom);
-    return MessageBoxW(owner, text, caption, type);
+    return Deliver(owner, 0, text, module, captionId, type);
+}
+
+void SetMessageSink(MessageSink next) {
+    sink = next;
 }
 
 int ShowMessage(HWND owner, HINSTANCE module, UINT textId, UINT captionId, UINT type,
@@ -44,5 +57,5 @@ int ShowMessage(HWND owner, HINSTANCE module, UINT textId, UINT captionId, UINT 
     LoadText(module, textId, format, kMessageRoom);
     wchar_t text[kMessageRoom];
     FormText(text, format, arguments);
-    return ShowText(owner, text, module, captionId, type);
+    return Deliver(owner, textId, text, module, captionId, type);
 }

@@ -20,6 +20,14 @@ void FormText(wchar_t (&out)[kMessageRoom], const wchar_t* format,
 // the box (0 when it could not be shown).
 int ShowText(HWND owner, const wchar_t* text, HINSTANCE module, UINT captionId, UINT type);
 
+// While set, receives every message in place of its box and returns the button that answers
+// it: a run without a user answers its questions and keeps an account of its messages, from
+// code that knows nothing of either. textId is the string of the text, 0 for a text formed
+// elsewhere. The extension never sets one: a sink is the setup program's, and one thread's.
+using MessageSink = int (*)(HWND owner, UINT textId, const wchar_t* text, const wchar_t* caption,
+                            UINT type);
+void SetMessageSink(MessageSink sink);
+
 // Shows string textId of module, formed with the arguments, under string captionId.
 int ShowMessage(HWND owner, HINSTANCE module, UINT textId, UINT captionId, UINT type,
                 std::initializer_list<const wchar_t*> arguments = {});
