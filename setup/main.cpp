@@ -1,7 +1,9 @@
 #include <windows.h>
 
+#include "setup/command_line.h"
 #include "setup/setup_flow.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
-    return RunSetup(instance, arguments);
+// The wide command line: a log's path may hold characters that the ANSI code page lacks.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return RunSetup(instance, ArgumentsOf(GetCommandLineW()));
 }

@@ -47,3 +47,12 @@
 #define IDS_MENU_PACKAGE_NOT_REMOVED 217
 // What a failure means when Windows has no text for its code.
 #define IDS_NO_ERROR_TEXT 218
+// The command line run without a user: the arguments not understood; the log that cannot be
+// opened.
+#define IDS_BAD_COMMAND_LINE 230
+#define IDS_LOG_NOT_WRITABLE 231
+// Beside a Windows Installer installation whose DLL others may change: the folder to blame, then
+// the recommended folder.
+#define IDS_UNSAFE_PACKAGE_FOLDER 232
+// /package add while the class names another DLL than this folder's: the registered path.
+#define IDS_MENU_PACKAGE_NOT_OURS 233

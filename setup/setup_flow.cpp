@@ -4,15 +4,28 @@
 #include "common/owned.h"
 #include "common/registry_entries.h"
 #include "common/resource_text.h"
+#include "setup/command_line.h"
+#include "setup/folder_safety.h"
 #include "setup/menu_package.h"
 #include "setup/program_paths.h"
 #include "setup/registration.h"
 #include "setup/resource.h"
+#include "setup/run_log.h"
 #include "setup/settings_dialog.h"
 #include "setup/setup_state.h"
 #include "setup/system_facts.h"
 
 namespace {
+
+// Set for the run of a command line with /quiet.
+bool quiet = false;
+// The quiet answer kept another folder's registration: the run did not do what it was asked.
+bool keptOtherFolder = false;
+
+// The exit code of a failure: its own in a quiet run, whose caller learns only the code.
+int Failure(int quietCode) {
+    return quiet ? quietCode : kExitFailed;
+}
 
 void ShowError(UINT text) {
     ShowMessage(GetDesktopWindow(), SetupInstance, text, IDS_CAPTION_ERROR, MB_OK);
@@ -55,8 +68,10 @@ bool ReRegisterWhenElsewhere() {
     if (RegisteredDllIsOurs(registered))
         return true;
     if (ShowMessage(GetDesktopWindow(), SetupInstance, IDS_OTHER_FOLDER_QUESTION,
-                    IDS_CAPTION_VESTRANE, MB_YESNO, {registered}) != IDYES)
+                    IDS_CAPTION_VESTRANE, MB_YESNO, {registered}) != IDYES) {
+        keptOtherFolder = true;
         return true;
+    }
     switch (RegisterExtension(GetDesktopWindow())) {
     case Registered:
         ShowMessage(GetDesktopWindow(), SetupInstance, IDS_INSTALLED, IDS_CAPTION_VESTRANE, MB_OK);
@@ -81,6 +96,47 @@ bool RemoveMenuPackage() {
     return false;
 }
 
+// /package: a step of its own, also beside a Windows Installer installation, whose package runs
+// it. A package is added only while Explorer's class names this folder's DLL, which the package
+// serves: otherwise it would silence the classic entry of the DLL that is registered.
+int RunMenuPackageStep(bool add) {
+    PackageErrorText errorText;
+    HRESULT result = S_OK;
+    if (add) {
+        wchar_t registered[MAX_PATH];
+        if (!RegisteredDllIsOurs(registered)) {
+            ShowMessage(GetDesktopWindow(), SetupInstance, IDS_MENU_PACKAGE_NOT_OURS,
+                        IDS_CAPTION_ERROR, MB_OK, {registered});
+            return Failure(kExitOtherFolderRegistered);
+        }
+        result = RegisterMenuPackage(errorText);
+    } else {
+        result = MenuPackages().Remove(errorText);
+    }
+    if (SUCCEEDED(result))
+        return kExitDone;
+    ShowMenuPackageFailure(GetDesktopWindow(),
+                           add ? IDS_MENU_PACKAGE_NOT_REGISTERED : IDS_MENU_PACKAGE_NOT_REMOVED,
+                           result, errorText);
+    return Failure(kExitMenuPackageFailed);
+}
+
+// Beside a Windows Installer installation the program registers nothing, yet every Explorer
+// loads the package's DLL all the same, from a folder that the package never checked: the
+// user hears of it as of a folder of the program's own installation. False when others may
+// change it.
+bool PackageFolderIsSafe(const wchar_t* packageFolder) {
+    wchar_t dll[MAX_PATH];
+    wchar_t blamed[MAX_PATH];
+    if (!PathBesideProgram(dll, packageFolder, kDllFileName) || !OthersMayReplaceDll(dll, blamed))
+        return true;
+    wchar_t recommended[MAX_PATH];
+    RecommendedFolder(recommended);
+    ShowMessage(GetDesktopWindow(), SetupInstance, IDS_UNSAFE_PACKAGE_FOLDER, IDS_CAPTION_VESTRANE,
+                MB_OK | MB_ICONWARNING, {blamed, recommended});
+    return false;
+}
+
 int RunSettingsDialog(HINSTANCE instance) {
     const DLGTEMPLATE* settings = DialogTemplate(instance, IDD_SETTINGS);
     HWND dialog = settings != nullptr ? CreateDialogIndirectParamW(instance, settings,
@@ -101,17 +157,26 @@ int RunSettingsDialog(HINSTANCE instance) {
     return static_cast<int>(message.wParam);
 }
 
-} // namespace
+// A quiet run stores the settings as they are, or the defaults, where the dialog would have
+// let the user choose; it stores nothing when it kept another folder's registration.
+int FinishWithSettings(HINSTANCE instance) {
+    if (!quiet)
+        return RunSettingsDialog(instance);
+    if (keptOtherFolder)
+        return kExitOtherFolderRegistered;
+    ReadSetupSettings();
+    WriteSetupSettings();
+    return kExitDone;
+}
 
-int RunSetup(HINSTANCE instance, const char* arguments) {
-    SetupInstance = instance;
+int RunCommand(HINSTANCE instance, const SetupCommand& command) {
     if (!LocateFiles()) {
         ShowError(IDS_PATH_TOO_LONG);
-        return kExitFailed;
+        return Failure(kExitPathTooLong);
     }
     if (!DllIsPresent()) {
         ShowError(IDS_DLL_MISSING);
-        return kExitFailed;
+        return Failure(kExitDllMissing);
     }
     // The 32-bit program sees the 32-bit view of the class and the uninstall entry, while the
     // handler keys are shared by both views: a registration would land where the 64-bit
@@ -119,9 +184,12 @@ int RunSetup(HINSTANCE instance, const char* arguments) {
     // leave its class and uninstall entry behind.
     if (RunsUnderWow64()) {
         ShowError(IDS_NEEDS_X64_SETUP);
-        return kExitFailed;
+        return Failure(kExitNeedsX64Setup);
     }
-    const bool removal = arguments != nullptr && arguments[0] == 'u';
+    if (command.Action == SetupAction::AddMenuPackage ||
+        command.Action == SetupAction::RemoveMenuPackage)
+        return RunMenuPackageStep(command.Action == SetupAction::AddMenuPackage);
+    const bool removal = command.Action == SetupAction::Remove;
     // The package's installation is the package's to change: its removal goes through Apps &
     // Features, and only the settings are this program's.
     wchar_t packageFolder[MAX_PATH];
@@ -130,16 +198,21 @@ int RunSetup(HINSTANCE instance, const char* arguments) {
         if (removal) {
             ShowMessage(GetDesktopWindow(), SetupInstance, IDS_PACKAGE_INSTALLATION,
                         IDS_CAPTION_VESTRANE, MB_OK, {packageFolder});
-            return kExitFailed;
+            return Failure(kExitPackageInstallation);
         }
+        if (!PackageFolderIsSafe(packageFolder) && quiet)
+            return kExitUnsafeFolder;
         WasInstalled = TRUE;
-        return RunSettingsDialog(instance);
+        return FinishWithSettings(instance);
     }
-    if (removal)
-        return RemoveMenuPackage() && UninstallExtension() ? 0 : kExitFailed;
+    if (removal) {
+        if (!RemoveMenuPackage())
+            return Failure(kExitMenuPackageFailed);
+        return UninstallExtension() ? kExitDone : Failure(kExitRemovalFailed);
+    }
     if (!RunsFromFixedDisk()) {
         ShowError(IDS_NOT_HARD_DISK);
-        return kExitFailed;
+        return Failure(kExitNotFixedDisk);
     }
     WasInstalled = FALSE;
     if (ClassIsRegistered()) {
@@ -151,11 +224,33 @@ int RunSetup(HINSTANCE instance, const char* arguments) {
         case Registered:
             break;
         case RegistrationDeclined:
-            return 0;
+            // Quietly, only the question about the folder is answered No.
+            return quiet ? kExitUnsafeFolder : 0;
         default:
-            return kExitFailed;
+            return Failure(kExitRegistrationFailed);
         }
         ShowMessage(GetDesktopWindow(), SetupInstance, IDS_INSTALLED, IDS_CAPTION_VESTRANE, MB_OK);
     }
-    return RunSettingsDialog(instance);
+    return FinishWithSettings(instance);
+}
+
+} // namespace
+
+int RunSetup(HINSTANCE instance, const wchar_t* arguments) {
+    SetupInstance = instance;
+    const SetupCommand command = ReadSetupCommand(arguments);
+    quiet = command.Quiet;
+    keptOtherFolder = false;
+    RunLog account(command.Quiet, command.LogPath);
+    if (!account.Opened()) {
+        ShowMessage(GetDesktopWindow(), SetupInstance, IDS_LOG_NOT_WRITABLE, IDS_CAPTION_ERROR,
+                    MB_OK, {command.LogPath});
+        return Failure(kExitBadCommandLine);
+    }
+    if (!command.Understood) {
+        ShowMessage(GetDesktopWindow(), SetupInstance, IDS_BAD_COMMAND_LINE, IDS_CAPTION_ERROR,
+                    MB_OK, {arguments});
+        return account.End(Failure(kExitBadCommandLine));
+    }
+    return account.End(RunCommand(instance, command));
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "setup/folder_safety.h"
 #include "setup/menu_package.h"
 #include "setup/resource.h"
 #include "setup/setup_state.h"
@@ -33,7 +34,9 @@ protected:
 
     std::wstring programPath_;
 
-    int Run(const char* arguments) { return RunSetup(GetModuleHandleA(nullptr), arguments); }
+    int Run(const char* arguments) {
+        return RunSetup(GetModuleHandleA(nullptr), Wide(arguments).c_str());
+    }
 
     // Runs the program, which shows one message box, answered OK, and then ends with 0.
     void RunToOneMessageBox(const char* arguments, UINT caption, UINT text) {
@@ -156,6 +159,86 @@ TEST_F(SetupFlowTest, UpperCaseUDoesNotRemove) {
     EXPECT_EQ(Cp932(script.Seen()[0].Caption), SettingsDialogCaption());
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
 }
+
+// Without a user: no window at all (the script fails the test at the first), each question
+// answered as QuietAnswer answers it, and each outcome in its own exit code.
+enum Machine : unsigned {
+    Fresh = 0,
+    OwnDll = 1,
+    OtherDll = 2,
+    NoDll = 4,
+    Uncreatable = 8,
+    LongPath = 16,
+    Wow64 = 32,
+    Writable = 64,
+    BesidePackage = 128 | OwnDll,
+    PackageRegistered = 256,
+    PackageRefuses = 512,
+    SettingsStored = 1024,
+};
+struct QuietRow {
+    const char* label;
+    const char* Arguments;
+    unsigned Before;
+    int ExitCode;
+    unsigned After; // OwnDll, OtherDll, PackageRegistered, SettingsStored
+};
+
+class QuietRunTest : public SetupFlowTest, public ::testing::WithParamInterface<QuietRow> {};
+
+TEST_P(QuietRunTest, ShowsNoWindowAndEndsWithItsCode) {
+    const QuietRow& row = GetParam();
+    const std::string other = "D:\\Other\\Vestrane.dll";
+    const std::wstring folder = Wide(folder_->Path());
+    FakeMenuPackages packages(row.Before & PackageRegistered,
+                              row.Before & PackageRefuses ? E_ACCESSDENIED : S_OK);
+    std::unique_ptr<UncreatableKey> classKey;
+    if (row.Before & Uncreatable) {
+        classKey = std::make_unique<UncreatableKey>(HKEY_CLASSES_ROOT, kClassKey);
+        ASSERT_TRUE(classKey->Made());
+    }
+    if (row.Before & (OwnDll | OtherDll))
+        StoreRegistration(row.Before & OwnDll ? dll_ : other);
+    if (row.Before & LongPath)
+        PretendProgramIs("C:\\" + std::string(250, 'a') + "\\Vestinst.exe");
+    OverrideRunsUnderWow64(row.Before & Wow64);
+    ASSERT_TRUE(!(row.Before & NoDll) || DeleteFileA(dll_.c_str()));
+    ASSERT_TRUE(!(row.Before & Writable) || LetEveryoneWrite(folder_->Path()));
+    if ((row.Before & BesidePackage) == BesidePackage)
+        OverridePackageFolder(folder.c_str());
+    WindowScript script({});
+    EXPECT_EQ(Run(row.Arguments), row.ExitCode);
+    const std::string registered = row.After & OwnDll     ? WithTerminator(dll_)
+                                   : row.After & OtherDll ? WithTerminator(other)
+                                                          : "";
+    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data, registered);
+    EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, kSettingsKey), (row.After & SettingsStored) != 0);
+    EXPECT_EQ(packages.Registered, (row.After & PackageRegistered) != 0);
+}
+
+const QuietRow kQuietRows[] = {
+    {"Install", "-Quiet", Fresh, 0, OwnDll | SettingsStored},
+    {"Removal", "/quiet uninstall", OwnDll | PackageRegistered, 0, Fresh},
+    {"PackageRefusesRemoval", "u /QUIET", OwnDll | PackageRegistered | PackageRefuses,
+     kExitMenuPackageFailed, OwnDll | PackageRegistered},
+    {"RemovalBesidePackage", "u /quiet", BesidePackage, kExitPackageInstallation, OwnDll},
+    {"DllMissing", "/quiet", NoDll, kExitDllMissing, Fresh},
+    {"PathTooLong", "/quiet", LongPath, kExitPathTooLong, Fresh},
+    {"UnderWow64", "u /quiet", OwnDll | Wow64, kExitNeedsX64Setup, OwnDll},
+    {"WritableFolder", "/quiet", Writable, kExitUnsafeFolder, Fresh},
+    {"WritablePackageFolder", "/quiet", BesidePackage | Writable, kExitUnsafeFolder, OwnDll},
+    {"OtherFolderKept", "/quiet", OtherDll, kExitOtherFolderRegistered, OtherDll},
+    {"RegistrationFails", "/quiet", Uncreatable, kExitRegistrationFailed, Fresh},
+    {"PackageAdded", "/package add /quiet", OwnDll, 0, OwnDll | PackageRegistered},
+    {"PackageNotForAnotherDll", "/Package ADD /quiet", OtherDll, kExitOtherFolderRegistered,
+     OtherDll},
+    {"PackageRemovedBesidePackage", "/quiet /package remove", BesidePackage | PackageRegistered, 0,
+     OwnDll},
+    {"UnknownSwitch", "/quiet /force", Fresh, kExitBadCommandLine, Fresh},
+    {"PackageBesideRemoval", "u /package remove /quiet", OwnDll, kExitBadCommandLine, OwnDll},
+};
+
+INSTANTIATE_TEST_SUITE_P(Machines, QuietRunTest, ::testing::ValuesIn(kQuietRows), RowLabel());
 
 TEST_F(SetupFlowTest, InstallDeclinedEndsWithoutDialog) {
     WindowScript script({Press(IDNO)});
@@ -317,6 +400,8 @@ struct PackageRow {
     Registered Registration;
     bool PackageFolderInCapitals;
     bool Owned;
+    // Others may change the package's folder: warned of before the settings.
+    bool Writable;
 };
 
 class SetupBesidePackageTest : public SetupFlowTest,
@@ -334,6 +419,7 @@ protected:
         if (GetParam().PackageFolderInCapitals)
             CharUpperW(packageFolder_.data());
         OverridePackageFolder(packageFolder_.c_str());
+        ASSERT_TRUE(!GetParam().Writable || LetEveryoneWrite(folder));
         if (GetParam().Registration != Registered::Nothing)
             StoreRegistration(GetParam().Registration == Registered::ProgramsDll
                                   ? dll_
@@ -374,13 +460,22 @@ TEST_P(SetupBesidePackageTest, WithoutRemovalOnlyTheSettingsAreShown) {
     OverrideWindowsBuild(kFirstWindows11Build);
     FakeMenuPackages packages(false);
     bool offered = false;
-    WindowScript script({[&](HWND dialog) {
+    std::vector<WindowScript::Step> steps;
+    if (GetParam().Writable)
+        steps.push_back(Press(IDOK));
+    steps.push_back([&](HWND dialog) {
         offered = IsWindowVisible(GetDlgItem(dialog, IDC_WINDOWS11_MENU)) != FALSE;
         Settings({IDC_MODE_CLIPBOARD_COPY}, IDOK)(dialog);
-    }});
+    });
+    WindowScript script(steps);
     EXPECT_EQ(Run(""), 0);
-    ASSERT_EQ(script.Seen().size(), 1u);
+    ASSERT_EQ(script.Seen().size(), steps.size());
     EXPECT_EQ(offered, !GetParam().Owned);
+    wchar_t recommended[MAX_PATH];
+    RecommendedFolder(recommended);
+    if (GetParam().Writable)
+        ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE,
+                         Formed(IDS_UNSAFE_PACKAGE_FOLDER, packageFolder_, recommended));
     ExpectStoredSettings(1, 1);
     const StoredValue registration = ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr);
     EXPECT_EQ(registration.Exists, registration_.Exists);
@@ -389,10 +484,11 @@ TEST_P(SetupBesidePackageTest, WithoutRemovalOnlyTheSettingsAreShown) {
 }
 
 const PackageRow kPackageRows[] = {
-    {"BesideTheProgram", true, Registered::ProgramsDll, false, true},
-    {"BesideTheProgramUnregistered", true, Registered::Nothing, false, true},
-    {"RegisteredFromThePackage", false, Registered::PackagesDll, true, true},
-    {"ElsewhereWhileThisDllIsRegistered", false, Registered::ProgramsDll, false, false},
+    {"BesideTheProgram", true, Registered::ProgramsDll, false, true, false},
+    {"BesideTheProgramUnregistered", true, Registered::Nothing, false, true, false},
+    {"RegisteredFromThePackage", false, Registered::PackagesDll, true, true, false},
+    {"ElsewhereWhileThisDllIsRegistered", false, Registered::ProgramsDll, false, false, false},
+    {"BesideTheProgramWritable", true, Registered::ProgramsDll, false, true, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Places, SetupBesidePackageTest, ::testing::ValuesIn(kPackageRows),
@@ -401,7 +497,7 @@ INSTANTIATE_TEST_SUITE_P(Places, SetupBesidePackageTest, ::testing::ValuesIn(kPa
 TEST_F(SetupFlowTest, ModuleWithoutTheDialogEndsInsteadOfWaitingForever) {
     StoreRegistration(dll_);
     WindowScript script({});
-    EXPECT_EQ(RunSetup(GetModuleHandleA("kernel32.dll"), ""), 1);
+    EXPECT_EQ(RunSetup(GetModuleHandleA("kernel32.dll"), L""), 1);
     EXPECT_TRUE(script.Seen().empty());
 }
 
@@ -430,6 +526,8 @@ protected:
 
 TEST_P(OtherDriveTest, InstallIsRefusedWithMessageB) {
     RunToRefusal("", IDS_NOT_HARD_DISK);
+    WindowScript quietly({});
+    EXPECT_EQ(Run("/quiet"), kExitNotFixedDisk);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 

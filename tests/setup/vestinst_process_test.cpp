@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "setup/folder_safety.h"
+#include "setup/menu_package.h"
 #include "setup/program_paths.h"
+#include "setup/registration.h"
 #include "setup/resource.h"
+#include "setup/run_log.h"
 #include "setup/setup_flow.h"
+#include "setup/setup_state.h"
 #include "tests/setup/setup_fixture.h"
 #include "tests/support/process_windows.h"
 
@@ -136,6 +140,48 @@ TEST_F(VestinstProcessTest, ProgramFolderOfAnyNameAnyCodePage) {
     Answer(IDS_CAPTION_VESTRANE, IDS_UNINSTALLED, IDOK);
     ExpectEndsWithZero();
     ExpectNoRegistration();
+}
+
+// An administrator's script: a window would keep the program running past ExpectEndsWith. The
+// real program does not trust the account that Wine gives every file to, so a new installation
+// is refused for its folder; over a registration of its own DLL (written here, where the
+// account is trusted) a quiet run stores the settings. Wine has no package manager.
+TEST_F(VestinstProcessTest, QuietRunsShowNoWindowAndLogWhatTheyDid) {
+    const std::string log = " /log \"" + *folder_ / "run log.txt" + "\"";
+    Start("/quiet" + log);
+    ExpectEndsWith(kExitUnsafeFolder);
+    ExpectNoRegistration();
+    lstrcpynW(ProgramPath, Wide(program_).c_str(), MAX_PATH);
+    lstrcpynW(DllPath, Wide(dll_).c_str(), MAX_PATH);
+    ASSERT_EQ(RegisterExtension(nullptr), Registered);
+    Start("/package add /quiet" + log);
+    ExpectEndsWith(kExitMenuPackageFailed);
+    Start("/package remove /quiet" + log);
+    ExpectEndsWithZero();
+    Start("/quiet" + log);
+    ExpectEndsWithZero();
+    ExpectStoredSettings(0, 0);
+    Start("u /quiet" + log);
+    ExpectEndsWithZero();
+    ExpectNoRegistration();
+
+    const std::string bytes = ReadWholeFile(*folder_ / "run log.txt");
+    ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3,
+                                    static_cast<int>(bytes.size()) - 3, text.data(),
+                                    static_cast<int>(text.size())));
+    wchar_t failure[kMessageRoom];
+    FormMenuPackageFailure(failure, IDS_MENU_PACKAGE_NOT_REGISTERED, REGDB_E_CLASSNOTREG, L"");
+    for (std::wstring line : {std::wstring(failure), Formed(IDS_UNINSTALLED)}) {
+        for (size_t at = 0; (at = line.find(L'\n', at)) != std::wstring::npos; at += 2)
+            line.insert(at, 1, L'\r');
+        EXPECT_NE(text.find(line + L"\r\n"), std::wstring::npos) << Cp932(line);
+    }
+    for (int code : {kExitUnsafeFolder, kExitMenuPackageFailed, kExitDone}) {
+        const std::wstring end = kLogExitCode + std::to_wstring(code) + L"\r\n";
+        EXPECT_NE(text.find(end), std::wstring::npos) << Cp932(end);
+    }
 }
 
 TEST_F(VestinstProcessTest, RemovalWithoutInprocServerShowsTheError) {
