@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Reads a folder of winget manifests back, with none of make-winget's code, and fails, naming
 each problem, unless every manifest carries the fields that winget's 1.6.0 schema requires,
-the versions are quoted, and each installer names its package's hash, codes and version
-(read from the package with msiinfo).
+the versions and hashes are quoted, and each installer names its package's hash, codes and
+version (read from the package with msiinfo), asks for elevation and passes no folder of
+winget's choosing (the packages refuse one outside Program Files).
 
 usage: check_winget.py FOLDER --msi ARCH=FILE.msi [--msi ARCH=FILE.msi ...]
 """
@@ -80,9 +81,9 @@ def check(folder, packages):
         if not re.fullmatch(r"\d+\.\d+\.\d+", version) or \
                 tuple(map(int, version.split("."))) < (1, 6, 0):
             problems.append(f"{name}: ManifestVersion {version} is older than 1.6.0")
-        problems += [f"{name}: version not quoted: {line.strip()}"
+        problems += [f"{name}: not quoted: {line.strip()}"
                      for line in text.splitlines()
-                     if re.match(r"[\s-]*(Package|Display)Version:", line)
+                     if re.match(r"[\s-]*((Package|Display)Version|InstallerSha256):", line)
                      and not re.search(r': "[^"]+"$', line)]
     for kind in ("version", "installer", "defaultLocale"):
         if len(kinds.get(kind, [])) != 1:
@@ -113,7 +114,7 @@ def check(folder, packages):
         expected = {
             "InstallerType": "msi", "Scope": "machine", "InstallerSha256": digest,
             "ProductCode": msi["ProductCode"],
-            "InstallLocation": 'INSTALLDIR="<INSTALLPATH>"',
+            "ElevationRequirement": "elevationRequired", "InstallLocation": None,
             "PackageVersion": msi["ProductVersion"],
         }
         found = {name: field(name) for name in expected}

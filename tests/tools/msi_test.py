@@ -106,11 +106,15 @@ class Packages(unittest.TestCase):
         changes = (("Nembrok.Vestrane.locale.ja-JP.yaml", r"(?m)^License:.*\n", "",
                     "no License"),
                    ("Nembrok.Vestrane.installer.yaml", r'PackageVersion: "([^"]*)"',
-                    r"PackageVersion: \1", "version not quoted"),
+                    r"PackageVersion: \1", "not quoted"),
+                   ("Nembrok.Vestrane.installer.yaml", r'InstallerSha256: "([^"]*)"',
+                    r"InstallerSha256: A\1", "not quoted"),
                    ("Nembrok.Vestrane.installer.yaml", r'UpgradeCode: "\{.', 'UpgradeCode: "{X',
                     "x64: AppsAndFeaturesEntries UpgradeCode"),
-                   ("Nembrok.Vestrane.installer.yaml", r"InstallLocation: .*", "Custom: x",
-                    "x64: InstallLocation"),
+                   ("Nembrok.Vestrane.installer.yaml", r"(?m)^ElevationRequirement: .*\n", "",
+                    "x64: ElevationRequirement"),
+                   ("Nembrok.Vestrane.installer.yaml", r"(?m)^Scope: .*",
+                    "\\g<0>\nInstallerSwitches:\n  InstallLocation: x", "x64: InstallLocation"),
                    ("Nembrok.Vestrane.yaml", r"ManifestVersion: .*", "ManifestVersion: 1.5.0",
                     "older than 1.6.0"))
         for file_name, pattern, replacement, problem in changes:
