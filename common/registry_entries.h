@@ -12,10 +12,20 @@ enum class RegistryRoot { ClassesRoot, LocalMachine };
 
 // What a value holds.
 enum class EntryData {
-    Text,             // the entry's Text
-    DllPath,          // the full path of Vestrane.dll
-    UninstallCommand, // the setup program's full path in quotes, a blank and "u"
+    Text,                  // the entry's Text
+    DllPath,               // the full path of Vestrane.dll
+    UninstallCommand,      // the setup program's full path in quotes, a blank and "u"
+    QuietUninstallCommand, // the uninstall command, a blank and "/quiet"
+    ProgramVersion,        // the setup program's version, as its version resource holds it
+    InstalledSize,         // the size of the files in the program's folder that ship, in KB
 };
+
+// How a value is stored: REG_SZ with its terminator, or REG_DWORD.
+enum class ValueType { String, Dword };
+
+// Who publishes Vestrane, as the uninstall entry names it; the Windows Installer packages name
+// the same (make-msi's --manufacturer) and keep their folder under it.
+inline constexpr char kPublisherName[] = "Nembrok";
 
 struct RegistryEntry {
     RegistryRoot Root;
@@ -31,6 +41,7 @@ struct RegistryEntry {
     // The uninstall entry: the setup program's own. An installer package keeps an uninstall
     // entry of its own and leaves these out.
     bool SetupProgramOnly;
+    ValueType Type = ValueType::String;
 };
 
 inline constexpr char kInprocServerKey[] = "InprocServer32";
@@ -98,6 +109,45 @@ inline constexpr RegistryEntry kRegistryEntries[] = {
      {kUninstallParent, kProductName},
      "UninstallString",
      EntryData::UninstallCommand,
+     nullptr,
+     true,
+     true},
+    // What Apps & Features shows of the entry, and the command that management tools run to
+    // remove the extension without a window.
+    {RegistryRoot::LocalMachine,
+     {kUninstallParent, kProductName},
+     "DisplayVersion",
+     EntryData::ProgramVersion,
+     nullptr,
+     true,
+     true},
+    {RegistryRoot::LocalMachine,
+     {kUninstallParent, kProductName},
+     "Publisher",
+     EntryData::Text,
+     kPublisherName,
+     true,
+     true},
+    // The DLL's own icon, the first of its file.
+    {RegistryRoot::LocalMachine,
+     {kUninstallParent, kProductName},
+     "DisplayIcon",
+     EntryData::DllPath,
+     nullptr,
+     true,
+     true},
+    {RegistryRoot::LocalMachine,
+     {kUninstallParent, kProductName},
+     "EstimatedSize",
+     EntryData::InstalledSize,
+     nullptr,
+     true,
+     true,
+     ValueType::Dword},
+    {RegistryRoot::LocalMachine,
+     {kUninstallParent, kProductName},
+     "QuietUninstallString",
+     EntryData::QuietUninstallCommand,
      nullptr,
      true,
      true},

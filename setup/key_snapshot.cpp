@@ -32,6 +32,45 @@ bool DeleteValues(HKEY key) {
     return done;
 }
 
+// Cuts path at its last backslash; false when it has none.
+bool CutToParent(wchar_t* path) {
+    int last = -1;
+    for (int index = 0; path[index] != L'\0'; ++index) {
+        if (path[index] == L'\\')
+            last = index;
+    }
+    if (last <= 0)
+        return false;
+    path[last] = L'\0';
+    return true;
+}
+
+bool KeyIsMissing(HKEY root, const wchar_t* path) {
+    RegistryKey key;
+    return RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, key.Put()) == ERROR_FILE_NOT_FOUND;
+}
+
+// Deletes the key when it holds neither values nor subkeys: whatever another program put
+// there since keeps it. A key that is gone counts as deleted.
+bool DeleteIfEmpty(HKEY root, const wchar_t* path) {
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    {
+        RegistryKey key;
+        const LONG opened = RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, key.Put());
+        if (opened == ERROR_FILE_NOT_FOUND)
+            return true;
+        if (opened != ERROR_SUCCESS ||
+            RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                             &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return false;
+    }
+    if (subkeys > 0 || values > 0)
+        return true;
+    const LONG deleted = RegDeleteKeyW(root, path);
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
 } // namespace
 
 bool KeySnapshot::Take(HKEY root, const wchar_t* path) {
@@ -43,8 +82,14 @@ bool KeySnapshot::Take(HKEY root, const wchar_t* path) {
     RegistryKey opened;
     const LONG result = RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, opened.Put());
     existed_ = result == ERROR_SUCCESS;
-    if (result == ERROR_FILE_NOT_FOUND)
+    missingParents_ = 0;
+    if (result == ERROR_FILE_NOT_FOUND) {
+        wchar_t parent[MAX_PATH];
+        CopyMemory(parent, path_, sizeof parent);
+        while (CutToParent(parent) && KeyIsMissing(root, parent))
+            ++missingParents_;
         return true;
+    }
     if (!existed_)
         return false;
     const HKEY key = opened.Get();
@@ -77,7 +122,14 @@ bool KeySnapshot::Take(HKEY root, const wchar_t* path) {
 bool KeySnapshot::PutBack() const {
     if (!existed_) {
         const LONG deleted = RegDeleteKeyW(root_, path_);
-        return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+        if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND)
+            return false;
+        wchar_t parent[MAX_PATH];
+        CopyMemory(parent, path_, sizeof parent);
+        bool done = true;
+        for (int left = missingParents_; done && left > 0 && CutToParent(parent); --left)
+            done = DeleteIfEmpty(root_, parent);
+        return done;
     }
     RegistryKey created;
     if (RegCreateKeyExW(root_, path_, 0, nullptr, REG_OPTION_NON_VOLATILE,

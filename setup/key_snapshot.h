@@ -17,7 +17,8 @@ public:
     // the run must not change it).
     bool Take(HKEY root, const wchar_t* path);
     // Makes the key what it was: deleted when it did not exist (its subkeys must be gone by
-    // then), otherwise holding exactly the saved values. false when that cannot be done.
+    // then), with the keys above it that did not exist either and hold nothing now; otherwise
+    // holding exactly the saved values. false when that cannot be done.
     bool PutBack() const;
 
     HKEY Root() const { return root_; }
@@ -28,6 +29,9 @@ private:
     HKEY root_ = nullptr;
     wchar_t path_[MAX_PATH] = {};
     bool existed_ = false;
+    // How many keys above a key that did not exist were missing too: creating the key made
+    // them, and putting it back takes them away again.
+    int missingParents_ = 0;
     // count_ records of stride_ bytes: a ValueHeader, the name with its terminator, and the
     // data at dataOffset_.
     std::unique_ptr<BYTE[]> values_;

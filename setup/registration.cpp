@@ -1,5 +1,6 @@
 #include "setup/registration.h"
 
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -12,6 +13,7 @@
 #include "common/wide_name.h"
 #include "setup/folder_safety.h"
 #include "setup/key_snapshot.h"
+#include "setup/menu_package.h"
 #include "setup/program_paths.h"
 #include "setup/resource.h"
 #include "setup/setup_state.h"
@@ -62,10 +64,12 @@ void FormRegistrationKeys(RegistrationKeys& keys) {
     keys.Settings = AddKey(keys, HKEY_CURRENT_USER, WideName(kSettingsKey).Text());
 }
 
-// The entry that holds the DLL's path: the class key's "InprocServer32".
+// The entry that holds the DLL's path for Explorer: the class key's "InprocServer32" (the
+// uninstall entry's icon names the DLL as well).
 int ServerEntry() {
     for (int index = 0; index < kRegistryEntryCount; ++index) {
-        if (kRegistryEntries[index].Data == EntryData::DllPath)
+        if (kRegistryEntries[index].Data == EntryData::DllPath &&
+            kRegistryEntries[index].ValueName == nullptr)
             return index;
     }
     return 0;
@@ -79,32 +83,117 @@ void FormFullKeyName(wchar_t (&out)[MAX_PATH + 32], const KeyPath& key) {
     wsprintfW(out, L"%s\\%s", root, key.Path);
 }
 
-// The data the entry stores; false when it does not fit.
-bool FormEntryData(const RegistryEntry& entry, wchar_t (&out)[MAX_PATH]) {
-    switch (entry.Data) {
-    case EntryData::DllPath:
-        lstrcpynW(out, DllPath, MAX_PATH);
-        return true;
-    case EntryData::UninstallCommand:
-        return FormUninstallCommand(out, ProgramPath);
-    default:
-        Cp932ToWide(entry.Text, out, MAX_PATH);
-        return true;
-    }
+// A value as an entry stores it: REG_SZ with its terminator, or REG_DWORD. The quiet uninstall
+// command is the longest text: a path that the uninstall command just holds, and "/quiet".
+struct EntryValue {
+    DWORD Type = REG_SZ;
+    DWORD Size = 0;
+    union {
+        wchar_t Text[MAX_PATH + 16];
+        DWORD Number;
+    };
+};
+
+// The product version of the program's version resource, four numbers as its PRODUCTVERSION
+// gives them: the resource is the version's one home in this program, the one Windows shows
+// in the file's properties. Read without version.dll, which a bare Windows has but which this
+// program does not otherwise import.
+bool FormProgramVersion(wchar_t* out) {
+    // RT_VERSION, in its wide form.
+    const HRSRC found =
+        FindResourceW(SetupInstance, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16));
+    const HGLOBAL loaded = found != nullptr ? LoadResource(SetupInstance, found) : nullptr;
+    const BYTE* block =
+        loaded != nullptr ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    // The block's length, value length and type, its key with the terminator, then the fixed
+    // part on a DWORD boundary.
+    constexpr DWORD fixedAt = (3 * sizeof(WORD) + sizeof L"VS_VERSION_INFO" + 3) & ~3u;
+    VS_FIXEDFILEINFO fixed;
+    if (block == nullptr || SizeofResource(SetupInstance, found) < fixedAt + sizeof fixed)
+        return false;
+    CopyMemory(&fixed, block + fixedAt, sizeof fixed);
+    if (fixed.dwSignature != VS_FFI_SIGNATURE)
+        return false;
+    wsprintfW(out, L"%u.%u.%u.%u", HIWORD(fixed.dwProductVersionMS),
+              LOWORD(fixed.dwProductVersionMS), HIWORD(fixed.dwProductVersionLS),
+              LOWORD(fixed.dwProductVersionLS));
+    return true;
 }
 
-// Creates the entry's key (or opens it) and sets its value, stored with its terminator as
-// REG_SZ; false when any of that fails.
+// The files of the program's folder that ship, in KB rounded up; a file that is missing
+// counts nothing.
+DWORD InstalledKilobytes() {
+    const wchar_t* const names[] = {kDllFileName, kTextFileName, kMenuPackageFileName};
+    ULONGLONG bytes = 0;
+    for (int index = -1; index < static_cast<int>(sizeof names / sizeof names[0]); ++index) {
+        wchar_t path[MAX_PATH];
+        if (index >= 0 && !PathBesideProgram(path, ProgramPath, names[index]))
+            continue;
+        WIN32_FILE_ATTRIBUTE_DATA file;
+        if (GetFileAttributesExW(index >= 0 ? path : ProgramPath, GetFileExInfoStandard, &file))
+            bytes += (static_cast<ULONGLONG>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
+    }
+    const ULONGLONG kilobytes = (bytes + 1023) / 1024;
+    return kilobytes > MAXDWORD ? MAXDWORD : static_cast<DWORD>(kilobytes);
+}
+
+// The value the entry stores; false when it cannot be formed or does not fit.
+bool FormEntryValue(const RegistryEntry& entry, EntryValue& value) {
+    if (entry.Type == ValueType::Dword) {
+        value.Type = REG_DWORD;
+        value.Size = sizeof(DWORD);
+        value.Number = entry.Data == EntryData::InstalledSize ? InstalledKilobytes() : 0;
+        return true;
+    }
+    wchar_t command[MAX_PATH];
+    switch (entry.Data) {
+    case EntryData::DllPath:
+        lstrcpynW(value.Text, DllPath, MAX_PATH);
+        break;
+    case EntryData::UninstallCommand:
+    case EntryData::QuietUninstallCommand:
+        if (!FormUninstallCommand(command, ProgramPath))
+            return false;
+        wsprintfW(value.Text, entry.Data == EntryData::UninstallCommand ? L"%s" : L"%s /quiet",
+                  command);
+        break;
+    case EntryData::ProgramVersion:
+        if (!FormProgramVersion(value.Text))
+            return false;
+        break;
+    default:
+        Cp932ToWide(entry.Text, value.Text, MAX_PATH);
+        break;
+    }
+    value.Type = REG_SZ;
+    value.Size = static_cast<DWORD>((lstrlenW(value.Text) + 1) * sizeof(wchar_t));
+    return true;
+}
+
+// Creates the entry's key (or opens it) and sets its value; false when any of that fails.
 bool WriteEntry(const KeyPath& path, const RegistryEntry& entry) {
-    wchar_t data[MAX_PATH];
+    EntryValue value;
     RegistryKey key;
-    return FormEntryData(entry, data) &&
+    return FormEntryValue(entry, value) &&
            RegCreateKeyExW(path.Root, path.Path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                            nullptr, key.Put(), nullptr) == ERROR_SUCCESS &&
-           RegSetValueExW(key.Get(), WideName(entry.ValueName).Text(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(data),
-                          static_cast<DWORD>((lstrlenW(data) + 1) * sizeof(wchar_t))) ==
-               ERROR_SUCCESS;
+           RegSetValueExW(key.Get(), WideName(entry.ValueName).Text(), 0, value.Type,
+                          reinterpret_cast<const BYTE*>(value.Text), value.Size) == ERROR_SUCCESS;
+}
+
+// True when the entry's value stands as the entry would write it, of its type and to the
+// byte.
+bool EntryHolds(const KeyPath& path, const RegistryEntry& entry) {
+    EntryValue wanted;
+    EntryValue stored;
+    RegistryKey key;
+    DWORD size = sizeof stored.Text;
+    return FormEntryValue(entry, wanted) &&
+           RegOpenKeyExW(path.Root, path.Path, 0, KEY_QUERY_VALUE, key.Put()) == ERROR_SUCCESS &&
+           RegQueryValueExW(key.Get(), WideName(entry.ValueName).Text(), nullptr, &stored.Type,
+                            reinterpret_cast<BYTE*>(stored.Text), &size) == ERROR_SUCCESS &&
+           stored.Type == wanted.Type && size == wanted.Size &&
+           memcmp(stored.Text, wanted.Text, size) == 0;
 }
 
 bool DeleteKey(const KeyPath& path) {
@@ -144,13 +233,19 @@ bool PutBack(const KeySnapshot* snapshots, int count) {
     return done;
 }
 
-// Names the key that failed and says whether the run's changes were put back.
+// Names the key that failed and says what stands: whether the run's changes were put back.
+// A removal takes the Windows 11 package away before the registry, and a registry put back
+// does not bring the package back: where Windows 11 has no package of Vestrane, the message
+// says so and how to add it again.
 void ShowKeyFailure(HWND owner, UINT text, const KeyPath& key, bool putBack) {
     wchar_t name[MAX_PATH + 32];
     FormFullKeyName(name, key);
+    UINT told = putBack ? IDS_CHANGES_PUT_BACK : IDS_CHANGES_NOT_PUT_BACK;
+    if (putBack && text == IDS_CANNOT_UNINSTALL && WindowsBuild() >= kFirstWindows11Build &&
+        !MenuPackages().IsRegistered())
+        told = IDS_REGISTRY_PUT_BACK_MENU_GONE;
     wchar_t outcome[kMessageRoom];
-    LoadText(SetupInstance, putBack ? IDS_CHANGES_PUT_BACK : IDS_CHANGES_NOT_PUT_BACK, outcome,
-             kMessageRoom);
+    LoadText(SetupInstance, told, outcome, kMessageRoom);
     ShowMessage(owner, SetupInstance, text, IDS_CAPTION_ERROR, MB_OK, {name, outcome});
 }
 
@@ -166,9 +261,40 @@ bool TakeSnapshots(HWND owner, UINT text, const RegistrationKeys& keys, KeySnaps
     return true;
 }
 
-void ScheduleDeletionByMoveFile() {
-    MoveFileExW(ProgramPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    MoveFileExW(DllPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+// The name that a file held open takes until the restart deletes it: its own name, a mark
+// of this run and attempt, and ".delete-me", in its own folder, so that the rename stays on
+// its volume. false when it does not fit.
+bool FormDeleteMeName(wchar_t (&out)[MAX_PATH], const wchar_t* path, DWORD attempt) {
+    wchar_t mark[40];
+    wsprintfW(mark, L".%lX-%lX.delete-me", GetCurrentProcessId(), GetTickCount() + attempt);
+    if (lstrlenW(path) + lstrlenW(mark) >= MAX_PATH)
+        return false;
+    wsprintfW(out, L"%s%s", path, mark);
+    return true;
+}
+
+// Deletes the file now, or, while something holds it (the running program, a DLL that
+// Explorer loaded), at the next restart under a name of its own: an installation into the
+// folder before the restart puts its files under the old names, which the restart must leave
+// alone.
+void DeleteNowOrAtRestart(const wchar_t* path) {
+    if (DeleteFileW(path) || GetLastError() == ERROR_FILE_NOT_FOUND)
+        return;
+    for (DWORD attempt = 0; attempt < 8; ++attempt) {
+        wchar_t renamed[MAX_PATH];
+        if (!FormDeleteMeName(renamed, path, attempt))
+            break;
+        if (MoveFileExW(path, renamed, 0)) {
+            MoveFileExW(renamed, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            return;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
+    // Neither deleted nor renamed, the file can only go under its own name: left alone it
+    // would stay for good, while a later installation that replaces it before the restart is
+    // the rarer harm.
+    MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 // Appends "Nul=<short path>" and its terminator at end. WININIT.INI belongs to the platform
@@ -244,6 +370,34 @@ bool SameFile(const wchar_t* first, const wchar_t* second) {
            info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
+// Writes the entries of the registration, or those that only marks, after the folder check,
+// within one snapshot of every key.
+RegistrationResult WriteRegistration(HWND owner, const RegistrationKeys& keys, const bool* only) {
+    wchar_t folder[MAX_PATH];
+    if (OthersMayReplaceDll(DllPath, folder)) {
+        wchar_t recommended[MAX_PATH];
+        RecommendedFolder(recommended);
+        if (ShowMessage(owner, SetupInstance, IDS_UNSAFE_FOLDER_QUESTION, IDS_CAPTION_VESTRANE,
+                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, {folder, recommended}) != IDYES)
+            return RegistrationDeclined;
+    }
+
+    KeySnapshot before[kRegistryEntryCount + 1];
+    if (!TakeSnapshots(owner, IDS_CANNOT_INSTALL, keys, before))
+        return RegistrationFailed;
+    for (int index = 0; index < kRegistryEntryCount; ++index) {
+        const KeyPath& key = keys.Keys[keys.KeyOf[index]];
+        if (only != nullptr && !only[index])
+            continue;
+        if (!WriteEntry(key, kRegistryEntries[index])) {
+            const bool putBack = PutBack(before, keys.Count);
+            ShowKeyFailure(owner, IDS_CANNOT_INSTALL, key, putBack);
+            return RegistrationFailed;
+        }
+    }
+    return Registered;
+}
+
 } // namespace
 
 RegistrationResult InstallExtension(HWND owner) {
@@ -254,29 +408,21 @@ RegistrationResult InstallExtension(HWND owner) {
 }
 
 RegistrationResult RegisterExtension(HWND owner) {
-    wchar_t folder[MAX_PATH];
-    if (OthersMayReplaceDll(DllPath, folder)) {
-        wchar_t recommended[MAX_PATH];
-        RecommendedFolder(recommended);
-        if (ShowMessage(owner, SetupInstance, IDS_UNSAFE_FOLDER_QUESTION, IDS_CAPTION_VESTRANE,
-                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, {folder, recommended}) != IDYES)
-            return RegistrationDeclined;
-    }
-
     RegistrationKeys keys;
     FormRegistrationKeys(keys);
-    KeySnapshot before[kRegistryEntryCount + 1];
-    if (!TakeSnapshots(owner, IDS_CANNOT_INSTALL, keys, before))
-        return RegistrationFailed;
+    return WriteRegistration(owner, keys, nullptr);
+}
+
+RegistrationResult RepairRegistration(HWND owner) {
+    RegistrationKeys keys;
+    FormRegistrationKeys(keys);
+    bool differs[kRegistryEntryCount];
+    bool anyDiffers = false;
     for (int index = 0; index < kRegistryEntryCount; ++index) {
-        const KeyPath& key = keys.Keys[keys.KeyOf[index]];
-        if (!WriteEntry(key, kRegistryEntries[index])) {
-            const bool putBack = PutBack(before, keys.Count);
-            ShowKeyFailure(owner, IDS_CANNOT_INSTALL, key, putBack);
-            return RegistrationFailed;
-        }
+        differs[index] = !EntryHolds(keys.Keys[keys.KeyOf[index]], kRegistryEntries[index]);
+        anyDiffers = anyDiffers || differs[index];
     }
-    return Registered;
+    return anyDiffers ? WriteRegistration(owner, keys, differs) : Registered;
 }
 
 bool RegisteredDllIsOurs(wchar_t (&registered)[MAX_PATH]) {
@@ -349,10 +495,12 @@ bool UninstallExtension() {
         }
     }
 
-    if (platformId == VER_PLATFORM_WIN32_NT)
-        ScheduleDeletionByMoveFile();
-    else
+    if (platformId == VER_PLATFORM_WIN32_NT) {
+        DeleteNowOrAtRestart(ProgramPath);
+        DeleteNowOrAtRestart(DllPath);
+    } else {
         ScheduleDeletionInWininit();
+    }
 
     wchar_t textFile[MAX_PATH];
     if (PathBesideProgram(textFile, ProgramPath, kTextFileName))

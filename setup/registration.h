@@ -22,6 +22,12 @@ RegistrationResult InstallExtension(HWND owner);
 // user answers Yes.
 RegistrationResult RegisterExtension(HWND owner);
 
+// Run on an installed system: reads every entry of the registration and writes those that are
+// missing or differ from what RegisterExtension writes, after the same folder check and within
+// the same snapshot, so that a registration that lost entries works again. Writes nothing
+// and asks nothing when every entry holds its value.
+RegistrationResult RepairRegistration(HWND owner);
+
 // The path that the extension's class is registered with, into registered (empty when there
 // is none); true when it names DllPath's file, under whatever spelling.
 bool RegisteredDllIsOurs(wchar_t (&registered)[MAX_PATH]);
@@ -33,9 +39,9 @@ bool RegisteredDllIsOurs(wchar_t (&registered)[MAX_PATH]);
 // package's entry in Apps & Features behind, and its repair would undo the change.
 bool PackageOwnsInstallation(wchar_t (&folder)[MAX_PATH]);
 
-// Deletes the registration and the current user's settings, schedules ProgramPath and
-// DllPath for deletion at the next restart, deletes Vestrane.txt beside the program and
-// reports. When a key cannot be deleted (the class key's "InprocServer32" must be there to
-// be deleted), every key deleted so far is put back, nothing else happens, a message names
-// the key and the result is false.
+// Deletes the registration and the current user's settings, deletes ProgramPath and DllPath
+// (one that is held open, renamed beside itself, at the next restart), deletes Vestrane.txt
+// beside the program and reports. When a key cannot be deleted (the class key's
+// "InprocServer32" must be there to be deleted), every key deleted so far is put back,
+// nothing else happens, a message names the key and what stands, and the result is false.
 bool UninstallExtension();

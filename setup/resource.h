@@ -38,6 +38,9 @@
 #define IDS_CANNOT_UNINSTALL 211
 #define IDS_CHANGES_PUT_BACK 212
 #define IDS_CHANGES_NOT_PUT_BACK 213
+// In place of IDS_CHANGES_PUT_BACK after a removal on Windows 11 without the Windows 11 package:
+// the registry is put back, the package is not.
+#define IDS_REGISTRY_PUT_BACK_MENU_GONE 250
 #define IDS_UNINSTALLED 214
 // A removal refused: a Windows Installer package installed Vestrane in this folder.
 #define IDS_PACKAGE_INSTALLATION 215

@@ -66,7 +66,7 @@ bool ClassIsRegistered() {
 bool ReRegisterWhenElsewhere() {
     wchar_t registered[MAX_PATH];
     if (RegisteredDllIsOurs(registered))
-        return true;
+        return RepairRegistration(GetDesktopWindow()) != RegistrationFailed;
     if (ShowMessage(GetDesktopWindow(), SetupInstance, IDS_OTHER_FOLDER_QUESTION,
                     IDS_CAPTION_VESTRANE, MB_YESNO, {registered}) != IDYES) {
         keptOtherFolder = true;

@@ -2,11 +2,13 @@
 // installer packages from them: vestrane-facts facts | entries
 //   facts    one "name<TAB>value" line each: class-id, product, verb, command-class-id,
 //            package-name, package-publisher, package-family, the upgrade codes and version
-//            (the project's, four numbers), upgrade-code-x64 and upgrade-code-x86 (the installer packages')
+//            (the project's, four numbers), upgrade-code-x64 and upgrade-code-x86 (the installer
+//            packages')
 //   entries  the registry entries of the registration, in the order of writing, one line
 //            each: root (HKCR, HKLM), key, value name (empty for the default value), data
-//            (text, dll-path, uninstall-command), the text, "owns-key" or "value-only", and
-//            "setup-only" or "every-installer"
+//            (text, dll-path, uninstall-command; in setup-only rows also
+//            quiet-uninstall-command, program-version and installed-size, the one DWORD), the
+//            text, "owns-key" or "value-only", and "setup-only" or "every-installer"
 #include <cstdio>
 #include <cstring>
 
@@ -20,6 +22,12 @@ const char* DataName(EntryData data) {
         return "dll-path";
     case EntryData::UninstallCommand:
         return "uninstall-command";
+    case EntryData::QuietUninstallCommand:
+        return "quiet-uninstall-command";
+    case EntryData::ProgramVersion:
+        return "program-version";
+    case EntryData::InstalledSize:
+        return "installed-size";
     default:
         return "text";
     }

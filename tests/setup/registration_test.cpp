@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "common/registry_entries.h"
 #include "setup/folder_safety.h"
+#include "setup/key_snapshot.h"
 #include "setup/menu_package.h"
 #include "setup/setup_state.h"
 #include "setup/system_facts.h"
@@ -37,22 +39,56 @@ void ExpectString(HKEY root, const std::string& key, const char* name, const std
     EXPECT_EQ(value.Data, WithTerminator(text)) << key;
 }
 
-TEST_F(RegistrationTest, InstallAsksThenWritesEveryEntryExactly) {
-    WindowScript script({Press(IDYES)});
-    EXPECT_EQ(InstallExtension(GetDesktopWindow()), Registered);
+// The product version of this program's version block, which carries the setup program's.
+std::string ProgramVersion() {
+    char path[MAX_PATH] = {};
+    char text[32] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string block(GetFileVersionInfoSizeA(path, nullptr) + 1, '\0');
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (GetFileVersionInfoA(path, 0, static_cast<DWORD>(block.size()), block.data()) &&
+        VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length))
+        wsprintfA(text, "%u.%u.%u.%u", HIWORD(fixed->dwProductVersionMS),
+                  LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS),
+                  LOWORD(fixed->dwProductVersionLS));
+    return text;
+}
 
-    ASSERT_EQ(script.Seen().size(), 1u);
-    ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE, IDS_INSTALL_QUESTION);
+// The program of 3,000 bytes, the DLL's 10 and the notes' 2,000 take 5 KB.
+void PlaceFilesOfFiveKilobytes(ScratchFolder& folder) {
+    ASSERT_TRUE(folder.WriteFile("Vestinst.exe", std::string(3000, 'p')));
+    ASSERT_TRUE(folder.WriteFile("Vestrane.txt", std::string(2000, 't')));
+}
 
+void ExpectEveryEntry(const std::string& program, const std::string& dll) {
     ExpectString(HKEY_CLASSES_ROOT, kClassKey, nullptr, kProductName);
-    ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll_);
+    ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll);
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel", "Apartment");
     ExpectString(HKEY_CLASSES_ROOT, kHandlerKey, nullptr, kClassIdText);
     ExpectString(HKEY_CLASSES_ROOT, kFolderHandlerKey, nullptr, kClassIdText);
     ExpectString(HKEY_CLASSES_ROOT, kBackgroundHandlerKey, nullptr, kClassIdText);
     ExpectString(HKEY_LOCAL_MACHINE, kApprovedKey, kClassIdText, kProductName);
     ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", kProductName);
-    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + program_ + "\" u");
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + program + "\" u");
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString",
+                 "\"" + program + "\" u /quiet");
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", ProgramVersion());
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", kPublisherName);
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon", dll);
+    const StoredValue size = ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize");
+    EXPECT_EQ(size.Type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(size.Data, DwordBytes(5));
+}
+
+TEST_F(RegistrationTest, InstallAsksThenWritesEveryEntryExactly) {
+    PlaceFilesOfFiveKilobytes(*folder_);
+    WindowScript script({Press(IDYES)});
+    EXPECT_EQ(InstallExtension(GetDesktopWindow()), Registered);
+
+    ASSERT_EQ(script.Seen().size(), 1u);
+    ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE, IDS_INSTALL_QUESTION);
+    ExpectEveryEntry(program_, dll_);
     // Installation leaves the settings to the dialog.
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
@@ -132,6 +168,67 @@ TEST_F(RegistrationTest, InstallOverAnExistingRegistrationOverwritesSilently) {
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll_);
 }
 
+// When each key of the registration but the handlers' was last written.
+std::vector<ULONGLONG> LastWritten() {
+    std::vector<ULONGLONG> times;
+    for (const std::string& path :
+         {kClassKey, kServerKey, kFolderHandlerKey, std::string(kApprovedKey), kUninstallKey}) {
+        HKEY key = nullptr;
+        FILETIME time = {};
+        RegOpenKeyExA(path.rfind("SOFTWARE", 0) == 0 ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT,
+                      path.c_str(), 0, KEY_QUERY_VALUE, &key);
+        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, &time);
+        RegCloseKey(key);
+        times.push_back((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    }
+    return times;
+}
+
+// Run again on an installed system, the program writes back the entries that are missing or
+// differ, after the folder check; with every entry in place it writes and asks nothing, even
+// in a folder that others may change.
+TEST_F(RegistrationTest, RepairWritesBackWhatIsMissingOrDiffersAfterTheFolderCheck) {
+    PlaceFilesOfFiveKilobytes(*folder_);
+    Install();
+    ASSERT_TRUE(LetEveryoneWrite(folder_->Path()));
+    const std::vector<ULONGLONG> before = LastWritten();
+    Sleep(20);
+    {
+        WindowScript none({});
+        EXPECT_EQ(RepairRegistration(GetDesktopWindow()), Registered);
+    }
+    EXPECT_EQ(LastWritten(), before);
+
+    DeleteKeyTree(HKEY_CLASSES_ROOT, kHandlerKey);
+    DeleteKeyTree(HKEY_CLASSES_ROOT, kBackgroundHandlerKey);
+    ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel", "Free"));
+    ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", "5"));
+    for (const int answer : {IDNO, IDYES}) {
+        WindowScript script({Press(answer)});
+        EXPECT_EQ(RepairRegistration(GetDesktopWindow()),
+                  answer == IDYES ? Registered : RegistrationDeclined);
+        EXPECT_EQ(script.Seen().size(), 1u);
+        EXPECT_EQ(KeyExists(HKEY_CLASSES_ROOT, kHandlerKey), answer == IDYES);
+    }
+    ExpectEveryEntry(program_, dll_);
+}
+
+// A key that did not exist goes back together with the keys above it that creating it made,
+// and never takes a key that stood before, empty as it may be.
+TEST(RegistrationSnapshot, PutBackTakesAwayTheParentsTheRunCreated) {
+    const std::string stood = "Software\\VestraneSnapshotTest";
+    RegistryKeyGuard guard(HKEY_CURRENT_USER, stood);
+    ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, stood, "", ""));
+    ASSERT_EQ(RegDeleteKeyValueA(HKEY_CURRENT_USER, stood.c_str(), ""), ERROR_SUCCESS);
+    KeySnapshot snapshot;
+    ASSERT_TRUE(snapshot.Take(HKEY_CURRENT_USER, Wide(stood + "\\Made\\Below\\Key").c_str()));
+    ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, stood + "\\Made\\Below\\Key", "", "x"));
+    EXPECT_TRUE(snapshot.PutBack());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, stood + "\\Made"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, stood));
+}
+
 // The first key that cannot be written stops the installation: the message names it, and
 // every key written before it is taken back.
 TEST_F(RegistrationTest, InstallWithoutRightsOnAKeyNamesItAndTakesBackWhatItWrote) {
@@ -184,10 +281,10 @@ TEST_F(RegistrationTest, RemovalDeletesEveryEntryButKeepsTheSettingsParent) {
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kApprovedKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsParent));
-    // The text file goes at once; the program and the DLL stay until the restart.
+    // Nothing holds the files: they go at once.
     EXPECT_FALSE(FileExists(*folder_ / "Vestrane.txt"));
-    EXPECT_TRUE(FileExists(program_));
-    EXPECT_TRUE(FileExists(dll_));
+    EXPECT_FALSE(FileExists(program_));
+    EXPECT_FALSE(FileExists(dll_));
 }
 
 TEST_F(RegistrationTest, RemovalKeepsWhatElseLivesUnderTheSettingsParent) {
@@ -220,6 +317,13 @@ TEST_F(RegistrationTest, RemovalWithoutInprocServerRemovesNothing) {
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
     EXPECT_TRUE(FileExists(*folder_ / "Vestrane.txt"));
     EXPECT_EQ(PendingRenames(), pendingBefore);
+    // On Windows 11 the removal took the package away first, and the registry put back does
+    // not bring it back.
+    OverrideWindowsBuild(kFirstWindows11Build);
+    FakeMenuPackages packages(false);
+    ExpectOneMessageBox([] { EXPECT_FALSE(UninstallExtension()); }, IDS_CAPTION_ERROR,
+                        Formed(IDS_CANNOT_UNINSTALL, L"HKEY_CLASSES_ROOT\\" + Wide(kServerKey),
+                               Formed(IDS_REGISTRY_PUT_BACK_MENU_GONE)));
 }
 
 TEST_F(RegistrationTest, RemovalThatCannotDeleteAKeyPutsBackWhatItDeleted) {
@@ -242,23 +346,16 @@ TEST_F(RegistrationTest, RemovalThatCannotDeleteAKeyPutsBackWhatItDeleted) {
     EXPECT_EQ(PendingRenames(), pendingBefore);
 }
 
-TEST_F(RegistrationTest, RemovalWhereNothingWasInstalledStillSchedulesAndReports) {
+TEST_F(RegistrationTest, RemovalWhereNothingWasInstalledStillDeletesAndReports) {
+    OverridePlatformId(VER_PLATFORM_WIN32_NT);
+    const auto pendingBefore = PendingRenames();
     WindowScript script({Press(IDOK)});
     EXPECT_TRUE(UninstallExtension());
     ASSERT_EQ(script.Seen().size(), 1u);
     ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE, IDS_UNINSTALLED);
-    ExpectDeletionsScheduled(program_, dll_);
-}
-
-TEST_F(RegistrationTest, RemovalOnNtSchedulesProgramThenDllWithMoveFileEx) {
-    OverridePlatformId(VER_PLATFORM_WIN32_NT);
-    Install();
-    const auto before = PendingRenames();
-    WindowScript script({Press(IDOK)});
-    UninstallExtension();
-
-    EXPECT_EQ(PendingRenames().size(), before.size() + 4);
-    ExpectDeletionsScheduled(program_, dll_);
+    EXPECT_FALSE(FileExists(program_));
+    EXPECT_FALSE(FileExists(dll_));
+    EXPECT_EQ(PendingRenames(), pendingBefore);
     EXPECT_FALSE(FileExists(WininitPath()));
 }
 

@@ -325,11 +325,15 @@ INSTANTIATE_TEST_SUITE_P(Answers, RegisteredElsewhereTest,
                                            RegisteredElsewhere{"No", IDNO}),
                          RowLabel());
 
+// The registration of this folder's DLL that lost the rest of its entries gets them back
+// before the settings, without a word.
 TEST_F(SetupFlowTest, SettingsOnlyConfirmed) {
     StoreRegistration(dll_);
     WindowScript script({Settings({IDC_MODE_CLIPBOARD_CUT}, IDOK)});
     EXPECT_EQ(Run(""), 0);
     ExpectStoredSettings(2, 0);
+    EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kHandlerKey, nullptr).Data,
+              WithTerminator(kClassIdText));
 }
 
 TEST_F(SetupFlowTest, ProgramNameWithBackslashSecondByteFindsTheDllBesideIt) {
@@ -480,7 +484,8 @@ TEST_P(SetupBesidePackageTest, WithoutRemovalOnlyTheSettingsAreShown) {
     const StoredValue registration = ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr);
     EXPECT_EQ(registration.Exists, registration_.Exists);
     EXPECT_EQ(registration.Data, registration_.Data);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    // A registration of the program's own DLL is written whole.
+    EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey), !GetParam().Owned);
 }
 
 const PackageRow kPackageRows[] = {

@@ -184,6 +184,23 @@ TEST_F(VestinstProcessTest, QuietRunsShowNoWindowAndLogWhatTheyDid) {
     }
 }
 
+// The running program cannot be deleted: it goes at the restart under a name of its own beside
+// it, and its own name is free at once for a new installation, which the restart leaves alone.
+TEST_F(VestinstProcessTest, RemovalLeavesTheProgramsNameToTheNextInstallation) {
+    Start("u");
+    Answer(IDS_CAPTION_VESTRANE, IDS_UNINSTALLED, IDOK);
+    ExpectEndsWithZero();
+    ASSERT_TRUE(CopyFileA(BuiltProgram().c_str(), program_.c_str(), TRUE));
+    const std::vector<std::string> pending = PendingRenames();
+    ASSERT_GE(pending.size(), 2u);
+    const std::string renamed = pending[pending.size() - 2].substr(4);
+    EXPECT_EQ(renamed.rfind(program_ + ".", 0), 0u) << renamed;
+    EXPECT_TRUE(FileExists(renamed));
+    EXPECT_EQ(pending.back(), "");
+    for (const std::string& path : pending)
+        EXPECT_NE(path, "\\??\\" + program_);
+}
+
 TEST_F(VestinstProcessTest, RemovalWithoutInprocServerShowsTheError) {
     StoreRegistration(dll_);
     ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
