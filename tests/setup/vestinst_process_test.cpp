@@ -167,10 +167,7 @@ TEST_F(VestinstProcessTest, QuietRunsShowNoWindowAndLogWhatTheyDid) {
 
     const std::string bytes = ReadWholeFile(*folder_ / "run log.txt");
     ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
-    std::wstring text(bytes.size(), L'\0');
-    text.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3,
-                                    static_cast<int>(bytes.size()) - 3, text.data(),
-                                    static_cast<int>(text.size())));
+    const std::wstring text = wide_text::ToWide(CP_UTF8, bytes.substr(3));
     wchar_t failure[kMessageRoom];
     FormMenuPackageFailure(failure, IDS_MENU_PACKAGE_NOT_REGISTERED, REGDB_E_CLASSNOTREG, L"");
     for (std::wstring line : {std::wstring(failure), Formed(IDS_UNINSTALLED)}) {
