@@ -19,12 +19,18 @@ namespace {
 
 // Set for the run of a command line with /quiet.
 bool quiet = false;
-// The quiet answer kept another folder's registration: the run did not do what it was asked.
-bool keptOtherFolder = false;
+// A quiet run's own code for what the steps of an installed system end with: a No that left
+// things as they were, which the run goes on from, or a failure that ends it with kExitFailed.
+int quietOutcome = kExitDone;
 
 // The exit code of a failure: its own in a quiet run, whose caller learns only the code.
 int Failure(int quietCode) {
     return quiet ? quietCode : kExitFailed;
+}
+
+void NoteQuietOutcome(int code) {
+    if (quiet && quietOutcome == kExitDone)
+        quietOutcome = code;
 }
 
 void ShowError(UINT text) {
@@ -65,11 +71,17 @@ bool ClassIsRegistered() {
 // Declining keeps the registration as it is.
 bool ReRegisterWhenElsewhere() {
     wchar_t registered[MAX_PATH];
-    if (RegisteredDllIsOurs(registered))
-        return RepairRegistration(GetDesktopWindow()) != RegistrationFailed;
+    if (RegisteredDllIsOurs(registered)) {
+        // Quietly the folder check before a repair is answered No: the entries stay missing.
+        const RegistrationResult repaired = RepairRegistration(GetDesktopWindow());
+        if (repaired != Registered)
+            NoteQuietOutcome(repaired == RegistrationDeclined ? kExitUnsafeFolder
+                                                              : kExitRegistrationFailed);
+        return repaired != RegistrationFailed;
+    }
     if (ShowMessage(GetDesktopWindow(), SetupInstance, IDS_OTHER_FOLDER_QUESTION,
                     IDS_CAPTION_VESTRANE, MB_YESNO, {registered}) != IDYES) {
-        keptOtherFolder = true;
+        NoteQuietOutcome(kExitOtherFolderRegistered);
         return true;
     }
     switch (RegisterExtension(GetDesktopWindow())) {
@@ -162,8 +174,8 @@ int RunSettingsDialog(HINSTANCE instance) {
 int FinishWithSettings(HINSTANCE instance) {
     if (!quiet)
         return RunSettingsDialog(instance);
-    if (keptOtherFolder)
-        return kExitOtherFolderRegistered;
+    if (quietOutcome != kExitDone)
+        return quietOutcome;
     ReadSetupSettings();
     WriteSetupSettings();
     return kExitDone;
@@ -240,7 +252,7 @@ int RunSetup(HINSTANCE instance, const wchar_t* arguments) {
     SetupInstance = instance;
     const SetupCommand command = ReadSetupCommand(arguments);
     quiet = command.Quiet;
-    keptOtherFolder = false;
+    quietOutcome = kExitDone;
     RunLog account(command.Quiet, command.LogPath);
     if (!account.Opened()) {
         ShowMessage(GetDesktopWindow(), SetupInstance, IDS_LOG_NOT_WRITABLE, IDS_CAPTION_ERROR,
@@ -252,5 +264,6 @@ int RunSetup(HINSTANCE instance, const wchar_t* arguments) {
                     MB_OK, {arguments});
         return account.End(Failure(kExitBadCommandLine));
     }
-    return account.End(RunCommand(instance, command));
+    const int code = RunCommand(instance, command);
+    return account.End(code == kExitFailed && quietOutcome != kExitDone ? quietOutcome : code);
 }

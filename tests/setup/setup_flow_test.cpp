@@ -226,6 +226,7 @@ const QuietRow kQuietRows[] = {
     {"PathTooLong", "/quiet", LongPath, kExitPathTooLong, Fresh},
     {"UnderWow64", "u /quiet", OwnDll | Wow64, kExitNeedsX64Setup, OwnDll},
     {"WritableFolder", "/quiet", Writable, kExitUnsafeFolder, Fresh},
+    {"RepairInWritableFolder", "/quiet", OwnDll | Writable, kExitUnsafeFolder, OwnDll},
     {"WritablePackageFolder", "/quiet", BesidePackage | Writable, kExitUnsafeFolder, OwnDll},
     {"OtherFolderKept", "/quiet", OtherDll, kExitOtherFolderRegistered, OtherDll},
     {"RegistrationFails", "/quiet", Uncreatable, kExitRegistrationFailed, Fresh},
