@@ -662,7 +662,8 @@ msi)
     wine_run "$FACTS" entries | tr -d '\r' >"$entries" || fail "vestrane-facts entries"
     product=$(sed -n 's/^product\t//p' "$work/facts.txt")
     x86_win="C:\\Program Files (x86)\\$product"
-    other_win="$work_win\\ツール 表"
+    other_win="C:\\Program Files\\ツール 表"
+    public_win='C:\Users\Public\Vestrane'
     # What an earlier run left: packages, files, and Vestinst's registration of the last step.
     for code in $(apps_entries "$product"); do
         msi_run /x "$code" /qn >/dev/null
@@ -672,12 +673,14 @@ msi)
     mkdir -p "$work/files"
     cp "$VESTINST" "$VESTRANE" "$work/files/"
     printf 'Vestrane\r\n' >"$work/files/Vestrane.txt"
+    printf 'PK\3\4' >"$work/files/Vestrane.msix"
     declare -A code=()
     package() {
         local name=$1 arch=$2
         shift 2
         code[$name]=$(python3 "$TOOLS/make-msi" --arch "$arch" --facts "$work/facts.txt" \
-            --entries "$entries" --files "$work/files" --output "$work/$name.msi" "$@") ||
+            --entries "$entries" --files "$work/files" --icon "$TOOLS/../shellext/vestrane.ico" \
+            --output "$work/$name.msi" "$@") ||
             fail "make-msi $name"
     }
     # The project's version twice (a build of the same version replaces the installed one), a
@@ -701,7 +704,7 @@ msi)
     }
     expect_files() {
         local name
-        for name in Vestrane.dll Vestinst.exe Vestrane.txt; do
+        for name in Vestrane.dll Vestinst.exe Vestrane.txt Vestrane.msix; do
             cmp -s "$work/files/$name" "$(linux_path "$1")/$name" ||
                 fail "$1\\$name is not the package's"
         done
@@ -711,6 +714,16 @@ msi)
         expect_equal "entries in Apps & Features" "" "$(apps_entries "$product")"
         [ ! -e "$(linux_path "$1")" ] || fail "$1 is still there"
         expect_equal "registry entries ($2-bit view)" "" "$(registration_dump "$2" "$entries")"
+    }
+    # menu_runs NAME i|x PACKAGE ARGS...: msiexec's exit code and, each after a bar, the installed
+    # Vestinst's arguments as Wine's trace names them (its /l*v log names no command line).
+    menu_runs() {
+        local line exe="\"$INSTALL_WIN\\Vestinst.exe\" "
+        WINEDEBUG=+msi wine_run msiexec /"$2" "$work_win\\$3" "${@:4}" /qn >/dev/null \
+            2>"$work/$1.trace"
+        printf '%s' $?
+        sed -n 's/.*:HANDLE_CustomType34 cmd L"\(.*\)" dir L".*/\1/p' "$work/$1.trace" |
+            sed 's/\\\(.\)/\1/g' | while IFS= read -r line; do printf '|%s' "${line#"$exe"}"; done
     }
     # vestinst_refuses_removal FOLDER: Vestinst's "u" beside the package ends with 1 after one
     # message that names the folder, and leaves the files and the entries.
@@ -727,6 +740,13 @@ msi)
         expect_equal "entries after the refused removal" "$before" \
             "$(registration_dump 64 "$entries")"
     }
+
+    # Refused with nothing installed: a folder outside Program Files, also through "..".
+    for folder in "$public_win" "C:\\Program Files\\..\\Users\\Public\\Vestrane"; do
+        expect_equal "INSTALLDIR=$folder" $((1603 % 256)) \
+            "$(msi_run /i "$work_win\\current.msi" INSTALLDIR="$folder" /qn)"
+        expect_removed "$public_win" 64
+    done
 
     expect_equal "silent installation" 0 "$(msi_run /i "$work_win\\current.msi" /qn)"
     expect_installed "${code[current]}" "$version"
@@ -774,27 +794,25 @@ msi)
     # finds the files.
     expect_equal "installation into INSTALLDIR" 0 \
         "$(msi_run /i "$work_win\\current.msi" INSTALLDIR="$other_win" /qn)"
-    expect_equal "upgrade in INSTALLDIR" 0 "$(msi_run /i "$work_win\\newer.msi" /qn)"
-    expect_installed "${code[newer]}" "$newer"
+    expect_equal "upgrade in INSTALLDIR" 0 "$(msi_run /i "$work_win\\rebuilt.msi" /qn)"
+    expect_installed "${code[rebuilt]}" "$version"
     [ ! -e "$INSTALL_DIR" ] || fail "the upgrade went to the default folder"
     expect_equal "entries for INSTALLDIR" "$(table_dump "$other_win\\Vestrane.dll" "$entries")" \
         "$(registration_dump 64 "$entries")"
     vestinst_refuses_removal "$other_win"
+    expect_equal "upgrade to INSTALLDIR" 0 \
+        "$(msi_run /i "$work_win\\newer.msi" INSTALLDIR="$INSTALL_WIN" /qn)"
+    expect_files "$INSTALL_WIN"
     expect_equal "removal by product code" 0 "$(msi_run /x "${code[newer]}" /qn)"
     expect_removed "$other_win" 64
 
-    # The x86 package: its folder and the 32-bit view, nothing in the 64-bit one.
-    expect_equal "x86 installation" 0 "$(msi_run /i "$work_win\\x86.msi" /qn)"
-    expect_installed "${code[x86]}" "$version" 32
-    expect_files "$x86_win"
-    expect_equal "the x86 package's entries" "$(table_dump "$x86_win\\Vestrane.dll" "$entries")" \
-        "$(registration_dump 32 "$entries")"
-    expect_equal "the 64-bit view beside the x86 package" "" "$(registration_dump 64 "$entries")"
-    expect_equal "x86 removal" 0 "$(msi_run /x "$work_win\\x86.msi" /qn)"
+    # The x86 package refuses 64-bit Windows, whose two registry views share the handler keys.
+    expect_equal "x86 installation" $((1603 % 256)) "$(msi_run /i "$work_win\\x86.msi" /qn)"
     expect_removed "$x86_win" 32
 
     # Last, Vestinst in the package's folder writes what the package wrote, from the same
-    # table (its uninstall entry aside); the next run takes it away.
+    # table (its uninstall entry aside). The package takes it over and has Vestinst remove or add
+    # the Windows 11 package, which fails under Wine and fails nothing; its removal leaves none.
     mkdir -p "$INSTALL_DIR"
     cp "$work/files/"* "$INSTALL_DIR/"
     report=$work/vestinst-install.txt
@@ -802,6 +820,13 @@ msi)
         --answer 'click:1' -- "$INSTALL_WIN\\Vestinst.exe" || fail "Vestinst: $(cat "$report")"
     expect_equal "Vestinst's entries beside the package's" "$msi_entries" \
         "$(registration_dump 64 "$entries")"
+    removed='|/package remove /quiet' both='|/package remove /quiet|/package add /quiet'
+    expect_equal "over Vestinst" "0$removed" "$(menu_runs install i current.msi)"
+    expect_installed "${code[current]}" "$version"
+    expect_equal "WINDOWS11MENU=1" "0$both" "$(menu_runs menu i rebuilt.msi WINDOWS11MENU=1)"
+    expect_equal "upgrade, WINDOWS11MENU kept" "0$both" "$(menu_runs upgrade i newer.msi)"
+    expect_equal "removal" "0$removed" "$(menu_runs remove x newer.msi)"
+    expect_removed "$INSTALL_WIN" 64
     echo "the case took $((SECONDS - started)) s"
     ;;
 

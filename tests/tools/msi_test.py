@@ -9,6 +9,7 @@ usage: msi_test.py PATH/vestrane-facts
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -20,6 +21,10 @@ MAKE_MSI = os.path.join(ROOT, "tools", "make-msi")
 MAKE_WINGET = os.path.join(ROOT, "tools", "make-winget")
 CHECKER = os.path.join(HERE, "check_winget.py")
 FACTS_TOOL = None
+PROGRAMS = ("Vestrane.dll", "Vestinst.exe")
+# A version resource's VS_FIXEDFILEINFO start (1.2.3.4) and Translation (Japanese).
+VERSION_RESOURCE = struct.pack("<4I3H", 0xFEEF04BD, 0x10000, 0x10002, 0x30004, 36, 4, 0) + \
+    "Translation\0".encode("utf-16-le") + struct.pack("<3H", 0, 0x411, 932)
 
 
 def table(msi, name):
@@ -46,9 +51,11 @@ class Packages(unittest.TestCase):
             cls.facts_by_name = dict(line.rstrip("\n").split("\t") for line in f)
         cls.files = os.path.join(cls.folder, "files")
         os.mkdir(cls.files)
-        for name in ("Vestrane.dll", "Vestinst.exe", "Vestrane.txt"):
+        for name in ("Vestrane.dll", "Vestinst.exe", "Vestrane.txt", "Vestrane.msix"):
             with open(os.path.join(cls.files, name), "wb") as f:
                 f.write(name.encode() * 100)
+                if name in PROGRAMS:
+                    f.write(VERSION_RESOURCE)
         cls.msi = {}
         for name, arch, extra in (("x64", "x64", []), ("x64-again", "x64", []),
                                   ("x86", "x86", []), ("x64-1.2.3", "x64", ["--version", "1.2.3"])):
@@ -65,7 +72,8 @@ class Packages(unittest.TestCase):
     def make_msi(cls, name, arch, *extra):
         return subprocess.run(
             [sys.executable, MAKE_MSI, "--arch", arch, "--facts", cls.facts, "--entries",
-             cls.entries, "--files", cls.files, "--output",
+             cls.entries, "--files", cls.files, "--icon",
+             os.path.join(ROOT, "shellext", "vestrane.ico"), "--output",
              os.path.join(cls.folder, name + ".msi"), *extra], capture_output=True, text=True)
 
     def properties(self, name):
@@ -83,6 +91,19 @@ class Packages(unittest.TestCase):
         self.assertEqual(components["x64"], components["x64-again"])
         self.assertEqual(components["x64"], components["x64-1.2.3"])
         self.assertFalse(set(components["x64"].values()) & set(components["x86"].values()))
+
+    def test_summary_languages_file_versions_and_the_entry_of_apps_and_features(self):
+        for name, others in (("x64", ["Vestrane.msix", "Vestrane.txt"]), ("x86", ["Vestrane.txt"])):
+            p = self.properties(name)
+            summary = subprocess.run(["msiinfo", "suminfo", self.msi[name]], capture_output=True)
+            self.assertRegex(summary.stdout.decode(), f"Template: [^;]*;{p['ProductLanguage']}\n")
+            files = {r["FileName"]: r["Version"] + r["Language"]
+                     for r in table(self.msi[name], "File")}
+            self.assertEqual([files.pop(n) for n in PROGRAMS], ["1.2.3.41041"] * 2)
+            self.assertEqual(sorted(files), others)
+            icons = [r["Name"] for r in table(self.msi[name], "Icon")]
+            self.assertEqual(icons, [p["ARPPRODUCTICON"]])
+            self.assertRegex(f'{p["ARPHELPLINK"]} {p["ARPURLINFOABOUT"]}', r"^https://\S+ https://")
 
     def run_with_packages(self, command, *packages):
         given = [f"--msi={arch}={self.msi[name]}" for arch, name in packages]
