@@ -811,8 +811,7 @@ msi)
     expect_removed "$x86_win" 32
 
     # Last, Vestinst in the package's folder writes what the package wrote, from the same
-    # table (its uninstall entry aside). The package takes it over and has Vestinst remove or add
-    # the Windows 11 package, which fails under Wine and fails nothing; its removal leaves none.
+    # table (its uninstall entry aside); the package takes it over. Its Windows 11 steps fail here.
     mkdir -p "$INSTALL_DIR"
     cp "$work/files/"* "$INSTALL_DIR/"
     report=$work/vestinst-install.txt

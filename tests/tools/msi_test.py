@@ -22,8 +22,7 @@ MAKE_WINGET = os.path.join(ROOT, "tools", "make-winget")
 CHECKER = os.path.join(HERE, "check_winget.py")
 FACTS_TOOL = None
 PROGRAMS = ("Vestrane.dll", "Vestinst.exe")
-# A version resource's key, VS_FIXEDFILEINFO's start (1.2.3.4) and Translation (Japanese), after
-# code that holds the signature and the key's text.
+# A version resource (1.2.3.4, Japanese) after code that holds its signature and a key's text.
 VERSION_RESOURCE = struct.pack("<3I", 0xFEEF04BD, 0, 0) + "Translation\0".encode("utf-16-le") + \
     "VS_VERSION_INFO\0\0".encode("utf-16-le") + \
     struct.pack("<4I3H", 0xFEEF04BD, 0x10000, 0x10002, 0x30004, 36, 4, 0) + \
