@@ -7,6 +7,9 @@
 
 #include <cstdint>
 
+#include "common/package_identity.h"
+#include "vestrane_publisher.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -25,14 +28,20 @@ inline constexpr GUID kCommandCanonicalName = {
 inline constexpr char kCommandClassIdText[] = "{380A3E14-9C8F-4880-A4E2-7D7468BDC3F8}";
 
 // The package that declares the command to Windows 11 (a sparse package of the install
-// folder): its identity and its family name, the name and the publisher's id (the first 64
-// bits of the SHA-256 of the publisher in UTF-16LE, in Crockford's base 32; the checker of
-// the built package works it out again). Windows 11 installs an unsigned package whose
-// publisher carries this OID.
+// folder): its name, its publisher (a build fact: the OID of an unsigned package, or the
+// subject of the certificate that signs the release) and the family name that follows.
 inline constexpr char kPackageName[] = "Vestrane";
-inline constexpr char kPackagePublisher[] =
-    "CN=Vestrane, OID.2.25.311729368913984317654407730594956997722=1";
-inline constexpr char kPackageFamilyName[] = "Vestrane_8152qhw8atqbj";
+inline constexpr char kPackagePublisher[] = VESTRANE_PACKAGE_PUBLISHER;
+inline constexpr package_identity::FamilyName kPackageFamily =
+    package_identity::FamilyOf(kPackageName, kPackagePublisher);
+static_assert(kPackageFamily.Valid, "the package publisher is no UTF-8 text of 1 to 1024 units");
+inline constexpr const char* kPackageFamilyName = kPackageFamily.Text;
+// The family as Windows' functions take it.
+inline constexpr auto kPackageFamilyWide =
+    package_identity::Widened<package_identity::LengthOf(kPackageFamily.Text) + 1>(
+        kPackageFamily.Text);
+// Windows installs the package without a signature only for this publisher's OID.
+inline constexpr bool kPackageUnsigned = package_identity::CarriesUnsignedMark(kPackagePublisher);
 
 // The extension's class identifier in the text form of the registry.
 inline constexpr char kClassIdText[] = "{76F7FE62-BCEE-11d5-96CD-444553540000}";

@@ -6,7 +6,6 @@
 #include "common/owned.h"
 #include "common/resource_text.h"
 #include "common/shared_facts.h"
-#include "common/wide_name.h"
 #include "setup/deployment_interfaces.h"
 #include "setup/program_paths.h"
 #include "setup/resource.h"
@@ -202,8 +201,8 @@ LONG ReadFamilyPackages(FamilyPackages& packages) {
         return ERROR_SUCCESS;
     UINT32 count = kMaxFamilyPackages;
     UINT32 length = kMaxFamilyPackages * kFullNameRoom;
-    const LONG read = getPackages(WideName(kPackageFamilyName).Text(), &count, packages.FullNames,
-                                  &length, packages.Buffer);
+    const LONG read =
+        getPackages(kPackageFamilyWide.Text, &count, packages.FullNames, &length, packages.Buffer);
     if (read == ERROR_SUCCESS)
         packages.Count = count;
     return read;
@@ -238,7 +237,9 @@ HRESULT RegisterWithWindows(const wchar_t* msixPath, const wchar_t* folder,
         FAILED(hr = CreateFileUri(uris.Get(), msixPath, package)) ||
         FAILED(hr = CreateFileUri(uris.Get(), folder, location)) ||
         FAILED(hr = options->put_ExternalLocationUri(location.Get())) ||
-        FAILED(hr = options->put_AllowUnsigned(true)) ||
+        // A signed release's package is installed as any signed one; the unsigned one needs
+        // Windows told that it may be.
+        FAILED(hr = options->put_AllowUnsigned(kPackageUnsigned)) ||
         FAILED(hr = manager->AddPackageByUriAsync(package.Get(), options.Get(), operation.Put())))
         return hr;
     return AwaitDeployment(operation.Get(), errorText);
@@ -255,8 +256,9 @@ HRESULT RemoveFromWindows(PackageErrorText& errorText) {
     if (FAILED(hr))
         return hr;
     RuntimeApartment apartment;
-    // Windows installs an unsigned package for every user: removed for this user alone, it would
-    // stay in the other users' menus, naming a DLL that is gone after "u".
+    // Windows installs an unsigned package for every user, and other users may have registered
+    // a signed one: removed for this user alone, it would stay in the other users' menus,
+    // naming a DLL that is gone after "u".
     ComPtr<IPackageManager2> manager;
     if (FAILED(hr = apartment.Result()) ||
         FAILED(hr = Activate(kPackageManagerClass, kIidPackageManager2, manager)))

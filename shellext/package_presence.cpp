@@ -25,12 +25,9 @@ bool SystemLookup() {
             GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetPackagesByPackageFamily")));
     if (lookup == nullptr)
         return false;
-    wchar_t family[sizeof kPackageFamilyName];
-    for (size_t at = 0; at < sizeof kPackageFamilyName; ++at)
-        family[at] = static_cast<wchar_t>(kPackageFamilyName[at]);
     UINT32 count = 0;
     UINT32 bufferLength = 0;
-    const LONG result = lookup(family, &count, nullptr, &bufferLength, nullptr);
+    const LONG result = lookup(kPackageFamilyWide.Text, &count, nullptr, &bufferLength, nullptr);
     return (result == ERROR_SUCCESS || result == ERROR_INSUFFICIENT_BUFFER) && count > 0;
 }
 
