@@ -11,11 +11,21 @@ usage: check_msix.py PACKAGE --version A.B.C.D --architecture ARCH --clsid {GUID
 With --facts (what the native vestrane-facts prints from the programs' own header) the class
 and verb come from there, and the identity is held against the package's name, publisher and
 family name, the family worked out here from the publisher as Windows works it out.
+Without --signed the package is the unsigned one: no signature, and the publisher carries the
+OID that Windows asks of such a package. With --signed it holds a signature (after the content
+types, where osslsigncode puts it), and its publisher is the subject of the certificate that
+signed it, as Windows writes it: osslsigncode signs a package that names another publisher,
+which Windows would refuse.
 """
 import argparse
 import base64
 import hashlib
+import importlib.machinery
+import importlib.util
+import os
+import re
 import struct
+import subprocess
 import sys
 import xml.etree.ElementTree as ET
 import zipfile
@@ -23,6 +33,12 @@ import zlib
 
 BLOCK = 65536
 BLOCK_MAP, CONTENT_TYPES, MANIFEST = "AppxBlockMap.xml", "[Content_Types].xml", "AppxManifest.xml"
+SIGNATURE = "AppxSignature.p7x"
+# The signing tool's reading of a certificate's subject as Windows writes it.
+_loader = importlib.machinery.SourceFileLoader("sign_files", os.path.join(
+    os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "sign-files"))
+signing = importlib.util.module_from_spec(importlib.util.spec_from_loader("sign_files", _loader))
+_loader.exec_module(signing)
 NS = {
     "b": "http://schemas.microsoft.com/appx/2010/blockmap",
     "t": "http://schemas.openxmlformats.org/package/2006/content-types",
@@ -165,11 +181,12 @@ def check_blocks(parts, root):
     return files
 
 
-def check_order_and_types(parts, files, types):
+def check_order_and_types(parts, files, types, signed):
     names = list(parts)
-    if names[-2:] != [BLOCK_MAP, CONTENT_TYPES] or names[:-2] != files:
+    footprint = [BLOCK_MAP, CONTENT_TYPES] + ([SIGNATURE] if signed else [])
+    if names[-len(footprint):] != footprint or names[:-len(footprint)] != files:
         problem("ZIP", f"parts in the order {names}: the block map's files first, then "
-                       f"{BLOCK_MAP}, then {CONTENT_TYPES}")
+                       + ", then ".join(footprint))
     if MANIFEST not in files:
         problem(MANIFEST, "not in the block map")
     if types is None:
@@ -178,13 +195,34 @@ def check_order_and_types(parts, files, types):
                 for e in types.findall("t:Default", NS)}
     overrides = {e.get("PartName", "").lower(): e.get("ContentType")
                  for e in types.findall("t:Override", NS)}
-    for name in names[:-1]:
+    for name in (n for n in names if n != CONTENT_TYPES):
         if "/" + name.lower() not in overrides and \
                 name.rpartition(".")[2].lower() not in defaults:
             problem(CONTENT_TYPES, f"gives no content type for {name}")
-    for name, kind in ((MANIFEST, "manifest"), (BLOCK_MAP, "blockmap")):
-        if overrides.get("/" + name.lower()) != f"application/vnd.ms-appx.{kind}+xml":
+    for name, kind in ((MANIFEST, "manifest+xml"), (BLOCK_MAP, "blockmap+xml")) + \
+            (((SIGNATURE, "signature"),) if signed else ()):
+        if overrides.get("/" + name.lower()) != f"application/vnd.ms-appx.{kind}":
             problem(CONTENT_TYPES, f"no override for /{name}")
+
+
+def signer_subject(parts):
+    """The subject of the certificate that signed the package (the one of the signature's
+    certificates that issued none of the others), as Windows writes it."""
+    data = content(parts, SIGNATURE) or b""
+    if not data.startswith(b"PKCX"):
+        problem(SIGNATURE, "not a package signature")
+        return None
+    run = subprocess.run(["openssl", "pkcs7", "-inform", "DER", "-print_certs"], input=data[4:],
+                         capture_output=True)
+    certificates = [base64.b64decode(body) for body in re.findall(
+        rb"-----BEGIN CERTIFICATE-----(.+?)-----END CERTIFICATE-----", run.stdout, re.S)]
+    subjects = [signing.windows_subject(c) for c in certificates]
+    issuers = {signing.windows_subject(c, issuer=True) for c in certificates}
+    leaves = [s for s in subjects if s not in issuers or len(subjects) == 1]
+    if len(leaves) != 1:
+        problem(SIGNATURE, f"no one signing certificate among {subjects}")
+        return None
+    return leaves[0]
 
 
 def check_logo(parts, attribute, path):
@@ -227,7 +265,13 @@ def check_manifest(parts, root, o, facts):
         return
     if facts:
         check_identity(identity, facts)
-    if UNSIGNED_PUBLISHER_OID not in (identity.get("Publisher") or ""):
+    publisher = identity.get("Publisher")
+    if o.signed:
+        signer = signer_subject(parts) if SIGNATURE in parts else None
+        if signer is not None and publisher != signer:
+            problem(MANIFEST, f"the Publisher is {publisher}, not the subject of the certificate "
+                              f"that signed the package, {signer}")
+    elif UNSIGNED_PUBLISHER_OID not in (publisher or ""):
         problem(MANIFEST, "the Publisher lacks the unsigned package's OID")
     for key, want in (("Version", o.version), ("ProcessorArchitecture", o.architecture)):
         if identity.get(key) != want:
@@ -285,6 +329,7 @@ def main(argv):
     parser.add_argument("--facts")
     parser.add_argument("--clsid")
     parser.add_argument("--verb")
+    parser.add_argument("--signed", action="store_true")
     o = parser.parse_args(argv)
     facts = {}
     if o.facts:
@@ -304,7 +349,9 @@ def main(argv):
     if parts is not None:
         block_map = parse(parts, BLOCK_MAP)
         files = check_blocks(parts, block_map) if block_map is not None else []
-        check_order_and_types(parts, files, parse(parts, CONTENT_TYPES))
+        if (SIGNATURE in parts) != o.signed:
+            problem(SIGNATURE, "present in an unsigned package" if not o.signed else "missing")
+        check_order_and_types(parts, files, parse(parts, CONTENT_TYPES), o.signed)
         manifest = parse(parts, MANIFEST)
         if manifest is not None:
             check_manifest(parts, manifest, o, facts)

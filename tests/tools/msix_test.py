@@ -37,6 +37,7 @@ def flags(facts):
 def load(name, path):
     """A fresh copy of a script as a module (make-msix has no .py to import it by)."""
     module = types.ModuleType(name)
+    module.__file__ = path
     with open(path, encoding="utf-8") as f:
         exec(compile(f.read(), path, "exec"), module.__dict__)
     return module
