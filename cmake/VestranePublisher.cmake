@@ -1,16 +1,17 @@
-# The publisher of the package that gives Windows 11's first context menu its entry. Windows
-# installs an unsigned package only when its publisher carries the OID below; a signed one must
-# have the signing certificate's subject, written as Windows writes it (tools/make-dist --sign
-# works it out from the certificate and builds with it). The DLL looks for the package by the
-# family name that follows from the publisher, so every program and tool takes it from the one
-# header written here.
-set(VESTRANE_PACKAGE_PUBLISHER
-    "CN=Vestrane, OID.2.25.311729368913984317654407730594956997722=1"
-    CACHE STRING "Publisher of the Windows 11 package (a certificate's subject when signed)")
+# The publisher of a signed release's Windows 11 package: the subject of the signing
+# certificate, written as Windows writes it (tools/make-dist --sign works it out and builds
+# with it). Empty for the unsigned package, whose publisher common/shared_facts.h holds. The
+# DLL and Vestinst look for the package by the family name that follows from the publisher, so
+# both take it from the one header written here.
+set(VESTRANE_PACKAGE_PUBLISHER "" CACHE STRING
+    "Publisher of the signed Windows 11 package (empty: the unsigned package)")
 
-string(REPLACE "\\" "\\\\" publisher_literal "${VESTRANE_PACKAGE_PUBLISHER}")
-string(REPLACE "\"" "\\\"" publisher_literal "${publisher_literal}")
+set(publisher_header "// Written by CMake from VESTRANE_PACKAGE_PUBLISHER.\n#pragma once\n")
+if(VESTRANE_PACKAGE_PUBLISHER)
+    string(REPLACE "\\" "\\\\" literal "${VESTRANE_PACKAGE_PUBLISHER}")
+    string(REPLACE "\"" "\\\"" literal "${literal}")
+    string(APPEND publisher_header "#define VESTRANE_SIGNED_PACKAGE_PUBLISHER u8\"${literal}\"\n")
+endif()
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/vestrane_publisher.h
-     CONTENT "// Written by CMake from VESTRANE_PACKAGE_PUBLISHER.\n#pragma once\n#define VESTRANE_PACKAGE_PUBLISHER u8\"@publisher_literal@\"\n"
-     @ONLY)
+     CONTENT "${publisher_header}")
 include_directories(${CMAKE_BINARY_DIR}/generated)

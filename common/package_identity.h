@@ -163,20 +163,4 @@ template <size_t Room> constexpr WideText<Room> Widened(const char* ascii) {
     return wide;
 }
 
-// Windows installs a package without a signature only when its publisher carries this OID.
-inline constexpr char kUnsignedPublisherMark[] =
-    "OID.2.25.311729368913984317654407730594956997722=1";
-
-constexpr bool CarriesUnsignedMark(const char* publisher) {
-    for (size_t at = 0; publisher[at] != '\0'; ++at) {
-        size_t matched = 0;
-        while (kUnsignedPublisherMark[matched] != '\0' &&
-               publisher[at + matched] == kUnsignedPublisherMark[matched])
-            ++matched;
-        if (kUnsignedPublisherMark[matched] == '\0')
-            return true;
-    }
-    return false;
-}
-
 } // namespace package_identity

@@ -28,20 +28,33 @@ inline constexpr GUID kCommandCanonicalName = {
 inline constexpr char kCommandClassIdText[] = "{380A3E14-9C8F-4880-A4E2-7D7468BDC3F8}";
 
 // The package that declares the command to Windows 11 (a sparse package of the install
-// folder): its name, its publisher (a build fact: the OID of an unsigned package, or the
-// subject of the certificate that signs the release) and the family name that follows.
+// folder): its name, its publisher and the family name that follows from both. Windows 11
+// installs an unsigned package whose publisher carries this OID; a signed release's package
+// has the signing certificate's subject (a build fact). Vestinst also removes the unsigned
+// family's packages when it handles the signed one: a signed release may replace an unsigned.
 inline constexpr char kPackageName[] = "Vestrane";
-inline constexpr char kPackagePublisher[] = VESTRANE_PACKAGE_PUBLISHER;
+inline constexpr char kUnsignedPackagePublisher[] =
+    "CN=Vestrane, OID.2.25.311729368913984317654407730594956997722=1";
+#ifdef VESTRANE_SIGNED_PACKAGE_PUBLISHER
+inline constexpr const char* kPackagePublisher = VESTRANE_SIGNED_PACKAGE_PUBLISHER;
+inline constexpr bool kPackageUnsigned = false;
+#else
+inline constexpr const char* kPackagePublisher = kUnsignedPackagePublisher;
+inline constexpr bool kPackageUnsigned = true;
+#endif
 inline constexpr package_identity::FamilyName kPackageFamily =
     package_identity::FamilyOf(kPackageName, kPackagePublisher);
 static_assert(kPackageFamily.Valid, "the package publisher is no UTF-8 text of 1 to 1024 units");
 inline constexpr const char* kPackageFamilyName = kPackageFamily.Text;
-// The family as Windows' functions take it.
+// The families as Windows' functions take them.
 inline constexpr auto kPackageFamilyWide =
     package_identity::Widened<package_identity::LengthOf(kPackageFamily.Text) + 1>(
         kPackageFamily.Text);
-// Windows installs the package without a signature only for this publisher's OID.
-inline constexpr bool kPackageUnsigned = package_identity::CarriesUnsignedMark(kPackagePublisher);
+inline constexpr package_identity::FamilyName kUnsignedPackageFamily =
+    package_identity::FamilyOf(kPackageName, kUnsignedPackagePublisher);
+inline constexpr auto kUnsignedPackageFamilyWide =
+    package_identity::Widened<package_identity::LengthOf(kUnsignedPackageFamily.Text) + 1>(
+        kUnsignedPackageFamily.Text);
 
 // The extension's class identifier in the text form of the registry.
 inline constexpr char kClassIdText[] = "{76F7FE62-BCEE-11d5-96CD-444553540000}";

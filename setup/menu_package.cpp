@@ -189,10 +189,15 @@ struct FamilyPackages {
     wchar_t Buffer[kMaxFamilyPackages * kFullNameRoom] = {};
 };
 
+// The families whose packages are Vestrane's: a signed release's own, and the unsigned one,
+// which the signed package replaces.
+const wchar_t* const kFamilies[] = {kPackageFamilyWide.Text, kUnsignedPackageFamilyWide.Text};
+constexpr int kFamilyCount = kPackageUnsigned ? 1 : 2;
+
 // Reads the family's packages registered for the current user: none where Windows knows no
 // packages (before Windows 8, and Wine, whose kernel32 lacks the function).
 // ERROR_INSUFFICIENT_BUFFER when there are more than the room holds.
-LONG ReadFamilyPackages(FamilyPackages& packages) {
+LONG ReadFamilyPackages(const wchar_t* family, FamilyPackages& packages) {
     using GetPackagesFunction = LONG(WINAPI*)(PCWSTR, UINT32*, PWSTR*, UINT32*, WCHAR*);
     const auto getPackages = ModuleFunction<GetPackagesFunction>(GetModuleHandleW(L"kernel32.dll"),
                                                                  "GetPackagesByPackageFamily");
@@ -201,18 +206,23 @@ LONG ReadFamilyPackages(FamilyPackages& packages) {
         return ERROR_SUCCESS;
     UINT32 count = kMaxFamilyPackages;
     UINT32 length = kMaxFamilyPackages * kFullNameRoom;
-    const LONG read =
-        getPackages(kPackageFamilyWide.Text, &count, packages.FullNames, &length, packages.Buffer);
+    const LONG read = getPackages(family, &count, packages.FullNames, &length, packages.Buffer);
     if (read == ERROR_SUCCESS)
         packages.Count = count;
     return read;
 }
 
 bool IsRegisteredWithWindows() {
-    FamilyPackages packages;
-    const LONG read = ReadFamilyPackages(packages);
-    return read == ERROR_INSUFFICIENT_BUFFER || packages.Count > 0;
+    for (int index = 0; index < kFamilyCount; ++index) {
+        FamilyPackages packages;
+        const LONG read = ReadFamilyPackages(kFamilies[index], packages);
+        if (read == ERROR_INSUFFICIENT_BUFFER || packages.Count > 0)
+            return true;
+    }
+    return false;
 }
+
+HRESULT RemoveFamily(const wchar_t* family, PackageErrorText& errorText);
 
 HRESULT RegisterWithWindows(const wchar_t* msixPath, const wchar_t* folder,
                             PackageErrorText& errorText) {
@@ -240,15 +250,22 @@ HRESULT RegisterWithWindows(const wchar_t* msixPath, const wchar_t* folder,
         // A signed release's package is installed as any signed one; the unsigned one needs
         // Windows told that it may be.
         FAILED(hr = options->put_AllowUnsigned(kPackageUnsigned)) ||
-        FAILED(hr = manager->AddPackageByUriAsync(package.Get(), options.Get(), operation.Put())))
+        FAILED(hr = manager->AddPackageByUriAsync(package.Get(), options.Get(), operation.Put())) ||
+        FAILED(hr = AwaitDeployment(operation.Get(), errorText)))
         return hr;
-    return AwaitDeployment(operation.Get(), errorText);
+    // The signed package serves the entry now; an unsigned one left from an earlier release
+    // would show it twice. Removing it may fail without harm: the removal tries again.
+    if (!kPackageUnsigned) {
+        PackageErrorText ignored;
+        RemoveFamily(kUnsignedPackageFamilyWide.Text, ignored);
+    }
+    return S_OK;
 }
 
-HRESULT RemoveFromWindows(PackageErrorText& errorText) {
+HRESULT RemoveFamily(const wchar_t* family, PackageErrorText& errorText) {
     errorText[0] = L'\0';
     FamilyPackages packages;
-    if (ReadFamilyPackages(packages) == ERROR_INSUFFICIENT_BUFFER)
+    if (ReadFamilyPackages(family, packages) == ERROR_INSUFFICIENT_BUFFER)
         return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
     if (packages.Count == 0)
         return S_OK;
@@ -269,6 +286,15 @@ HRESULT RemoveFromWindows(PackageErrorText& errorText) {
                        StringReference(packages.FullNames[index]).Get(), kRemoveForAllUsers,
                        operation.Put())) ||
             FAILED(hr = AwaitDeployment(operation.Get(), errorText)))
+            return hr;
+    }
+    return S_OK;
+}
+
+HRESULT RemoveFromWindows(PackageErrorText& errorText) {
+    for (int index = 0; index < kFamilyCount; ++index) {
+        const HRESULT hr = RemoveFamily(kFamilies[index], errorText);
+        if (FAILED(hr))
             return hr;
     }
     return S_OK;
