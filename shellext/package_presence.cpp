@@ -25,10 +25,16 @@ bool SystemLookup() {
             GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetPackagesByPackageFamily")));
     if (lookup == nullptr)
         return false;
-    UINT32 count = 0;
-    UINT32 bufferLength = 0;
-    const LONG result = lookup(kPackageFamilyWide.Text, &count, nullptr, &bufferLength, nullptr);
-    return (result == ERROR_SUCCESS || result == ERROR_INSUFFICIENT_BUFFER) && count > 0;
+    const auto registered = [lookup](const wchar_t* family) {
+        UINT32 count = 0;
+        UINT32 bufferLength = 0;
+        const LONG result = lookup(family, &count, nullptr, &bufferLength, nullptr);
+        return (result == ERROR_SUCCESS || result == ERROR_INSUFFICIENT_BUFFER) && count > 0;
+    };
+    // A signed release's DLL also counts an unsigned package left from an earlier release: it
+    // serves the same command until Vestinst replaces it.
+    return registered(kPackageFamilyWide.Text) ||
+           (!kPackageUnsigned && registered(kUnsignedPackageFamilyWide.Text));
 }
 
 std::atomic<PackageLookup> currentLookup{SystemLookup};

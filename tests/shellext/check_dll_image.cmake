@@ -1,13 +1,15 @@
-# cmake -DOBJDUMP=<objdump> -DIMAGE=<Vestrane.dll> -DMAX_BYTES=<n> -P check_dll_image.cmake
+# cmake -DOBJDUMP=<objdump> -DIMAGE=<Vestrane.dll> -DMAX_BYTES=<n> -DMAP=<link map>
+#       -P check_dll_image.cmake
 # Reads the built DLL's export and import tables back and fails unless the export table's
 # module name is VESTRANE.DLL, it exports exactly DllCanUnloadNow (ordinal 1) and
 # DllGetClassObject (ordinal 2) by name, every imported DLL is a system DLL (a DLL that
-# needs the MinGW runtime DLLs cannot load inside Explorer), and the file is no larger than
-# MAX_BYTES.
+# needs the MinGW runtime DLLs cannot load inside Explorer), the file is no larger than
+# MAX_BYTES, and the link map holds no constructor, destructor, TLS or CRT initializer table
+# (the DLL starts without the startup code that would run them).
 cmake_minimum_required(VERSION 3.25)
-if(NOT OBJDUMP OR NOT IMAGE OR NOT MAX_BYTES)
-    message(FATAL_ERROR
-            "usage: cmake -DOBJDUMP=... -DIMAGE=... -DMAX_BYTES=... -P check_dll_image.cmake")
+if(NOT OBJDUMP OR NOT IMAGE OR NOT MAX_BYTES OR NOT MAP)
+    message(FATAL_ERROR "usage: cmake -DOBJDUMP=... -DIMAGE=... -DMAX_BYTES=... -DMAP=... "
+                        "-P check_dll_image.cmake")
 endif()
 execute_process(COMMAND ${OBJDUMP} -p ${IMAGE} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
@@ -63,6 +65,17 @@ foreach(entry IN LISTS imports)
     if(NOT lower IN_LIST systemDlls)
         string(APPEND problems "imports ${dll}, which is not a system DLL\n")
     endif()
+endforeach()
+
+# An input section of these kinds in the map: its name, then (on the same line or the next)
+# its address and a size other than zero.
+file(READ ${MAP} map)
+string(REGEX MATCHALL "\n \\.(ctors|dtors|tls|CRT\\$X)[^ \n]*[ \n]+0x[0-9a-f]+ +0x0*[1-9a-f][0-9a-f]* [^\n]+"
+       startup "${map}")
+foreach(entry IN LISTS startup)
+    string(STRIP "${entry}" entry)
+    string(REGEX REPLACE "[ \n]+" " " entry "${entry}")
+    string(APPEND problems "needs startup code that it does not have: ${entry}\n")
 endforeach()
 
 file(SIZE ${IMAGE} size)
