@@ -1,5 +1,7 @@
 #include "shellext/explorer_command.h"
 
+#include <shlwapi.h>
+
 #include <cstring>
 
 #include "common/message_box.h"
@@ -15,16 +17,10 @@ namespace {
 // Room for the command's texts in UTF-16, terminator included, with a margin.
 constexpr int kTextRoom = 64;
 
-// The text in memory of the COM allocator, which the caller frees.
+// The text in memory of the COM allocator, which the caller frees; out null on
+// E_OUTOFMEMORY. SHStrDupW itself would write through a null out.
 HRESULT HandOutText(const wchar_t* text, LPWSTR* out) {
-    if (out == nullptr)
-        return E_POINTER;
-    const size_t bytes = (lstrlenW(text) + 1) * sizeof(wchar_t);
-    *out = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-    if (*out == nullptr)
-        return E_OUTOFMEMORY;
-    std::memcpy(*out, text, bytes);
-    return S_OK;
+    return out != nullptr ? SHStrDupW(text, out) : E_POINTER;
 }
 
 HRESULT HandOutResourceText(UINT id, LPWSTR* out) {

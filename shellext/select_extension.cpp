@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
@@ -17,16 +18,6 @@ namespace {
 
 // Room for the extension's texts in UTF-16, terminator included, with a margin.
 constexpr int kTextRoom = 64;
-
-// Copies the UTF-16 text into a buffer of room characters, always terminated. The texts hold
-// no surrogate pairs, so a cut never splits a character.
-void CopyWideBounded(wchar_t* destination, UINT room, const wchar_t* text) {
-    UINT used = 0;
-    while (text[used] != L'\0' && used < room - 1)
-        ++used;
-    CopyMemory(destination, text, used * sizeof(wchar_t));
-    destination[used] = L'\0';
-}
 
 // Copies the UTF-16 text into a buffer of room bytes in the caller's ANSI code page: whole
 // characters only, always terminated. A character without a form there becomes "?". UTF-8
@@ -240,7 +231,10 @@ STDMETHODIMP SelectExtension::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*
         LoadText(ModuleInstance, IDS_MENU_HELP, text, kTextRoom);
     }
     if ((uType & GCS_UNICODE) != 0) {
-        CopyWideBounded(reinterpret_cast<wchar_t*>(pszName), cchMax, text);
+        // The texts hold no surrogate pairs, so a cut never splits a character; each ends
+        // within kTextRoom, which keeps the count an int.
+        lstrcpynW(reinterpret_cast<wchar_t*>(pszName), text,
+                  static_cast<int>(std::min<UINT>(cchMax, kTextRoom)));
     } else {
         CopyAnsiBounded(pszName, cchMax, text);
     }
