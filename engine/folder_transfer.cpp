@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "common/file_facts.h"
 #include "common/owned.h"
 
 namespace {
@@ -46,8 +47,7 @@ struct PathStamp {
     LARGE_INTEGER Size = {};
     // Which file stands there: a path may lead to another file of a name that differs only
     // in case once its own has gone (Wine looks names up without regard to case).
-    DWORD Volume = 0;
-    ULARGE_INTEGER Index = {};
+    FileIdentity Identity;
 };
 
 bool Exists(const wchar_t* path) {
@@ -72,23 +72,13 @@ PathStamp ReadStamp(const wchar_t* path) {
     }
     if (!GetFileSizeEx(file, &stamp.Size))
         stamp.Size.QuadPart = -1;
-    BY_HANDLE_FILE_INFORMATION identity = {};
-    if (GetFileInformationByHandle(file, &identity)) {
-        stamp.Volume = identity.dwVolumeSerialNumber;
-        stamp.Index.HighPart = identity.nFileIndexHigh;
-        stamp.Index.LowPart = identity.nFileIndexLow;
-    }
+    ReadFileIdentity(file, stamp.Identity);
     return stamp;
 }
 
 bool IsFile(const wchar_t* path) {
     const DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool IsFolder(const wchar_t* path) {
-    const DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool SameName(const wchar_t* first, const wchar_t* second) {
@@ -295,8 +285,7 @@ bool CopyArrived(const TransferEntry& entry) {
 // The source's file no longer stands at its path.
 bool SourceLeft(const TransferEntry& entry) {
     const PathStamp now = ReadStamp(entry.Source);
-    return !now.Exists || now.Volume != entry.SourceBefore.Volume ||
-           now.Index.QuadPart != entry.SourceBefore.Index.QuadPart;
+    return !now.Exists || !SameIdentity(now.Identity, entry.SourceBefore.Identity);
 }
 
 // One round of a copy; false when the shell's operation was cancelled or stopped.

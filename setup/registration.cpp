@@ -5,6 +5,7 @@
 #include <new>
 
 #include "common/code_page_932.h"
+#include "common/file_facts.h"
 #include "common/message_box.h"
 #include "common/resource_text.h"
 #include "common/owned.h"
@@ -356,18 +357,16 @@ void ScheduleDeletionInWininit() {
 }
 
 bool SameFile(const wchar_t* first, const wchar_t* second) {
-    BY_HANDLE_FILE_INFORMATION info[2] = {};
+    FileIdentity identity[2];
     const wchar_t* paths[] = {first, second};
     for (int i = 0; i < 2; ++i) {
         const KernelHandle file(CreateFileW(paths[i], 0,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                             nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info[i]))
+        if (!file.Valid() || !ReadFileIdentity(file.Get(), identity[i]))
             return false;
     }
-    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
-           info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
-           info[0].nFileIndexLow == info[1].nFileIndexLow;
+    return SameIdentity(identity[0], identity[1]);
 }
 
 // Writes the entries of the registration, or those that only marks, after the folder check,

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "common/file_facts.h"
 #include "common/message_box.h"
 #include "engine/item_names.h"
 #include "engine/pattern_line.h"
@@ -17,12 +18,6 @@
 #include "shellext/settings_store.h"
 
 namespace {
-
-// True when the path names a folder: its name has no extension to offer as a pattern.
-bool IsFolder(const wchar_t* path) {
-    const DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 // The dialog, then the pass through the view when there is one, else the list view's, then
 // the chosen action.
@@ -57,7 +52,8 @@ void StartFromItem(const wchar_t* firstItem, CommandStart& start) {
     const size_t length = wcslen(firstItem);
     if (length == 0 || length >= MAX_PATH)
         return;
-    // The path has at most MAX_PATH - 1 characters, so the pattern fits its field.
+    // The path has at most MAX_PATH - 1 characters, so the pattern fits its field. A folder's
+    // name has no extension to offer as a pattern.
     if (!IsFolder(firstItem))
         MakeExtensionPattern(start.DefaultPattern, firstItem);
     // The folder is cut from the UTF-16 path, where a backslash is always a separator.
