@@ -231,7 +231,7 @@ bool CompiledPatternLine::Compile(const Utf16Char* patternLine) {
     }
     line_[lineLength] = 0;
 
-    const int bar = FindUnit(line_, '|');
+    const int bar = FindLineBar(line_);
     const int selectingTokens = AddTokens(line_, bar < 0 ? nullptr : line_ + bar);
     selectsEveryName_ = bar >= 0 && selectingTokens == 0;
     exclusionsFrom_ = tryCount_;
@@ -264,7 +264,8 @@ void CompiledPatternLine::SearchlessFirst(int firstTry, int endTry) {
 int CompiledPatternLine::AddTokens(const Utf16Char* position, const Utf16Char* end) {
     int tokens = 0;
     Utf16Char pattern[kLinePatternRoom];
-    while ((position = NextLinePattern(pattern, position, end)) != nullptr) {
+    bool quoted = false;
+    while ((position = NextLinePattern(pattern, position, end, quoted)) != nullptr) {
         ++tokens;
         std::size_t length = Utf16Length(pattern);
         if (!HoldsUnit(pattern, length, '.')) {

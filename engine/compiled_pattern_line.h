@@ -35,8 +35,9 @@ public:
 
 private:
     // Each token gives its units to its first try and, without a dot, its units and the
-    // dot of ".*" to its second; a token other than the last ends at a separator. The
-    // selecting and the leaving-out tokens together are no more.
+    // dot of ".*" to its second; a token other than the last ends at a separator, and its
+    // quotes only add units to the line. The selecting and the leaving-out tokens together
+    // are no more.
     static constexpr int kMaxTokens = (kMaxLineUnits + 1) / 2;
     static constexpr int kMaxTries = 2 * kMaxTokens;
     static constexpr int kMaxPieceUnits = 2 * kMaxLineUnits + kMaxTokens;

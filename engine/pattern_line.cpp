@@ -35,7 +35,8 @@ bool PatternMatches(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* sho
 bool AnyPatternMatches(const Utf16Char* position, const Utf16Char* end, const Utf16Char* shownName,
                        const Utf16Char* fileName) {
     Utf16Char pattern[kLinePatternRoom];
-    while ((position = NextLinePattern(pattern, position, end)) != nullptr) {
+    bool quoted = false;
+    while ((position = NextLinePattern(pattern, position, end, quoted)) != nullptr) {
         if (PatternMatches(pattern, shownName, fileName))
             return true;
     }
@@ -44,21 +45,43 @@ bool AnyPatternMatches(const Utf16Char* position, const Utf16Char* end, const Ut
 
 } // namespace
 
-const Utf16Char* NextLinePattern(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* position,
-                                 const Utf16Char* end) {
-    while (position != end && EndsToken(*position))
-        ++position;
-    if (position == end || *position == 0)
-        return nullptr;
-    int at = 0;
-    int cap = kPatternTokenCap;
-    if (*position == '.') {
-        pattern[at++] = '*';
-        --cap;
+int FindLineBar(const Utf16Char* patternLine) {
+    bool quoted = false;
+    for (int at = 0; patternLine[at] != 0; ++at) {
+        if (patternLine[at] == '"')
+            quoted = !quoted;
+        else if (patternLine[at] == '|' && !quoted)
+            return at;
     }
-    // A token cut by the cap goes on as the next token.
-    for (; cap > 0 && *position != 0 && !EndsToken(*position); --cap)
-        pattern[at++] = *position++;
+    return -1;
+}
+
+const Utf16Char* NextLinePattern(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* position,
+                                 const Utf16Char* end, bool& quoted) {
+    int at = 0;
+    // A token of quotes alone gives no pattern: the next token is read.
+    while (at == 0) {
+        while (!quoted && position != end && EndsToken(*position))
+            ++position;
+        if (position == end || *position == 0)
+            return nullptr;
+        // A token cut by the cap goes on as the next token, inside its quotes if the cut is.
+        for (int cap = kPatternTokenCap; position != end && *position != 0; ++position) {
+            const Utf16Char unit = *position;
+            if (unit == '"') {
+                quoted = !quoted;
+                continue;
+            }
+            if ((!quoted && EndsToken(unit)) || cap == 0)
+                break;
+            if (at == 0 && unit == '.') {
+                pattern[at++] = '*';
+                --cap;
+            }
+            pattern[at++] = unit;
+            --cap;
+        }
+    }
     pattern[at] = 0;
     return position;
 }
@@ -69,12 +92,13 @@ int MatchPatternLine(const Utf16Char* patternLine, const Utf16Char* name) {
 
 int MatchPatternLine(const Utf16Char* patternLine, const Utf16Char* shownName,
                      const Utf16Char* fileName) {
-    const int bar = FindUnit(patternLine, '|');
+    const int bar = FindLineBar(patternLine);
     if (bar < 0)
         return AnyPatternMatches(patternLine, nullptr, shownName, fileName) ? 1 : 0;
     const Utf16Char* selectionEnd = patternLine + bar;
     Utf16Char pattern[kLinePatternRoom];
-    const bool selected = NextLinePattern(pattern, patternLine, selectionEnd) == nullptr ||
+    bool quoted = false;
+    const bool selected = NextLinePattern(pattern, patternLine, selectionEnd, quoted) == nullptr ||
                           AnyPatternMatches(patternLine, selectionEnd, shownName, fileName);
     return selected && !AnyPatternMatches(selectionEnd + 1, nullptr, shownName, fileName) ? 1 : 0;
 }

@@ -196,6 +196,36 @@ const MatchRow kExclusionRows[] = {
 INSTANTIATE_TEST_SUITE_P(Exclusions, MatchPatternLineTest, testing::ValuesIn(kExclusionRows),
                          RowLabel());
 
+// Double quotes, which no file name holds, make one pattern of what they enclose.
+const MatchRow kQuoteRows[] = {
+    {"BlankInQuotes", U16("\"my file.txt\""), U16("my file.txt"), 1},
+    {"BlankInQuotes_NoFirstWord", U16("\"my file.txt\""), U16("my"), 0},
+    {"BlankInQuotes_NoSecondWord", U16("\"my file.txt\""), U16("file.txt"), 0},
+    {"QuotedStarBesideAToken", U16("\"my *\" *.doc"), U16("my file.txt"), 1},
+    {"QuotedStarBesideAToken_Doc", U16("\"my *\" *.doc"), U16("report.doc"), 1},
+    {"QuotedStarBesideAToken_Other", U16("\"my *\" *.doc"), U16("myfile.txt"), 0},
+    {"QuotedLeadingDot", U16("\".tar gz\""), U16("a.TAR GZ"), 1},
+    {"QuotedSecondTry", U16("\"read me\""), U16("read me.txt"), 1},
+    {"QuotedTrailingDot", U16("\"read me.\""), U16("read me"), 1},
+    {"QuotedTrailingDot_NameWithDot", U16("\"read me.\""), U16("read me.txt"), 0},
+    {"QuotedTrailingDot_HiddenExtension", U16("\"my notes.\""), U16("my notes"), 0,
+     U16("my notes.txt")},
+    {"UnpairedQuoteReadsToTheEnd", U16("*.doc \"my file"), U16("my file.txt"), 1},
+    {"UnpairedQuoteReadsToTheEnd_NoWord", U16("*.doc \"my file"), U16("my"), 0},
+    {"QuotesJoinTheToken", U16("ab\"c d\"e"), U16("abc de"), 1},
+    {"QuotesJoinTheToken_Tab", U16("a\"\t\"b"), U16("a\tb"), 1},
+    {"EmptyPairInsideAToken", U16("memo\"\".txt"), U16("memo.txt"), 1},
+    {"EmptyPairIsNoPattern", U16("\"\""), U16(""), 0},
+    {"EmptyPairIsNoPatternInFront", U16("\"\" | *.tmp"), U16("memo.txt"), 1},
+    {"BarInQuotesSplitsNothing", U16("\"x|y\" *.txt"), U16("y.txt"), 1},
+    {"BarInQuotesSplitsNothing_NoX", U16("\"x|y\" *.txt"), U16("x"), 0},
+    {"BarBehindQuotes", U16("\"my *\" | \"my old*\""), U16("my file"), 1},
+    {"BarBehindQuotes_LeftOut", U16("\"my *\" | \"my old*\""), U16("my old file"), 0},
+    {"BarInUnpairedQuote", U16("*.txt \"a | *.txt"), U16("memo.txt"), 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Quotes, MatchPatternLineTest, testing::ValuesIn(kQuoteRows), RowLabel());
+
 // Each row compiles a line once; reused, a compiled line matches by the newest one only.
 TEST(CompiledPatternLine, ANewLineReplacesTheOldOne) {
     const Text emojiName = U16("a😀");
@@ -301,6 +331,12 @@ TEST(MatchPatternLine, OverlongTokenIsCutAndItsRestIsTheNextToken) {
     const Text dotLine = dotHead + U16("rest");
     EXPECT_EQ(MatchPatternLine(dotLine.c_str(), (U16("memo") + dotHead).c_str()), 1);
     EXPECT_EQ(MatchPatternLine(dotLine.c_str(), U16("rest")), 1);
+
+    // Quotes do not count, and a token cut inside them goes on inside them.
+    const Text quotedLine = U16("\"") + head + U16(" tail\" x");
+    EXPECT_EQ(MatchPatternLine(quotedLine.c_str(), head.c_str()), 1);
+    EXPECT_EQ(MatchPatternLine(quotedLine.c_str(), U16(" tail.txt")), 1);
+    EXPECT_EQ(MatchPatternLine(quotedLine.c_str(), U16("x")), 1);
 }
 
 TEST(MatchPatternLine, VeryLongLinesAreReadToTheEnd) {
@@ -325,11 +361,12 @@ Text Pick(std::mt19937& random, const std::vector<Text>& from) {
 
 TEST(MatchPatternLineProperty, AgreesWithTheRulesOnRandomLines) {
     std::mt19937 random(1969);
-    const std::vector<Text> lineCharacters = {U16("*"), U16("?"),  U16("."), U16("."),     U16(" "),
-                                              U16("|"), U16("\t"), U16("a"), U16("A"),     U16("b"),
-                                              U16("é"), U16("表"), U16("😀"), U16("\xD83D")};
-    const std::vector<Text> nameCharacters = {U16("."), U16("."),  U16("a"), U16("A"),     U16("b"),
-                                              U16("É"), U16("表"), U16("😀"), U16("\xDE00")};
+    const std::vector<Text> lineCharacters = {
+        U16("*"), U16("?"), U16("."), U16("."), U16(" "),  U16("|"), U16("\t"),    U16("\""),
+        U16("a"), U16("A"), U16("b"), U16("é"), U16("表"), U16("😀"), U16("\xD83D")};
+    const std::vector<Text> nameCharacters = {U16("."), U16("."),     U16(" "), U16("a"),
+                                              U16("A"), U16("b"),     U16("É"), U16("表"),
+                                              U16("😀"), U16("\xDE00")};
     int matches = 0;
     constexpr int kPairs = 100000;
     for (int i = 0; i < kPairs; ++i) {
@@ -356,17 +393,18 @@ TEST(MatchPatternLineProperty, AgreesWithTheRulesOnRandomLines) {
 
 // Property: the compiled line answers as MatchPatternLine on random lines up to beyond
 // the record's length and names up to beyond the list view's; every other name is spelled
-// after a token of the line (stars filled, cases flipped), so that searches run deep.
+// after a token of the line (quotes read, stars filled, cases flipped), so that searches run
+// deep.
 TEST(CompiledPatternLineProperty, AnswersAsMatchPatternLine) {
     std::mt19937 random(1975);
     // Besides ASCII letters, units that differ from a line's unit only in the case bit,
     // letters whose partner lies elsewhere (Ѐ ѐ, Ÿ ÿ), kana, a kanji, pairs and lone
     // surrogates.
     const std::vector<Text> lineCharacters = {
-        U16("*"),  U16("*"),  U16("?"), U16("?"),      U16("."),     U16("."), U16(" "),  U16("\t"),
-        U16("|"),  U16("a"),  U16("A"), U16("b"),      U16("B"),     U16("z"), U16("Z"),  U16("@"),
-        U16("["),  U16("\\"), U16("é"), U16("Ѐ"),      U16("ÿ"),     U16("ς"), U16("表"), U16("ア"),
-        U16("ａ"), U16("😀"),  U16("😁"), U16("\xD83D"), U16("\xDE00")};
+        U16("*"),  U16("*"),  U16("?"),  U16("?"), U16("."),      U16("."),     U16(" "), U16("\t"),
+        U16("|"),  U16("\""), U16("a"),  U16("A"), U16("b"),      U16("B"),     U16("z"), U16("Z"),
+        U16("@"),  U16("["),  U16("\\"), U16("é"), U16("Ѐ"),      U16("ÿ"),     U16("ς"), U16("表"),
+        U16("ア"), U16("ａ"), U16("😀"),  U16("😁"), U16("\xD83D"), U16("\xDE00")};
     const std::vector<Text> nameCharacters = {
         U16("."), U16("."), U16("a"),      U16("A"),     U16("b"),  U16("B"),  U16("z"),
         U16("Z"), U16("@"), U16("`"),      U16("["),     U16("{"),  U16("\\"), U16("|"),
@@ -388,11 +426,14 @@ TEST(CompiledPatternLineProperty, AnswersAsMatchPatternLine) {
         const Text taken = line.substr(0, CompiledPatternLine::kMaxLineUnits);
         for (int n = 0; n < kNamesPerLine; ++n) {
             Text name;
+            bool quoted = false;
             for (std::size_t at = random() % (line.size() + 1);
-                 n % 2 == 0 && at < line.size() && line[at] != ' ' && line[at] != '\t' &&
-                 line[at] != '|';
+                 n % 2 == 0 && at < line.size() &&
+                 (quoted || (line[at] != ' ' && line[at] != '\t' && line[at] != '|'));
                  ++at) {
-                if (line[at] == '*') {
+                if (line[at] == '"') {
+                    quoted = !quoted;
+                } else if (line[at] == '*') {
                     for (std::size_t fill = length(4, 240); fill > 0; --fill)
                         name += Pick(random, nameCharacters);
                 } else if (line[at] == '?' || random() % 16 == 0) {

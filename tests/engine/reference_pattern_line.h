@@ -1,7 +1,8 @@
-// The pattern-line rules read independently of the production code: the line cut at its
-// first "|", tokens split with std::basic_string, each tried with the recursive definition of
-// the wildcard match. Slow, and only fit for short lines and names; tests and fuzzers hold
-// MatchPatternLine against it. An item has a shown name and a file name, the same for most.
+// The pattern-line rules read independently of the production code: the line split at its
+// first unquoted "|" into tokens with std::basic_string, each tried with the recursive
+// definition of the wildcard match. Slow, and only fit for short lines and names; tests and
+// fuzzers hold MatchPatternLine against it. An item has a shown name and a file name, the
+// same for most.
 #pragma once
 
 #include "tests/text/recursive_wildcard.h"
@@ -13,21 +14,47 @@ namespace reference {
 
 using testtext::Text;
 
-inline std::deque<Text> Tokens(const Text& side, const Text& separators) {
-    std::deque<Text> tokens;
+// The line's tokens, their quotes taken away, before its first "|" outside quotes and behind
+// it; hasBar tells whether there is one.
+struct Sides {
+    std::deque<Text> selecting;
+    std::deque<Text> leavingOut;
+    bool hasBar = false;
+};
+
+inline Sides Tokens(const Text& line) {
+    Sides sides;
     Text current;
-    for (Utf16Char c : side) {
-        if (separators.find(c) != Text::npos) {
-            if (!current.empty())
-                tokens.push_back(current);
-            current.clear();
-        } else {
+    bool quoted = false;
+    const auto end = [&sides, &current] {
+        if (!current.empty())
+            (sides.hasBar ? sides.leavingOut : sides.selecting).push_back(current);
+        current.clear();
+    };
+    for (Utf16Char c : line) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (quoted || (c != ' ' && c != '\t' && c != '|')) {
             current += c;
+        } else {
+            end();
+            sides.hasBar = sides.hasBar || c == '|';
         }
     }
-    if (!current.empty())
-        tokens.push_back(current);
-    return tokens;
+    end();
+    return sides;
+}
+
+// Where the line's selecting patterns end: its first "|" outside quotes, or npos.
+inline std::size_t Bar(const Text& line) {
+    bool quoted = false;
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        if (line[at] == '"')
+            quoted = !quoted;
+        else if (line[at] == '|' && !quoted)
+            return at;
+    }
+    return Text::npos;
 }
 
 inline bool AnyTokenMatches(std::deque<Text> tokens, const Text& shown, const Text& file) {
@@ -62,13 +89,10 @@ inline bool AnyTokenMatches(std::deque<Text> tokens, const Text& shown, const Te
 }
 
 inline int ReferenceMatchPatternLine(const Text& line, const Text& shown, const Text& file) {
-    const std::size_t bar = line.find('|');
-    const std::deque<Text> selecting = Tokens(line.substr(0, bar), U16(" \t"));
-    if (bar == Text::npos)
-        return AnyTokenMatches(selecting, shown, file) ? 1 : 0;
-    const bool selected = selecting.empty() || AnyTokenMatches(selecting, shown, file);
-    const bool leftOut = AnyTokenMatches(Tokens(line.substr(bar + 1), U16(" \t|")), shown, file);
-    return selected && !leftOut ? 1 : 0;
+    const Sides sides = Tokens(line);
+    const bool selected =
+        (sides.hasBar && sides.selecting.empty()) || AnyTokenMatches(sides.selecting, shown, file);
+    return selected && !AnyTokenMatches(sides.leavingOut, shown, file) ? 1 : 0;
 }
 
 } // namespace reference

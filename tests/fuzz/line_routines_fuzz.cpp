@@ -1,6 +1,6 @@
-// libFuzzer target: the line routines on arbitrary UTF-16 units, under ASan and UBSan. Every buffer is allocated with exactly the room the
-// routine's contract promises, so a write or read beyond it is caught; the documented
-// results are checked as well.
+// libFuzzer target: the line routines on arbitrary UTF-16 units, quotes among them, under ASan
+// and UBSan. Every buffer is allocated with exactly the room the routine's contract promises,
+// so a write or read beyond it is caught; the documented results are checked as well.
 #include "engine/pattern_line.h"
 #include "tests/engine/reference_pattern_line.h"
 #include "tests/fuzz/utf16_input.h"
@@ -38,19 +38,23 @@ bool EndsToken(Utf16Char c) {
 }
 
 // The tokens of one side of the line, from position up to end (null: the line's end).
-void CheckSide(const Utf16Char* position, const Utf16Char* end, const Utf16Char* lineEnd) {
+void CheckSide(const Utf16Char* position, const Utf16Char* end, const Utf16Char* lineEnd,
+               bool lineQuotes) {
     // Exactly the room the routine takes.
     std::unique_ptr<Utf16Char[][kLinePatternRoom]> pattern(new Utf16Char[1][kLinePatternRoom]);
     const Utf16Char* const start = position;
     const Utf16Char* const sideEnd = end != nullptr ? end : lineEnd;
     std::size_t tokens = 0;
-    while ((position = NextLinePattern(pattern[0], position, end)) != nullptr) {
+    bool quoted = false;
+    while ((position = NextLinePattern(pattern[0], position, end, quoted)) != nullptr) {
         Require(position > start && position <= sideEnd, "NextLinePattern stays inside its side");
         const Text token = pattern[0];
         const std::size_t star = token[0] == '*' && token.size() > 1 && token[1] == '.' ? 1 : 0;
         Require(token.size() > star && token.size() <= kPatternTokenCap, "token length");
-        for (std::size_t i = star; i < token.size(); ++i)
-            Require(!EndsToken(token[i]), "no separator in a token");
+        for (std::size_t i = star; i < token.size(); ++i) {
+            Require(token[i] != '"', "no quote in a token");
+            Require(lineQuotes || !EndsToken(token[i]), "no separator outside quotes");
+        }
         Require(++tokens <= static_cast<std::size_t>(sideEnd - start), "every call moves forward");
     }
 }
@@ -58,12 +62,14 @@ void CheckSide(const Utf16Char* position, const Utf16Char* end, const Utf16Char*
 void CheckNextLinePattern(const Text& line) {
     auto source = ExactCopy(line);
     const Utf16Char* const lineEnd = source.get() + line.size();
-    const int bar = FindUnit(source.get(), '|');
-    Require(bar == static_cast<int>(line.find('|')) || (bar == -1 && line.find('|') == Text::npos),
-            "FindUnit finds the first bar");
-    CheckSide(source.get(), bar < 0 ? nullptr : source.get() + bar, lineEnd);
+    const int bar = FindLineBar(source.get());
+    const std::size_t expected = reference::Bar(line);
+    Require(bar == static_cast<int>(expected) || (bar == -1 && expected == Text::npos),
+            "FindLineBar finds the first bar outside quotes");
+    const bool lineQuotes = line.find('"') != Text::npos;
+    CheckSide(source.get(), bar < 0 ? nullptr : source.get() + bar, lineEnd, lineQuotes);
     if (bar >= 0)
-        CheckSide(source.get() + bar + 1, nullptr, lineEnd);
+        CheckSide(source.get() + bar + 1, nullptr, lineEnd, lineQuotes);
     Require(line == source.get(), "line unchanged");
 }
 
