@@ -13,9 +13,11 @@ inline bool IsFolder(const wchar_t* path) {
 
 // Which file a handle has open: its volume's serial number and its index on that volume. Two
 // handles have one file open when their identities agree, whatever paths they were opened by.
+// Left unset by its declaration, for the reader to fill; one kept beside a failed read is
+// declared zeroed (= {}).
 struct FileIdentity {
-    DWORD Volume = 0;
-    ULARGE_INTEGER Index = {};
+    DWORD Volume;
+    ULARGE_INTEGER Index;
 };
 
 // Reads the identity of the file that file has open; false, with identity as it was, when the

@@ -10,6 +10,7 @@
 
 #include "common/file_facts.h"
 #include "common/owned.h"
+#include "common/path_join.h"
 
 namespace {
 
@@ -23,19 +24,6 @@ const wchar_t* NamePart(const wchar_t* path) {
     return name;
 }
 
-// Writes folder + "\" + name into target. False, with target untouched, when the result
-// would not fit in MAX_PATH characters with its terminator.
-bool FormTargetPath(wchar_t (&target)[MAX_PATH], const wchar_t* folder, const wchar_t* name) {
-    const std::size_t folderLength = wcslen(folder);
-    const std::size_t nameLength = wcslen(name);
-    if (folderLength + 1 + nameLength + 1 > MAX_PATH)
-        return false;
-    std::memcpy(target, folder, folderLength * sizeof(wchar_t));
-    target[folderLength] = L'\\';
-    std::memcpy(target + folderLength + 1, name, (nameLength + 1) * sizeof(wchar_t));
-    return true;
-}
-
 // What stands at a path. The shell's file operation reports neither which files it left out
 // (a "No" to replacing a file, a source held open by another program, a volume that filled
 // up) nor, on every system, that it left any out, so the files are looked at afterwards: a
@@ -47,7 +35,7 @@ struct PathStamp {
     LARGE_INTEGER Size = {};
     // Which file stands there: a path may lead to another file of a name that differs only
     // in case once its own has gone (Wine looks names up without regard to case).
-    FileIdentity Identity;
+    FileIdentity Identity = {};
 };
 
 bool Exists(const wchar_t* path) {
@@ -171,7 +159,7 @@ bool PlanTransfer(WideStringList& paths, const wchar_t* folder, TransferPlan& pl
             continue;
         }
         wchar_t target[MAX_PATH];
-        if (!FormTargetPath(target, folder, NamePart(path)) || !IsFile(path) || IsFolder(target) ||
+        if (!JoinPath(target, folder, NamePart(path)) || !IsFile(path) || IsFolder(target) ||
             SameName(path, target)) {
             LeaveOut(outcome, path);
             continue;

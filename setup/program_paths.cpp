@@ -1,5 +1,7 @@
 #include "setup/program_paths.h"
 
+#include "common/path_join.h"
+
 void CutToFolder(wchar_t (&path)[MAX_PATH]) {
     int last = -1;
     for (int i = 0; path[i] != L'\0'; ++i) {
@@ -21,17 +23,11 @@ bool PathBesideProgram(wchar_t (&out)[MAX_PATH], const wchar_t* programPath,
     wchar_t folder[MAX_PATH];
     CopyMemory(folder, programPath, (pathLength + 1) * sizeof(wchar_t));
     CutToFolder(folder);
-    int folderLength = lstrlenW(folder);
     // A drive's root already ends in its backslash.
+    const int folderLength = lstrlenW(folder);
     if (folderLength > 0 && folder[folderLength - 1] == L'\\')
-        --folderLength;
-    const int nameLength = lstrlenW(fileName);
-    if (folderLength + 1 + nameLength >= MAX_PATH)
-        return false;
-    CopyMemory(out, folder, folderLength * sizeof(wchar_t));
-    out[folderLength] = L'\\';
-    CopyMemory(out + folderLength + 1, fileName, (nameLength + 1) * sizeof(wchar_t));
-    return true;
+        folder[folderLength - 1] = L'\0';
+    return JoinPath(out, folder, fileName);
 }
 
 bool FormUninstallCommand(wchar_t (&out)[MAX_PATH], const wchar_t* programPath) {

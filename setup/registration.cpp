@@ -356,17 +356,19 @@ void ScheduleDeletionInWininit() {
     WritePrivateProfileSectionA("Rename", start, iniPath);
 }
 
+// The identity of the file at path; false when it cannot be opened or read.
+bool ReadPathIdentity(const wchar_t* path, FileIdentity& identity) {
+    const KernelHandle file(CreateFileW(path, 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    return file.Valid() && ReadFileIdentity(file.Get(), identity);
+}
+
 bool SameFile(const wchar_t* first, const wchar_t* second) {
-    FileIdentity identity[2];
-    const wchar_t* paths[] = {first, second};
-    for (int i = 0; i < 2; ++i) {
-        const KernelHandle file(CreateFileW(paths[i], 0,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!file.Valid() || !ReadFileIdentity(file.Get(), identity[i]))
-            return false;
-    }
-    return SameIdentity(identity[0], identity[1]);
+    FileIdentity firstIdentity;
+    FileIdentity secondIdentity;
+    return ReadPathIdentity(first, firstIdentity) && ReadPathIdentity(second, secondIdentity) &&
+           SameIdentity(firstIdentity, secondIdentity);
 }
 
 // Writes the entries of the registration, or those that only marks, after the folder check,

@@ -2,6 +2,7 @@
 
 #include <msi.h>
 
+#include "common/path_join.h"
 #include "common/shared_facts.h"
 #include "common/wide_name.h"
 
@@ -114,12 +115,11 @@ int ReadPackageFolders(wchar_t (&folders)[kMaxPackageFolders][MAX_PATH]) {
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
     wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 1 + lstrlenW(name) >= MAX_PATH)
+    if (length == 0 || length >= MAX_PATH || !JoinPath(path, folder, name))
         return nullptr;
-    lstrcatW(path, L"\\");
-    lstrcatW(path, name);
     return LoadLibraryW(path);
 }
 
