@@ -5,18 +5,6 @@ namespace {
 constexpr UINT kCodePage932 = 932;
 constexpr char kNoFormByte = '?';
 
-bool IsSurrogate(wchar_t unit) {
-    return unit >= 0xD800 && unit <= 0xDFFF;
-}
-
-bool IsHighSurrogate(wchar_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool IsLowSurrogate(wchar_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 // One character (count units, no surrogates) in code page 932, written to out when it fits
 // in room bytes. Returns its width, or 0 when it does not fit.
 int ConvertCharacter(const wchar_t* character, int count, char* out, int room) {
@@ -76,9 +64,9 @@ int WideToCp932(const wchar_t* text, int length, char* out, int room) {
                 out[written] = static_cast<char>(unit);
                 width = 1;
             }
-        } else if (IsSurrogate(unit)) {
-            const bool pair = IsHighSurrogate(unit) && (length < 0 || i + 1 < length) &&
-                              IsLowSurrogate(text[i + 1]);
+        } else if (IS_HIGH_SURROGATE(unit) || IS_LOW_SURROGATE(unit)) {
+            const bool pair = IS_HIGH_SURROGATE(unit) && (length < 0 || i + 1 < length) &&
+                              IS_LOW_SURROGATE(text[i + 1]);
             units = pair ? 2 : 1;
             if (written < room - 1) {
                 out[written] = kNoFormByte;

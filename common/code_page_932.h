@@ -1,7 +1,9 @@
-// The programs keep their texts, pattern lines and matched names as code page 932 bytes,
-// while Windows names files, and the wide APIs take text, in UTF-16. These conversions use
-// code page 932 itself, whatever the system's ANSI code page is, so a text reads the same on
-// a Japanese system, an English one or one set to UTF-8.
+// The programs hold their pattern lines, the names they match and the texts they show in
+// UTF-16, as Windows names files and the wide APIs take text. Their narrow string literals are
+// stored in code page 932 (the build's execution character set): the registry's key and value
+// names and texts, and the menu verb; so are the history values that an early version of the
+// extension wrote. These conversions use code page 932 itself, whatever the system's ANSI code
+// page is, so a text reads the same on a Japanese system, an English one or one set to UTF-8.
 #pragma once
 
 #include <windows.h>
