@@ -1,6 +1,8 @@
-// libFuzzer target: the line routines on arbitrary UTF-16 units, quotes among them, under ASan
-// and UBSan. Every buffer is allocated with exactly the room the routine's contract promises,
-// so a write or read beyond it is caught; the documented results are checked as well.
+// libFuzzer target: the line routines and the list of names on arbitrary UTF-16 units, quotes
+// among them, under ASan and UBSan. Every buffer is allocated with exactly the room the
+// routine's contract promises, so a write or read beyond it is caught; the documented results
+// are checked as well.
+#include "engine/name_list.h"
 #include "engine/pattern_line.h"
 #include "tests/engine/reference_pattern_line.h"
 #include "tests/fuzz/utf16_input.h"
@@ -106,6 +108,28 @@ void CheckPatternLine(const Text& line, const Text& name) {
                 "agrees with rules");
 }
 
+// The line read as a list of names, one a line: each of its patterns matches the name exactly
+// when the line of that pattern alone, in quotes, does, and the list counts the others as not
+// found.
+void CheckNameList(const Text& text, const Text& name) {
+    auto textCopy = ExactCopy(text);
+    auto nameCopy = ExactCopy(name);
+    NameList list;
+    Require(list.Read(textCopy.get(), text.size()), "the list is read");
+    Require(text == textCopy.get(), "text unchanged");
+    const bool selected = list.MatchesItem(nameCopy.get(), name.size(), nullptr, 0);
+    std::size_t notFound = 0;
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        const Text pattern = list.Pattern(i);
+        if (pattern.find('"') != Text::npos || pattern.size() >= kPatternTokenCap)
+            return;
+        const Text line = U16("\"") + pattern + U16("\"");
+        notFound += MatchPatternLine(line.c_str(), nameCopy.get()) == 1 ? 0 : 1;
+    }
+    Require(list.NotFound() == notFound, "the list finds what the line of each pattern does");
+    Require(selected == (notFound < list.Count()), "the list selects what one pattern does");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -118,5 +142,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckNextLinePattern(line);
     CheckExtensionPattern(line);
     CheckPatternLine(line, name);
+    CheckNameList(line, name);
     return 0;
 }
