@@ -1,18 +1,14 @@
 #include "engine/name_list.h"
 
-#include "engine/pattern_line.h"
-
 #include "tests/support/row_label.h"
 #include "tests/text/utf16_text.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <vector>
 
 namespace {
 
-using testtext::Shown;
 using testtext::Text;
 
 // A text and the patterns read from it, with the lines left out behind the most taken.
@@ -92,33 +88,5 @@ const MatchRow kMatchRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Lists, NameListMatchTest, testing::ValuesIn(kMatchRows), RowLabel());
-
-// Property: a list selects an item exactly when the line of its names, each in quotes, does.
-TEST(NameListProperty, SelectsAsTheLineOfItsNames) {
-    std::mt19937 random(2024);
-    const Text patternUnits = U16("**??..|aAbé表😀\xD83D");
-    const Text nameUnits = U16("..aAbÉ表😀\xDE00");
-    const auto spell = [&random](const Text& from, std::size_t most) {
-        Text text;
-        for (std::size_t n = random() % most; n > 0; --n)
-            text += from[random() % from.size()];
-        return text;
-    };
-    for (int i = 0; i < 20000; ++i) {
-        Text names, line;
-        for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n) {
-            const Text name = spell(patternUnits, 7);
-            names += name + U16("\r\n");
-            line += U16("\"") + name + U16("\" ");
-        }
-        const Text shown = spell(nameUnits, 7);
-        const Text file = random() % 2 == 0 ? shown : shown + U16(".") + spell(nameUnits, 4);
-        NameList list;
-        ASSERT_TRUE(list.Read(names.c_str(), names.size()));
-        ASSERT_EQ(list.MatchesItem(shown.c_str(), shown.size(), file.c_str(), file.size()),
-                  MatchPatternLine(line.c_str(), shown.c_str(), file.c_str()) == 1)
-            << "line " << Shown(line) << ", shown " << Shown(shown) << ", file " << Shown(file);
-    }
-}
 
 } // namespace
