@@ -102,6 +102,9 @@ inline constexpr char kModeValue[] = "mode";
 inline constexpr char kSelectValue[] = "select";
 // The action of the last run, written by every confirmed run.
 inline constexpr char kFlagValue[] = "flag";
+// How the last run combined its matches with the selection (a SelectionCombine), written by
+// every confirmed run and offered again by the next.
+inline constexpr char kCombineValue[] = "combine";
 // History values "h0" .. "h9", most recent first.
 inline constexpr char kHistoryValueFormat[] = "h%d";
 inline constexpr int kHistoryEntries = 10;
@@ -114,4 +117,12 @@ enum ActionMode : std::uint32_t {
     UsePrevious = 3, // only as the configured default: the action of the last run
     CopyToFolder = 4,
     MoveToFolder = 5,
+};
+
+// What a run does with the window's selection, as stored in "combine": selects the matches
+// alone, adds them to it, or takes them from it. Any other stored value reads as Replace.
+enum SelectionCombine : std::uint32_t {
+    ReplaceSelection = 0,
+    AddToSelection = 1,
+    RemoveFromSelection = 2,
 };

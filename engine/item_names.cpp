@@ -61,10 +61,24 @@ bool ReadListItem(HWND listView, int index, ItemReading& reading, UINT* state) {
     return true;
 }
 
-bool LineSelects(const CompiledPatternLine& line, const ItemReading& reading) {
+bool ItemMatcher::Matches(const Utf16Char* shown, std::size_t shownLength, const Utf16Char* file,
+                          std::size_t fileLength) const {
+    if (Names != nullptr)
+        return Names->MatchesItem(shown, shownLength, file, fileLength);
+    return Line != nullptr && Line->MatchesItem(shown, shownLength, file, fileLength);
+}
+
+ItemMatcher MatcherOf(const RunRecord& run, const CompiledPatternLine& line) {
+    ItemMatcher matcher;
+    matcher.Line = &line;
+    matcher.Names = run.ClipboardNames.get();
+    return matcher;
+}
+
+bool Selects(const ItemMatcher& matcher, const ItemReading& reading) {
     const Utf16Char* file = reading.File[0] != L'\0' ? reading.File : nullptr;
-    return line.MatchesItem(reading.Shown, wcslen(reading.Shown), file,
-                            file != nullptr ? wcslen(file) : 0);
+    return matcher.Matches(reading.Shown, wcslen(reading.Shown), file,
+                           file != nullptr ? wcslen(file) : 0);
 }
 
 const wchar_t* RealName(const ItemReading& reading) {
@@ -141,9 +155,9 @@ void ItemNames::ReadMore(int limit) {
         ReadItem(read_);
 }
 
-bool ItemNames::Matches(const CompiledPatternLine& line, int index) const {
+bool ItemNames::Matches(const ItemMatcher& matcher, int index) const {
     const Entry& entry = entries_[index];
     const Utf16Char* shown = entry.Shown >= 0 ? text_.get() + entry.Shown : L"";
     const Utf16Char* file = entry.File >= 0 ? text_.get() + entry.File : nullptr;
-    return line.MatchesItem(shown, wcslen(shown), file, file != nullptr ? wcslen(file) : 0);
+    return matcher.Matches(shown, wcslen(shown), file, file != nullptr ? wcslen(file) : 0);
 }

@@ -11,6 +11,7 @@
 
 #include "common/owned.h"
 #include "engine/compiled_pattern_line.h"
+#include "engine/run_record.h"
 
 // One character more than a path may have, so that a longer name shows as too long instead
 // of being cut into the name of another file.
@@ -38,9 +39,19 @@ void ReadViewItem(IShellFolder* folder, PCUITEMID_CHILD child, ItemReading& read
 // Reads a list view item's label into reading.Shown and, where state is given, its selection
 // state; false when the list view does not answer for the index.
 bool ReadListItem(HWND listView, int index, ItemReading& reading, UINT* state = nullptr);
-// Whether the line selects the item: by its shown name or its file name, the dot rule judged
-// on the file name.
-bool LineSelects(const CompiledPatternLine& line, const ItemReading& reading);
+// What decides whether an item is selected: the compiled line or, standing in for it, the
+// names from the clipboard, which note each name that matched.
+struct ItemMatcher {
+    const CompiledPatternLine* Line = nullptr;
+    NameList* Names = nullptr;
+    bool Matches(const Utf16Char* shown, std::size_t shownLength, const Utf16Char* file,
+                 std::size_t fileLength) const;
+};
+// The run's matcher: its clipboard names where it has them, else the line.
+ItemMatcher MatcherOf(const RunRecord& run, const CompiledPatternLine& line);
+// Whether the matcher selects the item: by its shown name or its file name, the dot rule
+// judged on the file name.
+bool Selects(const ItemMatcher& matcher, const ItemReading& reading);
 // The name that tells the user which item is meant: the file name, where the shown one
 // differs from it.
 const wchar_t* RealName(const ItemReading& reading);
@@ -67,8 +78,8 @@ public:
     // memory, is read as having no name.
     void ReadMore(int limit);
 
-    // Whether the line selects item index (one of those read), as LineSelects decides.
-    bool Matches(const CompiledPatternLine& line, int index) const;
+    // Whether the matcher selects item index (one of those read), as Selects decides.
+    bool Matches(const ItemMatcher& matcher, int index) const;
 
 private:
     struct Entry {

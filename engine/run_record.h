@@ -7,7 +7,10 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "common/shared_facts.h"
+#include "engine/name_list.h"
 #include "text/string_list.h"
 
 class ItemNames;
@@ -32,12 +35,19 @@ struct RunRecord {
     // the action's result names them.
     WideStringList UncollectedMatches;
     int UncollectedCount = 0;
+    // The names from the clipboard, one a line, when the user chose them to stand in for the
+    // line; null otherwise. They note which names matched, for the result's count of those
+    // that did not.
+    std::unique_ptr<NameList> ClipboardNames;
     // Pattern-line history, most recent first, as the settings store read it.
     WideStringList History;
     // The names of the window's items, read for the dialog's count of matches and for the
     // pass; null when there are none to count.
     ItemNames* Names = nullptr;
     DWORD Action = SelectOnly;
+    // What the pass does with the window's selection (a SelectionCombine): as chosen in the
+    // dialog, starting from the last run's choice.
+    DWORD Combine = ReplaceSelection;
     DWORD ConfiguredMode = SelectOnly;
     DWORD InitFromHistory = 0;
     // Bytes of SelectedPaths: the sum of (length + 1) * sizeof(wchar_t) over its paths.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "common/path_join.h"
 #include "engine/compiled_pattern_line.h"
 #include "engine/item_names.h"
 #include "engine/path_collection.h"
@@ -34,22 +35,11 @@ bool WriteSelection(HWND listView, PassMemory& memory, int index, bool selected)
                         reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
-// SourceFolder + "\" + label into path; false when it would have MAX_PATH characters or more.
-bool FormLabelPath(const RunRecord& run, const wchar_t* label, wchar_t (&path)[MAX_PATH]) {
-    const std::size_t folderLength = wcsnlen(run.SourceFolder, MAX_PATH - 1);
-    const std::size_t labelLength = wcslen(label);
-    if (folderLength + 1 + labelLength >= MAX_PATH)
-        return false;
-    std::memcpy(path, run.SourceFolder, folderLength * sizeof(wchar_t));
-    path[folderLength] = L'\\';
-    std::memcpy(path + folderLength + 1, label, (labelLength + 1) * sizeof(wchar_t));
-    return true;
-}
-
 // Every item once, in index order, as it stands now: its label and selection state read in one
-// message, its selection written only when it changes, and its path collected when it matches
-// and is selected.
-void SelectAndCollect(RunRecord& run, HWND listView, PassMemory& memory) {
+// message, its selection written only when the run's combining of matches and selection
+// changes it, and its path collected when it is selected at the end.
+void SelectAndCollect(RunRecord& run, HWND listView, PassMemory& memory,
+                      const ItemMatcher& matcher) {
     const bool needsPaths = run.Action != SelectOnly;
     // Stops collecting for the rest of the pass once a copy cannot be stored, so
     // PathBytesTotal always describes the list.
@@ -59,17 +49,28 @@ void SelectAndCollect(RunRecord& run, HWND listView, PassMemory& memory) {
     for (int index = 0; index < count; ++index) {
         UINT state = 0;
         const bool readable = ReadListItem(listView, index, reading, &state);
-        const bool match = readable && LineSelects(memory.Line, reading);
-        // An item that cannot be read is deselected, whatever its state.
-        const bool wasSelected = !readable || state != 0;
-        bool selected = wasSelected;
-        if (match != wasSelected && WriteSelection(listView, memory, index, match))
-            selected = match;
-        if (!match)
+        const bool match = readable && Selects(matcher, reading);
+        if (!readable) {
+            // Replacing, an item that cannot be read is deselected, whatever its state; adding
+            // or taking away, it is left as it is.
+            if (run.Combine == ReplaceSelection)
+                WriteSelection(listView, memory, index, false);
+            continue;
+        }
+        const bool was = state != 0;
+        bool wanted = match;
+        if (run.Combine == AddToSelection)
+            wanted = match || was;
+        else if (run.Combine == RemoveFromSelection)
+            wanted = was && !match;
+        bool selected = was;
+        if (wanted != was && WriteSelection(listView, memory, index, wanted))
+            selected = wanted;
+        if (!selected)
             continue;
         bool collected = false;
         wchar_t path[MAX_PATH];
-        if (collecting && selected && FormLabelPath(run, reading.Shown, path)) {
+        if (collecting && JoinPath(path, run.SourceFolder, reading.Shown)) {
             collected = CollectPath(run, path);
             collecting = collected;
         }
@@ -109,11 +110,12 @@ void RunSelection(RunRecord& run, HWND listView) {
     if (!memory)
         return;
     memory->Line.Compile(run.PatternLine);
+    const ItemMatcher matcher = MatcherOf(run, memory->Line);
     // Each change that the list view draws on its own costs an invalidation (a round trip to
     // the window server under Wine), off screen too; drawing is held back for the walk, and
     // the items in view are repainted once after it.
     SendMessageW(listView, WM_SETREDRAW, FALSE, 0);
-    SelectAndCollect(run, listView, *memory);
+    SelectAndCollect(run, listView, *memory, matcher);
     SendMessageW(listView, WM_SETREDRAW, TRUE, 0);
     Repaint(listView);
 }

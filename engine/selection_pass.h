@@ -1,6 +1,7 @@
-// The selection pass: every item of a folder window's list view is selected when its
-// label matches the run's PatternLine and deselected otherwise; the full paths of the
-// matches are collected for the chosen action.
+// The selection pass: the items of a folder window's list view that the run's PatternLine (or
+// the clipboard's names standing in for it) matches are selected and the others deselected, or
+// the matches are added to the selection or taken from it (Combine); the full paths of the items
+// selected at the end are collected for the chosen action.
 #pragma once
 
 #include "engine/item_names.h"
@@ -12,8 +13,8 @@
 // written (LVM_SETITEMSTATE, LVIS_SELECTED only) only when it changes; the list view draws
 // nothing during the walk (WM_SETREDRAW) and its items in view are repainted after it.
 //
-// When the action needs files, SourceFolder + "\\" + the label of each match that the list view
-// holds selected goes to SelectedPaths; a match left out (a path of MAX_PATH characters or
+// When the action needs files, SourceFolder + "\\" + the label of each item that the list view
+// holds selected at the end goes to SelectedPaths; one left out (a path of MAX_PATH characters or
 // more, one that could not be stored) is named in UncollectedMatches. PathBytesTotal counts the
 // bytes of the paths actually collected. When the pass's own memory cannot be allocated,
 // nothing is touched at all.

@@ -1,5 +1,7 @@
 #include "engine/view_pass.h"
 
+#include <commctrl.h>
+
 #include <cwchar>
 #include <memory>
 #include <new>
@@ -50,11 +52,33 @@ private:
     ComPtr<IFolderView2> view_;
 };
 
+// Whether an item is selected before the pass changes it. The view tells where it can; Wine's
+// view cannot, and its items are those of the list view inside its window, by the same index.
+class SelectionBefore {
+public:
+    SelectionBefore(IFolderView* view, HWND window) {
+        QueryInto(view, IID_IFolderView2, view_);
+        if (window != nullptr)
+            listView_ = FindWindowExW(window, nullptr, L"SysListView32", nullptr);
+    }
+    bool Selected(int index, PCUITEMID_CHILD child) const {
+        DWORD flags = 0;
+        if (view_ && SUCCEEDED(view_->GetSelectionState(child, &flags)))
+            return (flags & SVSI_SELECT) != 0;
+        return listView_ != nullptr && SendMessageW(listView_, LVM_GETITEMSTATE,
+                                                    static_cast<WPARAM>(index), LVIS_SELECTED) != 0;
+    }
+
+private:
+    ComPtr<IFolderView2> view_;
+    HWND listView_ = nullptr;
+};
+
 // Every item once, as it stands now: its names and its path read from one item id, the item
-// selected or deselected by its index, and its path collected only when it matches and was
-// selected.
-void SelectAndCollect(RunRecord& run, const CompiledPatternLine& line, IFolderView* view,
-                      IShellFolder* folder) {
+// selected or deselected by its index as the run combines its matches with the selection, and
+// its path collected when it is selected at the end.
+void SelectAndCollect(RunRecord& run, const ItemMatcher& matcher, IFolderView* view,
+                      IShellFolder* folder, HWND window) {
     const bool needsPaths = run.Action != SelectOnly;
     bool collecting = needsPaths;
     int count = 0;
@@ -63,8 +87,9 @@ void SelectAndCollect(RunRecord& run, const CompiledPatternLine& line, IFolderVi
     int focused = -1;
     if (FAILED(view->GetFocusedItem(&focused)))
         focused = -1;
-    int firstMatch = -1;
-    bool focusedMatches = false;
+    int firstSelected = -1;
+    bool focusedSelected = false;
+    const SelectionBefore before(view, run.Combine != ReplaceSelection ? window : nullptr);
     RedrawHeld redraw(view);
     ItemReading reading;
     for (int index = 0; index < count; ++index) {
@@ -72,22 +97,33 @@ void SelectAndCollect(RunRecord& run, const CompiledPatternLine& line, IFolderVi
         const bool readable = SUCCEEDED(view->Item(index, child.Put())) && child.Valid();
         if (readable)
             ReadViewItem(folder, child.Get(), reading);
-        const bool match = readable && LineSelects(line, reading);
-        const bool selected =
-            SUCCEEDED(view->SelectItem(index, match ? SVSI_SELECT : SVSI_DESELECT)) && match;
-        if (!match)
+        const bool match = readable && Selects(matcher, reading);
+        bool selected = match;
+        if (run.Combine == ReplaceSelection) {
+            selected =
+                SUCCEEDED(view->SelectItem(index, match ? SVSI_SELECT : SVSI_DESELECT)) && match;
+        } else if (readable) {
+            // Only the matches change; an item that cannot be read keeps its state unread.
+            const bool was = before.Selected(index, child.Get());
+            const bool wanted = run.Combine == AddToSelection ? match || was : was && !match;
+            selected = was;
+            if (wanted != was &&
+                SUCCEEDED(view->SelectItem(index, wanted ? SVSI_SELECT : SVSI_DESELECT)))
+                selected = wanted;
+        }
+        if (!selected)
             continue;
-        if (selected && firstMatch < 0)
-            firstMatch = index;
-        focusedMatches = focusedMatches || (selected && index == focused);
+        if (firstSelected < 0)
+            firstSelected = index;
+        focusedSelected = focusedSelected || index == focused;
         bool collected = false;
-        if (collecting && selected)
+        if (collecting)
             collecting = CollectRealPath(run, folder, child.Get(), reading, collected);
         if (needsPaths && !collected)
             NoteUncollected(run, reading);
     }
-    if (firstMatch >= 0 && !focusedMatches)
-        view->SelectItem(firstMatch, SVSI_SELECT | SVSI_FOCUSED | SVSI_ENSUREVISIBLE);
+    if (firstSelected >= 0 && !focusedSelected)
+        view->SelectItem(firstSelected, SVSI_SELECT | SVSI_FOCUSED | SVSI_ENSUREVISIBLE);
 }
 
 HWND WindowOf(IFolderView* view) {
@@ -113,6 +149,7 @@ HWND RunViewSelection(RunRecord& run, IFolderView* view) {
     if (!line)
         return nullptr;
     line->Compile(run.PatternLine);
-    SelectAndCollect(run, *line, view, folder.Get());
-    return WindowOf(view);
+    const HWND window = WindowOf(view);
+    SelectAndCollect(run, MatcherOf(run, *line), view, folder.Get(), window);
+    return window;
 }

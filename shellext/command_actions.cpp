@@ -104,6 +104,12 @@ void ShowTransferResult(HWND owner, RunRecord& run, TransferOutcome& outcome) {
         AppendText(text, copy ? IDS_FOLDERS_NOT_COPIED : IDS_FOLDERS_NOT_MOVED, {folders.Text});
         AppendNames(text, outcome.LeftFolderCount, {&outcome.LeftFolders});
     }
+    if (run.ClipboardNames) {
+        const int length = lstrlenW(text);
+        lstrcpynW(text + length, L"\n", kMessageRoom - length);
+        const CountText missing(static_cast<int>(run.ClipboardNames->NotFound()));
+        AppendText(text, IDS_NAMES_NOT_FOUND, {missing.Text});
+    }
     ShowText(owner, text, ModuleInstance, IDS_CAPTION_RESULT, MB_OK);
 }
 

@@ -13,6 +13,12 @@
 #define IDC_MOVE_TO_FOLDER 1007
 // How many of the window's items the line selects, out of how many.
 #define IDC_MATCH_COUNT 1008
+// What the pass does with the window's selection: replaces it, adds to it, takes from it.
+#define IDC_REPLACE_SELECTION 1010
+#define IDC_ADD_TO_SELECTION 1011
+#define IDC_REMOVE_FROM_SELECTION 1012
+// The names on the clipboard, one a line, stand in for the line.
+#define IDC_NAMES_FROM_CLIPBOARD 1013
 
 // Texts of the string table.
 #define IDS_MENU_ENTRY 200
@@ -48,3 +54,9 @@
 #define IDS_MATCH_COUNT 216
 // The entry of Windows 11's own menu: the classic entry's text without its access key.
 #define IDS_COMMAND_TITLE 217
+// The check box of the clipboard's names, with the count of its lines.
+#define IDS_NAMES_FROM_CLIPBOARD 224
+// Behind the count and a copy's or move's result: how many of the names matched no item.
+#define IDS_NAMES_NOT_FOUND 225
+// Behind the count: the clipboard held more lines than are taken.
+#define IDS_NAMES_LEFT_OUT 226

@@ -5,6 +5,8 @@
 #include <memory>
 #include <new>
 
+#include <oleacc.h>
+
 #include "common/dialog_icon.h"
 #include "common/dialog_placement.h"
 #include "common/message_box.h"
@@ -33,6 +35,7 @@ const wchar_t kCountProperty[] = L"Vestrane.Count";
 
 struct LiveCount {
     CompiledPatternLine Line;
+    ItemMatcher Matcher;
     int Counted = 0;
     int Matches = 0;
 };
@@ -40,15 +43,40 @@ struct LiveCount {
 struct DialogState {
     RunRecord* Run = nullptr;
     std::unique_ptr<LiveCount> Count;
+    // The names on the clipboard as the dialog opened; they stand in for the line while the
+    // check box is checked.
+    std::unique_ptr<NameList> Names;
+    // Tells screen readers that the count is a live region, whose changes they announce.
+    ComPtr<IAccPropServices> Accessibility;
 };
+
+// The UI Automation property of a live region (UIAutomationClient), and Polite: announced once
+// the reader has finished what it is saying.
+constexpr GUID kLiveSettingProperty = {
+    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr GUID kAccPropServicesClass = {
+    0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr IID kIidAccPropServices = {
+    0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+constexpr LONG kPoliteLiveSetting = 1;
+// EVENT_OBJECT_LIVEREGIONCHANGED, which the headers give from Windows 8 on: older Windows
+// passes it to no one.
+constexpr DWORD kLiveRegionChanged = 0x8019;
+
+bool NamesChecked(HWND dialog) {
+    return IsDlgButtonChecked(dialog, IDC_NAMES_FROM_CLIPBOARD) == BST_CHECKED;
+}
 
 DialogState* StateOf(HWND dialog) {
     return reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
-RunRecord* RecordOf(HWND dialog) {
-    DialogState* state = StateOf(dialog);
-    return state != nullptr ? state->Run : nullptr;
+// Adds separator and part to text, cut at its room.
+void AppendText(wchar_t (&text)[kMessageRoom], const wchar_t* separator, const wchar_t* part) {
+    for (const wchar_t* piece : {separator, part}) {
+        const int used = lstrlenW(text);
+        lstrcpynW(text + used, piece, kMessageRoom - used);
+    }
 }
 
 void ShowCount(HWND dialog, const LiveCount& count, const ItemNames& names) {
@@ -61,7 +89,28 @@ void ShowCount(HWND dialog, const LiveCount& count, const ItemNames& names) {
     LoadText(ModuleInstance, done ? IDS_MATCH_COUNT : IDS_MATCH_COUNTING, format, kMessageRoom);
     wchar_t text[kMessageRoom];
     FormText(text, format, {matches, total});
-    SetDlgItemTextW(dialog, IDC_MATCH_COUNT, text);
+    const NameList* list = count.Matcher.Names;
+    if (list != nullptr && (done || list->LeftOut() > 0)) {
+        wchar_t number[16];
+        wchar_t part[kMessageRoom];
+        if (done) {
+            wsprintfW(number, L"%d", static_cast<int>(list->NotFound()));
+            LoadText(ModuleInstance, IDS_NAMES_NOT_FOUND, format, kMessageRoom);
+            FormText(part, format, {number});
+            AppendText(text, L"\n", part);
+        }
+        if (list->LeftOut() > 0) {
+            wsprintfW(number, L"%d", static_cast<int>(list->Count()));
+            LoadText(ModuleInstance, IDS_NAMES_LEFT_OUT, format, kMessageRoom);
+            FormText(part, format, {number});
+            AppendText(text, done ? L", " : L"\n", part);
+        }
+    }
+    HWND shown = GetDlgItem(dialog, IDC_MATCH_COUNT);
+    SetWindowTextW(shown, text);
+    // A screen reader announces the finished count, not every step of the counting.
+    if (done)
+        NotifyWinEvent(kLiveRegionChanged, shown, OBJID_CLIENT, CHILDID_SELF);
 }
 
 // Reads and matches for one slice; ends the timer once every item is counted.
@@ -79,7 +128,7 @@ void CountSlice(HWND dialog) {
             names->ReadMore(kItemsBetweenClockReads);
         const int end = std::min(names->Read(), count.Counted + kItemsBetweenClockReads);
         for (; count.Counted < end; ++count.Counted)
-            count.Matches += names->Matches(count.Line, count.Counted) ? 1 : 0;
+            count.Matches += names->Matches(count.Matcher, count.Counted) ? 1 : 0;
         if (GetTickCount() - start >= kSliceMilliseconds)
             break;
     }
@@ -103,6 +152,10 @@ void RestartCount(HWND dialog, int pickedEntry = -1) {
         GetWindowTextW(combo, line, kRecordTextSize);
     LiveCount& count = *state->Count;
     count.Line.Compile(line);
+    count.Matcher.Line = &count.Line;
+    count.Matcher.Names = NamesChecked(dialog) ? state->Names.get() : nullptr;
+    if (count.Matcher.Names != nullptr)
+        count.Matcher.Names->ForgetMatches();
     count.Counted = 0;
     count.Matches = 0;
     ShowCount(dialog, count, *state->Run->Names);
@@ -143,13 +196,69 @@ DWORD CheckedAction(HWND dialog) {
     return SelectOnly;
 }
 
-void Initialize(HWND dialog, RunRecord& run) {
+int RadioForCombine(DWORD combine) {
+    return combine == AddToSelection        ? IDC_ADD_TO_SELECTION
+           : combine == RemoveFromSelection ? IDC_REMOVE_FROM_SELECTION
+                                            : IDC_REPLACE_SELECTION;
+}
+
+DWORD CheckedCombine(HWND dialog) {
+    if (IsDlgButtonChecked(dialog, IDC_ADD_TO_SELECTION) == BST_CHECKED)
+        return AddToSelection;
+    if (IsDlgButtonChecked(dialog, IDC_REMOVE_FROM_SELECTION) == BST_CHECKED)
+        return RemoveFromSelection;
+    return ReplaceSelection;
+}
+
+// The clipboard's text read into names, once, as the dialog opens; the check box tells how many
+// lines they are, and is enabled only when there are any.
+void OfferClipboardNames(HWND dialog, DialogState& state) {
+    state.Names.reset(new (std::nothrow) NameList);
+    bool read = false;
+    if (state.Names && OpenClipboard(dialog)) {
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        const auto* text =
+            data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+        if (text != nullptr) {
+            // The text may lack its terminator; it is read no further than its memory goes.
+            read = state.Names->Read(text, GlobalSize(data) / sizeof(wchar_t));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    if (!read || state.Names->Count() == 0)
+        state.Names.reset();
+    wchar_t count[16];
+    wsprintfW(count, L"%d", state.Names ? static_cast<int>(state.Names->Count()) : 0);
+    wchar_t format[kMessageRoom];
+    LoadText(ModuleInstance, IDS_NAMES_FROM_CLIPBOARD, format, kMessageRoom);
+    wchar_t label[kMessageRoom];
+    FormText(label, format, {count});
+    SetDlgItemTextW(dialog, IDC_NAMES_FROM_CLIPBOARD, label);
+    EnableWindow(GetDlgItem(dialog, IDC_NAMES_FROM_CLIPBOARD), state.Names ? TRUE : FALSE);
+}
+
+void MarkCountAsLiveRegion(HWND dialog, DialogState& state) {
+    if (FAILED(CoCreateInstance(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER,
+                                kIidAccPropServices, state.Accessibility.PutVoid())))
+        return;
+    VARIANT polite = {};
+    polite.vt = VT_I4;
+    polite.lVal = kPoliteLiveSetting;
+    state.Accessibility->SetHwndProp(GetDlgItem(dialog, IDC_MATCH_COUNT), OBJID_CLIENT,
+                                     CHILDID_SELF, kLiveSettingProperty, polite);
+}
+
+void Initialize(HWND dialog, RunRecord& run, DialogState& state) {
     ShowDialogIcon(dialog, ModuleInstance, IDI_VESTRANE);
     // Under the mouse, with the pointer near the bottom edge, over the buttons.
     MoveNearCursor(dialog, 7, 8);
 
     const int radio = RadioForMode(run.ConfiguredMode);
     SendDlgItemMessageW(dialog, radio, BM_SETCHECK, BST_CHECKED, 0);
+    SendDlgItemMessageW(dialog, RadioForCombine(run.Combine), BM_SETCHECK, BST_CHECKED, 0);
+    OfferClipboardNames(dialog, state);
+    MarkCountAsLiveRegion(dialog, state);
 
     // The default pattern counts as an initial text even when it is empty; the history's
     // first entry only when there is one.
@@ -170,11 +279,16 @@ void Initialize(HWND dialog, RunRecord& run) {
     SetFocus(combo);
 }
 
-void Confirm(HWND dialog, RunRecord& run) {
+void Confirm(HWND dialog, RunRecord& run, DialogState& state) {
     run.PatternLine[0] = L'\0';
     GetWindowTextW(GetDlgItem(dialog, IDC_PATTERN_COMBO), run.PatternLine, kLineBufferSize);
     run.PatternLine[kLineBufferSize - 1] = L'\0';
     run.Action = CheckedAction(dialog);
+    run.Combine = CheckedCombine(dialog);
+    if (NamesChecked(dialog) && state.Names) {
+        state.Names->ForgetMatches();
+        run.ClipboardNames = std::move(state.Names);
+    }
 }
 
 } // namespace
@@ -194,7 +308,7 @@ INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
         // Without memory for the count the dialog works as ever, without a count.
         state->Count.reset(new (std::nothrow) LiveCount);
         SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-        Initialize(dialog, *run);
+        Initialize(dialog, *run, *state);
         RestartCount(dialog);
         // Run from Windows 11's menu, the dialog belongs to a COM surrogate, which may take the
         // foreground only because Explorer allowed it to; inside Explorer this changes nothing.
@@ -211,6 +325,12 @@ INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
         SetWindowLongPtrW(dialog, DWLP_USER, 0);
         return 0;
     case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_NAMES_FROM_CLIPBOARD && HIWORD(wParam) == BN_CLICKED) {
+            // Checked, the names stand in for the line, which waits unchanged.
+            EnableWindow(GetDlgItem(dialog, IDC_PATTERN_COMBO), !NamesChecked(dialog));
+            RestartCount(dialog);
+            return 0;
+        }
         if (LOWORD(wParam) == IDC_PATTERN_COMBO) {
             if (HIWORD(wParam) == CBN_EDITCHANGE)
                 RestartCount(dialog);
@@ -221,9 +341,9 @@ INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
         }
         switch (LOWORD(wParam)) {
         case IDOK: {
-            RunRecord* run = RecordOf(dialog);
-            if (run != nullptr)
-                Confirm(dialog, *run);
+            DialogState* state = StateOf(dialog);
+            if (state != nullptr)
+                Confirm(dialog, *state->Run, *state);
             EndDialog(dialog, IDOK);
             break;
         }

@@ -109,6 +109,10 @@ void LoadSettings(RunRecord& run) {
     ReadNumber(key, kSelectValue, select);
     run.InitFromHistory = select;
 
+    DWORD combine = ReplaceSelection;
+    ReadNumber(key, kCombineValue, combine);
+    run.Combine = combine <= RemoveFromSelection ? combine : DWORD{ReplaceSelection};
+
     // The walk ends at the first value that cannot be read; empty values are passed over.
     run.History.Clear();
     for (int i = 0; i < kHistoryEntries; ++i) {
@@ -133,6 +137,13 @@ void SaveSettings(RunRecord& run) {
     const DWORD action = run.Action;
     RegSetValueExW(key, WideName(kFlagValue).Text(), 0, REG_DWORD,
                    reinterpret_cast<const BYTE*>(&action), sizeof action);
+    const DWORD combine = run.Combine;
+    RegSetValueExW(key, WideName(kCombineValue).Text(), 0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&combine), sizeof combine);
+
+    // Names from the clipboard stood in for the line: they are no line to offer again.
+    if (run.ClipboardNames)
+        return;
 
     // The record's field has one character more than a history value; never read past it.
     wchar_t line[kRecordTextSize];
@@ -148,8 +159,8 @@ void SaveSettings(RunRecord& run) {
     // is written, so "h1" onwards keep their contents.
     if (line[0] != L'\0') {
         int n = 1;
-        for (const wchar_t* entry = run.History.GetFirst();
-             entry != nullptr && n < kHistoryEntries; entry = run.History.GetNext()) {
+        for (const wchar_t* entry = run.History.GetFirst(); entry != nullptr && n < kHistoryEntries;
+             entry = run.History.GetNext()) {
             if (std::wcscmp(entry, line) == 0)
                 continue;
             HistoryValueName(name, n);

@@ -9,10 +9,11 @@
 // Room of one history value, terminator included.
 constexpr int kHistoryValueSize = MAX_PATH;
 
-// Fills ConfiguredMode, InitFromHistory and History. A "mode" of UsePrevious is replaced by
-// the stored "flag" when there is one.
+// Fills ConfiguredMode, InitFromHistory, Combine and History. A "mode" of UsePrevious is
+// replaced by the stored "flag" when there is one; a "combine" other than 0, 1 or 2 reads as 0.
 void LoadSettings(RunRecord& run);
 
-// Writes Action as "flag", PatternLine as "h0" and the History entries that differ from
-// PatternLine as "h1" onwards. An empty PatternLine rewrites "h0" alone.
+// Writes Action as "flag", Combine as "combine", PatternLine as "h0" and the History entries
+// that differ from PatternLine as "h1" onwards. An empty PatternLine rewrites "h0" alone; a run
+// on the clipboard's names writes no history.
 void SaveSettings(RunRecord& run);

@@ -7,10 +7,15 @@
 #include <shlwapi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
+#include "engine/selection_pass.h"
+#include "tests/support/list_view_items.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/row_label.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/wide_text.h"
 #include "tests/support/shell_view.h"
@@ -110,5 +115,99 @@ TEST_F(ViewPass, VirtualItemsAreSelectedButOnlyFileSystemItemsCollected) {
     EXPECT_EQ(record.UncollectedCount, virtualItems);
     EXPECT_EQ(SendMessageW(host.ListView(), LVM_GETSELECTEDCOUNT, 0, 0), count);
 }
+
+// One course of the pass: through the view or through its list view, replacing, adding to or
+// taking from the selection, by the line or by the clipboard's names standing in for it. The
+// folder holds a.txt, b.doc, c.txt, "my file.txt" and readme.md; b.doc and c.txt are selected
+// before. The paths collected for the action are those of the selection the pass leaves.
+struct CourseRow {
+    const char* label;
+    bool ThroughListView;
+    DWORD Combine;
+    const char* Line;
+    const wchar_t* ClipboardText; // null: the line decides
+    std::vector<std::wstring> Selected;
+    int NotFound;
+};
+
+class Courses : public ViewPass, public testing::WithParamInterface<CourseRow> {};
+
+TEST_P(Courses, LeaveTheSelectionAndThePathsOfTheirCombining) {
+    const CourseRow& row = GetParam();
+    ScratchFolder folder("vestrane-course");
+    for (const char* name : {"a.txt", "b.doc", "c.txt", "my file.txt", "readme.md"})
+        ASSERT_TRUE(folder.WriteFile(name));
+    ShellViewHost host(folder.Path(), ViewHosting::BrowserControl);
+    ASSERT_TRUE(host.Valid());
+    SelectItems(host.ListView(),
+                {IndexOfLabel(host.ListView(), "b.doc"), IndexOfLabel(host.ListView(), "c.txt")});
+    RunRecord record = MakeRecord(row.Line, CopyToFolder);
+    record.Combine = row.Combine;
+    lstrcpynW(record.SourceFolder, folder.WidePath().c_str(), MAX_PATH);
+    if (row.ClipboardText != nullptr) {
+        record.ClipboardNames.reset(new NameList);
+        ASSERT_TRUE(record.ClipboardNames->Read(row.ClipboardText, wcslen(row.ClipboardText)));
+    }
+    if (row.ThroughListView)
+        RunSelection(record, host.ListView());
+    else
+        RunViewSelection(record, host.View().Items());
+
+    std::vector<std::wstring> selected = SelectedLabelsW(host.ListView());
+    std::sort(selected.begin(), selected.end());
+    EXPECT_EQ(selected, row.Selected);
+    std::vector<std::wstring> paths;
+    for (const std::wstring& name : row.Selected)
+        paths.push_back(folder.WidePath() + L"\\" + name);
+    std::vector<std::wstring> collected = Entries(record.SelectedPaths);
+    std::sort(collected.begin(), collected.end());
+    EXPECT_EQ(collected, paths);
+    if (record.ClipboardNames) {
+        EXPECT_EQ(record.ClipboardNames->NotFound(), static_cast<std::size_t>(row.NotFound));
+    }
+}
+
+const CourseRow kCourses[] = {
+    {"ViewReplaces",
+     false,
+     ReplaceSelection,
+     "*.txt",
+     nullptr,
+     {L"a.txt", L"c.txt", L"my file.txt"},
+     0},
+    {"ViewAdds",
+     false,
+     AddToSelection,
+     "*.txt",
+     nullptr,
+     {L"a.txt", L"b.doc", L"c.txt", L"my file.txt"},
+     0},
+    {"ViewRemoves", false, RemoveFromSelection, "*.txt", nullptr, {L"b.doc"}, 0},
+    {"ListViewAddsQuoted",
+     true,
+     AddToSelection,
+     "\"my file.txt\"",
+     nullptr,
+     {L"b.doc", L"c.txt", L"my file.txt"},
+     0},
+    {"ListViewRemoves", true, RemoveFromSelection, "*.doc", nullptr, {L"c.txt"}, 0},
+    {"ViewNamesReplace",
+     false,
+     ReplaceSelection,
+     "*",
+     L"a.txt\r\nREADME\r\n\r\nnone\r\n",
+     {L"a.txt", L"readme.md"},
+     1},
+    {"ListViewNamesAdd",
+     true,
+     AddToSelection,
+     "",
+     L"\"my file.txt\"\tsize\n*.doc",
+     {L"b.doc", L"c.txt", L"my file.txt"},
+     0},
+    {"ViewNamesRemove", false, RemoveFromSelection, "", L"c.txt\nnothing", {L"b.doc"}, 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Combining, Courses, testing::ValuesIn(kCourses), RowLabel());
 
 } // namespace

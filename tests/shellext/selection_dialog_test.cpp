@@ -451,6 +451,96 @@ TEST_F(SelectionDialogTest, CountsTheMatchesInSlicesAndAgainForEachChange) {
     EXPECT_EQ(seen.back(), expected(IDS_MATCH_COUNT, docs));
 }
 
+std::vector<HWND> announcedRegions;
+
+void CALLBACK NoteLiveRegion(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
+    announcedRegions.push_back(window);
+}
+
+// The names on the clipboard: offered with the count of their lines, unchecked; checked, they
+// stand in for the line in the count, which says how many name nothing and is announced as a
+// live region once done, and they go to the record at OK with the combining chosen, which
+// the dialog offered as the record's.
+TEST_F(SelectionDialogTest, TheClipboardsNamesStandInForTheLineWithTheCombiningChosen) {
+    ProcessLock clipboardLock("clipboard");
+    TestListView list;
+    for (const wchar_t* name : {L"a.txt", L"b.doc", L"my file.txt"})
+        list.AddItem(name);
+    ItemNames names;
+    ASSERT_TRUE(names.Start(list.ListView()));
+    record.Names = &names;
+    record.Combine = AddToSelection;
+    const std::wstring text = L"a.txt\r\n\"my file.txt\"\tsize\r\n\r\nnone\r\n";
+    ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard());
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    ASSERT_NE(SetClipboardData(CF_UNICODETEXT, memory), nullptr);
+    CloseClipboard();
+    announcedRegions.clear();
+    const HWINEVENTHOOK hook = SetWinEventHook(0x8019, 0x8019, nullptr, NoteLiveRegion,
+                                               GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    const auto formed = [](UINT id, std::initializer_list<const wchar_t*> arguments) {
+        wchar_t format[kMessageRoom];
+        LoadText(GetModuleHandleW(nullptr), id, format, kMessageRoom);
+        wchar_t out[kMessageRoom];
+        FormText(out, format, arguments);
+        return std::wstring(out);
+    };
+    const std::wstring counted =
+        formed(IDS_MATCH_COUNT, {L"2", L"3"}) + L"\n" + formed(IDS_NAMES_NOT_FOUND, {L"1"});
+    wchar_t label[kMessageRoom] = {};
+    bool offered = false;
+    bool checkedAtStart = true;
+    bool addChecked = false;
+    bool countShown = false;
+    HWND countWindow = nullptr;
+    Show([&](HWND dialog) {
+        HWND box = GetDlgItem(dialog, IDC_NAMES_FROM_CLIPBOARD);
+        offered = IsWindowEnabled(box) != FALSE;
+        checkedAtStart = IsDlgButtonChecked(dialog, IDC_NAMES_FROM_CLIPBOARD) == BST_CHECKED;
+        addChecked = IsDlgButtonChecked(dialog, IDC_ADD_TO_SELECTION) == BST_CHECKED;
+        GetWindowTextW(box, label, kMessageRoom);
+        ClickButton(dialog, IDC_NAMES_FROM_CLIPBOARD);
+        ClickButton(dialog, IDC_REMOVE_FROM_SELECTION);
+        countWindow = GetDlgItem(dialog, IDC_MATCH_COUNT);
+        const DWORD start = GetTickCount();
+        MSG message;
+        while (!countShown && GetTickCount() - start < 10000) {
+            if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            wchar_t shown[kMessageRoom] = {};
+            GetWindowTextW(countWindow, shown, kMessageRoom);
+            countShown = counted == shown;
+        }
+        ClickButton(dialog, IDOK);
+    });
+    UnhookWinEvent(hook);
+    EXPECT_TRUE(offered);
+    EXPECT_FALSE(checkedAtStart);
+    EXPECT_TRUE(addChecked);
+    EXPECT_EQ(std::wstring(label), formed(IDS_NAMES_FROM_CLIPBOARD, {L"3"}));
+    EXPECT_TRUE(countShown) << Utf8(counted);
+    EXPECT_NE(std::find(announcedRegions.begin(), announcedRegions.end(), countWindow),
+              announcedRegions.end());
+    EXPECT_EQ(record.Combine, static_cast<DWORD>(RemoveFromSelection));
+    ASSERT_TRUE(record.ClipboardNames);
+    EXPECT_EQ(record.ClipboardNames->Count(), 3u);
+
+    // Without text on the clipboard nothing is offered, and the line decides.
+    ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard());
+    CloseClipboard();
+    record.ClipboardNames.reset();
+    Show([&](HWND dialog) {
+        offered = IsWindowEnabled(GetDlgItem(dialog, IDC_NAMES_FROM_CLIPBOARD)) != FALSE;
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_FALSE(offered);
+    EXPECT_FALSE(record.ClipboardNames);
+}
+
 TEST_F(SelectionDialogTest, OkTakesTheTypedLine) {
     EXPECT_EQ(ConfirmTyped(L"*.txt .doc readme"), "*.txt .doc readme");
 }

@@ -156,6 +156,7 @@ struct ModeCase {
     // Values present in the key, as (name, type, bytes).
     std::vector<RegistryKeyGuard::Value> Values;
     DWORD ExpectedMode;
+    DWORD ExpectedCombine = ReplaceSelection;
 };
 
 class ModeTest : public SettingsTest, public testing::WithParamInterface<ModeCase> {};
@@ -165,6 +166,7 @@ TEST_P(ModeTest, ConfiguredModeFollowsModeAndFlag) {
         Put(value.Name, value.Type, value.Data);
     LoadSettings(run);
     EXPECT_EQ(run.ConfiguredMode, GetParam().ExpectedMode);
+    EXPECT_EQ(run.Combine, GetParam().ExpectedCombine);
 }
 
 const ModeCase kModeCases[] = {
@@ -199,6 +201,9 @@ const ModeCase kModeCases[] = {
     // Longer values do not fit the four bytes and count as missing.
     {"QwordDoesNotFit", {{kModeValue, REG_QWORD, DwordBytes(2) + DwordBytes(0)}}, SelectOnly},
     {"LongStringDoesNotFit", {{kModeValue, REG_SZ, WithTerminator("12345678")}}, SelectOnly},
+    {"CombineAdd", {{kCombineValue, REG_DWORD, DwordBytes(1)}}, SelectOnly, AddToSelection},
+    {"CombineRemove", {{kCombineValue, REG_DWORD, DwordBytes(2)}}, SelectOnly, RemoveFromSelection},
+    {"CombineUnknownReadsAsReplace", {{kCombineValue, REG_DWORD, DwordBytes(3)}}, SelectOnly},
     {"FlagThatDoesNotFitKeepsUsePrevious",
      {{kModeValue, REG_DWORD, DwordBytes(3)}, {kFlagValue, REG_SZ, WithTerminator("5555")}},
      UsePrevious},
@@ -259,7 +264,8 @@ INSTANTIATE_TEST_SUITE_P(Settings, HistoryLoadTest, testing::ValuesIn(kHistoryLo
 // a character without a code page 932 form included (it became a "?", which selected names
 // the user never typed).
 TEST_F(SettingsTest, EntriesComeBackAsTyped) {
-    const std::vector<std::wstring> lines = {L"表.txt ソフト*.doc", L"ｱｲｳ", L"café*.txt \U0001F600"};
+    const std::vector<std::wstring> lines = {L"表.txt ソフト*.doc", L"ｱｲｳ",
+                                             L"café*.txt \U0001F600"};
     for (std::size_t i = 0; i < lines.size(); ++i)
         PutWideText(H(static_cast<int>(i)), lines[i]);
     LoadSettings(run);
@@ -268,7 +274,10 @@ TEST_F(SettingsTest, EntriesComeBackAsTyped) {
 
 // ---------------------------------------------------------------- saving
 
-TEST_F(SettingsTest, SaveCreatesTheKeyWithFlagAndLine) {
+TEST_F(SettingsTest, SaveCreatesTheKeyWithFlagCombineAndLine) {
+    run.Combine = RemoveFromSelection;
+    SaveSettings(run);
+    EXPECT_EQ(Get(kCombineValue).Data, DwordBytes(RemoveFromSelection));
     Run("*.txt", CopyToFolder);
     const auto flag = Get(kFlagValue);
     ASSERT_TRUE(flag.Exists);
@@ -278,7 +287,12 @@ TEST_F(SettingsTest, SaveCreatesTheKeyWithFlagAndLine) {
     ASSERT_TRUE(h0.Exists);
     EXPECT_EQ(h0.Type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(h0.Data, WithTerminator("*.txt")) << "the text and its terminator";
-    EXPECT_EQ(Names(), (std::vector<std::string>{kFlagValue, H(0)}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{kCombineValue, kFlagValue, H(0)}));
+
+    // Names from the clipboard stood in for the line: no history is written.
+    run.ClipboardNames.reset(new NameList);
+    Run("other", CopyToFolder);
+    EXPECT_EQ(Get(H(0)).Data, WithTerminator("*.txt"));
 }
 
 TEST_F(SettingsTest, SaveNeverWritesModeOrSelect) {
