@@ -602,6 +602,17 @@ hidden_extensions)
         # The clicked file does not match: the focus goes to the first match.
         expect_line "$report" "focused-file: notes.txt"
     done
+    # Added to the selection: a quoted pattern of the name shown, and a file name that the label
+    # does not show; the clipboard takes what is selected then, the clicked file too.
+    report=$work/added.txt
+    run_host "$report" --layout today --hide-extensions --folder "$sample_win" \
+        --select photo.jpg --clear-clipboard --invoke "$VESTRANE_LABEL" \
+        --answer 'set:1000="notes" report.doc;click:1011;click:1001;click:1' ||
+        fail "add: $(cat "$report")"
+    expect_set "selected after adding" "$report" selected-file notes.txt photo.jpg report.doc
+    expect_set "clipboard after adding" "$report" clipboard-file "$sample_win\\notes.txt" \
+        "$sample_win\\photo.jpg" "$sample_win\\report.doc"
+    reset_settings
     # Everything but the .txt files moved: "| *.txt" leaves them out by their file names,
     # which the labels do not show.
     target_win="$work_win\\target"

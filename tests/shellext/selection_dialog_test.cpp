@@ -16,6 +16,7 @@
 #include "engine/item_names.h"
 #include "shellext/module_state.h"
 #include "shellext/resource.h"
+#include "tests/support/clipboard_reader.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/test_list_view.h"
 #include "tests/support/process_lock.h"
@@ -470,13 +471,7 @@ TEST_F(SelectionDialogTest, TheClipboardsNamesStandInForTheLineWithTheCombiningC
     ASSERT_TRUE(names.Start(list.ListView()));
     record.Names = &names;
     record.Combine = AddToSelection;
-    const std::wstring text = L"a.txt\r\n\"my file.txt\"\tsize\r\n\r\nnone\r\n";
-    ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard());
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    ASSERT_NE(SetClipboardData(CF_UNICODETEXT, memory), nullptr);
-    CloseClipboard();
+    ASSERT_TRUE(PutClipboardText(nullptr, L"a.txt\r\n\"my file.txt\"\tsize\r\n\r\nnone\r\n"));
     announcedRegions.clear();
     const HWINEVENTHOOK hook = SetWinEventHook(0x8019, 0x8019, nullptr, NoteLiveRegion,
                                                GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
@@ -530,8 +525,7 @@ TEST_F(SelectionDialogTest, TheClipboardsNamesStandInForTheLineWithTheCombiningC
     EXPECT_EQ(record.ClipboardNames->Count(), 3u);
 
     // Without text on the clipboard nothing is offered, and the line decides.
-    ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard());
-    CloseClipboard();
+    ClearClipboard(nullptr);
     record.ClipboardNames.reset();
     Show([&](HWND dialog) {
         offered = IsWindowEnabled(GetDlgItem(dialog, IDC_NAMES_FROM_CLIPBOARD)) != FALSE;

@@ -102,6 +102,23 @@ void ClearClipboard(HWND owner) {
     CloseClipboard();
 }
 
+bool PutClipboardText(HWND owner, const std::wstring& text) {
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr || !OpenWithRetry(owner)) {
+        GlobalFree(memory);
+        return false;
+    }
+    CopyMemory(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    EmptyClipboard();
+    const bool put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    if (!put)
+        GlobalFree(memory);
+    CloseClipboard();
+    return put;
+}
+
 ClipboardHolder::ClipboardHolder(DWORD milliseconds) : milliseconds_(milliseconds) {
     opened_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);

@@ -22,6 +22,8 @@ bool SeedClipboard(HWND owner, const std::string& text, UINT privateFormat,
                    const std::string& privateBytes);
 // Empties the clipboard, owned by owner afterwards.
 void ClearClipboard(HWND owner);
+// Puts text on the clipboard as CF_UNICODETEXT, in place of what it held.
+bool PutClipboardText(HWND owner, const std::wstring& text);
 
 // Holds the clipboard open from another thread, as another program would, until it is
 // destroyed or for the given time.

@@ -23,6 +23,8 @@ const char kHostUsage[] =
     "  --report FILE      write the report to FILE instead of standard output\n"
     "  --stage-file FILE  pause at each stage until FILE is deleted (screenshots)\n"
     "  --clear-clipboard  empty the clipboard first\n"
+    "  --clipboard-text TEXT\n"
+    "                     put TEXT on the clipboard first, as a copied list of names would\n"
     "  --keep-open        leave the window open after the run\n"
     "  --timeout SECONDS  give up after this long (default with --invoke, --one-command: 90)\n"
     "  --view details|list|icons|smallicons\n"
@@ -93,6 +95,8 @@ bool ParseHostOptions(const std::vector<std::string>& arguments, HostOptions* op
             options->Invoke = value();
         } else if (name == "--answer") {
             options->Answers.push_back(value());
+        } else if (name == "--clipboard-text") {
+            options->ClipboardText = value();
         } else if (name == "--report") {
             options->ReportPath = value();
         } else if (name == "--stage-file") {

@@ -20,6 +20,7 @@ struct HostOptions {
     std::string ReportPath;           // report file; standard output when empty
     std::string StageFile;            // stage pauses for screenshots
     bool ClearClipboard = false;      // empty the clipboard before the run
+    std::string ClipboardText;        // text put on the clipboard before the run (UTF-8)
     bool KeepOpen = false;            // leave the window open after a command-line run
     int TimeoutSeconds = -1;          // give up after this long; -1: 90 s with --invoke
     UINT ViewMode = FVM_DETAILS;

@@ -4,6 +4,7 @@
 
 #include "tests/support/clipboard_reader.h"
 #include "tests/support/list_view_items.h"
+#include "tests/support/wide_text.h"
 #include "tests/support/window_tree.h"
 #include "tools/explorer_host/context_menu_builder.h"
 #include "tools/explorer_host/dialog_actions.h"
@@ -551,6 +552,8 @@ bool HostWindow::SelectRequestedItems() {
 void HostWindow::RunCommandLine() {
     if (options_.ClearClipboard)
         ClearClipboard(window_);
+    if (!options_.ClipboardText.empty())
+        PutClipboardText(window_, Wide(options_.ClipboardText));
     if (options_.Background) {
         // A click on the empty area clears the selection before its menu opens.
         SelectItems(view_.ListView(), {});
