@@ -319,11 +319,19 @@ INT_PTR CALLBACK SelectionDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
         if (wParam == kCountTimer)
             CountSlice(dialog);
         return 0;
-    case WM_DESTROY:
+    case WM_DESTROY: {
         KillTimer(dialog, kCountTimer);
-        delete StateOf(dialog);
+        DialogState* state = StateOf(dialog);
+        // The annotation lives in the accessibility runtime, keyed by the window: it goes with it.
+        if (state != nullptr && state->Accessibility) {
+            MSAAPROPID property = kLiveSettingProperty;
+            state->Accessibility->ClearHwndProps(GetDlgItem(dialog, IDC_MATCH_COUNT), OBJID_CLIENT,
+                                                 CHILDID_SELF, &property, 1);
+        }
+        delete state;
         SetWindowLongPtrW(dialog, DWLP_USER, 0);
         return 0;
+    }
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_NAMES_FROM_CLIPBOARD && HIWORD(wParam) == BN_CLICKED) {
             // Checked, the names stand in for the line, which waits unchanged.
