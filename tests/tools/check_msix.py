@@ -23,7 +23,6 @@ import hashlib
 import importlib.machinery
 import importlib.util
 import os
-import re
 import struct
 import subprocess
 import sys
@@ -214,8 +213,7 @@ def signer_subject(parts):
         return None
     run = subprocess.run(["openssl", "pkcs7", "-inform", "DER", "-print_certs"], input=data[4:],
                          capture_output=True)
-    certificates = [base64.b64decode(body) for body in re.findall(
-        rb"-----BEGIN CERTIFICATE-----(.+?)-----END CERTIFICATE-----", run.stdout, re.S)]
+    certificates = signing.pem_certificates(run.stdout)
     subjects = [signing.windows_subject(c) for c in certificates]
     issuers = {signing.windows_subject(c, issuer=True) for c in certificates}
     leaves = [s for s in subjects if s not in issuers or len(subjects) == 1]
