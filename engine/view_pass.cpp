@@ -36,8 +36,7 @@ bool CollectRealPath(RunRecord& run, IShellFolder* folder, PCUITEMID_CHILD child
 // Holds off the view's repaint for as long as it lives, where the view offers that.
 class RedrawHeld {
 public:
-    explicit RedrawHeld(IFolderView* view) {
-        QueryInto(view, IID_IFolderView2, view_);
+    explicit RedrawHeld(IFolderView2* view) : view_(view) {
         if (view_)
             view_->SetRedraw(FALSE);
     }
@@ -49,15 +48,14 @@ public:
     RedrawHeld& operator=(const RedrawHeld&) = delete;
 
 private:
-    ComPtr<IFolderView2> view_;
+    IFolderView2* view_;
 };
 
 // Whether an item is selected before the pass changes it. The view tells where it can; Wine's
 // view cannot, and its items are those of the list view inside its window, by the same index.
 class SelectionBefore {
 public:
-    SelectionBefore(IFolderView* view, HWND window) {
-        QueryInto(view, IID_IFolderView2, view_);
+    SelectionBefore(IFolderView2* view, HWND window) : view_(view) {
         if (window != nullptr)
             listView_ = FindWindowExW(window, nullptr, L"SysListView32", nullptr);
     }
@@ -70,7 +68,7 @@ public:
     }
 
 private:
-    ComPtr<IFolderView2> view_;
+    IFolderView2* view_;
     HWND listView_ = nullptr;
 };
 
@@ -89,8 +87,11 @@ void SelectAndCollect(RunRecord& run, const ItemMatcher& matcher, IFolderView* v
         focused = -1;
     int firstSelected = -1;
     bool focusedSelected = false;
-    const SelectionBefore before(view, run.Combine != ReplaceSelection ? window : nullptr);
-    RedrawHeld redraw(view);
+    // Both borrow the view's IFolderView2, where it has one (Windows 7 and later).
+    ComPtr<IFolderView2> view2;
+    QueryInto(view, IID_IFolderView2, view2);
+    const SelectionBefore before(view2.Get(), run.Combine != ReplaceSelection ? window : nullptr);
+    RedrawHeld redraw(view2.Get());
     ItemReading reading;
     for (int index = 0; index < count; ++index) {
         TaskMemory<PITEMID_CHILD> child;
