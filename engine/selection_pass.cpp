@@ -35,6 +35,19 @@ bool WriteSelection(HWND listView, PassMemory& memory, int index, bool selected)
                         reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
+// Whether no other item of the list view has the label, as the list view compares labels
+// (without regard to case): the first with it is this one, and none comes after.
+bool UniqueLabel(HWND listView, int index, const wchar_t* label) {
+    LVFINDINFOW find = {};
+    find.flags = LVFI_STRING;
+    find.psz = label;
+    const auto after = [&](int start) {
+        return static_cast<int>(SendMessageW(listView, LVM_FINDITEMW, static_cast<WPARAM>(start),
+                                             reinterpret_cast<LPARAM>(&find)));
+    };
+    return after(-1) == index && after(index) < 0;
+}
+
 // Every item once, in index order, as it stands now: its label and selection state read in one
 // message, its selection written only when the run's combining of matches and selection
 // changes it, and its path collected when it is selected at the end.
@@ -68,9 +81,13 @@ void SelectAndCollect(RunRecord& run, HWND listView, PassMemory& memory,
             selected = wanted;
         if (!selected)
             continue;
+        // A label is the file's name only as far as it is unique: an item kept selected though
+        // the line does not select it could share its label with a file that nobody selected
+        // (notes.txt shown as "notes" beside notes), and is left out rather than risk that one.
         bool collected = false;
         wchar_t path[MAX_PATH];
-        if (collecting && JoinPath(path, run.SourceFolder, reading.Shown)) {
+        if (collecting && (match || UniqueLabel(listView, index, reading.Shown)) &&
+            JoinPath(path, run.SourceFolder, reading.Shown)) {
             collected = CollectPath(run, path);
             collecting = collected;
         }

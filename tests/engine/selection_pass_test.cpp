@@ -257,6 +257,20 @@ TEST(SelectionPass, EmptyListViewStillRepaints) {
     EXPECT_EQ(record.PathBytesTotal, 0u);
 }
 
+// Kept selected by adding, an item whose label another item shares ("notes" shown for
+// notes.txt beside a file notes) is not collected: its label could name the other file.
+TEST(SelectionPass, AKeptItemWhoseLabelIsNotUniqueIsLeftOut) {
+    TestListView list({"notes", "notes", "a.txt", "b.doc"});
+    list.SetState(0, LVIS_SELECTED, LVIS_SELECTED);
+    list.SetState(3, LVIS_SELECTED, LVIS_SELECTED);
+    RunRecord record = MakeRecord("*.txt", CopyToFolder, L"C:\\dir");
+    record.Combine = AddToSelection;
+    RunObserved(record, list);
+    EXPECT_EQ(list.SelectedIndexes(), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(Entries(record.SelectedPaths), (Paths{L"C:\\dir\\a.txt", L"C:\\dir\\b.doc"}));
+    EXPECT_EQ(Entries(record.UncollectedMatches), (Paths{L"notes"}));
+}
+
 struct CollectRow {
     const char* label;
     const wchar_t* Folder;
