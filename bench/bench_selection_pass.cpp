@@ -30,7 +30,6 @@
 #include <string>
 #include <vector>
 
-#include "common/code_page_932.h"
 #include "common/shared_facts.h"
 #include "common/resource_text.h"
 #include "engine/pattern_line.h"
@@ -45,21 +44,20 @@
 
 namespace {
 
-const char kPatternLine[] = "*.txt .doc";
+const wchar_t kPatternLine[] = L"*.txt .doc";
 
-// Whether the line selects a name, both as the record holds them: code page 932.
+// Whether the line selects a name (UTF-8).
 bool LineSelects(const std::string& name) {
-    wchar_t line[sizeof kPatternLine];
     wchar_t wide[MAX_PATH];
-    Cp932ToWide(kPatternLine, line, sizeof kPatternLine);
-    Cp932ToWide(name.c_str(), wide, MAX_PATH);
-    return MatchPatternLine(line, wide) != 0;
+    if (MultiByteToWideChar(CP_UTF8, 0, name.c_str(), -1, wide, MAX_PATH) == 0)
+        return false;
+    return MatchPatternLine(kPatternLine, wide) != 0;
 }
 
 std::vector<std::string> RealisticNames(int count) {
     static const char* const kExtensions[] = {".txt", ".doc", ".jpg", ".xls", ".pdf", ""};
     static const char* const kStems[] = {"report",           "IMG_",   "notes",
-                                         "Meeting minutes ", "backup", "\x95\x5C"};
+                                         "Meeting minutes ", "backup", "表"};
     std::vector<std::string> names;
     names.reserve(count);
     for (int index = 0; index < count; ++index) {
@@ -217,7 +215,7 @@ void RunFresh(RunRecord& record, IFolderView* view) {
 // A record for a pass over the line in folder.
 RunRecord BenchRecord(const wchar_t* folder, DWORD action) {
     RunRecord record;
-    Cp932ToWide(kPatternLine, record.PatternLine, kRecordTextSize);
+    lstrcpynW(record.PatternLine, kPatternLine, kRecordTextSize);
     lstrcpynW(record.SourceFolder, folder, MAX_PATH);
     record.Action = action;
     return record;
@@ -492,7 +490,7 @@ int ViewPassTable(const std::vector<int>& counts) {
         return 1;
     }
     std::printf("\nThe pass through the folder view (IFolderView) next to the list-view pass,\n"
-                "on the same folders shown in Wine's folder view, pattern line \"%s\",\n"
+                "on the same folders shown in Wine's folder view, pattern line \"%ls\",\n"
                 "milliseconds, best of several rounds; ratio: view / list view.\n",
                 kPatternLine);
     std::printf("%8s %10s %10s %7s %12s %12s %7s\n", "items", "list view", "view", "ratio",
@@ -519,7 +517,7 @@ int main(int argc, char** argv) {
             counts.push_back(std::atoi(argv[index]));
         return ViewPassTable(counts.empty() ? kViewPassCounts : counts);
     }
-    std::printf("Selection pass under Wine, pattern line \"%s\", best of several rounds\n",
+    std::printf("Selection pass under Wine, pattern line \"%ls\", best of several rounds\n",
                 kPatternLine);
     for (Start start : {Start::NothingSelected, Start::EveryItemChanges}) {
         std::printf("%s\n", start == Start::NothingSelected

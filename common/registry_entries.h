@@ -25,16 +25,16 @@ enum class ValueType { String, Dword };
 
 // Who publishes Vestrane, as the uninstall entry names it; the Windows Installer packages name
 // the same (make-msi's --manufacturer) and keep their folder under it.
-inline constexpr char kPublisherName[] = "Nembrok";
+inline constexpr wchar_t kPublisherName[] = L"Nembrok";
 
 struct RegistryEntry {
     RegistryRoot Root;
     // The key's path: the parts joined by backslashes, a null part ending it.
-    const char* KeyParts[4];
+    const wchar_t* KeyParts[4];
     // Null for the key's default value.
-    const char* ValueName;
+    const wchar_t* ValueName;
     EntryData Data;
-    const char* Text;
+    const wchar_t* Text;
     // Removal deletes the key itself (its subkeys go first, as they come later in the table);
     // otherwise only the value, as in a key that Windows and other programs share.
     bool OwnsKey;
@@ -44,52 +44,45 @@ struct RegistryEntry {
     ValueType Type = ValueType::String;
 };
 
-inline constexpr char kInprocServerKey[] = "InprocServer32";
+inline constexpr wchar_t kInprocServerKey[] = L"InprocServer32";
+
+// A context-menu handler's key under parent: the extension's class identifier.
+constexpr RegistryEntry HandlerEntry(const wchar_t* parent) {
+    return {RegistryRoot::ClassesRoot,
+            {parent, kProductName},
+            nullptr,
+            EntryData::Text,
+            kClassIdText,
+            true,
+            false};
+}
 
 inline constexpr RegistryEntry kRegistryEntries[] = {
     {RegistryRoot::ClassesRoot,
-     {"CLSID", kClassIdText},
+     {L"CLSID", kClassIdText},
      nullptr,
      EntryData::Text,
      kProductName,
      true,
      false},
     {RegistryRoot::ClassesRoot,
-     {"CLSID", kClassIdText, kInprocServerKey},
+     {L"CLSID", kClassIdText, kInprocServerKey},
      nullptr,
      EntryData::DllPath,
      nullptr,
      true,
      false},
     {RegistryRoot::ClassesRoot,
-     {"CLSID", kClassIdText, kInprocServerKey},
-     "ThreadingModel",
+     {L"CLSID", kClassIdText, kInprocServerKey},
+     L"ThreadingModel",
      EntryData::Text,
-     "Apartment",
+     L"Apartment",
      true,
      false},
     // The context-menu handlers of files, of folder items and of a folder window's background.
-    {RegistryRoot::ClassesRoot,
-     {kHandlerParent, kProductName},
-     nullptr,
-     EntryData::Text,
-     kClassIdText,
-     true,
-     false},
-    {RegistryRoot::ClassesRoot,
-     {kFolderHandlerParent, kProductName},
-     nullptr,
-     EntryData::Text,
-     kClassIdText,
-     true,
-     false},
-    {RegistryRoot::ClassesRoot,
-     {kBackgroundHandlerParent, kProductName},
-     nullptr,
-     EntryData::Text,
-     kClassIdText,
-     true,
-     false},
+    HandlerEntry(kHandlerParent),
+    HandlerEntry(kFolderHandlerParent),
+    HandlerEntry(kBackgroundHandlerParent),
     // Where the shell's policy admits only approved extensions.
     {RegistryRoot::LocalMachine,
      {kApprovedKey},
@@ -100,14 +93,14 @@ inline constexpr RegistryEntry kRegistryEntries[] = {
      false},
     {RegistryRoot::LocalMachine,
      {kUninstallParent, kProductName},
-     "DisplayName",
+     L"DisplayName",
      EntryData::Text,
      kProductName,
      true,
      true},
     {RegistryRoot::LocalMachine,
      {kUninstallParent, kProductName},
-     "UninstallString",
+     L"UninstallString",
      EntryData::UninstallCommand,
      nullptr,
      true,
@@ -116,14 +109,14 @@ inline constexpr RegistryEntry kRegistryEntries[] = {
     // remove the extension without a window.
     {RegistryRoot::LocalMachine,
      {kUninstallParent, kProductName},
-     "DisplayVersion",
+     L"DisplayVersion",
      EntryData::ProgramVersion,
      nullptr,
      true,
      true},
     {RegistryRoot::LocalMachine,
      {kUninstallParent, kProductName},
-     "Publisher",
+     L"Publisher",
      EntryData::Text,
      kPublisherName,
      true,
@@ -131,14 +124,14 @@ inline constexpr RegistryEntry kRegistryEntries[] = {
     // The DLL's own icon, the first of its file.
     {RegistryRoot::LocalMachine,
      {kUninstallParent, kProductName},
-     "DisplayIcon",
+     L"DisplayIcon",
      EntryData::DllPath,
      nullptr,
      true,
      true},
     {RegistryRoot::LocalMachine,
      {kUninstallParent, kProductName},
-     "EstimatedSize",
+     L"EstimatedSize",
      EntryData::InstalledSize,
      nullptr,
      true,
@@ -146,7 +139,7 @@ inline constexpr RegistryEntry kRegistryEntries[] = {
      ValueType::Dword},
     {RegistryRoot::LocalMachine,
      {kUninstallParent, kProductName},
-     "QuietUninstallString",
+     L"QuietUninstallString",
      EntryData::QuietUninstallCommand,
      nullptr,
      true,
@@ -156,25 +149,25 @@ inline constexpr RegistryEntry kRegistryEntries[] = {
 inline constexpr int kRegistryEntryCount =
     static_cast<int>(sizeof kRegistryEntries / sizeof kRegistryEntries[0]);
 
-// Writes the entry's key path, without its root, into out (room characters of Char, the
-// terminator included); false, with out empty, when it does not fit.
-template <typename Char> bool FormEntryKey(const RegistryEntry& entry, Char* out, int room) {
+// Writes the entry's key path, without its root, into out (room characters, the terminator
+// included); false, with out empty, when it does not fit.
+inline bool FormEntryKey(const RegistryEntry& entry, wchar_t* out, int room) {
     if (room <= 0)
         return false;
     int used = 0;
     bool fits = true;
-    const auto put = [&](char c) {
+    const auto put = [&](wchar_t c) {
         if (used + 1 < room)
-            out[used++] = static_cast<Char>(c);
+            out[used++] = c;
         else
             fits = false;
     };
-    for (const char* part : entry.KeyParts) {
+    for (const wchar_t* part : entry.KeyParts) {
         if (part == nullptr)
             break;
         if (used > 0)
-            put('\\');
-        for (; *part != '\0'; ++part)
+            put(L'\\');
+        for (; *part != L'\0'; ++part)
             put(*part);
     }
     out[fits ? used : 0] = 0;

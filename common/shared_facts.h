@@ -2,7 +2,9 @@
 // share: the class identifier, the registry names of the registration and of the per-user
 // settings, and the action codes stored there. The setup program writes what the DLL reads,
 // so each of these has this one home; neither program includes the other's headers. Portable
-// but for the class identifier's value, so that a native tool can print the facts.
+// but for the class identifier's value, so that a native tool can print the facts. What
+// Windows reads as text is a wide literal here; the package's name and publisher are UTF-8,
+// the form its family name is worked out from.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +27,7 @@ inline constexpr GUID kCommandCanonicalName = {
     0x80F01467, 0x9DB6, 0x4217, {0xA8, 0xAD, 0x29, 0x5F, 0x52, 0xF1, 0x3C, 0x61}};
 #endif
 
-inline constexpr char kCommandClassIdText[] = "{380A3E14-9C8F-4880-A4E2-7D7468BDC3F8}";
+inline constexpr wchar_t kCommandClassIdText[] = L"{380A3E14-9C8F-4880-A4E2-7D7468BDC3F8}";
 
 // The package that declares the command to Windows 11 (a sparse package of the install
 // folder): its name, its publisher and the family name that follows from both. Windows 11
@@ -57,28 +59,28 @@ inline constexpr auto kUnsignedPackageFamilyWide =
         kUnsignedPackageFamily.Text);
 
 // The extension's class identifier in the text form of the registry.
-inline constexpr char kClassIdText[] = "{76F7FE62-BCEE-11d5-96CD-444553540000}";
+inline constexpr wchar_t kClassIdText[] = L"{76F7FE62-BCEE-11d5-96CD-444553540000}";
 
 // The context-menu entry's verb, which GetCommandString gives and by which a program may invoke
 // the entry; ASCII, matched without regard to case.
-inline constexpr char kMenuVerb[] = "VestraneSelectByWildcard";
+inline constexpr wchar_t kMenuVerb[] = L"VestraneSelectByWildcard";
 
 // The name under which the handler, the uninstall entry and the settings are kept.
-inline constexpr char kProductName[] = "Vestrane";
+inline constexpr wchar_t kProductName[] = L"Vestrane";
 
 // Parents (under HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE) of the keys named kProductName:
 // the context-menu handlers of files, of folder items and of a folder window's background
 // (the empty area of a folder or of the desktop), and the uninstall entries.
-inline constexpr char kHandlerParent[] = "*\\shellex\\ContextMenuHandlers";
-inline constexpr char kFolderHandlerParent[] = "Directory\\shellex\\ContextMenuHandlers";
-inline constexpr char kBackgroundHandlerParent[] =
-    "Directory\\Background\\shellex\\ContextMenuHandlers";
-inline constexpr char kUninstallParent[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline constexpr wchar_t kHandlerParent[] = L"*\\shellex\\ContextMenuHandlers";
+inline constexpr wchar_t kFolderHandlerParent[] = L"Directory\\shellex\\ContextMenuHandlers";
+inline constexpr wchar_t kBackgroundHandlerParent[] =
+    L"Directory\\Background\\shellex\\ContextMenuHandlers";
+inline constexpr wchar_t kUninstallParent[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 // Under HKEY_LOCAL_MACHINE: the shell extensions approved for the machine, a value named by
 // each class identifier.
-inline constexpr char kApprovedKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
+inline constexpr wchar_t kApprovedKey[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 
 // The upgrade codes of the Windows Installer packages (tools/make-msi), one for each
 // architecture. Windows Installer knows every version of a package by its upgrade code, so
@@ -86,27 +88,27 @@ inline constexpr char kApprovedKey[] =
 // The setup program looks for a package's installation under either.
 struct PackageUpgradeCode {
     const char* Architecture;
-    const char* Code;
+    const wchar_t* Code;
 };
 inline constexpr PackageUpgradeCode kPackageUpgradeCodes[] = {
-    {"x64", "{3F9CD12F-CCAA-404B-87A9-DAD045DD533C}"},
-    {"x86", "{2683202B-4354-4166-856A-B6757CAE11C1}"},
+    {"x64", L"{3F9CD12F-CCAA-404B-87A9-DAD045DD533C}"},
+    {"x86", L"{2683202B-4354-4166-856A-B6757CAE11C1}"},
 };
 
 // The per-user settings record under HKEY_CURRENT_USER: kSettingsParent\kProductName.
-inline constexpr char kSettingsParent[] = "Software\\Nembrok";
-inline constexpr char kSettingsKey[] = "Software\\Nembrok\\Vestrane";
+inline constexpr wchar_t kSettingsParent[] = L"Software\\Nembrok";
+inline constexpr wchar_t kSettingsKey[] = L"Software\\Nembrok\\Vestrane";
 // The configured action (an ActionMode), written by the setup program.
-inline constexpr char kModeValue[] = "mode";
+inline constexpr wchar_t kModeValue[] = L"mode";
 // Nonzero: the pattern box starts with the history's first line; 0: with the extension.
-inline constexpr char kSelectValue[] = "select";
+inline constexpr wchar_t kSelectValue[] = L"select";
 // The action of the last run, written by every confirmed run.
-inline constexpr char kFlagValue[] = "flag";
+inline constexpr wchar_t kFlagValue[] = L"flag";
 // How the last run combined its matches with the selection (a SelectionCombine), written by
 // every confirmed run and offered again by the next.
-inline constexpr char kCombineValue[] = "combine";
+inline constexpr wchar_t kCombineValue[] = L"combine";
 // History values "h0" .. "h9", most recent first.
-inline constexpr char kHistoryValueFormat[] = "h%d";
+inline constexpr wchar_t kHistoryValueFormat[] = L"h%d";
 inline constexpr int kHistoryEntries = 10;
 
 // Action codes, as stored in "mode" and "flag".

@@ -4,14 +4,12 @@
 #include <memory>
 #include <new>
 
-#include "common/code_page_932.h"
 #include "common/file_facts.h"
 #include "common/message_box.h"
 #include "common/resource_text.h"
 #include "common/owned.h"
 #include "common/registry_entries.h"
 #include "common/shared_facts.h"
-#include "common/wide_name.h"
 #include "setup/folder_safety.h"
 #include "setup/key_snapshot.h"
 #include "setup/menu_package.h"
@@ -62,7 +60,7 @@ void FormRegistrationKeys(RegistrationKeys& keys) {
         FormEntryKey(kRegistryEntries[index], path, MAX_PATH);
         keys.KeyOf[index] = AddKey(keys, RootKey(kRegistryEntries[index].Root), path);
     }
-    keys.Settings = AddKey(keys, HKEY_CURRENT_USER, WideName(kSettingsKey).Text());
+    keys.Settings = AddKey(keys, HKEY_CURRENT_USER, kSettingsKey);
 }
 
 // The entry that holds the DLL's path for Explorer: the class key's "InprocServer32" (the
@@ -163,7 +161,7 @@ bool FormEntryValue(const RegistryEntry& entry, EntryValue& value) {
             return false;
         break;
     default:
-        Cp932ToWide(entry.Text, value.Text, MAX_PATH);
+        lstrcpynW(value.Text, entry.Text, MAX_PATH);
         break;
     }
     value.Type = REG_SZ;
@@ -178,7 +176,7 @@ bool WriteEntry(const KeyPath& path, const RegistryEntry& entry) {
     return FormEntryValue(entry, value) &&
            RegCreateKeyExW(path.Root, path.Path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                            nullptr, key.Put(), nullptr) == ERROR_SUCCESS &&
-           RegSetValueExW(key.Get(), WideName(entry.ValueName).Text(), 0, value.Type,
+           RegSetValueExW(key.Get(), entry.ValueName, 0, value.Type,
                           reinterpret_cast<const BYTE*>(value.Text), value.Size) == ERROR_SUCCESS;
 }
 
@@ -191,7 +189,7 @@ bool EntryHolds(const KeyPath& path, const RegistryEntry& entry) {
     DWORD size = sizeof stored.Text;
     return FormEntryValue(entry, wanted) &&
            RegOpenKeyExW(path.Root, path.Path, 0, KEY_QUERY_VALUE, key.Put()) == ERROR_SUCCESS &&
-           RegQueryValueExW(key.Get(), WideName(entry.ValueName).Text(), nullptr, &stored.Type,
+           RegQueryValueExW(key.Get(), entry.ValueName, nullptr, &stored.Type,
                             reinterpret_cast<BYTE*>(stored.Text), &size) == ERROR_SUCCESS &&
            stored.Type == wanted.Type && size == wanted.Size &&
            memcmp(stored.Text, wanted.Text, size) == 0;
@@ -211,9 +209,8 @@ bool RemoveEntry(const KeyPath& path, const RegistryEntry& entry) {
     const LONG opened = RegOpenKeyExW(path.Root, path.Path, 0, KEY_SET_VALUE, key.Put());
     if (opened == ERROR_FILE_NOT_FOUND)
         return true;
-    const LONG deleted = opened == ERROR_SUCCESS
-                             ? RegDeleteValueW(key.Get(), WideName(entry.ValueName).Text())
-                             : opened;
+    const LONG deleted =
+        opened == ERROR_SUCCESS ? RegDeleteValueW(key.Get(), entry.ValueName) : opened;
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }
 
@@ -424,6 +421,14 @@ RegistrationResult RepairRegistration(HWND owner) {
         anyDiffers = anyDiffers || differs[index];
     }
     return anyDiffers ? WriteRegistration(owner, keys, differs) : Registered;
+}
+
+// The first entry of the registration is the class key's.
+bool ClassIsRegistered() {
+    wchar_t name[MAX_PATH];
+    RegistryKey key;
+    return FormEntryKey(kRegistryEntries[0], name, MAX_PATH) &&
+           RegOpenKeyExW(HKEY_CLASSES_ROOT, name, 0, KEY_QUERY_VALUE, key.Put()) == ERROR_SUCCESS;
 }
 
 bool RegisteredDllIsOurs(wchar_t (&registered)[MAX_PATH]) {

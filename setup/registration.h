@@ -28,6 +28,9 @@ RegistrationResult RegisterExtension(HWND owner);
 // and asks nothing when every entry holds its value.
 RegistrationResult RepairRegistration(HWND owner);
 
+// True when the extension's class key exists.
+bool ClassIsRegistered();
+
 // The path that the extension's class is registered with, into registered (empty when there
 // is none); true when it names DllPath's file, under whatever spelling.
 bool RegisteredDllIsOurs(wchar_t (&registered)[MAX_PATH]);

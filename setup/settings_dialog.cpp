@@ -9,7 +9,6 @@
 #include "setup/resource.h"
 #include "setup/setup_state.h"
 #include "setup/system_facts.h"
-#include "common/wide_name.h"
 
 namespace {
 
@@ -24,17 +23,16 @@ constexpr ModeButton kModeButtons[] = {
     {IDC_MODE_MOVE_TO_FOLDER, MoveToFolder},
 };
 
-void ReadDword(HKEY key, const char* name, DWORD& value) {
+void ReadDword(HKEY key, const wchar_t* name, DWORD& value) {
     DWORD read = 0;
     DWORD size = sizeof read;
-    if (RegQueryValueExW(key, WideName(name).Text(), nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(&read), &size) == ERROR_SUCCESS)
+    if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size) ==
+        ERROR_SUCCESS)
         value = read;
 }
 
-void WriteDword(HKEY key, const char* name, DWORD value) {
-    RegSetValueExW(key, WideName(name).Text(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                   sizeof value);
+void WriteDword(HKEY key, const wchar_t* name, DWORD value) {
+    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
 // Whether the dialog offers the Windows 11 package, and whether it was registered when the
@@ -127,8 +125,8 @@ void ReadSetupSettings() {
     SetupMode = 0;
     SetupSelect = 0;
     RegistryKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, KEY_QUERY_VALUE,
-                      key.Put()) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, key.Put()) !=
+        ERROR_SUCCESS)
         return;
     ReadDword(key.Get(), kModeValue, SetupMode);
     ReadDword(key.Get(), kSelectValue, SetupSelect);
@@ -136,9 +134,8 @@ void ReadSetupSettings() {
 
 void WriteSetupSettings() {
     RegistryKey key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, key.Put(),
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE, nullptr, key.Put(), nullptr) != ERROR_SUCCESS)
         return;
     WriteDword(key.Get(), kModeValue, SetupMode);
     WriteDword(key.Get(), kSelectValue, SetupSelect);

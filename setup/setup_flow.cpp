@@ -59,14 +59,6 @@ bool RunsFromFixedDisk() {
     return GetDriveTypeW(root) == DRIVE_FIXED;
 }
 
-// The first entry of the registration is the class key's.
-bool ClassIsRegistered() {
-    wchar_t name[MAX_PATH];
-    RegistryKey key;
-    return FormEntryKey(kRegistryEntries[0], name, MAX_PATH) &&
-           RegOpenKeyExW(HKEY_CLASSES_ROOT, name, 0, KEY_QUERY_VALUE, key.Put()) == ERROR_SUCCESS;
-}
-
 // A registration of a DLL in another folder: offers to register this folder's DLL instead.
 // Declining keeps the registration as it is.
 bool ReRegisterWhenElsewhere() {
@@ -151,10 +143,10 @@ bool PackageFolderIsSafe(const wchar_t* packageFolder) {
 
 int RunSettingsDialog(HINSTANCE instance) {
     const DLGTEMPLATE* settings = DialogTemplate(instance, IDD_SETTINGS);
-    HWND dialog = settings != nullptr ? CreateDialogIndirectParamW(instance, settings,
-                                                                   GetDesktopWindow(),
-                                                                   SettingsDialogProc, 0)
-                                      : nullptr;
+    HWND dialog = settings != nullptr
+                      ? CreateDialogIndirectParamW(instance, settings, GetDesktopWindow(),
+                                                   SettingsDialogProc, 0)
+                      : nullptr;
     // Without the dialog nothing would ever end the message loop.
     if (dialog == nullptr)
         return 1;

@@ -4,7 +4,6 @@
 
 #include "common/path_join.h"
 #include "common/shared_facts.h"
-#include "common/wide_name.h"
 
 namespace {
 const wchar_t* programPathOverride = nullptr;
@@ -98,10 +97,9 @@ int ReadPackageFolders(wchar_t (&folders)[kMaxPackageFolders][MAX_PATH]) {
     for (const PackageUpgradeCode& code : kPackageUpgradeCodes) {
         if (enumRelated == nullptr || productInfo == nullptr)
             break;
-        const WideName upgradeCode(code.Code);
         wchar_t product[39];
         for (DWORD index = 0; count < kMaxPackageFolders &&
-                              enumRelated(upgradeCode.Text(), 0, index, product) == ERROR_SUCCESS;
+                              enumRelated(code.Code, 0, index, product) == ERROR_SUCCESS;
              ++index) {
             // The package records its folder as ARPINSTALLLOCATION (tools/make-msi).
             DWORD size = MAX_PATH;

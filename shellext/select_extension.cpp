@@ -6,7 +6,6 @@
 #include <cstring>
 #include <cwchar>
 
-#include "common/code_page_932.h"
 #include "common/resource_text.h"
 #include "engine/folder_path.h"
 #include "shellext/module_state.h"
@@ -87,8 +86,8 @@ template <typename Char> Char AsciiLower(Char c) {
 // True when the verb is the entry's own, matched as the shell matches verbs: without regard
 // to case.
 template <typename Char> bool IsOwnVerb(const Char* verb) {
-    for (const char* own = kMenuVerb; *own != '\0'; ++own, ++verb) {
-        if (AsciiLower(*verb) != AsciiLower(static_cast<Char>(*own)))
+    for (const wchar_t* own = kMenuVerb; *own != L'\0'; ++own, ++verb) {
+        if (AsciiLower(static_cast<wchar_t>(*verb)) != AsciiLower(*own))
             return false;
     }
     return *verb == 0;
@@ -224,12 +223,12 @@ STDMETHODIMP SelectExtension::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*
         return E_INVALIDARG;
     if (pszName == nullptr || cchMax == 0)
         return S_OK;
-    wchar_t text[kTextRoom];
-    if ((uType & ~GCS_UNICODE) == GCS_VERBA) {
-        Cp932ToWide(kMenuVerb, text, kTextRoom);
-    } else {
-        LoadText(ModuleInstance, IDS_MENU_HELP, text, kTextRoom);
-    }
+    wchar_t help[kTextRoom];
+    const wchar_t* text = help;
+    if ((uType & ~GCS_UNICODE) == GCS_VERBA)
+        text = kMenuVerb;
+    else
+        LoadText(ModuleInstance, IDS_MENU_HELP, help, kTextRoom);
     if ((uType & GCS_UNICODE) != 0) {
         // The texts hold no surrogate pairs, so a cut never splits a character; each ends
         // within kTextRoom, which keeps the count an int.

@@ -3,20 +3,18 @@
 #include <cstring>
 #include <cwchar>
 
-#include "common/code_page_932.h"
 #include "common/owned.h"
-#include "common/wide_name.h"
 
 namespace {
 
 // The stored type is not checked: whatever the value holds is taken as a 32-bit number.
 // A value shorter than four bytes reads as if its missing high bytes were zero; a longer
 // one does not fit and counts as missing, leaving number as it was.
-bool ReadNumber(HKEY key, const char* name, DWORD& number) {
+bool ReadNumber(HKEY key, const wchar_t* name, DWORD& number) {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (RegQueryValueExW(key, WideName(name).Text(), nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
+        ERROR_SUCCESS)
         return false;
     number = value;
     return true;
@@ -28,15 +26,15 @@ bool IsTextType(DWORD type) {
 
 // Reads a history value into text (kHistoryValueSize characters). A string value is the
 // line as it was typed, in UTF-16; a value of another type, as an early version could leave,
-// holds code page 932 bytes. Neither promises a terminator, so the result is cut at the first
-// zero or at the value's size. A value whose text and terminator do not fit in
-// kHistoryValueSize characters counts as unreadable.
-bool ReadHistoryValue(HKEY key, const char* name, wchar_t* text) {
+// holds code page 932 bytes, read as such whatever the system's ANSI code page. Neither promises a
+// terminator, so the result is cut at the first zero or at the value's size. A value whose text and
+// terminator do not fit in kHistoryValueSize characters counts as unreadable.
+bool ReadHistoryValue(HKEY key, const wchar_t* name, wchar_t* text) {
     wchar_t data[kHistoryValueSize] = {};
     DWORD size = sizeof data;
     DWORD type = REG_NONE;
-    if (RegQueryValueExW(key, WideName(name).Text(), nullptr, &type, reinterpret_cast<BYTE*>(data),
-                         &size) != ERROR_SUCCESS)
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+        ERROR_SUCCESS)
         return false;
     if (!IsTextType(type)) {
         const char* bytes = reinterpret_cast<const char*>(data);
@@ -45,10 +43,10 @@ bool ReadHistoryValue(HKEY key, const char* name, wchar_t* text) {
             zero != nullptr ? static_cast<DWORD>(static_cast<const char*>(zero) - bytes) : size;
         if (length + 1 > static_cast<DWORD>(kHistoryValueSize))
             return false;
-        char line[kHistoryValueSize];
-        std::memcpy(line, bytes, length);
-        line[length] = '\0';
-        Cp932ToWide(line, text, kHistoryValueSize);
+        // Each byte gives one UTF-16 unit at the most: the text fits.
+        const int units = MultiByteToWideChar(932, 0, bytes, static_cast<int>(length), text,
+                                              kHistoryValueSize - 1);
+        text[units > 0 ? units : 0] = L'\0';
         return true;
     }
     const DWORD units = size / sizeof(wchar_t);
@@ -62,15 +60,15 @@ bool ReadHistoryValue(HKEY key, const char* name, wchar_t* text) {
     return true;
 }
 
-// wsprintfA rather than the C library's formatting, which brings floating-point
+// wsprintfW rather than the C library's formatting, which brings floating-point
 // conversion into the DLL.
-void HistoryValueName(char (&name)[8], int index) {
-    wsprintfA(name, kHistoryValueFormat, index);
+void HistoryValueName(wchar_t (&name)[8], int index) {
+    wsprintfW(name, kHistoryValueFormat, index);
 }
 
 // Writes the text as a UTF-16 string value. Text longer than a history value can hold is
 // cut (never inside a surrogate pair), so that the next load can read it back.
-void WriteHistoryValue(HKEY key, const char* name, const wchar_t* text) {
+void WriteHistoryValue(HKEY key, const wchar_t* name, const wchar_t* text) {
     std::size_t length = 0;
     while (length < kHistoryValueSize - 1 && text[length] != L'\0')
         ++length;
@@ -79,7 +77,7 @@ void WriteHistoryValue(HKEY key, const char* name, const wchar_t* text) {
     wchar_t value[kHistoryValueSize];
     std::memcpy(value, text, length * sizeof(wchar_t));
     value[length] = L'\0';
-    RegSetValueExW(key, WideName(name).Text(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                    static_cast<DWORD>((length + 1) * sizeof(wchar_t)));
 }
 
@@ -87,8 +85,8 @@ void WriteHistoryValue(HKEY key, const char* name, const wchar_t* text) {
 
 void LoadSettings(RunRecord& run) {
     RegistryKey opened;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, KEY_QUERY_VALUE,
-                      opened.Put()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, opened.Put()) !=
+        ERROR_SUCCESS) {
         run.ConfiguredMode = SelectOnly;
         run.InitFromHistory = 0;
         return;
@@ -116,7 +114,7 @@ void LoadSettings(RunRecord& run) {
     // The walk ends at the first value that cannot be read; empty values are passed over.
     run.History.Clear();
     for (int i = 0; i < kHistoryEntries; ++i) {
-        char name[8];
+        wchar_t name[8];
         HistoryValueName(name, i);
         wchar_t text[kHistoryValueSize];
         if (!ReadHistoryValue(key, name, text))
@@ -128,18 +126,17 @@ void LoadSettings(RunRecord& run) {
 
 void SaveSettings(RunRecord& run) {
     RegistryKey created;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, WideName(kSettingsKey).Text(), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, created.Put(),
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE, nullptr, created.Put(), nullptr) != ERROR_SUCCESS)
         return;
     const HKEY key = created.Get();
 
     const DWORD action = run.Action;
-    RegSetValueExW(key, WideName(kFlagValue).Text(), 0, REG_DWORD,
-                   reinterpret_cast<const BYTE*>(&action), sizeof action);
+    RegSetValueExW(key, kFlagValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&action),
+                   sizeof action);
     const DWORD combine = run.Combine;
-    RegSetValueExW(key, WideName(kCombineValue).Text(), 0, REG_DWORD,
-                   reinterpret_cast<const BYTE*>(&combine), sizeof combine);
+    RegSetValueExW(key, kCombineValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&combine),
+                   sizeof combine);
 
     // Names from the clipboard stood in for the line: they are no line to offer again.
     if (run.ClipboardNames)
@@ -150,7 +147,7 @@ void SaveSettings(RunRecord& run) {
     std::memcpy(line, run.PatternLine, sizeof line);
     line[kRecordTextSize - 1] = L'\0';
 
-    char name[8];
+    wchar_t name[8];
     HistoryValueName(name, 0);
     WriteHistoryValue(key, name, line);
 

@@ -1,6 +1,6 @@
-// Run once before the Wine tests, which all depend on it: every text they compare is code
-// page 932 bytes, so a process whose ANSI code page is another one fails here, loudly,
-// instead of letting the tests pass or fail by accident. With an argument, the code page
+// Run once before the Wine tests, which all depend on it: they run in the Japanese locale (its
+// texts, ANSI code page 932), so a process in another locale fails here, loudly, instead of
+// letting the tests pass or fail by accident. With an argument, the code page
 // that a second locale must give (tests that must not depend on the code page run there).
 #include <windows.h>
 

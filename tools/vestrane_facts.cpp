@@ -35,29 +35,29 @@ const char* DataName(EntryData data) {
 
 void PrintEntries() {
     for (const RegistryEntry& entry : kRegistryEntries) {
-        char key[1024];
-        if (!FormEntryKey(entry, key, static_cast<int>(sizeof key)))
+        wchar_t key[1024];
+        if (!FormEntryKey(entry, key, 1024))
             continue;
-        std::printf("%s\t%s\t%s\t%s\t%s\t%s\t%s\n",
+        std::printf("%s\t%ls\t%ls\t%s\t%ls\t%s\t%s\n",
                     entry.Root == RegistryRoot::ClassesRoot ? "HKCR" : "HKLM", key,
-                    entry.ValueName != nullptr ? entry.ValueName : "", DataName(entry.Data),
-                    entry.Text != nullptr ? entry.Text : "",
+                    entry.ValueName != nullptr ? entry.ValueName : L"", DataName(entry.Data),
+                    entry.Text != nullptr ? entry.Text : L"",
                     entry.OwnsKey ? "owns-key" : "value-only",
                     entry.SetupProgramOnly ? "setup-only" : "every-installer");
     }
 }
 
 void PrintFacts() {
-    std::printf("class-id\t%s\n", kClassIdText);
-    std::printf("product\t%s\n", kProductName);
-    std::printf("verb\t%s\n", kMenuVerb);
-    std::printf("command-class-id\t%s\n", kCommandClassIdText);
+    std::printf("class-id\t%ls\n", kClassIdText);
+    std::printf("product\t%ls\n", kProductName);
+    std::printf("verb\t%ls\n", kMenuVerb);
+    std::printf("command-class-id\t%ls\n", kCommandClassIdText);
     std::printf("package-name\t%s\n", kPackageName);
     std::printf("package-publisher\t%s\n", kPackagePublisher);
     std::printf("package-family\t%s\n", kPackageFamilyName);
     std::printf("version\t%s\n", VESTRANE_VERSION);
     for (const PackageUpgradeCode& code : kPackageUpgradeCodes)
-        std::printf("upgrade-code-%s\t%s\n", code.Architecture, code.Code);
+        std::printf("upgrade-code-%s\t%ls\n", code.Architecture, code.Code);
 }
 
 } // namespace

@@ -14,6 +14,6 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 # No Mono or Gecko install prompts in a fresh prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# Makes Wine's ANSI code page 932, the code page of every text the programs show.
+# A Japanese Windows: Japanese texts, ANSI code page 932.
 export LC_ALL=ja_JP.UTF-8
 case ":$PATH:" in *:/usr/lib/wine:*) ;; *) export PATH="/usr/lib/wine:$PATH" ;; esac

@@ -14,7 +14,7 @@ fail() {
 # identifier and the registry names they share.
 shared_fact() {
     local value
-    value=$(grep -A1 "constexpr char $1\[\] =" "$TOOLS/../common/shared_facts.h" |
+    value=$(grep -A1 "constexpr wchar_t $1\[\] =" "$TOOLS/../common/shared_facts.h" |
         grep -o '"[^"]*"' | head -n 1)
     [ -n "$value" ] || fail "common/shared_facts.h has no $1"
     value=${value#\"}

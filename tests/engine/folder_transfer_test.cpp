@@ -30,7 +30,7 @@ namespace {
 using Names = std::vector<std::wstring>;
 
 // 表: its second byte in code page 932 is a backslash.
-const std::string kHyou = "\x95\x5C";
+const std::string kHyou = "表";
 
 // A free drive letter from Y: down; other test programs take theirs from R: up.
 char FreeLetterFromTheTop() {
@@ -222,10 +222,9 @@ protected:
     }
 
     HWND owner_ = nullptr;
-    // Declared before the folders: they are made while the lock is held.
-    ProcessLock browserLock_{kFolderBrowserLock};
-    ScratchFolder source_{"vestrane-test-source", BrowserTestFolder()};
-    ScratchFolder target_{"vestrane-test-target", BrowserTestFolder()};
+    BrowserTestFolders folders_;
+    ScratchFolder& source_ = folders_.Source;
+    ScratchFolder& target_ = folders_.Target;
     RunRecord record_;
     TransferOutcome outcome_;
     std::vector<HWND> questions_;
@@ -258,7 +257,7 @@ TEST_P(FolderTransferActions, CopiesIntoTheChosenFolderAndReports) {
     EXPECT_TRUE(questions_.empty());
     for (const wchar_t* name : {L"a.txt", L"b.doc"}) {
         EXPECT_EQ(ReadWholeFile(target_ / name), Content(name));
-        EXPECT_EQ(FileExists(source_ / name), !row.DeletesSources) << Cp932(name);
+        EXPECT_EQ(FileExists(source_ / name), !row.DeletesSources) << Utf8(name);
     }
     ExpectResult(2);
 }
@@ -269,7 +268,7 @@ TEST_P(FolderTransferActions, TheSourceFolderAsTargetCopiesAndDeletesNothing) {
     Run(row.Action, source_.Path());
 
     for (const wchar_t* name : {L"a.txt", L"b.doc"})
-        EXPECT_EQ(ReadWholeFile(source_ / name), Content(name)) << Cp932(name);
+        EXPECT_EQ(ReadWholeFile(source_ / name), Content(name)) << Utf8(name);
     EXPECT_TRUE(fileCalls.Operations.empty());
     EXPECT_TRUE(fileCalls.Deletions.empty());
     ExpectResult(0);
@@ -334,8 +333,8 @@ TEST_P(FolderTransferActions, NamesOfEveryKindGoWholeToTargetsOfTheirOwnName) {
     for (size_t index = 0; index < names.size(); ++index) {
         const std::wstring& name = names[index];
         EXPECT_EQ(targets[index], target_ / name);
-        EXPECT_EQ(ReadWholeFile(target_ / name), Content(name)) << Cp932(name);
-        EXPECT_EQ(FileExists(source_ / name), !row.DeletesSources) << Cp932(name);
+        EXPECT_EQ(ReadWholeFile(target_ / name), Content(name)) << Utf8(name);
+        EXPECT_EQ(FileExists(source_ / name), !row.DeletesSources) << Utf8(name);
     }
     EXPECT_EQ(ReadWholeFile(source_ / L"cafe.txt"), Content(L"cafe.txt"));
     EXPECT_FALSE(FileExists(target_ / L"cafe.txt"));
@@ -385,8 +384,8 @@ TEST_P(FolderTransferReplace, AFileOfTheSameNameIsReplacedOnlyWithConsent) {
 
     EXPECT_EQ(questions_, std::vector<HWND>{owner_});
     for (const wchar_t* name : {L"a.txt", L"b.doc"}) {
-        EXPECT_EQ(ReadWholeFile(target_ / name), Content(name)) << Cp932(name);
-        EXPECT_EQ(FileExists(source_ / name), !row.Action.DeletesSources) << Cp932(name);
+        EXPECT_EQ(ReadWholeFile(target_ / name), Content(name)) << Utf8(name);
+        EXPECT_EQ(FileExists(source_ / name), !row.Action.DeletesSources) << Utf8(name);
     }
     EXPECT_EQ(ReadWholeFile(target_ / L"c.txt"),
               Content(row.Replaced ? L"c.txt" : L"the target's own"));
@@ -514,8 +513,8 @@ TEST_F(FolderTransfer, ASourceHeldOpenIsNeitherMovedNorCounted) {
     EXPECT_EQ(ReadWholeFile(source_ / L"b.doc"), Content(L"b.doc"));
     EXPECT_FALSE(FileExists(target_ / L"b.doc"));
     for (const wchar_t* name : {L"a.txt", L"c.txt"}) {
-        EXPECT_EQ(ReadWholeFile(target_ / name), Content(name)) << Cp932(name);
-        EXPECT_FALSE(FileExists(source_ / name)) << Cp932(name);
+        EXPECT_EQ(ReadWholeFile(target_ / name), Content(name)) << Utf8(name);
+        EXPECT_FALSE(FileExists(source_ / name)) << Utf8(name);
     }
     ExpectStopped(2);
 }

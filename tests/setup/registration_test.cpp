@@ -31,12 +31,17 @@ protected:
     }
 };
 
-void ExpectString(HKEY root, const std::string& key, const char* name, const std::string& text) {
+void ExpectString(HKEY root, const std::wstring& key, const wchar_t* name,
+                  const std::string& text) {
     const StoredValue value = ReadStoredValue(root, key, name);
-    ASSERT_TRUE(value.Exists) << key << " " << (name ? name : "(default)");
-    EXPECT_EQ(value.Type, static_cast<DWORD>(REG_SZ)) << key;
+    ASSERT_TRUE(value.Exists) << Utf8(key) << " " << (name ? Utf8(name) : "(default)");
+    EXPECT_EQ(value.Type, static_cast<DWORD>(REG_SZ)) << Utf8(key);
     // The size counts the terminator.
-    EXPECT_EQ(value.Data, WithTerminator(text)) << key;
+    EXPECT_EQ(value.Data, WithTerminator(text)) << Utf8(key);
+}
+void ExpectString(HKEY root, const std::wstring& key, const wchar_t* name,
+                  const std::wstring& text) {
+    ExpectString(root, key, name, Utf8(text));
 }
 
 // The product version of this program's version block, which carries the setup program's.
@@ -64,19 +69,19 @@ void PlaceFilesOfFiveKilobytes(ScratchFolder& folder) {
 void ExpectEveryEntry(const std::string& program, const std::string& dll) {
     ExpectString(HKEY_CLASSES_ROOT, kClassKey, nullptr, kProductName);
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, dll);
-    ExpectString(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel", "Apartment");
+    ExpectString(HKEY_CLASSES_ROOT, kServerKey, L"ThreadingModel", "Apartment");
     ExpectString(HKEY_CLASSES_ROOT, kHandlerKey, nullptr, kClassIdText);
     ExpectString(HKEY_CLASSES_ROOT, kFolderHandlerKey, nullptr, kClassIdText);
     ExpectString(HKEY_CLASSES_ROOT, kBackgroundHandlerKey, nullptr, kClassIdText);
     ExpectString(HKEY_LOCAL_MACHINE, kApprovedKey, kClassIdText, kProductName);
-    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", kProductName);
-    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + program + "\" u");
-    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString",
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", kProductName);
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", "\"" + program + "\" u");
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString",
                  "\"" + program + "\" u /quiet");
-    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", ProgramVersion());
-    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", kPublisherName);
-    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon", dll);
-    const StoredValue size = ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize");
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion", ProgramVersion());
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"Publisher", kPublisherName);
+    ExpectString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayIcon", dll);
+    const StoredValue size = ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize");
     EXPECT_EQ(size.Type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(size.Data, DwordBytes(5));
 }
@@ -171,13 +176,13 @@ TEST_F(RegistrationTest, InstallOverAnExistingRegistrationOverwritesSilently) {
 // When each key of the registration but the handlers' was last written.
 std::vector<ULONGLONG> LastWritten() {
     std::vector<ULONGLONG> times;
-    for (const std::string& path :
-         {kClassKey, kServerKey, kFolderHandlerKey, std::string(kApprovedKey), kUninstallKey}) {
+    for (const std::wstring& path :
+         {kClassKey, kServerKey, kFolderHandlerKey, std::wstring(kApprovedKey), kUninstallKey}) {
         HKEY key = nullptr;
         FILETIME time = {};
-        RegOpenKeyExA(path.rfind("SOFTWARE", 0) == 0 ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT,
+        RegOpenKeyExW(path.rfind(L"SOFTWARE", 0) == 0 ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT,
                       path.c_str(), 0, KEY_QUERY_VALUE, &key);
-        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                          nullptr, nullptr, nullptr, &time);
         RegCloseKey(key);
         times.push_back((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
@@ -202,8 +207,8 @@ TEST_F(RegistrationTest, RepairWritesBackWhatIsMissingOrDiffersAfterTheFolderChe
 
     DeleteKeyTree(HKEY_CLASSES_ROOT, kHandlerKey);
     DeleteKeyTree(HKEY_CLASSES_ROOT, kBackgroundHandlerKey);
-    ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel", "Free"));
-    ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", "5"));
+    ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, kServerKey, L"ThreadingModel", "Free"));
+    ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize", "5"));
     for (const int answer : {IDNO, IDYES}) {
         WindowScript script({Press(answer)});
         EXPECT_EQ(RepairRegistration(GetDesktopWindow()),
@@ -217,15 +222,15 @@ TEST_F(RegistrationTest, RepairWritesBackWhatIsMissingOrDiffersAfterTheFolderChe
 // A key that did not exist goes back together with the keys above it that creating it made,
 // and never takes a key that stood before, empty as it may be.
 TEST(RegistrationSnapshot, PutBackTakesAwayTheParentsTheRunCreated) {
-    const std::string stood = "Software\\VestraneSnapshotTest";
+    const std::wstring stood = L"Software\\VestraneSnapshotTest";
     RegistryKeyGuard guard(HKEY_CURRENT_USER, stood);
-    ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, stood, "", ""));
-    ASSERT_EQ(RegDeleteKeyValueA(HKEY_CURRENT_USER, stood.c_str(), ""), ERROR_SUCCESS);
+    ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, stood, L"", ""));
+    ASSERT_EQ(RegDeleteKeyValueW(HKEY_CURRENT_USER, stood.c_str(), L""), ERROR_SUCCESS);
     KeySnapshot snapshot;
-    ASSERT_TRUE(snapshot.Take(HKEY_CURRENT_USER, Wide(stood + "\\Made\\Below\\Key").c_str()));
-    ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, stood + "\\Made\\Below\\Key", "", "x"));
+    ASSERT_TRUE(snapshot.Take(HKEY_CURRENT_USER, (stood + L"\\Made\\Below\\Key").c_str()));
+    ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, stood + L"\\Made\\Below\\Key", L"", "x"));
     EXPECT_TRUE(snapshot.PutBack());
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, stood + "\\Made"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, stood + L"\\Made"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, stood));
 }
 
@@ -234,13 +239,13 @@ TEST(RegistrationSnapshot, PutBackTakesAwayTheParentsTheRunCreated) {
 TEST_F(RegistrationTest, InstallWithoutRightsOnAKeyNamesItAndTakesBackWhatItWrote) {
     const struct {
         HKEY Root;
-        const std::string& Key;
+        const std::wstring& Key;
     } unwritable[] = {{HKEY_CLASSES_ROOT, kClassKey},
                       {HKEY_CLASSES_ROOT, kHandlerKey},
                       {HKEY_CLASSES_ROOT, kBackgroundHandlerKey},
                       {HKEY_LOCAL_MACHINE, kUninstallKey}};
     for (const auto& key : unwritable) {
-        SCOPED_TRACE(key.Key);
+        SCOPED_TRACE(Utf8(key.Key));
         UncreatableKey blocked(key.Root, key.Key);
         ASSERT_TRUE(blocked.Made());
         WindowScript script({Press(IDYES), Press(IDOK)});
@@ -262,7 +267,7 @@ TEST_F(RegistrationTest, FailedInstallOverAnExistingRegistrationPutsItBack) {
     ExpectMessageBox(script.Seen()[1], IDS_CAPTION_ERROR,
                      KeyFailure(IDS_CANNOT_INSTALL, HKEY_CLASSES_ROOT, kHandlerKey));
     ExpectString(HKEY_CLASSES_ROOT, kServerKey, nullptr, "C:\\Elsewhere\\Vestrane.dll");
-    EXPECT_EQ(RegistryValueNames(HKEY_CLASSES_ROOT, kServerKey), std::vector<std::string>{""});
+    EXPECT_EQ(RegistryValueNames(HKEY_CLASSES_ROOT, kServerKey), std::vector<std::wstring>{L""});
     EXPECT_TRUE(RegistryValueNames(HKEY_CLASSES_ROOT, kClassKey).empty());
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
@@ -290,21 +295,21 @@ TEST_F(RegistrationTest, RemovalDeletesEveryEntryButKeepsTheSettingsParent) {
 TEST_F(RegistrationTest, RemovalKeepsWhatElseLivesUnderTheSettingsParent) {
     Install();
     HKEY other = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Nembrok\\Other", 0, nullptr, 0,
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Nembrok\\Other", 0, nullptr, 0,
                               KEY_SET_VALUE, nullptr, &other, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(other);
     WindowScript script({Press(IDOK)});
     UninstallExtension();
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Nembrok\\Other"));
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Nembrok\\Other");
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software\\Nembrok\\Other"));
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Nembrok\\Other");
 }
 
 TEST_F(RegistrationTest, RemovalWithoutInprocServerRemovesNothing) {
     Install();
     StoreSettings(1, 0);
     folder_->WriteFile("Vestrane.txt", "read me");
-    ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
     const auto pendingBefore = PendingRenames();
 
     ExpectOneMessageBox([] { EXPECT_FALSE(UninstallExtension()); }, IDS_CAPTION_ERROR,
@@ -322,7 +327,7 @@ TEST_F(RegistrationTest, RemovalWithoutInprocServerRemovesNothing) {
     OverrideWindowsBuild(kFirstWindows11Build);
     FakeMenuPackages packages(false);
     ExpectOneMessageBox([] { EXPECT_FALSE(UninstallExtension()); }, IDS_CAPTION_ERROR,
-                        Formed(IDS_CANNOT_UNINSTALL, L"HKEY_CLASSES_ROOT\\" + Wide(kServerKey),
+                        Formed(IDS_CANNOT_UNINSTALL, L"HKEY_CLASSES_ROOT\\" + kServerKey,
                                Formed(IDS_REGISTRY_PUT_BACK_MENU_GONE)));
 }
 
@@ -331,13 +336,13 @@ TEST_F(RegistrationTest, RemovalThatCannotDeleteAKeyPutsBackWhatItDeleted) {
     StoreSettings(5, 1);
     folder_->WriteFile("Vestrane.txt", "read me");
     // A key with a subkey of its own cannot be deleted.
-    ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey + "\\Other", "", "x"));
+    ASSERT_TRUE(WriteRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey + L"\\Other", L"", "x"));
     const auto pendingBefore = PendingRenames();
 
     ExpectOneMessageBox([] { EXPECT_FALSE(UninstallExtension()); }, IDS_CAPTION_ERROR,
                         KeyFailure(IDS_CANNOT_UNINSTALL, HKEY_LOCAL_MACHINE, kUninstallKey));
     ExpectString(HKEY_CLASSES_ROOT, kClassKey, nullptr, kProductName);
-    ExpectString(HKEY_CLASSES_ROOT, kServerKey, "ThreadingModel", "Apartment");
+    ExpectString(HKEY_CLASSES_ROOT, kServerKey, L"ThreadingModel", "Apartment");
     ExpectString(HKEY_CLASSES_ROOT, kHandlerKey, nullptr, kClassIdText);
     ExpectString(HKEY_CLASSES_ROOT, kFolderHandlerKey, nullptr, kClassIdText);
     ExpectString(HKEY_CLASSES_ROOT, kBackgroundHandlerKey, nullptr, kClassIdText);
@@ -506,17 +511,17 @@ TEST(RegistrationFileUri, RefusesWhatDoesNotFitAndLoneSurrogates) {
 TEST_F(RegistrationTest, PackageFailureNamesItsCodeAndMeaning) {
     wchar_t told[kMessageRoom];
     FormMenuPackageFailure(told, IDS_MENU_PACKAGE_NOT_REMOVED, E_ACCESSDENIED, L"in use");
-    EXPECT_EQ(Cp932(told), Cp932(Formed(IDS_MENU_PACKAGE_NOT_REMOVED, L"0x80070005", L"in use")));
+    EXPECT_EQ(Utf8(told), Utf8(Formed(IDS_MENU_PACKAGE_NOT_REMOVED, L"0x80070005", L"in use")));
     FormMenuPackageFailure(told, IDS_MENU_PACKAGE_NOT_REMOVED, E_ACCESSDENIED, nullptr);
     const std::wstring known = told;
     EXPECT_EQ(known.rfind(Formed(IDS_MENU_PACKAGE_NOT_REMOVED, L"0x80070005", L""), 0), 0u);
     EXPECT_NE(known,
               Formed(IDS_MENU_PACKAGE_NOT_REMOVED, L"0x80070005", Formed(IDS_NO_ERROR_TEXT)));
-    EXPECT_FALSE(iswspace(known.back())) << Cp932(known);
+    EXPECT_FALSE(iswspace(known.back())) << Utf8(known);
     FormMenuPackageFailure(told, IDS_MENU_PACKAGE_NOT_REMOVED, static_cast<HRESULT>(0xA0DEF00D),
                            L"");
-    EXPECT_EQ(Cp932(told), Cp932(Formed(IDS_MENU_PACKAGE_NOT_REMOVED, L"0xA0DEF00D",
-                                        Formed(IDS_NO_ERROR_TEXT))));
+    EXPECT_EQ(Utf8(told),
+              Utf8(Formed(IDS_MENU_PACKAGE_NOT_REMOVED, L"0xA0DEF00D", Formed(IDS_NO_ERROR_TEXT))));
 }
 
 } // namespace

@@ -302,7 +302,7 @@ TEST_P(SettingsMenuPackageTest, OkChangesThePackageAsTheBoxSays) {
     const std::wstring call = row.Call == nullptr ? L""
                               : lstrcmpW(row.Call, L"register") != 0
                                   ? row.Call
-                                  : L"register " + Wide(*folder_ / Cp932(kMenuPackageFileName)) +
+                                  : L"register " + Wide(*folder_ / Utf8(kMenuPackageFileName)) +
                                         L" " + Wide(folder_->Path());
     if (packages) {
         EXPECT_EQ(packages->Calls,
@@ -316,7 +316,7 @@ TEST_P(SettingsMenuPackageTest, OkChangesThePackageAsTheBoxSays) {
         told, row.Registered ? IDS_MENU_PACKAGE_NOT_REMOVED : IDS_MENU_PACKAGE_NOT_REGISTERED,
         row.Answer, packages ? L"in use" : L"");
     EXPECT_EQ(script.Seen()[0].Owner, dialog);
-    EXPECT_EQ(Cp932(script.Seen()[0].Text), Cp932(told));
+    EXPECT_EQ(Utf8(script.Seen()[0].Text), Utf8(told));
     EXPECT_EQ(checkedWhileTold, row.Registered);
 }
 
@@ -369,11 +369,12 @@ TEST_F(SettingsDialogTest, ReadAndWriteKeepFourByteDwords) {
 
 TEST_F(SettingsDialogTest, ReadLeavesZeroForValuesThatCannotBeRead) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
                               nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    const char tooLong[] = "longer than four bytes";
-    RegSetValueExA(key, "mode", 0, REG_SZ, reinterpret_cast<const BYTE*>(tooLong), sizeof tooLong);
+    const wchar_t tooLong[] = L"longer than four bytes";
+    RegSetValueExW(key, kModeValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(tooLong),
+                   sizeof tooLong);
     RegCloseKey(key);
     SetupMode = 99;
     SetupSelect = 99;

@@ -21,7 +21,7 @@ void ClearInstallation() {
     DeleteKeyTree(HKEY_CLASSES_ROOT, kBackgroundHandlerKey);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
     DeleteKeyTree(HKEY_CURRENT_USER, kSettingsKey);
-    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kApprovedKey, kClassIdText);
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kApprovedKey, kClassIdText);
 }
 
 void ExpectNoRegistration() {
@@ -48,7 +48,7 @@ void ExpectStoredSettings(DWORD mode, DWORD select) {
 }
 
 void StoreRegistration(const std::string& dllPath) {
-    ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, kServerKey, "", dllPath));
+    ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, kServerKey, L"", dllPath));
 }
 
 std::string WininitPath() {
@@ -60,7 +60,7 @@ std::string WininitPath() {
 std::vector<std::string> PendingRenames() {
     std::vector<std::string> entries;
     const StoredValue value =
-        ReadStoredValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, "PendingFileRenameOperations");
+        ReadStoredValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, L"PendingFileRenameOperations");
     if (!value.Exists)
         return entries;
     // REG_MULTI_SZ: source, target, source, target ... each with its NUL.
@@ -107,11 +107,11 @@ std::wstring Formed(UINT text, const std::wstring& first, const std::wstring& se
     return formed;
 }
 
-std::wstring KeyFailure(UINT text, HKEY root, const std::string& key) {
+std::wstring KeyFailure(UINT text, HKEY root, const std::wstring& key) {
     const wchar_t* rootName = root == HKEY_CLASSES_ROOT    ? L"HKEY_CLASSES_ROOT\\"
                               : root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\"
                                                            : L"HKEY_CURRENT_USER\\";
-    return Formed(text, rootName + Wide(key), Formed(IDS_CHANGES_PUT_BACK));
+    return Formed(text, rootName + key, Formed(IDS_CHANGES_PUT_BACK));
 }
 
 std::wstring ReadWideString(HKEY root, const std::wstring& key, const wchar_t* name) {
@@ -161,7 +161,7 @@ void SetupTest::SetUp() {
     ClearInstallation();
     hadSettingsParent_ = KeyExists(HKEY_CURRENT_USER, kSettingsParent);
     pendingRenames_ =
-        ReadStoredValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, "PendingFileRenameOperations");
+        ReadStoredValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, L"PendingFileRenameOperations");
     hadWininit_ = FileExists(WininitPath());
     if (hadWininit_)
         wininit_ = ReadWholeFile(WininitPath());
@@ -180,8 +180,8 @@ void SetupTest::SetUp() {
     SetupInstance = GetModuleHandleW(nullptr);
     folder_ = std::make_unique<ScratchFolder>("Vest setup", "C:");
     program_ = *folder_ / "Vestinst.exe";
-    dll_ = *folder_ / Cp932(kDllFileName);
-    ASSERT_TRUE(folder_->WriteFile(Cp932(kDllFileName), "MZ library"));
+    dll_ = *folder_ / Utf8(kDllFileName);
+    ASSERT_TRUE(folder_->WriteFile(Utf8(kDllFileName), "MZ library"));
 }
 
 void SetupTest::TearDown() {
@@ -190,16 +190,16 @@ void SetupTest::TearDown() {
     folder_.reset();
     ClearInstallation();
     if (!hadSettingsParent_)
-        RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsParent);
+        RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsParent);
     HKEY session = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_SET_VALUE, &session) ==
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_SET_VALUE, &session) ==
         ERROR_SUCCESS) {
         if (pendingRenames_.Exists) {
-            RegSetValueExA(session, "PendingFileRenameOperations", 0, pendingRenames_.Type,
-                           reinterpret_cast<const BYTE*>(pendingRenames_.Data.data()),
-                           static_cast<DWORD>(pendingRenames_.Data.size()));
+            WriteRegistryValue(HKEY_LOCAL_MACHINE, kSessionManagerKey,
+                               L"PendingFileRenameOperations", pendingRenames_.Type,
+                               pendingRenames_.Data);
         } else {
-            RegDeleteValueA(session, "PendingFileRenameOperations");
+            RegDeleteValueW(session, L"PendingFileRenameOperations");
         }
         RegCloseKey(session);
     }
@@ -241,8 +241,7 @@ WindowScript::WindowScript(std::vector<Step> steps) : steps_(std::move(steps)) {
             steps_[index](window);
             return;
         }
-        ADD_FAILURE() << "unexpected window \"" << Cp932(seen.Caption)
-                      << "\": " << Cp932(seen.Text);
+        ADD_FAILURE() << "unexpected window \"" << Utf8(seen.Caption) << "\": " << Utf8(seen.Text);
         if (GetDlgItem(window, 0xFFFF) != nullptr) {
             PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
             PostMessageA(window, WM_COMMAND, IDNO, 0);
@@ -257,7 +256,7 @@ void ExpectMessageBox(const SeenWindow& seen, UINT caption, UINT text) {
 
 void ExpectMessageBox(const SeenWindow& seen, UINT caption, const std::wstring& text) {
     EXPECT_EQ(seen.Caption, Formed(caption));
-    EXPECT_TRUE(seen.Text == text) << Cp932(seen.Text);
+    EXPECT_TRUE(seen.Text == text) << Utf8(seen.Text);
     EXPECT_EQ(seen.Owner, nullptr) << "owned by the desktop";
 }
 
@@ -317,19 +316,19 @@ FakeMenuPackages::~FakeMenuPackages() {
 }
 
 namespace {
-constexpr char kVolatileParent[] = "Software\\VestraneTestVolatile";
+constexpr wchar_t kVolatileParent[] = L"Software\\VestraneTestVolatile";
 constexpr wchar_t kLinkTarget[] = L"\\Registry\\Machine\\Software\\VestraneTestVolatile\\Target";
 } // namespace
 
-UncreatableKey::UncreatableKey(HKEY root, std::string path) : root_(root), path_(std::move(path)) {
+UncreatableKey::UncreatableKey(HKEY root, std::wstring path) : root_(root), path_(std::move(path)) {
     DeleteKeyTree(root_, path_);
     HKEY parent = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kVolatileParent, 0, nullptr, REG_OPTION_VOLATILE,
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kVolatileParent, 0, nullptr, REG_OPTION_VOLATILE,
                         KEY_ALL_ACCESS, nullptr, &parent, nullptr) != ERROR_SUCCESS)
         return;
     RegCloseKey(parent);
     HKEY link = nullptr;
-    if (RegCreateKeyExA(root_, path_.c_str(), 0, nullptr,
+    if (RegCreateKeyExW(root_, path_.c_str(), 0, nullptr,
                         REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         &link, nullptr) != ERROR_SUCCESS)
         return;
@@ -341,7 +340,7 @@ UncreatableKey::UncreatableKey(HKEY root, std::string path) : root_(root), path_
 
 UncreatableKey::~UncreatableKey() {
     HKEY link = nullptr;
-    if (RegOpenKeyExA(root_, path_.c_str(), REG_OPTION_OPEN_LINK, DELETE, &link) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root_, path_.c_str(), REG_OPTION_OPEN_LINK, DELETE, &link) == ERROR_SUCCESS) {
         using DeleteKey = LONG(WINAPI*)(HANDLE);
         auto deleteKey = reinterpret_cast<DeleteKey>(
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));

@@ -20,15 +20,15 @@
 #include "tests/support/wide_text.h"
 
 // The keys that installation writes, formed from the names both programs share.
-inline const std::string kClassKey = std::string("CLSID\\") + kClassIdText;
-inline const std::string kServerKey = kClassKey + "\\InprocServer32";
-inline const std::string kHandlerKey = std::string(kHandlerParent) + "\\" + kProductName;
-inline const std::string kFolderHandlerKey =
-    std::string(kFolderHandlerParent) + "\\" + kProductName;
-inline const std::string kBackgroundHandlerKey =
-    std::string(kBackgroundHandlerParent) + "\\" + kProductName;
-inline const std::string kUninstallKey = std::string(kUninstallParent) + "\\" + kProductName;
-constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
+inline const std::wstring kClassKey = std::wstring(L"CLSID\\") + kClassIdText;
+inline const std::wstring kServerKey = kClassKey + L"\\InprocServer32";
+inline const std::wstring kHandlerKey = std::wstring(kHandlerParent) + L"\\" + kProductName;
+inline const std::wstring kFolderHandlerKey =
+    std::wstring(kFolderHandlerParent) + L"\\" + kProductName;
+inline const std::wstring kBackgroundHandlerKey =
+    std::wstring(kBackgroundHandlerParent) + L"\\" + kProductName;
+inline const std::wstring kUninstallKey = std::wstring(kUninstallParent) + L"\\" + kProductName;
+constexpr wchar_t kSessionManagerKey[] = L"System\\CurrentControlSet\\Control\\Session Manager";
 
 // The caption of the settings dialog, as its template in this program holds it.
 std::string SettingsDialogCaption();
@@ -42,7 +42,7 @@ std::wstring ShownMessage(HWND box);
 std::wstring Formed(UINT text, const std::wstring& first = L"", const std::wstring& second = L"");
 // The message text (IDS_CANNOT_INSTALL, IDS_CANNOT_UNINSTALL) that names one of the keys
 // above as having failed, after the run's changes were put back.
-std::wstring KeyFailure(UINT text, HKEY root, const std::string& key);
+std::wstring KeyFailure(UINT text, HKEY root, const std::wstring& key);
 // A REG_SZ value read through the wide API, without its terminator; empty when missing.
 std::wstring ReadWideString(HKEY root, const std::wstring& key, const wchar_t* name);
 // Lets Everyone write and delete the file or folder (Wine then sets the Unix mode to 777).
@@ -149,12 +149,12 @@ public:
 // Opening it fails as well. Removed again when the object goes.
 class UncreatableKey : private Uncopyable {
 public:
-    UncreatableKey(HKEY root, std::string path);
+    UncreatableKey(HKEY root, std::wstring path);
     ~UncreatableKey();
     bool Made() const { return made_; }
 
 private:
     HKEY root_;
-    std::string path_;
+    std::wstring path_;
     bool made_ = false;
 };

@@ -52,7 +52,7 @@ protected:
 // The settings dialog step: checks the given buttons and presses `button`.
 WindowScript::Step Settings(std::vector<int> checks, int button) {
     return [checks, button](HWND dialog) {
-        EXPECT_EQ(Cp932(ShownText(dialog)), SettingsDialogCaption());
+        EXPECT_EQ(Utf8(ShownText(dialog)), SettingsDialogCaption());
         for (int id : checks)
             ClickButton(dialog, id);
         if (button == SC_CLOSE)
@@ -156,7 +156,7 @@ TEST_F(SetupFlowTest, UpperCaseUDoesNotRemove) {
     WindowScript script({Settings({}, IDCANCEL)});
     EXPECT_EQ(Run("U"), 0);
     ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_EQ(Cp932(script.Seen()[0].Caption), SettingsDialogCaption());
+    EXPECT_EQ(Utf8(script.Seen()[0].Caption), SettingsDialogCaption());
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kServerKey));
 }
 
@@ -267,10 +267,10 @@ TEST_F(SetupFlowTest, InstallThenSettingsConfirmed) {
     ASSERT_EQ(script.Seen().size(), 3u);
     ExpectMessageBox(script.Seen()[0], IDS_CAPTION_VESTRANE, IDS_INSTALL_QUESTION);
     ExpectMessageBox(script.Seen()[1], IDS_CAPTION_VESTRANE, IDS_INSTALLED);
-    EXPECT_EQ(Cp932(script.Seen()[2].Caption), SettingsDialogCaption());
+    EXPECT_EQ(Utf8(script.Seen()[2].Caption), SettingsDialogCaption());
     EXPECT_FALSE(WasInstalled);
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data, WithTerminator(dll_));
-    EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Data,
+    EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString").Data,
               WithTerminator("\"" + program_ + "\" u"));
     ExpectStoredSettings(5, 1);
 }
@@ -318,7 +318,7 @@ TEST_P(RegisteredElsewhereTest, AsksWhetherToRegisterThisFolder) {
     EXPECT_EQ(ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, kModeValue).Data, DwordBytes(7));
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
               WithTerminator(moves ? dll_ : other));
-    EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").Exists, moves);
+    EXPECT_EQ(ReadStoredValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString").Exists, moves);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, RegisteredElsewhereTest,
@@ -334,7 +334,7 @@ TEST_F(SetupFlowTest, SettingsOnlyConfirmed) {
     EXPECT_EQ(Run(""), 0);
     ExpectStoredSettings(2, 0);
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kHandlerKey, nullptr).Data,
-              WithTerminator(kClassIdText));
+              WithTerminator(Utf8(kClassIdText)));
 }
 
 TEST_F(SetupFlowTest, ProgramNameWithBackslashSecondByteFindsTheDllBesideIt) {
@@ -345,7 +345,7 @@ TEST_F(SetupFlowTest, ProgramNameWithBackslashSecondByteFindsTheDllBesideIt) {
     PretendProgramIs(japanese / "表.exe");
     WindowScript script({Press(IDYES), Press(IDOK), Settings({}, IDOK)});
     EXPECT_EQ(Run(""), 0);
-    EXPECT_EQ(Cp932(DllPath), japanese / "Vestrane.dll");
+    EXPECT_EQ(Utf8(DllPath), japanese / "Vestrane.dll");
     EXPECT_EQ(ReadStoredValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).Data,
               WithTerminator(japanese / "Vestrane.dll"));
 }

@@ -43,10 +43,10 @@ protected:
     // Waits for the next window of the program, checks what it shows and presses button.
     void Answer(UINT caption, const std::wstring& text, int button) {
         HWND window = child_->WaitForDialog(known_);
-        ASSERT_NE(window, nullptr) << "no window: " << Cp932(text);
+        ASSERT_NE(window, nullptr) << "no window: " << Utf8(text);
         known_.push_back(window);
         EXPECT_EQ(ShownText(window), Formed(caption));
-        EXPECT_TRUE(ShownMessage(window) == text) << Cp932(ShownMessage(window));
+        EXPECT_TRUE(ShownMessage(window) == text) << Utf8(ShownMessage(window));
         ClickButton(window, button);
     }
     void Answer(UINT caption, UINT text, int button) { Answer(caption, Formed(text), button); }
@@ -56,7 +56,7 @@ protected:
         EXPECT_NE(dialog, nullptr);
         if (dialog != nullptr) {
             known_.push_back(dialog);
-            EXPECT_EQ(Cp932(ShownText(dialog)), SettingsDialogCaption());
+            EXPECT_EQ(Utf8(ShownText(dialog)), SettingsDialogCaption());
             EXPECT_NE(GetDlgItem(dialog, IDC_MODE_COPY_TO_FOLDER), nullptr);
         }
         return dialog;
@@ -129,9 +129,9 @@ TEST_F(VestinstProcessTest, ProgramFolderOfAnyNameAnyCodePage) {
     HWND dialog = InstallUpToTheSettings(program);
     ASSERT_NE(dialog, nullptr);
     EndWith(dialog, IDOK);
-    EXPECT_EQ(ReadWideString(HKEY_CLASSES_ROOT, Wide(kServerKey), nullptr), dll);
+    EXPECT_EQ(ReadWideString(HKEY_CLASSES_ROOT, kServerKey, nullptr), dll);
     const std::wstring command =
-        ReadWideString(HKEY_LOCAL_MACHINE, Wide(kUninstallKey), L"UninstallString");
+        ReadWideString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString");
     EXPECT_EQ(command, L"\"" + program + L"\" u");
 
     // What the system's list of programs runs: the stored command, as it stands.
@@ -173,11 +173,11 @@ TEST_F(VestinstProcessTest, QuietRunsShowNoWindowAndLogWhatTheyDid) {
     for (std::wstring line : {std::wstring(failure), Formed(IDS_UNINSTALLED)}) {
         for (size_t at = 0; (at = line.find(L'\n', at)) != std::wstring::npos; at += 2)
             line.insert(at, 1, L'\r');
-        EXPECT_NE(text.find(line + L"\r\n"), std::wstring::npos) << Cp932(line);
+        EXPECT_NE(text.find(line + L"\r\n"), std::wstring::npos) << Utf8(line);
     }
     for (int code : {kExitUnsafeFolder, kExitMenuPackageFailed, kExitDone}) {
         const std::wstring end = kLogExitCode + std::to_wstring(code) + L"\r\n";
-        EXPECT_NE(text.find(end), std::wstring::npos) << Cp932(end);
+        EXPECT_NE(text.find(end), std::wstring::npos) << Utf8(end);
     }
 }
 
@@ -200,7 +200,7 @@ TEST_F(VestinstProcessTest, RemovalLeavesTheProgramsNameToTheNextInstallation) {
 
 TEST_F(VestinstProcessTest, RemovalWithoutInprocServerShowsTheError) {
     StoreRegistration(dll_);
-    ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, kServerKey.c_str()), ERROR_SUCCESS);
     Start("u");
     Answer(IDS_CAPTION_ERROR, KeyFailure(IDS_CANNOT_UNINSTALL, HKEY_CLASSES_ROOT, kServerKey),
            IDOK);

@@ -35,7 +35,7 @@ std::string Text(UINT id, const std::wstring& argument = L"", const std::wstring
     LoadText(GetModuleHandleW(nullptr), id, format, kMessageRoom);
     wchar_t text[kMessageRoom];
     FormText(text, format, {argument.c_str(), second.c_str()});
-    return Cp932(text);
+    return Utf8(text);
 }
 
 // How the test answers the browser.
@@ -69,7 +69,7 @@ private:
         }
         if (!IsFolderBrowser(window)) {
             Boxes.push_back(
-                {GetWindow(window, GW_OWNER), WindowTextA(window), MessageBoxTextA(window)});
+                {GetWindow(window, GW_OWNER), WindowText(window), MessageBoxText(window)});
             ClickButton(window, IDOK);
             return;
         }
@@ -127,7 +127,7 @@ protected:
 
     void Run(DWORD action, const Answer& answer) {
         record_.Action = action;
-        SettleAccessTimes(Cp932(record_.SourceFolder));
+        SettleAccessTimes(Utf8(record_.SourceFolder));
         SettleAccessTimes(target_.Path());
         ActionDriver driver(answer);
         RunChosenAction(record_, owner_);
@@ -144,10 +144,9 @@ protected:
     }
 
     HWND owner_ = nullptr;
-    // Declared before the folders: they are made while the lock is held.
-    ProcessLock browserLock_{kFolderBrowserLock};
-    ScratchFolder source_{"vestrane-test-source", BrowserTestFolder()};
-    ScratchFolder target_{"vestrane-test-target", BrowserTestFolder()};
+    BrowserTestFolders folders_;
+    ScratchFolder& source_ = folders_.Source;
+    ScratchFolder& target_ = folders_.Target;
     RunRecord record_;
     std::vector<BrowserSeen> browsers_;
     std::vector<CapturedMessageBox> boxes_;

@@ -15,7 +15,7 @@
 
 namespace {
 
-const std::string kClassKey = std::string("CLSID\\") + kClassIdText;
+const std::wstring kClassKey = std::wstring(L"CLSID\\") + kClassIdText;
 
 void* const kPoison = reinterpret_cast<void*>(static_cast<ULONG_PTR>(0xDEADBEEF));
 
@@ -154,9 +154,9 @@ TEST(ComRegistration, CoCreateInstanceFindsTheClassThroughTheRegistry) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     {
         RegistryKeyGuard guard(HKEY_CLASSES_ROOT, kClassKey);
-        const std::string server = kClassKey + "\\InprocServer32";
-        ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, server, "", BuiltDllPath()));
-        ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, server, "ThreadingModel", "Apartment"));
+        const std::wstring server = kClassKey + L"\\InprocServer32";
+        ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, server, L"", BuiltDllPath()));
+        ASSERT_TRUE(WriteRegistryString(HKEY_CLASSES_ROOT, server, L"ThreadingModel", "Apartment"));
         IContextMenu* menu = nullptr;
         const HRESULT hr = CoCreateInstance(kVestraneClassId, nullptr, CLSCTX_INPROC_SERVER,
                                             IID_IContextMenu, reinterpret_cast<void**>(&menu));

@@ -126,12 +126,12 @@ TEST_P(CommandActions, FromInvokeCommandToTheActionsResult) {
         ShellViewHost host(source);
         ASSERT_TRUE(host.Valid());
         // The menu is opened for b.doc, which the user selected.
-        ASSERT_GE(host.Select(Cp932(kClicked)), 0);
+        ASSERT_GE(host.Select(Utf8(kClicked)), 0);
         HWND listView = host.ListView();
 
         const UINT privateFormat = RegisterClipboardFormatA("Vestrane Test Private");
         ASSERT_TRUE(SeedClipboard(host.Host(), "earlier text", privateFormat, "earlier"));
-        IContextMenu* menu = dll_->OpenMenuFor(host.Folder(), Cp932(kClicked));
+        IContextMenu* menu = dll_->OpenMenuFor(host.Folder(), Utf8(kClicked));
         ASSERT_NE(menu, nullptr);
 
         SettleAccessTimes(source);

@@ -185,7 +185,7 @@ TEST_P(ExplorerCommandInvoke, RunsTheCommandOnTheSitesViewOwnedByItsWindow) {
     std::string line;
     HWND owner = nullptr;
     ModalDriver confirm([&](HWND dialog) {
-        line = WindowTextA(GetDlgItem(dialog, IDC_PATTERN_COMBO));
+        line = WindowText(GetDlgItem(dialog, IDC_PATTERN_COMBO));
         owner = GetWindow(dialog, GW_OWNER);
         ClickButton(dialog, IDC_SELECT_ONLY);
         ClickButton(dialog, IDOK);

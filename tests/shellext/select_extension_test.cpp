@@ -201,7 +201,7 @@ TEST_P(InitializeWithShellData, KeepsTheFirstFilesFolderAndExtensionPattern) {
     const std::string expectedFolder =
         row.Folder.empty() ? scratch.Path() : scratch.Path() + "\\" + row.Folder;
     EXPECT_EQ(lstrcmpiW(extension->SourceFolder(), Wide(expectedFolder).c_str()), 0)
-        << Cp932(extension->SourceFolder()) << " vs " << expectedFolder;
+        << Utf8(extension->SourceFolder()) << " vs " << expectedFolder;
 
     Destroy(extension);
     // Destroying the extension gave back its reference: this is the last one.
@@ -226,14 +226,9 @@ INSTANTIATE_TEST_SUITE_P(
         InitializeRow{"FolderItemGivesNoPattern", {"sub.dir\\"}, "", {"sub.dir"}, "", ""},
         InitializeRow{
             "FolderItemBeforeAFile", {"sub.dir\\", "a.txt"}, "", {"sub.dir", "a.txt"}, "", ""},
+        InitializeRow{"JapaneseNameEndingIn5C", {"表.txt"}, "", {"表.txt"}, "*.txt", ""},
         InitializeRow{
-            "JapaneseNameEndingIn5C", {"\x95\x5C.txt"}, "", {"\x95\x5C.txt"}, "*.txt", ""},
-        InitializeRow{"JapaneseFolderEndingIn5C",
-                      {"\x95\x5C\\", "\x95\x5C\\x.doc"},
-                      "\x95\x5C",
-                      {"x.doc"},
-                      "*.doc",
-                      "\x95\x5C"}),
+            "JapaneseFolderEndingIn5C", {"表\\", "表\\x.doc"}, "表", {"x.doc"}, "*.doc", "表"}),
     RowLabel());
 
 // ----- Initialize with data objects that fail -----------------------------------------------
@@ -413,12 +408,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Initialize, EmptyAreaWorksOnTheFolderOfTheIdListFromStar) {
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
     ScratchFolder scratch("vestrane-background");
-    ASSERT_TRUE(scratch.AddFolder("\x95\x5C"));
+    ASSERT_TRUE(scratch.AddFolder("表"));
     wchar_t desktop[MAX_PATH] = {};
     ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE));
     PIDLIST_ABSOLUTE desktopId = nullptr;
     ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktopId), S_OK);
-    const std::wstring japanese = scratch / Wide("\x95\x5C");
+    const std::wstring japanese = scratch / Wide("表");
     const struct {
         const char* Label;
         PIDLIST_ABSOLUTE Id;
@@ -436,7 +431,7 @@ TEST(Initialize, EmptyAreaWorksOnTheFolderOfTheIdListFromStar) {
         EXPECT_EQ(extension->Initialize(place.Id, nullptr, nullptr), S_OK) << place.Label;
         EXPECT_STREQ(extension->DefaultPattern(), L"*") << place.Label;
         EXPECT_EQ(lstrcmpiW(extension->SourceFolder(), place.Folder.c_str()), 0)
-            << place.Label << ": " << Cp932(extension->SourceFolder());
+            << place.Label << ": " << Utf8(extension->SourceFolder());
         CoTaskMemFree(place.Id);
     }
     EXPECT_EQ(earlier.References(), 1u);
@@ -611,11 +606,11 @@ TEST_P(CommandString, IsWrittenInTheAskedFormWithinTheBufferAndTerminated) {
     std::size_t untouchedFrom = row.Written * unit;
     if (row.Written > 0) {
         if (wide) {
-            const std::wstring text = verb ? Wide(kMenuVerb) : LoadedText(IDS_MENU_HELP);
+            const std::wstring text = verb ? kMenuVerb : LoadedText(IDS_MENU_HELP);
             EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(buffer)),
                       text.substr(0, row.Written - 1));
         } else {
-            const std::string text = verb ? kMenuVerb : Cp932(LoadedText(IDS_MENU_HELP));
+            const std::string text = Ansi(verb ? kMenuVerb : LoadedText(IDS_MENU_HELP));
             EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer)),
                       text.substr(0, row.Written - 1));
         }
@@ -626,10 +621,10 @@ TEST_P(CommandString, IsWrittenInTheAskedFormWithinTheBufferAndTerminated) {
 }
 
 // The verb's and the help text's lengths with their terminators, the help text in UTF-16 and
-// in code page 932 (the ANSI rows run only where that is the system's code page).
-const UINT kVerbRoom = static_cast<UINT>(std::strlen(kMenuVerb) + 1);
+// in the ANSI code page.
+const UINT kVerbRoom = static_cast<UINT>(std::wcslen(kMenuVerb) + 1);
 const UINT kHelpRoom = static_cast<UINT>(LoadedText(IDS_MENU_HELP).size() + 1);
-const UINT kAnsiHelpRoom = static_cast<UINT>(Cp932(LoadedText(IDS_MENU_HELP)).size() + 1);
+const UINT kAnsiHelpRoom = static_cast<UINT>(Ansi(LoadedText(IDS_MENU_HELP)).size() + 1);
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, CommandString,
@@ -795,8 +790,9 @@ TEST_P(InvokeCommandVerbs, RunsTheEntryOnlyForItsOwnVerbOrOffset) {
     ExpectNoRunLeft();
 }
 
-// The verb as Explorer's wide field holds it.
-const std::wstring kWideOwnVerb = Wide(kMenuVerb);
+// The verb as Explorer's wide field holds it, and in its ANSI form.
+const std::wstring kWideOwnVerb = kMenuVerb;
+const std::string kAnsiOwnVerb = Ansi(kMenuVerb);
 
 INSTANTIATE_TEST_SUITE_P(
     Verbs, InvokeCommandVerbs,
@@ -804,7 +800,7 @@ INSTANTIATE_TEST_SUITE_P(
         VerbRow{"Offset0", false, 0, MAKEINTRESOURCEA(0), nullptr, true},
         VerbRow{"Offset1", false, 0, MAKEINTRESOURCEA(1), nullptr, false},
         VerbRow{"Offset2", false, 0, MAKEINTRESOURCEA(2), nullptr, false},
-        VerbRow{"AnsiOwn", false, 0, kMenuVerb, nullptr, true},
+        VerbRow{"AnsiOwn", false, 0, kAnsiOwnVerb.c_str(), nullptr, true},
         VerbRow{"AnsiOwnOtherCase", false, 0, kOwnVerbOtherCase, nullptr, true},
         VerbRow{"AnsiForeign", false, 0, "open", nullptr, false},
         VerbRow{"AnsiLongerThanOwn", false, 0, "VestraneSelectByWildcards", nullptr, false},
@@ -812,12 +808,14 @@ INSTANTIATE_TEST_SUITE_P(
                 MAKEINTRESOURCEW(0), true},
         VerbRow{"ExplorerOffset1", true, CMIC_MASK_UNICODE, MAKEINTRESOURCEA(1),
                 MAKEINTRESOURCEW(1), false},
-        VerbRow{"WideOwn", true, CMIC_MASK_UNICODE, kMenuVerb, kWideOwnVerb.c_str(), true},
+        VerbRow{"WideOwn", true, CMIC_MASK_UNICODE, kAnsiOwnVerb.c_str(), kWideOwnVerb.c_str(),
+                true},
         VerbRow{"WideForeign", true, CMIC_MASK_UNICODE, "open", L"open", false},
         // The wide field counts when the mask says so: an ANSI form that best fit spoiled
         // does not hide it.
         VerbRow{"WideOwnAnsiSpoiled", true, CMIC_MASK_UNICODE, "?", kWideOwnVerb.c_str(), true},
-        VerbRow{"WideForeignAnsiOwn", true, CMIC_MASK_UNICODE, kMenuVerb, L"open", false},
+        VerbRow{"WideForeignAnsiOwn", true, CMIC_MASK_UNICODE, kAnsiOwnVerb.c_str(), L"open",
+                false},
         // Without the mask, or with a size that does not cover it, the wide field is not read.
         VerbRow{"WideWithoutTheMask", true, 0, "open", kWideOwnVerb.c_str(), false},
         VerbRow{"WideBeyondTheGivenSize", false, CMIC_MASK_UNICODE, "open", kWideOwnVerb.c_str(),
@@ -887,9 +885,7 @@ TEST_F(InvokeCommandTest, CancelledDialogChangesNothingAndFreesTheHistory) {
     // The run's dialog starts with what Initialize derived.
     std::vector<std::string> lines;
     ModalDriver cancel([&](HWND dialog) {
-        char line[MAX_PATH] = {};
-        GetDlgItemTextA(dialog, IDC_PATTERN_COMBO, line, MAX_PATH);
-        lines.push_back(line);
+        lines.push_back(WindowText(GetDlgItem(dialog, IDC_PATTERN_COMBO)));
         ClickButton(dialog, IDCANCEL);
     });
     EXPECT_EQ(Invoke(frame.Top()), S_OK);

@@ -99,14 +99,14 @@ Snapshot Take(HWND dialog) {
     wchar_t text[512] = {};
     GetWindowTextW(combo, text, 512);
     shot.WideComboText = text;
-    shot.ComboText = Cp932(text);
+    shot.ComboText = Utf8(text);
     const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         wchar_t item[512] = {};
         if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < 512)
             SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
         shot.WideComboItems.push_back(item);
-        shot.ComboItems.push_back(Cp932(item));
+        shot.ComboItems.push_back(Utf8(item));
     }
     shot.FocusId = GetActiveWindow() == dialog ? FocusedControl(dialog) : kUnknownFocus;
     shot.SmallIcon = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
@@ -122,7 +122,7 @@ void SetComboText(HWND dialog, const std::wstring& text) {
 
 // A line field in code page 932, as the tables write lines.
 std::string Bytes(const wchar_t* field) {
-    return Cp932(field);
+    return Utf8(field);
 }
 
 template <int Size> void SetField(wchar_t (&field)[Size], const char* text) {

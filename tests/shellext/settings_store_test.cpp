@@ -29,17 +29,17 @@ std::vector<std::string> TenLines() {
 }
 
 // The name of history value n.
-std::string H(int n) {
-    char name[8];
-    std::snprintf(name, sizeof name, kHistoryValueFormat, n);
+std::wstring H(int n) {
+    wchar_t name[8];
+    std::swprintf(name, 8, kHistoryValueFormat, n);
     return name;
 }
 
-// The lines of a history in code page 932, as the tables write them.
+// The lines of a history as the tables write them.
 std::vector<std::string> Narrow(WideStringList& history) {
     std::vector<std::string> lines;
     for (const std::wstring& line : Entries(history))
-        lines.push_back(Cp932(line));
+        lines.push_back(Utf8(line));
     return lines;
 }
 
@@ -60,14 +60,14 @@ protected:
         run.Action = SelectOnly;
     }
 
-    void Put(const std::string& name, DWORD type, const std::string& data) {
+    void Put(const std::wstring& name, DWORD type, const std::string& data) {
         ASSERT_TRUE(WriteRegistryValue(HKEY_CURRENT_USER, kSettingsKey, name.c_str(), type, data))
             << name;
     }
-    void PutText(const std::string& name, const std::string& text) {
+    void PutText(const std::wstring& name, const std::string& text) {
         Put(name, REG_SZ, WithTerminator(text));
     }
-    void PutNumber(const std::string& name, DWORD number) {
+    void PutNumber(const std::wstring& name, DWORD number) {
         Put(name, REG_DWORD, DwordBytes(number));
     }
     void PutHistory(const std::vector<std::string>& lines) {
@@ -76,31 +76,33 @@ protected:
     }
 
     // A string value as Windows stores it, in UTF-16, whatever the ANSI code page.
-    void PutWideText(const std::string& name, const std::wstring& text) {
+    void PutWideText(const std::wstring& name, const std::wstring& text) {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Wide(kSettingsKey).c_str(), 0, nullptr, 0,
-                                  KEY_SET_VALUE, nullptr, &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                                  nullptr, &key, nullptr),
                   ERROR_SUCCESS);
-        EXPECT_EQ(RegSetValueExW(key, Wide(name).c_str(), 0, REG_SZ,
+        EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, REG_SZ,
                                  reinterpret_cast<const BYTE*>(text.c_str()),
                                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
                   ERROR_SUCCESS);
         RegCloseKey(key);
     }
     // The UTF-16 bytes of a stored value, terminator included.
-    std::wstring GetWideText(const std::string& name) {
+    std::wstring GetWideText(const std::wstring& name) {
         wchar_t text[512] = {};
         DWORD size = sizeof text;
-        if (RegGetValueW(HKEY_CURRENT_USER, Wide(kSettingsKey).c_str(), Wide(name).c_str(),
+        if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name.c_str(),
                          RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, text, &size) != ERROR_SUCCESS)
             return L"(unreadable)";
         return std::wstring(text, size / sizeof(wchar_t));
     }
 
-    StoredValue Get(const std::string& name) {
+    StoredValue Get(const std::wstring& name) {
         return ReadStoredValue(HKEY_CURRENT_USER, kSettingsKey, name.c_str());
     }
-    std::vector<std::string> Names() { return RegistryValueNames(HKEY_CURRENT_USER, kSettingsKey); }
+    std::vector<std::wstring> Names() {
+        return RegistryValueNames(HKEY_CURRENT_USER, kSettingsKey);
+    }
 
     // Saves with the given line and action after loading what the registry holds, as a
     // run does.
@@ -133,7 +135,7 @@ TEST_F(SettingsTest, NoKeyGivesSelectOnlyTheDefaultPatternAndNoHistory) {
 }
 
 TEST_F(SettingsTest, EmptyKeyGivesTheDefaults) {
-    Put("unrelated", REG_SZ, WithTerminator("x"));
+    Put(L"unrelated", REG_SZ, WithTerminator("x"));
     LoadSettings(run);
     EXPECT_EQ(run.ConfiguredMode, static_cast<DWORD>(SelectOnly));
     EXPECT_EQ(run.InitFromHistory, 0u);
@@ -252,6 +254,8 @@ const HistoryLoadCase kHistoryLoadCases[] = {
      {"a"}},
     {"UnterminatedLongestEntryFits", {{H(0), REG_BINARY, k259}}, {k259}},
     {"EmbeddedZeroEndsTheText", {{H(0), REG_BINARY, std::string("ab\0cd", 5)}}, {"ab"}},
+    // An early version wrote its lines as code page 932 bytes.
+    {"CodePage932Bytes", {{H(0), REG_BINARY, "\x83\x5C\x83t\x83g\\\x95\x5C"}}, {"ソフト\\表"}},
     {"NumberAsText", {{H(0), REG_DWORD, DwordBytes(0x00636261)}}, {"abc"}},
     {"NumberWithoutZeroByteIsCut", {{H(0), REG_DWORD, DwordBytes(0x64636261)}}, {"abcd"}},
     {"ZeroNumberIsAnEmptyEntry", {{H(0), REG_DWORD, DwordBytes(0)}, Line(1, "b")}, {"b"}},
@@ -287,7 +291,7 @@ TEST_F(SettingsTest, SaveCreatesTheKeyWithFlagCombineAndLine) {
     ASSERT_TRUE(h0.Exists);
     EXPECT_EQ(h0.Type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(h0.Data, WithTerminator("*.txt")) << "the text and its terminator";
-    EXPECT_EQ(Names(), (std::vector<std::string>{kCombineValue, kFlagValue, H(0)}));
+    EXPECT_EQ(Names(), (std::vector<std::wstring>{kCombineValue, kFlagValue, H(0)}));
 
     // Names from the clipboard stood in for the line: no history is written.
     run.ClipboardNames.reset(new NameList);

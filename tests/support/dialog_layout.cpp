@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/support/dialog_template.h"
+#include "tests/support/modal_driver.h"
 
 namespace {
 
@@ -13,9 +14,7 @@ INT_PTR CALLBACK PlainDialog(HWND, UINT, WPARAM, LPARAM) {
 }
 
 std::string ControlText(HWND control) {
-    char text[512] = {};
-    GetWindowTextA(control, text, sizeof text);
-    return text;
+    return WindowText(control);
 }
 
 bool IsGroupBox(HWND control) {

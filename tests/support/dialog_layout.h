@@ -13,7 +13,7 @@ struct DesignedControl {
     const char* ClassName;
     // The control's kind and flags besides WS_CHILD | WS_VISIBLE.
     DWORD Style;
-    // Code page 932.
+    // UTF-8.
     const char* Text;
 };
 

@@ -100,12 +100,12 @@ std::string CanonicalClassName(const std::string& name) {
 
 } // namespace
 
-std::string ToCodePage932(const wchar_t* text, int length) {
-    const int size = WideCharToMultiByte(932, 0, text, length, nullptr, 0, nullptr, nullptr);
+std::string ToUtf8(const wchar_t* text, int length) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
     if (size <= 0)
         return {};
     std::string bytes(size, '\0');
-    WideCharToMultiByte(932, 0, text, length, bytes.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text, length, bytes.data(), size, nullptr, nullptr);
     if (length < 0 && !bytes.empty() && bytes.back() == '\0')
         bytes.pop_back();
     return bytes;
@@ -136,10 +136,10 @@ std::optional<DialogTemplateInfo> ReadDialogTemplate(HMODULE module, int id) {
     WORD ordinal = 0;
     reader.StringOrOrdinal(ordinal); // menu
     reader.StringOrOrdinal(ordinal); // window class
-    dialog.Caption = ToCodePage932(reader.String().c_str());
+    dialog.Caption = ToUtf8(reader.String().c_str());
     if (dialog.Style & DS_SETFONT) {
         dialog.FontSize = reader.Word();
-        dialog.FontName = ToCodePage932(reader.String().c_str());
+        dialog.FontName = ToUtf8(reader.String().c_str());
     }
 
     for (WORD i = 0; i < count && reader.Ok(); ++i) {
@@ -155,11 +155,10 @@ std::optional<DialogTemplateInfo> ReadDialogTemplate(HMODULE module, int id) {
         WORD classAtom = 0;
         const std::wstring className = reader.StringOrOrdinal(classAtom);
         item.ClassName = classAtom != 0 ? AtomClassName(classAtom)
-                                        : CanonicalClassName(ToCodePage932(className.c_str()));
+                                        : CanonicalClassName(ToUtf8(className.c_str()));
         WORD textOrdinal = 0;
         const std::wstring text = reader.StringOrOrdinal(textOrdinal);
-        item.Text =
-            textOrdinal != 0 ? "#" + std::to_string(textOrdinal) : ToCodePage932(text.c_str());
+        item.Text = textOrdinal != 0 ? "#" + std::to_string(textOrdinal) : ToUtf8(text.c_str());
         const WORD extra = reader.Word();
         reader.Skip(extra);
         dialog.Items.push_back(item);

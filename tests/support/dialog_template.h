@@ -1,7 +1,6 @@
 // Reads a classic (not extended) dialog template from a module's resources, so that tests
 // can check a dialog's layout, styles and texts exactly as the resource compiler stored
-// them. Texts are converted from UTF-16 to code page 932 bytes, whatever the ANSI code
-// page of the process.
+// them. Texts are converted from UTF-16 to UTF-8, whatever the ANSI code page of the process.
 #pragma once
 
 #include <windows.h>
@@ -34,5 +33,5 @@ struct DialogTemplateInfo {
 // The dialog template `id` of `module`, or nothing when it is missing or malformed.
 std::optional<DialogTemplateInfo> ReadDialogTemplate(HMODULE module, int id);
 
-// UTF-16 text as code page 932 bytes.
-std::string ToCodePage932(const wchar_t* text, int length = -1);
+// UTF-16 text as UTF-8.
+std::string ToUtf8(const wchar_t* text, int length = -1);

@@ -24,7 +24,7 @@ BOOL CALLBACK MatchClass(HWND child, LPARAM data) {
 }
 
 BOOL CALLBACK CollectText(HWND child, LPARAM data) {
-    reinterpret_cast<std::vector<std::string>*>(data)->push_back(WindowTextA(child));
+    reinterpret_cast<std::vector<std::string>*>(data)->push_back(WindowText(child));
     return TRUE;
 }
 
@@ -40,7 +40,7 @@ std::wstring TreeLabelW(HWND tree, HTREEITEM item) {
 }
 
 std::string TreeLabel(HWND tree, HTREEITEM item) {
-    return Ansi(TreeLabelW(tree, item));
+    return Utf8(TreeLabelW(tree, item));
 }
 
 // The labels from the tree's root down to its selected item, each read by `read`.
@@ -75,19 +75,14 @@ template <typename Test> HTREEITEM FindChild(HWND tree, HTREEITEM parent, Test t
     return nullptr;
 }
 
-// The path's folder names behind the drive, split at single-byte backslashes only.
+// The path's folder names behind the drive.
 std::vector<std::string> FolderNames(const std::string& path) {
     std::vector<std::string> names(1);
     for (size_t at = 3; at < path.size(); ++at) {
-        const auto byte = static_cast<unsigned char>(path[at]);
-        if (byte == '\\') {
+        if (path[at] == '\\')
             names.emplace_back();
-            continue;
-        }
-        names.back() += path[at];
-        if (((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC)) &&
-            at + 1 < path.size())
-            names.back() += path[++at];
+        else
+            names.back() += path[at];
     }
     if (names.back().empty())
         names.pop_back();
@@ -116,7 +111,7 @@ HTREEITEM FindFolderItem(HWND tree, const std::string& folder) {
         if (item == nullptr)
             break;
         item = FindChild(tree, item, [&name](const std::string& label) {
-            return lstrcmpiA(label.c_str(), name.c_str()) == 0;
+            return lstrcmpiW(Wide(label).c_str(), Wide(name).c_str()) == 0;
         });
     }
     return item;
@@ -156,21 +151,8 @@ void ChooseInBrowser(HWND browser, const std::string& folder) {
     ClickButton(browser, IDOK);
 }
 
-void SettleAccessTimes(std::string folder) {
-    while (folder.size() > 3) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            while (FindNextFileA(search, &found)) {
-            }
-            FindClose(search);
-        }
-        // A cut inside a double-byte character only lists a folder that does not exist.
-        const size_t cut = folder.find_last_of('\\');
-        if (cut == std::string::npos)
-            break;
-        folder.resize(cut);
-    }
+void SettleAccessTimes(const std::string& folder) {
+    SettleAccessTimes(Wide(folder));
 }
 
 void SettleAccessTimes(std::wstring folder) {
@@ -192,11 +174,11 @@ void SettleAccessTimes(std::wstring folder) {
 const char kFolderBrowserLock[] = "folder-browser";
 
 std::string BrowserTestFolder() {
-    char temp[MAX_PATH] = {};
-    const DWORD length = GetTempPathA(sizeof temp, temp);
-    if (length == 0 || length >= sizeof temp)
+    wchar_t temp[MAX_PATH] = {};
+    const DWORD length = GetTempPathW(MAX_PATH, temp);
+    if (length == 0 || length >= MAX_PATH)
         return {};
-    std::string folder = temp;
+    std::string folder = Utf8(temp);
     if (!folder.empty() && folder.back() == '\\')
         folder.pop_back();
     const size_t cut = folder.find_last_of('\\');
@@ -204,6 +186,6 @@ std::string BrowserTestFolder() {
         return {};
     folder.resize(cut);
     folder += "\\vestrane-browser-tests";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryW(Wide(folder).c_str(), nullptr);
     return folder;
 }

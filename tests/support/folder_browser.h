@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/process_lock.h"
+#include "tests/support/scratch_folder.h"
+
 // The first descendant window of the given class, or null.
 HWND FindDescendant(HWND parent, const char* className);
 // The texts of every descendant window, in creation order.
@@ -36,10 +39,17 @@ std::string BrowserTestFolder();
 // The name of the ProcessLock (tests/support/process_lock.h) that those tests hold.
 extern const char kFolderBrowserLock[];
 
+// A source and a target folder there, made while the lock is held.
+struct BrowserTestFolders {
+    ProcessLock Lock{kFolderBrowserLock};
+    ScratchFolder Source{"vestrane-test-source", BrowserTestFolder()};
+    ScratchFolder Target{"vestrane-test-target", BrowserTestFolder()};
+};
+
 // Lists a folder and each folder above it once. Wine's folder browser finds a folder by
 // comparing item lists that carry the folders' access times; a folder listed for the first
 // time after a change gets a new access time, so a folder that the browser listed while
 // opening may no longer match a path parsed a moment later. Listed once beforehand, the
 // times stay put while the browser is open. Call it after the last change to the folders.
-void SettleAccessTimes(std::string folder);
+void SettleAccessTimes(const std::string& folder);
 void SettleAccessTimes(std::wstring folder);

@@ -38,7 +38,7 @@ std::vector<int> ListViewIndexes(HWND listView, UINT which) {
 }
 
 std::string ListViewLabel(HWND listView, int index) {
-    return Ansi(ListViewLabelW(listView, index));
+    return Utf8(ListViewLabelW(listView, index));
 }
 
 std::vector<std::string> SelectedLabels(HWND listView) {

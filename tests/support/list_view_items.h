@@ -1,6 +1,5 @@
-// A list view's items as a user sees and picks them: labels (column 0) in the ANSI code page
-// (code page 932 in the test prefix) or in UTF-16, and a selection made the way a click
-// makes it.
+// A list view's items as a user sees and picks them: labels (column 0) in UTF-8 or in
+// UTF-16, and a selection made the way a click makes it.
 #pragma once
 
 #include <windows.h>

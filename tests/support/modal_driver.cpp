@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tests/support/wide_text.h"
+
 namespace {
 
 thread_local ModalDriver* activeDriver = nullptr;
@@ -77,14 +79,12 @@ void ModalDriver::HandOverShownWindow() {
         LookAgainWhenIdle(OnIdle);
 }
 
-std::string WindowTextA(HWND window) {
-    char text[2048] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+std::string WindowText(HWND window) {
+    return Utf8(WindowTextW(window));
 }
 
-std::string MessageBoxTextA(HWND box) {
-    return WindowTextA(GetDlgItem(box, 0xFFFF));
+std::string MessageBoxText(HWND box) {
+    return WindowText(GetDlgItem(box, 0xFFFF));
 }
 
 std::wstring WindowTextW(HWND window) {
@@ -108,6 +108,6 @@ void ClickButton(HWND dialog, int id) {
 
 MessageBoxCatcher::MessageBoxCatcher(int answer)
     : driver_([this, answer](HWND box) {
-          boxes_.push_back({GetWindow(box, GW_OWNER), WindowTextA(box), MessageBoxTextA(box)});
+          boxes_.push_back({GetWindow(box, GW_OWNER), WindowText(box), MessageBoxText(box)});
           ClickButton(box, answer);
       }) {}

@@ -38,10 +38,10 @@ private:
     ModalDriver* outer_ = nullptr;
 };
 
-// The window's text in the ANSI code page (code page 932 in the test prefix).
-std::string WindowTextA(HWND window);
+// The window's text in UTF-8.
+std::string WindowText(HWND window);
 // The message text of a message box.
-std::string MessageBoxTextA(HWND box);
+std::string MessageBoxText(HWND box);
 // The window's text and a message box's text in UTF-16.
 std::wstring WindowTextW(HWND window);
 std::wstring MessageBoxTextW(HWND box);

@@ -4,31 +4,57 @@
 
 namespace {
 
-std::optional<RegistryKeyGuard::Tree> SaveTree(HKEY parent, const std::string& name) {
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// Every unit counted, terminators included: the conversions take explicit lengths.
+std::string Utf8Units(const std::wstring& units) {
+    if (units.empty())
+        return {};
+    const int length = static_cast<int>(units.size());
+    std::string bytes(
+        WideCharToMultiByte(CP_UTF8, 0, units.data(), length, nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, units.data(), length, bytes.data(),
+                        static_cast<int>(bytes.size()), nullptr, nullptr);
+    return bytes;
+}
+
+std::wstring Utf16Units(const std::string& bytes) {
+    if (bytes.empty())
+        return {};
+    const int length = static_cast<int>(bytes.size());
+    std::wstring units(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, units.data(),
+                        static_cast<int>(units.size()));
+    return units;
+}
+
+std::optional<RegistryKeyGuard::Tree> SaveTree(HKEY parent, const std::wstring& name) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return std::nullopt;
     RegistryKeyGuard::Tree tree;
     tree.Name = name;
     for (DWORD index = 0;; ++index) {
-        char valueName[16384];
-        DWORD nameSize = sizeof valueName;
+        wchar_t valueName[16384];
+        DWORD nameSize = 16384;
         DWORD type = 0;
         DWORD dataSize = 0;
-        if (RegEnumValueA(key, index, valueName, &nameSize, nullptr, &type, nullptr, &dataSize) !=
+        if (RegEnumValueW(key, index, valueName, &nameSize, nullptr, &type, nullptr, &dataSize) !=
             ERROR_SUCCESS)
             break;
         std::string data(dataSize, '\0');
         DWORD readSize = dataSize;
-        RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+        RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                          &readSize);
         data.resize(std::min(readSize, dataSize));
         tree.Values.push_back({valueName, type, data});
     }
     for (DWORD index = 0;; ++index) {
-        char subName[256];
-        DWORD nameSize = sizeof subName;
-        if (RegEnumKeyExA(key, index, subName, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
+        wchar_t subName[256];
+        DWORD nameSize = 256;
+        if (RegEnumKeyExW(key, index, subName, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
         if (auto sub = SaveTree(key, subName))
@@ -40,11 +66,11 @@ std::optional<RegistryKeyGuard::Tree> SaveTree(HKEY parent, const std::string& n
 
 void RestoreTree(HKEY parent, const RegistryKeyGuard::Tree& tree) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(parent, tree.Name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    if (RegCreateKeyExW(parent, tree.Name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
     for (const auto& value : tree.Values)
-        RegSetValueExA(key, value.Name.c_str(), 0, value.Type,
+        RegSetValueExW(key, value.Name.c_str(), 0, value.Type,
                        reinterpret_cast<const BYTE*>(value.Data.data()),
                        static_cast<DWORD>(value.Data.size()));
     for (const auto& sub : tree.Keys)
@@ -54,38 +80,41 @@ void RestoreTree(HKEY parent, const RegistryKeyGuard::Tree& tree) {
 
 } // namespace
 
-RegistryKeyGuard::RegistryKeyGuard(HKEY root, std::string path)
-    : lock_("registry/" + path), root_(root), path_(std::move(path)) {
+RegistryKeyGuard::RegistryKeyGuard(HKEY root, std::wstring path)
+    : lock_("registry/" + Utf8Units(path)), root_(root), path_(std::move(path)) {
     saved_ = SaveTree(root_, path_);
-    RegDeleteTreeA(root_, path_.c_str());
+    RegDeleteTreeW(root_, path_.c_str());
 }
 
 RegistryKeyGuard::~RegistryKeyGuard() {
-    RegDeleteTreeA(root_, path_.c_str());
+    RegDeleteTreeW(root_, path_.c_str());
     if (saved_)
         RestoreTree(root_, *saved_);
 }
 
-StoredValue ReadStoredValue(HKEY root, const std::string& key, const char* name) {
+StoredValue ReadStoredValue(HKEY root, const std::wstring& key, const wchar_t* name) {
     StoredValue value;
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
         return value;
     DWORD size = 0;
-    if (RegQueryValueExA(opened, name, nullptr, &value.Type, nullptr, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExW(opened, name, nullptr, &value.Type, nullptr, &size) == ERROR_SUCCESS) {
         std::string bytes(size, '\0');
-        if (RegQueryValueExA(opened, name, nullptr, &value.Type,
+        if (RegQueryValueExW(opened, name, nullptr, &value.Type,
                              reinterpret_cast<BYTE*>(bytes.data()), &size) == ERROR_SUCCESS) {
             value.Exists = true;
             value.Data = bytes.substr(0, size);
+            if (IsStringType(value.Type))
+                value.Data = Utf8Units(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
+                                                    size / sizeof(wchar_t)));
         }
     }
     RegCloseKey(opened);
     return value;
 }
 
-std::vector<std::string> RegistryValueNames(HKEY root, const std::string& key) {
-    std::vector<std::string> names;
+std::vector<std::wstring> RegistryValueNames(HKEY root, const std::wstring& key) {
+    std::vector<std::wstring> names;
     if (const auto tree = SaveTree(root, key)) {
         for (const auto& value : tree->Values)
             names.push_back(value.Name);
@@ -94,37 +123,41 @@ std::vector<std::string> RegistryValueNames(HKEY root, const std::string& key) {
     return names;
 }
 
-bool KeyExists(HKEY root, const std::string& key) {
+bool KeyExists(HKEY root, const std::wstring& key) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
         return false;
     RegCloseKey(opened);
     return true;
 }
 
-bool WriteRegistryValue(HKEY root, const std::string& key, const char* name, DWORD type,
+bool WriteRegistryValue(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type,
                         const std::string& data) {
     HKEY opened = nullptr;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                         nullptr, &opened, nullptr) != ERROR_SUCCESS)
         return false;
+    const std::wstring units = IsStringType(type) ? Utf16Units(data) : std::wstring();
     const LONG status =
-        RegSetValueExA(opened, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                       static_cast<DWORD>(data.size()));
+        IsStringType(type)
+            ? RegSetValueExW(opened, name, 0, type, reinterpret_cast<const BYTE*>(units.data()),
+                             static_cast<DWORD>(units.size() * sizeof(wchar_t)))
+            : RegSetValueExW(opened, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                             static_cast<DWORD>(data.size()));
     RegCloseKey(opened);
     return status == ERROR_SUCCESS;
 }
 
-bool WriteRegistryDword(HKEY root, const std::string& key, const char* name, DWORD number) {
+bool WriteRegistryDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD number) {
     return WriteRegistryValue(root, key, name, REG_DWORD, DwordBytes(number));
 }
 
-bool WriteRegistryString(HKEY root, const std::string& key, const char* name,
+bool WriteRegistryString(HKEY root, const std::wstring& key, const wchar_t* name,
                          const std::string& text) {
     return WriteRegistryValue(root, key, name, REG_SZ, WithTerminator(text));
 }
 
-void DeleteKeyTree(HKEY root, const std::string& key) {
-    RegDeleteTreeA(root, key.c_str());
-    RegDeleteKeyA(root, key.c_str());
+void DeleteKeyTree(HKEY root, const std::wstring& key) {
+    RegDeleteTreeW(root, key.c_str());
+    RegDeleteKeyW(root, key.c_str());
 }

@@ -15,16 +15,17 @@
 
 class RegistryKeyGuard : private Uncopyable {
 public:
-    RegistryKeyGuard(HKEY root, std::string path);
+    RegistryKeyGuard(HKEY root, std::wstring path);
     ~RegistryKeyGuard();
 
+    // Data: the stored bytes.
     struct Value {
-        std::string Name;
+        std::wstring Name;
         DWORD Type = REG_NONE;
         std::string Data;
     };
     struct Tree {
-        std::string Name;
+        std::wstring Name;
         std::vector<Value> Values;
         std::vector<Tree> Keys;
     };
@@ -32,32 +33,37 @@ public:
 private:
     ProcessLock lock_;
     HKEY root_;
-    std::string path_;
+    std::wstring path_;
     std::optional<Tree> saved_;
 };
 
-// A registry value read back exactly as stored, with the ANSI functions.
+// A registry value read back as stored. The data of a string type (REG_SZ, REG_EXPAND_SZ,
+// REG_MULTI_SZ) is given and taken in UTF-8, as the "A" functions give and take it in the ANSI
+// code page: the stored UTF-16 units, terminators included, each as UTF-8; other data as its
+// bytes.
 struct StoredValue {
     bool Exists = false;
     DWORD Type = REG_NONE;
-    // The stored bytes, terminators included; Data.size() is the stored size.
+    // Terminators included; for other types than strings, Data.size() is the stored size.
     std::string Data;
 };
 
-StoredValue ReadStoredValue(HKEY root, const std::string& key, const char* name);
+// A null name is the key's default value.
+StoredValue ReadStoredValue(HKEY root, const std::wstring& key, const wchar_t* name);
 // The names of the values of a key, sorted; empty when the key does not exist.
-std::vector<std::string> RegistryValueNames(HKEY root, const std::string& key);
-bool KeyExists(HKEY root, const std::string& key);
+std::vector<std::wstring> RegistryValueNames(HKEY root, const std::wstring& key);
+bool KeyExists(HKEY root, const std::wstring& key);
 
-// Writes a value of any type with exactly the given bytes, creating the key as needed.
-bool WriteRegistryValue(HKEY root, const std::string& key, const char* name, DWORD type,
+// Writes a value of any type with the given data (UTF-8 for a string type, else its bytes),
+// creating the key as needed.
+bool WriteRegistryValue(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type,
                         const std::string& data);
-bool WriteRegistryDword(HKEY root, const std::string& key, const char* name, DWORD number);
+bool WriteRegistryDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD number);
 // Writes a REG_SZ value: the text and its terminator.
-bool WriteRegistryString(HKEY root, const std::string& key, const char* name,
+bool WriteRegistryString(HKEY root, const std::wstring& key, const wchar_t* name,
                          const std::string& text);
 // Deletes key with all its subkeys and values; a missing key is fine.
-void DeleteKeyTree(HKEY root, const std::string& key);
+void DeleteKeyTree(HKEY root, const std::wstring& key);
 
 // A REG_SZ value's bytes: the text and its terminator.
 inline std::string WithTerminator(const std::string& text) {

@@ -9,9 +9,9 @@
 ScratchFolder::ScratchFolder(const std::string& name, const std::string& parent) {
     std::string base = parent;
     if (base.empty()) {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        base = temp;
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        base = Utf8(temp);
     }
     if (!base.empty() && base.back() == '\\')
         base.pop_back();
@@ -19,7 +19,7 @@ ScratchFolder::ScratchFolder(const std::string& name, const std::string& parent)
     for (;;) {
         path_ = base + "\\" + name + "-" + std::to_string(GetCurrentProcessId()) + "-" +
                 std::to_string(counter++);
-        if (CreateDirectoryA(path_.c_str(), nullptr))
+        if (CreateDirectoryW(Wide(path_).c_str(), nullptr))
             break;
         if (GetLastError() != ERROR_ALREADY_EXISTS) {
             path_.clear();
@@ -29,7 +29,7 @@ ScratchFolder::ScratchFolder(const std::string& name, const std::string& parent)
 }
 
 std::wstring ScratchFolder::WidePath() const {
-    return FromAnsi(path_);
+    return Wide(path_);
 }
 
 ScratchFolder::~ScratchFolder() {
@@ -38,7 +38,7 @@ ScratchFolder::~ScratchFolder() {
 }
 
 bool ScratchFolder::WriteFile(const std::string& name, const std::string& bytes) const {
-    return WriteFile(FromAnsi(name), bytes);
+    return WriteFile(Wide(name), bytes);
 }
 
 bool ScratchFolder::WriteFile(const std::wstring& name, const std::string& bytes) const {
@@ -54,11 +54,11 @@ bool ScratchFolder::WriteFile(const std::wstring& name, const std::string& bytes
 }
 
 bool ScratchFolder::AddFolder(const std::string& name) const {
-    return CreateDirectoryA((*this / name).c_str(), nullptr) != FALSE;
+    return CreateDirectoryW(Wide(*this / name).c_str(), nullptr) != FALSE;
 }
 
 bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return FileExists(Wide(path));
 }
 
 bool FileExists(const std::wstring& path) {
@@ -75,7 +75,7 @@ std::string BuiltFilePath(const std::string& linuxPath) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    return ReadWholeFile(FromAnsi(path));
+    return ReadWholeFile(Wide(path));
 }
 
 std::string ReadWholeFile(const std::wstring& path) {
@@ -93,7 +93,7 @@ std::string ReadWholeFile(const std::wstring& path) {
 }
 
 void DeleteFolderTree(const std::string& path) {
-    DeleteFolderTree(FromAnsi(path));
+    DeleteFolderTree(Wide(path));
 }
 
 void DeleteFolderTree(const std::wstring& path) {

@@ -1,4 +1,5 @@
-// A folder of the test's own, deleted with everything in it when the test ends.
+// A folder of the test's own, deleted with everything in it when the test ends. Narrow names
+// and paths are UTF-8.
 #pragma once
 
 #include <string>
@@ -11,7 +12,7 @@ public:
     explicit ScratchFolder(const std::string& name, const std::string& parent = "");
     ~ScratchFolder();
 
-    // The path in the ANSI code page, and in UTF-16.
+    // The path in UTF-8, as the tests' narrow texts are, and in UTF-16.
     const std::string& Path() const { return path_; }
     std::wstring WidePath() const;
     // Path() + "\" + name.

@@ -19,7 +19,7 @@ const char kHostClass[] = "VestraneTestShellHost";
 } // namespace
 
 IShellFolder* BindFolder(const std::string& path, PIDLIST_ABSOLUTE* id) {
-    return BindFolder(FromAnsi(path), id);
+    return BindFolder(Wide(path), id);
 }
 
 IShellFolder* BindFolder(const std::wstring& path, PIDLIST_ABSOLUTE* id) {
@@ -55,7 +55,7 @@ IDataObject* ShellDataObject(IShellFolder* folder, const std::vector<std::string
     std::vector<LPITEMIDLIST> children;
     bool parsed = true;
     for (const std::string& name : names) {
-        std::wstring wide = FromAnsi(name);
+        std::wstring wide = Wide(name);
         LPITEMIDLIST child = nullptr;
         if (FAILED(
                 folder->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &child, nullptr))) {
@@ -111,7 +111,7 @@ STDMETHODIMP ShellBrowser::QueryActiveShellView(IShellView** view) {
 
 bool FolderView::Open(HWND host, const std::string& folder, UINT viewMode, const RECT& area,
                       UINT activation, ViewHosting hosting) {
-    return Open(host, FromAnsi(folder), viewMode, area, activation, hosting);
+    return Open(host, Wide(folder), viewMode, area, activation, hosting);
 }
 
 bool FolderView::Open(HWND host, const std::wstring& folder, UINT viewMode, const RECT& area,
@@ -243,7 +243,7 @@ std::wstring ItemFileName(IFolderView* view, int index) {
 }
 
 ShellViewHost::ShellViewHost(const std::string& folderPath, ViewHosting hosting)
-    : ShellViewHost(FromAnsi(folderPath), hosting) {}
+    : ShellViewHost(Wide(folderPath), hosting) {}
 
 ShellViewHost::ShellViewHost(const std::wstring& folderPath, ViewHosting hosting) {
     RegisterPlainClass(kHostClass);

@@ -12,7 +12,7 @@
 #include "tests/support/owned_com_object.h"
 #include "tests/support/uncopyable.h"
 
-// The shell folder object of a file-system folder, the path in the ANSI code page, or of the
+// The shell folder object of a file-system folder, the path in UTF-8 or UTF-16, or of the
 // desktop itself for an empty path; null when it cannot be bound. With `id`, also the folder's item
 // id list (CoTaskMemFree it).
 IShellFolder* BindFolder(const std::string& path, PIDLIST_ABSOLUTE* id = nullptr);

@@ -29,7 +29,7 @@ TestListView::~TestListView() {
 }
 
 void TestListView::AddItem(const std::string& label) {
-    AddItem(FromAnsi(label));
+    AddItem(Wide(label));
 }
 
 void TestListView::AddItem(const std::wstring& label) {

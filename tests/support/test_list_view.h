@@ -1,5 +1,5 @@
 // A real SysListView32 (report view, one column) in a top-level host window, filled with
-// labels given in the ANSI code page or in UTF-16, for tests and benchmarks of the selection
+// labels given in UTF-8 or in UTF-16, for tests and benchmarks of the selection
 // pass.
 #pragma once
 

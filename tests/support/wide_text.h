@@ -1,7 +1,5 @@
-// Code page 932 texts of the tests (their narrow literals) as UTF-16 and back, converted with
-// code page 932 itself whatever the system's ANSI code page, independently of the programs'
-// own conversions; and texts in the ANSI code page, as the "A" functions of Windows take and
-// give them.
+// The tests' UTF-8 texts as UTF-16 and back, and UTF-16 in the ANSI code page, as the "A"
+// functions of Windows give it.
 #pragma once
 
 #include <windows.h>
@@ -31,23 +29,13 @@ inline std::string FromWide(UINT codePage, DWORD flags, const char* noForm,
 
 } // namespace wide_text
 
-inline std::wstring Wide(const std::string& cp932) {
-    return wide_text::ToWide(932, cp932);
+// The tests' narrow texts are UTF-8, as their sources are.
+inline std::wstring Wide(const std::string& utf8) {
+    return wide_text::ToWide(CP_UTF8, utf8);
 }
 
-// Characters without a code page 932 form become "?".
-inline std::string Cp932(const std::wstring& wide) {
-    return wide_text::FromWide(932, WC_NO_BEST_FIT_CHARS, "?", wide);
-}
-
-// For messages and file contents that a reader of the test output understands.
 inline std::string Utf8(const std::wstring& wide) {
     return wide_text::FromWide(CP_UTF8, 0, nullptr, wide);
-}
-
-// Text in the ANSI code page, read as an "A" function of Windows reads it.
-inline std::wstring FromAnsi(const std::string& text) {
-    return wide_text::ToWide(CP_ACP, text);
 }
 
 // UTF-16 text in the ANSI code page, as an "A" function of Windows gives it (with best fit).

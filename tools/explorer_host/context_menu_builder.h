@@ -41,8 +41,8 @@ public:
 
     HMENU Menu() const { return menu_; }
 
-    // Command id of the top-level entry whose label is `label` (CP932), compared as shown or
-    // with the '&' of the access key left out on both sides; 0 when there is none.
+    // Command id of the top-level entry whose label is `label` (in the ANSI code page), compared as
+    // shown or with the '&' of the access key left out on both sides; 0 when there is none.
     UINT FindByLabel(const std::string& label) const;
     // Label of the entry with this command id.
     std::string LabelOf(UINT id) const;

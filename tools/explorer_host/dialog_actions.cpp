@@ -37,9 +37,9 @@ std::string ComboItem(HWND combo, int index) {
 }
 
 // The label of the folder browser's selected folder (same process only).
-std::string SelectedTreeItem(HWND dialog) {
-    const std::vector<std::string> chain = BrowserSelection(dialog);
-    return chain.empty() ? std::string() : chain.back();
+std::wstring SelectedTreeItem(HWND dialog) {
+    const std::vector<std::wstring> chain = BrowserSelectionW(dialog);
+    return chain.empty() ? std::wstring() : chain.back();
 }
 
 BOOL CALLBACK DescribeChild(HWND child, LPARAM) {
@@ -136,7 +136,7 @@ bool ApplyStep(HWND dialog, const std::string& step) {
     }
     if (verb == "folder") {
         SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(argument.c_str()));
-        ReportLine("dialog-folder", SelectedTreeItem(dialog));
+        ReportLineW("dialog-folder", SelectedTreeItem(dialog).c_str());
         return true;
     }
     if (verb == "pause") {

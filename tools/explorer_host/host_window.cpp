@@ -28,7 +28,7 @@ const char kHideFileExt[] = "HideFileExt";
 
 // The first item whose label is wanted or, with extensions hidden, whose file name is; -1.
 int IndexOfItem(HWND listView, IFolderView* view, const std::string& wanted) {
-    const int byLabel = IndexOfLabel(listView, wanted);
+    const int byLabel = IndexOfLabel(listView, AnsiToUtf8(wanted));
     if (byLabel >= 0)
         return byLabel;
     int count = 0;
@@ -165,8 +165,8 @@ bool HostWindow::MakeTodaysFrame(HINSTANCE instance) {
 bool HostWindow::OpenFolderView() {
     const RECT area = {0, 0, options_.Width, options_.Height};
     HWND parent = frame_.empty() ? window_ : frame_.back();
-    if (!view_.Open(parent, options_.Folder, options_.ViewMode, area, SVUIA_ACTIVATE_FOCUS,
-                    options_.Layout)) {
+    if (!view_.Open(parent, AnsiToUtf8(options_.Folder), options_.ViewMode, area,
+                    SVUIA_ACTIVATE_FOCUS, options_.Layout)) {
         ReportLine("error", "cannot show the folder " + options_.Folder);
         return false;
     }
@@ -176,8 +176,8 @@ bool HostWindow::OpenFolderView() {
             CreateWindowExA(0, kOtherViewClass, "", WS_POPUP, 0, 0, options_.Width, options_.Height,
                             window_, nullptr, GetModuleHandleA(nullptr), nullptr);
         if (otherHost_ == nullptr ||
-            !otherView_.Open(otherHost_, options_.OtherViewFolder, options_.ViewMode, area,
-                             SVUIA_ACTIVATE_NOFOCUS, options_.Layout)) {
+            !otherView_.Open(otherHost_, AnsiToUtf8(options_.OtherViewFolder), options_.ViewMode,
+                             area, SVUIA_ACTIVATE_NOFOCUS, options_.Layout)) {
             ReportLine("error", "cannot show the folder " + options_.OtherViewFolder);
             return false;
         }
