@@ -259,27 +259,19 @@ void CompiledPatternLine::SearchlessFirst(int firstTry, int endTry) {
     }
 }
 
-// The tries of the tokens that start between position and end, exactly as MatchPatternLine
-// forms them; returns how many tokens there were.
+// The tries (ForEachTry) of the tokens that start between position and end; returns how many
+// tokens there were.
 int CompiledPatternLine::AddTokens(const Utf16Char* position, const Utf16Char* end) {
     int tokens = 0;
     Utf16Char pattern[kLinePatternRoom];
     bool quoted = false;
     while ((position = NextLinePattern(pattern, position, end, quoted)) != nullptr) {
         ++tokens;
-        std::size_t length = Utf16Length(pattern);
-        if (!HoldsUnit(pattern, length, '.')) {
-            AddTry(pattern, length, false);
-            // Behind a star, ".*" narrows the try it extends: the second try adds nothing.
-            if (pattern[length - 1] == '*')
-                continue;
-            pattern[length++] = '.';
-            pattern[length++] = '*';
-        }
-        if (pattern[length - 1] == '.')
-            AddTry(pattern, length - 1, true);
-        else
-            AddTry(pattern, length, false);
+        ForEachTry(pattern,
+                   [this](const Utf16Char* attempt, std::size_t length, bool nameWithoutDot) {
+                       AddTry(attempt, length, nameWithoutDot);
+                       return false;
+                   });
     }
     return tokens;
 }

@@ -8,27 +8,15 @@ bool EndsToken(Utf16Char c) {
     return c == '\t' || c == ' ' || c == '|';
 }
 
-// One token's tries, as the line's rules form them from the pattern NextLinePattern read,
-// on an item's two names (one name when both point to it).
+// One token's tries on an item's two names (one name when both point to it).
 bool PatternMatches(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* shownName,
                     const Utf16Char* fileName) {
-    const auto matches = [&pattern, shownName, fileName] {
-        return WildcardMatch(pattern, shownName) == 1 ||
-               (fileName != shownName && WildcardMatch(pattern, fileName) == 1);
-    };
-    std::size_t length = Utf16Length(pattern);
-    if (FindUnit(pattern, '.') == -1) {
-        if (matches())
-            return true;
-        pattern[length++] = '.';
-        pattern[length++] = '*';
-        pattern[length] = 0;
-    }
-    if (pattern[length - 1] == '.') {
-        pattern[length - 1] = 0;
-        return FindUnit(fileName, '.') == -1 && matches();
-    }
-    return matches();
+    return ForEachTry(
+        pattern, [shownName, fileName](const Utf16Char* attempt, std::size_t, bool nameWithoutDot) {
+            return (!nameWithoutDot || FindUnit(fileName, '.') == -1) &&
+                   (WildcardMatch(attempt, shownName) == 1 ||
+                    (fileName != shownName && WildcardMatch(attempt, fileName) == 1));
+        });
 }
 
 // Whether a token that starts between position and end matches the item.

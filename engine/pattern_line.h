@@ -48,6 +48,31 @@ int FindLineBar(const Utf16Char* patternLine);
 const Utf16Char* NextLinePattern(Utf16Char (&pattern)[kLinePatternRoom], const Utf16Char* position,
                                  const Utf16Char* end, bool& quoted);
 
+// The tries that the line's rules form from a pattern NextLinePattern read: a pattern without
+// a dot is tried as it is and then, unless it ends in a star (which takes every name the second
+// try would), with ".*" added ("readme" takes "readme.txt"); a pattern that ends in a dot
+// stands for names without a dot and is tried without it. Calls
+// tryPattern(pattern, length, nameWithoutDot) for each try until one returns true and returns
+// whether one did. Changes pattern.
+template <typename TryPattern>
+bool ForEachTry(Utf16Char (&pattern)[kLinePatternRoom], TryPattern tryPattern) {
+    std::size_t length = Utf16Length(pattern);
+    if (FindUnit(pattern, '.') == -1) {
+        if (tryPattern(pattern, length, false))
+            return true;
+        if (pattern[length - 1] == '*')
+            return false;
+        pattern[length++] = '.';
+        pattern[length++] = '*';
+        pattern[length] = 0;
+    }
+    if (pattern[length - 1] == '.') {
+        pattern[--length] = 0;
+        return tryPattern(pattern, length, true);
+    }
+    return tryPattern(pattern, length, false);
+}
+
 // The line that a right-clicked file starts the dialog with: "*" followed by the extension of
 // the path's name, from the first dot of the part behind its last backslash on ("*.tar.gz"
 // for "C:\\a\\archive.tar.gz"); empty when that part holds no dot. destination needs
