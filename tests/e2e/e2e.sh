@@ -83,17 +83,27 @@ expect_sample_untouched() {
     done
 }
 
+# empty_target NAME: target_win and target name the empty folder NAME of the work folder.
+empty_target() {
+    target_win="$work_win\\$1"
+    target=$(linux_path "$target_win")
+    rm -rf "$target"
+    mkdir -p "$target"
+}
+
+# Lists the folders once, so that Wine's folder browser finds them by unchanged times.
+settle_folders() {
+    ls -R "$work" >/dev/null && ls "$E2E_PREFIX/drive_c" "$E2E_PREFIX/drive_c/e2e" >/dev/null
+}
+
 # folder_action RADIO VERB ANSWER: copy or move the matches into a folder chosen in the
 # browser, where notes.txt is there already: the shell asks before it replaces that file, and
 # ANSWER (Yes 6, No 7) says whether it may.
 folder_action() {
     local radio=$1 verb=$2 answer=$3
-    local target_win="$work_win\\target"
-    local target
-    target=$(linux_path "$target_win")
+    local target_win target
     make_sample "$sample_win"
-    rm -rf "$target"
-    mkdir -p "$target"
+    empty_target target
     echo stale >"$target/notes.txt"
     # Where best fit led the name with "¥": neither it nor a file of its name in the target
     # may be touched.
@@ -101,7 +111,7 @@ folder_action() {
     echo outside >"$work/Documents/taxes.doc"
     # Wine's folder browser compares a folder's access time too, and Linux sets it at the
     # first read after a change: read the folders now, as any user's look at them would.
-    ls -R "$work" >/dev/null && ls "$E2E_PREFIX/drive_c" "$E2E_PREFIX/drive_c/e2e" >/dev/null
+    settle_folders
     local moved=""
     [ "$radio" = 1007 ] && moved=yes
     MOVED=$moved run_action "$work/host.txt" "$radio" \
@@ -254,11 +264,8 @@ japanese_folder)
     sample_win="$work_win\\資料表"
     sample=$(linux_path "$sample_win")
     make_sample "$sample_win"
-    target_win="$work_win\\ソ"
-    target=$(linux_path "$target_win")
-    rm -rf "$target"
-    mkdir -p "$target"
-    ls -R "$work" >/dev/null && ls "$E2E_PREFIX/drive_c" "$E2E_PREFIX/drive_c/e2e" >/dev/null
+    empty_target ソ
+    settle_folders
     report=$work/copy.txt
     run_host "$report" --folder "$sample_win" --select 表.txt --clear-clipboard \
         --invoke "$VESTRANE_LABEL" --answer "set:1000=$MAIN_LINE;click:1001;click:1" ||
@@ -519,11 +526,8 @@ english)
     # page 932 lacks selects only what it names: "café.txt" neither "cafe.txt" nor another.
     reset_settings
     make_sample "$sample_win"
-    target_win="$work_win\\target"
-    target=$(linux_path "$target_win")
-    rm -rf "$target"
-    mkdir -p "$target"
-    ls -R "$work" >/dev/null && ls "$E2E_PREFIX/drive_c" "$E2E_PREFIX/drive_c/e2e" >/dev/null
+    empty_target target
+    settle_folders
     report=$work/host.txt
     LC_ALL=en_US.UTF-8 run_host "$report" --folder "$sample_win" --select notes.txt \
         --invoke 'Select by &Wildcard...' \
@@ -550,12 +554,9 @@ same_name_move)
     for name in Memo.txt memo.txt other.doc; do
         printf '%s\n' "$name" >"$sample/$name"
     done
-    target_win="$work_win\\target"
-    target=$(linux_path "$target_win")
-    rm -rf "$target"
-    mkdir -p "$target"
+    empty_target target
     echo stale >"$target/memo.txt"
-    ls -R "$work" >/dev/null && ls "$E2E_PREFIX/drive_c" "$E2E_PREFIX/drive_c/e2e" >/dev/null
+    settle_folders
     report=$work/host.txt
     run_host "$report" --folder "$sample_win" --select other.doc --invoke "$VESTRANE_LABEL" \
         --answer "set:1000=memo*;click:1007;click:1" --answer "folder:$target_win;click:1" \
@@ -615,11 +616,8 @@ hidden_extensions)
     reset_settings
     # Everything but the .txt files moved: "| *.txt" leaves them out by their file names,
     # which the labels do not show.
-    target_win="$work_win\\target"
-    target=$(linux_path "$target_win")
-    rm -rf "$target"
-    mkdir -p "$target"
-    ls -R "$work" >/dev/null && ls "$E2E_PREFIX/drive_c" "$E2E_PREFIX/drive_c/e2e" >/dev/null
+    empty_target target
+    settle_folders
     report=$work/move-but-txt.txt
     run_host "$report" --layout today --hide-extensions --folder "$sample_win" \
         --select photo.jpg --invoke "$VESTRANE_LABEL" \
