@@ -10,9 +10,10 @@
 // data object, and the module load beside it. Then the pass through the shell's folder view
 // (RunViewSelection) next to the list-view pass on the same real folders of 1,000 and 10,000
 // files, shown in Wine's folder view in today's window layout (100,000 do not fit: Wine creates
-// files in a folder that holds 60,000 at about 50 a second). Prints three tables; the argument
-// "pass" prints only the first, "right-click" only the second, "view [COUNT...]" only the third
-// (for the counts given).
+// files in a folder that holds 60,000 at about 50 a second). Prints four tables: the first
+// followed by taking the matches away from a selection of everything else, with paths; the
+// argument "pass" prints only those, "kept" only the taking away, "right-click" only the
+// second, "view [COUNT...]" only the third (for the counts given).
 //
 //   cmake --build build/mingw64 --target bench_selection_pass &&
 //   tools/wine-run --prefix build/mingw64/wineprefix build/mingw64/tools/bench_selection_pass.exe
@@ -427,6 +428,34 @@ int SelectedCount(HWND listView) {
     return static_cast<int>(SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0));
 }
 
+// Taking the matches away from a selection of every non-match, with paths: every item stays
+// as it was, and each kept item's label is looked up among all the labels (a kept label must
+// name one file only). Beside it the same start replaced, where every item changes. (Preparing
+// 100,000 items selected one by one takes longer than the rounds, as above.)
+void KeptTable(const std::vector<int>& counts) {
+    std::printf("\ntaking the matches away from the non-matches selected, with paths (ms, one "
+                "round):\n%8s %14s %14s %6s\n",
+                "items", "replace+paths", "remove+paths", "ratio");
+    for (int count : counts) {
+        const std::vector<std::string> names = RealisticNames(count);
+        TestListView list(names);
+        HWND listView = list.ListView();
+        std::vector<bool> outcome(names.size());
+        for (std::size_t index = 0; index < names.size(); ++index)
+            outcome[index] = LineSelects(names[index]);
+        RunRecord replace = BenchRecord(L"C:\\users\\bench\\Documents", UsePrevious);
+        RunRecord remove = BenchRecord(L"C:\\users\\bench\\Documents", UsePrevious);
+        remove.Combine = RemoveFromSelection;
+        const double replaced = TimeOnce(listView, Start::EveryItemChanges, outcome,
+                                         [&] { RunFresh(replace, listView); });
+        const double removed = TimeOnce(listView, Start::EveryItemChanges, outcome,
+                                        [&] { RunFresh(remove, listView); });
+        std::printf("%8d %14.2f %14.2f %6.2f (%u / %u path bytes)\n", count, replaced, removed,
+                    removed / replaced, static_cast<unsigned>(replace.PathBytesTotal),
+                    static_cast<unsigned>(remove.PathBytesTotal));
+    }
+}
+
 // Both passes on the same folder view: the list-view pass over its list view, the view pass
 // through its IFolderView; each without and with collecting paths.
 bool TimeViewPass(int count) {
@@ -517,6 +546,10 @@ int main(int argc, char** argv) {
             counts.push_back(std::atoi(argv[index]));
         return ViewPassTable(counts.empty() ? kViewPassCounts : counts);
     }
+    if (argc > 1 && std::strcmp(argv[1], "kept") == 0) {
+        KeptTable({1000, 10000});
+        return 0;
+    }
     std::printf("Selection pass under Wine, pattern line \"%ls\", best of several rounds\n",
                 kPatternLine);
     for (Start start : {Start::NothingSelected, Start::EveryItemChanges}) {
@@ -529,6 +562,7 @@ int main(int argc, char** argv) {
         PassTable(start, start == Start::NothingSelected ? std::vector<int>{1000, 10000, 100000}
                                                          : std::vector<int>{1000, 10000});
     }
+    KeptTable({1000, 10000});
     if (argc > 1 && std::strcmp(argv[1], "pass") == 0)
         return 0;
     const int rightClick = RightClickTable();

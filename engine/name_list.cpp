@@ -46,18 +46,6 @@ bool IsWildcardPattern(const Utf16Char* begin, const Utf16Char* end) {
            std::any_of(begin, end, [](Utf16Char unit) { return unit == '*' || unit == '?'; });
 }
 
-// A unit as WildcardMatch compares it: a surrogate as it is, every other unit folded.
-Utf16Char Folded(Utf16Char unit) {
-    const auto value = static_cast<std::uint16_t>(unit);
-    return static_cast<Utf16Char>(IsSurrogate(value) ? value : FoldUnit(value));
-}
-
-constexpr std::uint32_t kHashStart = 2166136261u;
-
-std::uint32_t Mix(std::uint32_t hash, Utf16Char folded) {
-    return (hash ^ static_cast<std::uint16_t>(folded)) * 16777619u;
-}
-
 } // namespace
 
 void NameList::Clear() {
@@ -156,9 +144,9 @@ void NameList::Add(const Utf16Char* begin, const Utf16Char* end, std::size_t& us
     }
     entry.kind = !holdsDot ? kBare : end[-1] == '.' ? kDotEnded : kWhole;
     const std::size_t keyLength = size - (entry.kind == kDotEnded ? 1 : 0);
-    std::uint32_t hash = kHashStart;
+    std::uint32_t hash = kFoldedHashStart;
     for (std::size_t i = 0; i < keyLength; ++i)
-        hash = Mix(hash, Folded(begin[i]));
+        hash = MixFolded(hash, Folded(begin[i]));
     Slot* slot = Find(begin, keyLength, hash);
     if (slot == nullptr) {
         std::uint32_t s = (hash * 0x9E3779B1u) >> slotShift_;
@@ -195,7 +183,7 @@ NameList::Slot* NameList::Find(const Utf16Char* units, std::size_t length,
 bool NameList::LookUp(const Utf16Char* name, std::size_t length, bool fileHoldsDot) {
     if (slotMask_ == 0)
         return false;
-    std::uint32_t hash = kHashStart;
+    std::uint32_t hash = kFoldedHashStart;
     std::uint32_t beforeDot = 0;
     std::size_t dot = length;
     for (std::size_t i = 0; i < length; ++i) {
@@ -203,7 +191,7 @@ bool NameList::LookUp(const Utf16Char* name, std::size_t length, bool fileHoldsD
             dot = i;
             beforeDot = hash;
         }
-        hash = Mix(hash, Folded(name[i]));
+        hash = MixFolded(hash, Folded(name[i]));
     }
     bool matched = false;
     if (Slot* whole = Find(name, length, hash)) {
