@@ -2,32 +2,12 @@
 
 #include <algorithm>
 
+#include "tests/support/wide_text.h"
+
 namespace {
 
 bool IsStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
-
-// Every unit counted, terminators included: the conversions take explicit lengths.
-std::string Utf8Units(const std::wstring& units) {
-    if (units.empty())
-        return {};
-    const int length = static_cast<int>(units.size());
-    std::string bytes(
-        WideCharToMultiByte(CP_UTF8, 0, units.data(), length, nullptr, 0, nullptr, nullptr), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, units.data(), length, bytes.data(),
-                        static_cast<int>(bytes.size()), nullptr, nullptr);
-    return bytes;
-}
-
-std::wstring Utf16Units(const std::string& bytes) {
-    if (bytes.empty())
-        return {};
-    const int length = static_cast<int>(bytes.size());
-    std::wstring units(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, nullptr, 0), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, units.data(),
-                        static_cast<int>(units.size()));
-    return units;
 }
 
 std::optional<RegistryKeyGuard::Tree> SaveTree(HKEY parent, const std::wstring& name) {
@@ -81,7 +61,7 @@ void RestoreTree(HKEY parent, const RegistryKeyGuard::Tree& tree) {
 } // namespace
 
 RegistryKeyGuard::RegistryKeyGuard(HKEY root, std::wstring path)
-    : lock_("registry/" + Utf8Units(path)), root_(root), path_(std::move(path)) {
+    : lock_("registry/" + Utf8(path)), root_(root), path_(std::move(path)) {
     saved_ = SaveTree(root_, path_);
     RegDeleteTreeW(root_, path_.c_str());
 }
@@ -105,8 +85,8 @@ StoredValue ReadStoredValue(HKEY root, const std::wstring& key, const wchar_t* n
             value.Exists = true;
             value.Data = bytes.substr(0, size);
             if (IsStringType(value.Type))
-                value.Data = Utf8Units(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
-                                                    size / sizeof(wchar_t)));
+                value.Data = Utf8(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
+                                               size / sizeof(wchar_t)));
         }
     }
     RegCloseKey(opened);
@@ -137,7 +117,7 @@ bool WriteRegistryValue(HKEY root, const std::wstring& key, const wchar_t* name,
     if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                         nullptr, &opened, nullptr) != ERROR_SUCCESS)
         return false;
-    const std::wstring units = IsStringType(type) ? Utf16Units(data) : std::wstring();
+    const std::wstring units = IsStringType(type) ? Wide(data) : std::wstring();
     const LONG status =
         IsStringType(type)
             ? RegSetValueExW(opened, name, 0, type, reinterpret_cast<const BYTE*>(units.data()),

@@ -8,22 +8,23 @@
 
 namespace wide_text {
 
+// Every unit of the text is converted, a zero among them too.
 inline std::wstring ToWide(UINT codePage, const std::string& text) {
-    const int length = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length : 1, L'\0');
-    MultiByteToWideChar(codePage, 0, text.c_str(), -1, &wide[0], length);
-    wide.resize(wide.size() - 1);
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(length > 0 ? length : 0, L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
     return wide;
 }
 
 // noForm: the byte for a character without a form, or null for the code page's default.
 inline std::string FromWide(UINT codePage, DWORD flags, const char* noForm,
                             const std::wstring& wide) {
+    const int size = static_cast<int>(wide.size());
     const int length =
-        WideCharToMultiByte(codePage, flags, wide.c_str(), -1, nullptr, 0, noForm, nullptr);
-    std::string bytes(length > 0 ? length : 1, '\0');
-    WideCharToMultiByte(codePage, flags, wide.c_str(), -1, &bytes[0], length, noForm, nullptr);
-    bytes.resize(bytes.size() - 1);
+        WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, noForm, nullptr);
+    std::string bytes(length > 0 ? length : 0, '\0');
+    WideCharToMultiByte(codePage, flags, wide.data(), size, bytes.data(), length, noForm, nullptr);
     return bytes;
 }
 
